@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+
+// Small operations on texts and paths shared by every window.
+namespace tessel {
+
+// Blank, TAB, line feed and carriage return.
+inline const QString WhiteSpaceChars = QStringLiteral(" \t\n\r");
+
+template<typename T>
+T ChooseValue(bool condition, const T &ifTrue, const T &ifFalse)
+{
+    return condition ? ifTrue : ifFalse;
+}
+
+// True when the one-character text c occurs in set (case-sensitive).
+bool CharInSet(const QString &c, const QString &set);
+
+// Removes every character of set from both ends of text.
+QString TrimChars(const QString &text, const QString &set);
+QString TrimWhiteSpace(const QString &text);
+
+// The part of text before the first separator; text keeps the part after it.
+// Without a separator the result is all of text and text becomes empty.
+QString NextToken(QString &text, const QString &separator);
+
+// path with exactly one directory separator at its end.
+QString AddBackslash(const QString &path);
+
+// True for a non-empty path without wildcards that names an existing ordinary
+// file: a regular file whose name does not begin with "." (not a directory,
+// not a hidden file). Every failure of the test gives false.
+bool FileExists(const QString &path);
+
+// True when the glob pattern matches at least one ordinary file (as above).
+bool OrdinaryFileMatches(const QString &pattern);
+
+} // namespace tessel

@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QString>
+
+// The profile store: the program's only access to its profile (INI) files.
+// Every call names its file, opens it for that call only and sees the file as
+// it is at that moment. A file named without a directory lives in the profile
+// directory (see platform/AppPaths.h). Lists are one text holding each name
+// followed by a NUL character, in file order.
+namespace tessel {
+
+inline constexpr QChar ListSeparator = QChar(0);
+
+// The value of key in section, or defaultValue when the file, the section or
+// the key does not exist. An empty key gives the list of the section's keys.
+QString ReadProfileString(const QString &section, const QString &key,
+                          const QString &defaultValue, const QString &filePath);
+
+// The section's key names; a missing section gives the empty list.
+QString ReadProfileKeys(const QString &section, const QString &filePath);
+
+// The file's section names; a missing file gives the empty list.
+QString ReadProfileSections(const QString &filePath);
+
+// Writes key=value: an existing key keeps its line, a new key follows the last
+// key of its section, a missing section is appended and a missing file created.
+// Returns false when nothing was written (a name or value the file format
+// cannot carry, or a file that cannot be replaced); callers may ignore it.
+bool WriteProfileString(const QString &section, const QString &key,
+                        const QString &value, const QString &filePath);
+
+// Removes the section line and all its keys; a missing section changes nothing.
+bool DeleteProfileSection(const QString &section, const QString &filePath);
+
+} // namespace tessel

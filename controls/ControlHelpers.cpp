@@ -3,6 +3,8 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QPushButton>
+#include <QFont>
 #include <QRadioButton>
 #include <QWidget>
 
@@ -82,6 +84,13 @@ void NumericKeyFilter(int &key)
         key = 0;
 }
 
+QFont FormFont()
+{
+    QFont font(QStringLiteral("Arial"));
+    font.setPointSizeF(8.25);
+    return font;
+}
+
 int TwipsToPixels(int twips)
 {
     return int(std::lround(double(twips) / TwipsPerPixel));
@@ -91,6 +100,20 @@ QRect TwipsRect(int left, int top, int width, int height)
 {
     return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
                  TwipsToPixels(height));
+}
+
+void SetTabOrder(const QList<QWidget *> &order)
+{
+    for (qsizetype i = 1; i < order.size(); ++i)
+        QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+QPushButton *PlacedButton(QWidget *container, const char *name, const QString &caption,
+                          QRect twips)
+{
+    auto *button = Placed(new QPushButton(caption, container), name, twips);
+    button->setAutoDefault(false);
+    return button;
 }
 
 } // namespace tessel

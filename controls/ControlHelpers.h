@@ -2,11 +2,15 @@
 
 #include <optional>
 
+#include <QList>
 #include <QRect>
+#include <QString>
 
 class QAbstractButton;
 class QComboBox;
+class QFont;
 class QLineEdit;
+class QPushButton;
 class QWidget;
 
 namespace tessel {
@@ -39,9 +43,30 @@ void DisableInputs(QWidget *dialog);
 // Number boxes: keeps the key code of a digit or Backspace (8), else 0.
 void NumericKeyFilter(int &key);
 
+// The font of every window: "Arial" 8.25 pt.
+QFont FormFont();
+
 // Positions of the windows' tables are in twips, 15 to a pixel.
 inline constexpr int TwipsPerPixel = 15;
 int TwipsToPixels(int twips);
 QRect TwipsRect(int left, int top, int width, int height);
+
+// Gives a control of a window's design its objectName and its place, twips
+// relative to its container.
+template<typename Control>
+Control *Placed(Control *control, const char *name, QRect twips)
+{
+    control->setObjectName(QLatin1String(name));
+    control->setGeometry(TwipsRect(twips.x(), twips.y(), twips.width(), twips.height()));
+    return control;
+}
+
+// Tab moves through the controls in the order given.
+void SetTabOrder(const QList<QWidget *> &order);
+
+// A command button of a window's design. It is never the window's default
+// button: Enter does not press it.
+QPushButton *PlacedButton(QWidget *container, const char *name, const QString &caption,
+                          QRect twips);
 
 } // namespace tessel

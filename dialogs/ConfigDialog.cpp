@@ -1,6 +1,9 @@
 #include "dialogs/ConfigDialog.h"
 
 #include <QCloseEvent>
+#include <QKeyEvent>
+
+#include "controls/ControlHelpers.h"
 
 namespace tessel {
 
@@ -10,11 +13,36 @@ ConfigDialog::ConfigDialog(Session &session, QWidget *parent)
 {
 }
 
+void ConfigDialog::beginLoad()
+{
+    m_session.TranslateForm(this);
+    if (m_session.mainWindow)
+        CentreForm(this, m_session.mainWindow);
+    m_tag = TagCancel;
+}
+
+void ConfigDialog::setFixedDialogFrame(int clientWidthTwips, int clientHeightTwips)
+{
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setFont(FormFont());
+    setFixedSize(TwipsRect(0, 0, clientWidthTwips, clientHeightTwips).size());
+}
+
 void ConfigDialog::closeEvent(QCloseEvent *event)
 {
     // The close box unloads the window: whatever it held is gone.
     m_tag = TagCancel;
     QDialog::closeEvent(event);
+}
+
+void ConfigDialog::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        event->accept();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 } // namespace tessel

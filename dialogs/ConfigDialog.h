@@ -21,7 +21,15 @@ protected:
     explicit ConfigDialog(Session &session, QWidget *parent = nullptr);
 
     void setTag(const QString &tag) { m_tag = tag; }
+    // The first steps of every window's load: its captions are translated,
+    // it is centred over the main window, and Tag becomes "CANCEL".
+    void beginLoad();
+    // A fixed-size dialog frame without minimise and maximise buttons, with
+    // a client area of the given size in twips and the windows' font.
+    void setFixedDialogFrame(int clientWidthTwips, int clientHeightTwips);
     void closeEvent(QCloseEvent *event) override;
+    // Esc presses no button: the windows have no cancel button.
+    void keyPressEvent(QKeyEvent *event) override;
 
     Session &m_session;
 

@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QtGlobal>
 
+#include "registry/DataSourceRecord.h"
+
 class QWidget;
 
 namespace tessel {
@@ -39,8 +41,6 @@ struct Session
     int MsgBox(const QString &text, int style) const;
     void TranslateForm(QWidget *window) const;
 };
-
-inline const QString NewRecordMarker = QStringLiteral("<<__New__>>");
 
 // The dialog result of every window: "OK" after a confirmed dialog, else "CANCEL".
 inline const QString TagOk = QStringLiteral("OK");

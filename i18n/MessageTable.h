@@ -1,7 +1,9 @@
 #pragma once
 
-#include <QHash>
 #include <QString>
+#include <QStringList>
+
+#include "i18n/TranslationFile.h"
 
 class QWidget;
 
@@ -11,7 +13,7 @@ namespace tessel {
 class LanguageSetting
 {
 public:
-    void SetLanguage(const QString &name);
+    void SetLanguage(const QString &name) { m_language = name; }
     const QString &language() const { return m_language; }
 
 private:
@@ -20,7 +22,7 @@ private:
 
 // Expands the placeholders of a message text: "^1" to "^9" become the
 // arguments of that number (an absent argument leaves nothing), "^n" a line
-// break.
+// break. Arguments are inserted as they are: a "^1" inside one stays.
 class TextFormatter
 {
 public:
@@ -32,14 +34,15 @@ public:
 class MessageTable
 {
 public:
-    explicit MessageTable(const LanguageSetting &language);
+    explicit MessageTable(const LanguageSetting &language) : m_language(language) {}
 
     // Loads the translation file; returns false with errorText set when the
-    // file exists but cannot be read or parsed. A missing file leaves the table
-    // empty (every text then comes back in English).
+    // file exists but cannot be read or breaks the format. A missing file
+    // leaves the table empty (every text then comes back in English).
     bool LoadTable(const QString &path, QString *errorText = nullptr);
 
-    // The translation of text in the active language, or text itself.
+    // The translation of text in the active language, or text itself when the
+    // table has none.
     QString Translate(const QString &text) const;
 
     // Replaces the captions of window and of all its controls (window title,
@@ -49,13 +52,17 @@ public:
     void TranslateForm(QWidget *window) const;
 
     // The languages the loaded file holds translations for, English aside.
-    QStringList languages() const;
-    bool hasTranslation(const QString &text, const QString &language) const;
+    const QStringList &languages() const { return m_translations.languages(); }
+    // The English texts the loaded file holds.
+    QStringList englishTexts() const { return m_translations.englishTexts(); }
+
+    // The translation of text into language; empty when the table has none.
+    // Every text is its own English translation.
+    QString translation(const QString &text, const QString &language) const;
 
 private:
     const LanguageSetting &m_language;
-    // English text -> language name -> translation
-    QHash<QString, QHash<QString, QString>> m_translations;
+    Translations m_translations;
 };
 
 } // namespace tessel

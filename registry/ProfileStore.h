@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 // The profile store: the program's only access to its profile (INI) files.
 // Every call names its file, opens it for that call only and sees the file as
@@ -21,6 +22,11 @@ QString ReadProfileKeys(const QString &section, const QString &filePath);
 
 // The file's section names; a missing file gives the empty list.
 QString ReadProfileSections(const QString &filePath);
+
+// The file's section names in file order, however many there are: the
+// registry is listed whole, where the list text of ReadProfileSections stops
+// at its size limit of 32000 characters (about 2,600 typical names).
+QStringList ProfileSectionNames(const QString &filePath);
 
 // Writes key=value: an existing key keeps its line, a new key follows the last
 // key of its section, a missing section is appended and a missing file created.

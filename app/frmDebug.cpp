@@ -1,0 +1,30 @@
+#include "app/frmDebug.h"
+
+#include <QPlainTextEdit>
+
+#include "controls/ControlHelpers.h"
+#include "dialogs/Session.h"
+
+namespace tessel {
+
+frmDebug::frmDebug(Session &session, QWidget *parent)
+    : QWidget(parent)
+    , m_session(session)
+{
+    setObjectName(QStringLiteral("frmDebug"));
+    setWindowTitle(QStringLiteral("Tessel Debug Information"));
+    setFont(FormFont());
+    setFixedSize(TwipsRect(0, 0, 5175, 3240).size());
+
+    Debug = Placed(new QPlainTextEdit(this), "Debug", {120, 120, 4935, 3015});
+    Debug->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+
+    Form_Load();
+}
+
+void frmDebug::Form_Load()
+{
+    m_session.TranslateForm(this);
+}
+
+} // namespace tessel

@@ -1,0 +1,230 @@
+#include "app/frmTessel.h"
+
+#include <QCloseEvent>
+#include <QLabel>
+#include <QPushButton>
+
+#include "app/SourceListItems.h"
+#include "app/frmNewSrc.h"
+#include "controls/ControlHelpers.h"
+#include "controls/GeoList.h"
+#include "dialogs/ConfigDialog.h"
+#include "dialogs/Session.h"
+#include "dialogs/frmDemandConfig.h"
+#include "dialogs/frmNativeConfig.h"
+#include "dialogs/frmODBCConfig.h"
+#include "hostlink/DebugTrace.h"
+#include "hostlink/HostLink.h"
+#include "i18n/Messages.h"
+#include "platform/MessageBoxes.h"
+#include "registry/DataSourceRecord.h"
+
+namespace tessel {
+
+frmTessel::frmTessel(Session &session, HostLink &hostLink, QWidget *parent)
+    : QWidget(parent)
+    , m_session(session)
+    , m_hostLink(hostLink)
+{
+    createControls();
+    // The host may press the button as soon as it is published, which is
+    // while the window loads.
+    connect(&m_hostLink, &HostLink::shutdownButtonPressed, this, &frmTessel::cmdShutdown_MouseDown);
+    m_session.mainWindow = this;
+    Form_Load();
+}
+
+frmTessel::~frmTessel()
+{
+    if (m_session.mainWindow == this)
+        m_session.mainWindow = nullptr;
+}
+
+void frmTessel::createControls()
+{
+    setObjectName(QStringLiteral("frmTessel"));
+    setWindowTitle(QStringLiteral("VelumGIS Datasource Registration"));
+    setFont(FormFont());
+    setFixedSize(TwipsRect(0, 0, 5715, 2100).size());
+
+    Label1 = Placed(new QLabel(QStringLiteral("Registered Datasources:"), this), "Label1",
+                    {120, 120, 3810, 255});
+    lstSrcs = Placed(new GeoList(this), "lstSrcs", {120, 360, 3975, 1380});
+    Label1->setBuddy(lstSrcs);
+    cmdAdd = PlacedButton(this, "cmdAdd", QStringLiteral("&New..."), {4200, 360, 1395, 255});
+    cmdDelete = PlacedButton(this, "cmdDelete", QStringLiteral("&Delete"), {4200, 720, 1395, 255});
+    cmdDelete->setEnabled(false);
+    cmdConfig = PlacedButton(this, "cmdConfig", QStringLiteral("Config&ure..."),
+                             {4200, 1080, 1395, 255});
+    cmdConfig->setEnabled(false);
+    cmdClose = PlacedButton(this, "cmdClose", QStringLiteral("&Close"), {4200, 1710, 1395, 255});
+    // The host presses this button to close the program.
+    cmdShutdown = PlacedButton(this, "cmdShutdown", QStringLiteral("XXX"), {1320, 3000, 495, 375});
+    cmdShutdown->hide();
+    picIcons = Placed(new QLabel(this), "picIcons", {2400, 0, 1200, 240});
+    picIcons->setPixmap(SourceIconStrip());
+    picIcons->hide();
+
+    connect(lstSrcs, &GeoList::Click, this, &frmTessel::lstSrcs_Click);
+    connect(cmdAdd, &QPushButton::clicked, this, &frmTessel::cmdAdd_Click);
+    connect(cmdDelete, &QPushButton::clicked, this, &frmTessel::cmdDelete_Click);
+    connect(cmdConfig, &QPushButton::clicked, this, &frmTessel::cmdConfig_Click);
+    connect(cmdClose, &QPushButton::clicked, this, &frmTessel::cmdClose_Click);
+}
+
+void frmTessel::Form_Load()
+{
+    m_session.TranslateForm(this);
+    m_hostLink.traceFormLoaded();
+    RefreshRegSrcs();
+    m_hostLink.registerWithHost();
+}
+
+void frmTessel::Form_Unload()
+{
+    m_hostLink.shutDown();
+    emit unloaded();
+}
+
+void frmTessel::closeEvent(QCloseEvent *event)
+{
+    Form_Unload();
+    event->accept();
+}
+
+void frmTessel::RefreshRegSrcs()
+{
+    lstSrcs->Clear();
+    lstSrcs->setPicture(picIcons->pixmap());
+    const QString &registry = m_session.RegistryIniPath;
+    for (const QString &name : RecordNames(registry)) {
+        const qint32 type = DataSourceRecord(registry, name).whole32(RecordKey::Type);
+        AddSrcItem(m_session, *lstSrcs, name, type);
+    }
+}
+
+void frmTessel::UpdateUI()
+{
+    const bool selected = lstSrcs->ListIndex() != -1;
+    const bool isProtected =
+        selected && (selectedRecord().whole16(RecordKey::Private) & PrivateBit::Protected);
+    cmdDelete->setEnabled(selected && !isProtected);
+    cmdConfig->setEnabled(selected);
+}
+
+bool frmTessel::GetConfigForm(qint32 type)
+{
+    m_configForm = ConfigDialogOfType(type);
+    if (!m_configForm) {
+        m_session.MsgBox(m_session.GetMsgText(Msg::InternalErrorGetConfigForm),
+                         MsgBoxStyle::OkOnly);
+        return false;
+    }
+    if (*m_configForm == ConfigDialogKind::Native)
+        m_session.NativeSrcType = qint16(type);
+    return true;
+}
+
+std::unique_ptr<ConfigDialog> frmTessel::createConfigForm(ConfigDialogKind kind)
+{
+    switch (kind) {
+    case ConfigDialogKind::Native:
+        return std::make_unique<frmNativeConfig>(m_session);
+    case ConfigDialogKind::DemandLoad:
+        return std::make_unique<frmDemandConfig>(m_session);
+    case ConfigDialogKind::Odbc:
+        return std::make_unique<frmODBCConfig>(m_session);
+    }
+    return nullptr;
+}
+
+bool frmTessel::IsConnected()
+{
+    return m_hostLink.IsConnected(GeoListItemName(lstSrcs->Text()));
+}
+
+void frmTessel::SignalParent()
+{
+    m_hostLink.SignalParent();
+}
+
+void frmTessel::cmdAdd_Click()
+{
+    std::optional<qint32> chosenType;
+    {
+        frmNewSrc chooser(m_session, picIcons->pixmap());
+        chooser.exec();
+        if (chooser.Tag() == TagOk)
+            chosenType = chooser.chosenType();
+    }
+    if (chosenType) {
+        GetConfigForm(*chosenType);
+        m_session.CurrentSrcName = NewRecordMarker;
+    }
+    showConfigForm();
+}
+
+void frmTessel::cmdConfig_Click()
+{
+    if (lstSrcs->ListIndex() == -1)
+        return;
+    if (!GetConfigForm(lstSrcs->ItemData(lstSrcs->ListIndex())))
+        return;
+    m_session.CurrentSrcName = GeoListItemName(lstSrcs->Text());
+    if (IsConnected())
+        m_session.MsgBox(m_session.GetMsgText(Msg::SourceConnected), MsgBoxStyle::Information);
+    showConfigForm();
+}
+
+void frmTessel::cmdDelete_Click()
+{
+    if (lstSrcs->ListIndex() == -1)
+        return;
+    if (IsConnected()) {
+        m_session.MsgBox(m_session.GetMsgText(Msg::CannotDeleteConnected),
+                         MsgBoxStyle::Exclamation);
+        return;
+    }
+    if (m_session.MsgBox(m_session.GetMsgText(Msg::DeleteSelectedEntry),
+                         MsgBoxStyle::YesNoQuestion) != MsgBoxResult::Yes)
+        return;
+    selectedRecord().remove();
+    RefreshRegSrcs();
+    SignalParent();
+}
+
+void frmTessel::cmdClose_Click()
+{
+    close();
+}
+
+void frmTessel::lstSrcs_Click()
+{
+    UpdateUI();
+}
+
+void frmTessel::cmdShutdown_MouseDown()
+{
+    DebugTrace(QStringLiteral("Incoming windows Shutdown message"));
+    Form_Unload();
+}
+
+void frmTessel::showConfigForm()
+{
+    const std::optional<ConfigDialogKind> kind = std::exchange(m_configForm, std::nullopt);
+    if (!kind)
+        return;
+    const std::unique_ptr<ConfigDialog> dialog = createConfigForm(*kind);
+    dialog->exec();
+    if (dialog->Tag() == TagOk) {
+        RefreshRegSrcs();
+        SignalParent();
+    }
+}
+
+DataSourceRecord frmTessel::selectedRecord() const
+{
+    return DataSourceRecord(m_session.RegistryIniPath, GeoListItemName(lstSrcs->Text()));
+}
+
+} // namespace tessel

@@ -1,0 +1,87 @@
+#pragma once
+
+#include <memory>
+#include <optional>
+
+#include <QWidget>
+
+#include "registry/SourceCatalogue.h"
+
+class QLabel;
+class QPushButton;
+
+namespace tessel {
+
+class ConfigDialog;
+class DataSourceRecord;
+class GeoList;
+class HostLink;
+struct Session;
+
+// The main window: lists the registered data sources with the icons of their
+// types and offers New, Delete, Configure and Close. After every change made
+// by a configuration dialog or a deletion it refills its list and tells the
+// host. Closing it ends the program.
+class frmTessel : public QWidget
+{
+    Q_OBJECT
+public:
+    // hostLink links the window with the GIS host that started the program.
+    frmTessel(Session &session, HostLink &hostLink, QWidget *parent = nullptr);
+    ~frmTessel() override;
+
+    // Refills lstSrcs from the registry, with nothing selected.
+    void RefreshRegSrcs();
+    // Enables Delete and Configure for the selected record.
+    void UpdateUI();
+    // Chooses the configuration dialog of a source type (and sets
+    // NativeSrcType for the native types); reports a type without a dialog
+    // and returns false.
+    bool GetConfigForm(qint32 type);
+
+signals:
+    // The window was unloaded: the program ends.
+    void unloaded();
+
+protected:
+    // Makes (loads) a configuration dialog of the kind GetConfigForm chose.
+    virtual std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind);
+    // Whether the host has the selected data source connected.
+    virtual bool IsConnected();
+    // Tells the host to reload the registry.
+    virtual void SignalParent();
+
+    void closeEvent(QCloseEvent *event) override;
+
+private:
+    void createControls();
+    void Form_Load();
+    void Form_Unload();
+
+    void cmdAdd_Click();
+    void cmdConfig_Click();
+    void cmdDelete_Click();
+    void cmdClose_Click();
+    void lstSrcs_Click();
+    void cmdShutdown_MouseDown();
+
+    // Shows the chosen dialog modal and unloads it; a confirmed dialog
+    // changed the registry, so the list is refilled and the host told.
+    void showConfigForm();
+    DataSourceRecord selectedRecord() const;
+
+    Session &m_session;
+    HostLink &m_hostLink;
+    std::optional<ConfigDialogKind> m_configForm;
+
+    QLabel *Label1;
+    GeoList *lstSrcs;
+    QPushButton *cmdAdd;
+    QPushButton *cmdDelete;
+    QPushButton *cmdConfig;
+    QPushButton *cmdClose;
+    QPushButton *cmdShutdown;
+    QLabel *picIcons;
+};
+
+} // namespace tessel

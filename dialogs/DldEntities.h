@@ -1,0 +1,33 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+class QIODevice;
+
+namespace tessel {
+
+// The entities a DLD file declares, in the order of their declarations, and
+// the system's description of the failure that stopped the reading early
+// (empty when the whole file was read).
+struct DldEntities
+{
+    QStringList names;
+    QString errorText;
+
+    bool failed() const { return !errorText.isEmpty(); }
+};
+
+// Reads the entity declarations of a DLD file, a Windows-1252 text file.
+// A line ends at a carriage return, or at a carriage return followed by a line
+// feed; a line feed alone does not end a line. A line declares an entity when,
+// with blanks, TABs, line feeds and carriage returns trimmed from both ends,
+// its first ten characters read "ENTITY DLD" in any letter case. The name is
+// the rest of the line from its twelfth character on (the eleventh is a
+// separator), trimmed the same way. Duplicates and empty names are kept.
+DldEntities ReadDldEntities(const QString &path);
+
+// The same for the bytes of an open device, read from its current position.
+DldEntities ReadDldEntities(QIODevice &device);
+
+} // namespace tessel

@@ -1,0 +1,331 @@
+#include "dialogs/frmDemandConfig.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalBlocker>
+
+#include "controls/ControlHelpers.h"
+#include "controls/KeyPressFilter.h"
+#include "controls/TextHelpers.h"
+#include "dialogs/DldEntities.h"
+#include "dialogs/FileFilter.h"
+#include "i18n/Messages.h"
+#include "platform/FileDialogs.h"
+#include "platform/MessageBoxes.h"
+#include "platform/ProcessLauncher.h"
+#include "registry/DataSourceRecord.h"
+
+namespace tessel {
+namespace {
+
+constexpr int ClientWidthTwips = 4890;
+constexpr int ClientHeightTwips = 3480;
+// A drop-down list is as high as its font makes it.
+constexpr int DropDownHeightTwips = 315;
+
+const QString DemandLoadType = QStringLiteral("4");
+const QString DemandLoadAttributes = QStringLiteral("1");
+const QString DemandLoadCapabilities = QStringLiteral("0");
+const QString BuilderProgram = QStringLiteral("DLDBUILD.EXE");
+
+// The label font the design gives two of the labels.
+QFont labelFont()
+{
+    QFont font(QStringLiteral("MS Sans Serif"));
+    font.setPointSizeF(8.25);
+    return font;
+}
+
+Qt::CheckState readOnlyState(qint16 stored)
+{
+    switch (stored) {
+    case CheckState::Unchecked:
+        return Qt::Unchecked;
+    case CheckState::Grey:
+        return Qt::PartiallyChecked;
+    default:
+        return Qt::Checked; // any other number is saved back as read-only
+    }
+}
+
+// Shows the wait cursor while it lives.
+class BusyCursor
+{
+public:
+    BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
+} // namespace
+
+void DropDownList::showPopup()
+{
+    emit DropDown();
+    QComboBox::showPopup();
+}
+
+frmDemandConfig::frmDemandConfig(Session &session, QWidget *parent)
+    : ConfigDialog(session, parent)
+{
+    createControls();
+    connectEvents();
+    Form_Load();
+}
+
+frmDemandConfig::~frmDemandConfig()
+{
+    Form_Unload();
+}
+
+void frmDemandConfig::createControls()
+{
+    setObjectName(QStringLiteral("frmDemandConfig"));
+    setWindowTitle(QStringLiteral("Configure Demand Load Datasource"));
+    setFixedDialogFrame(ClientWidthTwips, ClientHeightTwips);
+
+    Placed(new QLabel(QStringLiteral("Data Source Name:"), this), "Label1", {120, 120, 2775, 255});
+    txtName = Placed(new QLineEdit(this), "txtName", {120, 360, 3615, 285});
+    Placed(new QLabel(QStringLiteral("Description:"), this), "Label2", {120, 720, 1335, 255})
+        ->setFont(labelFont());
+    txtDescription = Placed(new QLineEdit(this), "txtDescription", {120, 960, 3615, 285});
+    cmdOK = PlacedButton(this, "cmdOK", QStringLiteral("&OK"), {3795, 360, 1020, 375});
+    cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"),
+                             {3780, 840, 1035, 375});
+    auto *sourceFrame = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1",
+                               {120, 1320, 4695, 2055});
+
+    Placed(new QLabel(QStringLiteral("DLD File:"), sourceFrame), "Label3", {240, 360, 1455, 255});
+    txtDLD = Placed(new QLineEdit(sourceFrame), "txtDLD", {240, 600, 2775, 285});
+    cmdBrowse = PlacedButton(sourceFrame, "cmdBrowse", QStringLiteral("Browse..."),
+                             {1530, 240, 1485, 315});
+    cmdDLD = PlacedButton(sourceFrame, "cmdDLD", QStringLiteral("DLD Builder..."),
+                          {3240, 480, 1335, 375});
+    Placed(new QLabel(QStringLiteral("Entity:"), sourceFrame), "Label4", {240, 960, 735, 255})
+        ->setFont(labelFont());
+    cmbEntities = Placed(new DropDownList(sourceFrame), "cmbEntities",
+                         {240, 1200, 2775, DropDownHeightTwips});
+    Placed(new QLabel(QStringLiteral("Source ID:"), sourceFrame), "Label5", {240, 1680, 855, 255});
+    txtID = Placed(new QLineEdit(sourceFrame), "txtID", {1200, 1650, 735, 315});
+    chkAutoID = Placed(new QCheckBox(QStringLiteral("Automatic"), sourceFrame), "chkAutoID",
+                       {2160, 1605, 1290, 375});
+    chkReadOnly = Placed(new QCheckBox(QStringLiteral("Read Only"), sourceFrame), "chkReadOnly",
+                         {3495, 1680, 1095, 255});
+    chkReadOnly->setChecked(true);
+    chkReadOnly->setEnabled(false); // shows and carries the stored value only
+    cmdOptions = PlacedButton(sourceFrame, "cmdOptions", QStringLiteral("O&ptions..."),
+                              {3240, 1200, 1335, 375});
+
+    const QList<QWidget *> tabOrder = {txtName, txtDescription, cmdOK,     cmdCancel,
+                                       txtDLD,  cmdBrowse,      cmdDLD,    cmbEntities,
+                                       txtID,   chkAutoID,      chkReadOnly, cmdOptions};
+    for (qsizetype index = 1; index < tabOrder.size(); ++index)
+        setTabOrder(tabOrder[index - 1], tabOrder[index]);
+}
+
+void frmDemandConfig::connectEvents()
+{
+    connect(txtName, &QLineEdit::textChanged, this, &frmDemandConfig::UpdateUI);
+    connect(txtDLD, &QLineEdit::textChanged, this, &frmDemandConfig::txtDLD_Change);
+    connect(cmbEntities, &DropDownList::DropDown, this, &frmDemandConfig::cmbEntities_DropDown);
+    connect(cmbEntities, &QComboBox::currentIndexChanged, this,
+            &frmDemandConfig::cmbEntities_Click);
+    connect(chkAutoID, &QCheckBox::stateChanged, this, &frmDemandConfig::chkAutoID_Click);
+    KeyPressFilter::install(txtID, NumericKeyFilter);
+    connect(cmdBrowse, &QPushButton::clicked, this, &frmDemandConfig::cmdBrowse_Click);
+    connect(cmdDLD, &QPushButton::clicked, this, &frmDemandConfig::cmdDLD_Click);
+    connect(cmdOptions, &QPushButton::clicked, this, &frmDemandConfig::cmdOptions_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmDemandConfig::cmdOK_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmDemandConfig::cmdCancel_Click);
+}
+
+void frmDemandConfig::Form_Load()
+{
+    m_session.TranslateForm(this);
+    if (m_session.mainWindow)
+        CentreForm(this, m_session.mainWindow);
+    setTag(TagCancel);
+    RefreshConfig();
+    m_options.emplace(m_session);
+    UpdateUI();
+}
+
+void frmDemandConfig::Form_Unload()
+{
+    m_options.reset();
+}
+
+void frmDemandConfig::RefreshConfig()
+{
+    const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
+    if (record.isNew())
+        return;
+    txtName->setText(record.name());
+    txtDescription->setText(record.text(RecordKey::Description));
+    chkReadOnly->setCheckState(readOnlyState(record.whole16(RecordKey::ReadOnly)));
+    const DemandConnect connect = SplitDemandConnect(record.text(RecordKey::Connect));
+    txtDLD->setText(connect.dldPath);
+    LoadEntities();
+    SelectListItem(cmbEntities, connect.entity);
+    const SourceId id = ParseSourceId(record.text(RecordKey::ID));
+    txtID->setText(id.number);
+    chkAutoID->setChecked(id.automatic);
+    if (record.whole16(RecordKey::Private) & PrivateBit::Locked)
+        Lock();
+}
+
+// Everything but Cancel becomes unusable: the options button too, since it
+// lies in the disabled frame.
+void frmDemandConfig::Lock()
+{
+    m_locked = true;
+    DisableInputs(this);
+    cmdOK->setEnabled(false);
+    cmdBrowse->setEnabled(false);
+    cmdDLD->setEnabled(false);
+}
+
+void frmDemandConfig::SaveConfig()
+{
+    RecordValues values;
+    values[RecordKey::Type] = DemandLoadType;
+    values[RecordKey::Description] = txtDescription->text();
+    values[RecordKey::Connect] = DemandConnectText(txtDLD->text(), cmbEntities->currentText());
+    values[RecordKey::ReadOnly] = FlagText(chkReadOnly->checkState() != Qt::Unchecked);
+    values[RecordKey::ID] = SourceIdText(chkAutoID->checkState() != Qt::Unchecked, txtID->text());
+    values[RecordKey::Attributes] = DemandLoadAttributes;
+    values[RecordKey::Capabilities] = DemandLoadCapabilities;
+    m_options->fillDisplayValues(values);
+    SaveRecord(m_session.RegistryIniPath, m_session.CurrentSrcName,
+               TrimWhiteSpace(txtName->text()), values, PrivateOnSave::CarryOnRename);
+}
+
+bool frmDemandConfig::checkFormDetails()
+{
+    const QString blank = QStringLiteral(" ");
+    if (TrimChars(txtName->text(), blank).isEmpty()) {
+        showExclamation(Msg::EnterDataSourceName);
+        return false;
+    }
+    const QString name = TrimWhiteSpace(txtName->text());
+    if (!IsStorableName(name)) {
+        showExclamation(Msg::NameNotStorable, {name});
+        return false;
+    }
+    if (TrimChars(txtDLD->text(), blank).isEmpty()) {
+        showExclamation(Msg::ChooseValidDldFile);
+        return false;
+    }
+    if (!OrdinaryFileMatches(txtDLD->text())) {
+        showExclamation(Msg::EnterFullValidPath);
+        return false;
+    }
+    if (cmbEntities->currentText().isEmpty()) {
+        showExclamation(Msg::ChooseEntity);
+        return false;
+    }
+    return true;
+}
+
+void frmDemandConfig::UpdateUI()
+{
+    const QString blank = QStringLiteral(" ");
+    cmdOK->setEnabled(!m_locked && !TrimChars(txtName->text(), blank).isEmpty()
+                      && !TrimChars(txtDLD->text(), blank).isEmpty()
+                      && OrdinaryFileMatches(txtDLD->text())
+                      && !cmbEntities->currentText().isEmpty());
+}
+
+void frmDemandConfig::LoadEntities()
+{
+    cmbEntities->clear();
+    if (!FileExists(txtDLD->text()))
+        return;
+    DldEntities read;
+    {
+        const BusyCursor busy;
+        read = ReadDldEntities(txtDLD->text());
+    }
+    {
+        // Filling the list selects nothing: the user chooses.
+        const QSignalBlocker quiet(cmbEntities);
+        cmbEntities->addItems(read.names);
+        cmbEntities->setCurrentIndex(-1);
+    }
+    if (read.failed())
+        showExclamation(Msg::ErrorReadingIcf, {read.errorText});
+}
+
+void frmDemandConfig::showExclamation(const QString &text, const QStringList &arguments)
+{
+    m_session.MsgBox(m_session.GetMsgText(text, arguments), MsgBoxStyle::Exclamation);
+}
+
+void frmDemandConfig::txtDLD_Change()
+{
+    if (cmbEntities->count() > 0)
+        cmbEntities->clear();
+    UpdateUI();
+}
+
+void frmDemandConfig::cmbEntities_DropDown()
+{
+    if (FileExists(txtDLD->text()))
+        LoadEntities();
+}
+
+void frmDemandConfig::cmbEntities_Click(int index)
+{
+    // Emptying the list is no choice of an entry.
+    if (index >= 0)
+        UpdateUI();
+}
+
+void frmDemandConfig::chkAutoID_Click()
+{
+    txtID->setEnabled(!GetCheck(chkAutoID, *m_session.messageBoxes));
+}
+
+void frmDemandConfig::cmdBrowse_Click()
+{
+    const std::optional<QString> chosen = m_session.fileDialogs->getOpenFileName(
+        m_session.GetMsgText(Msg::SelectDldFile),
+        QtFileFilter(m_session.GetMsgText(Msg::DldFileFilter)));
+    if (chosen)
+        txtDLD->setText(*chosen);
+}
+
+void frmDemandConfig::cmdDLD_Click()
+{
+    const QString program = AddBackslash(m_session.ApplicationDir) + BuilderProgram;
+    QString errorText;
+    if (!m_session.processLauncher->startDetached(program, &errorText))
+        showExclamation(Msg::ErrorRunning, {program, errorText});
+}
+
+void frmDemandConfig::cmdOptions_Click()
+{
+    m_options->show();
+}
+
+void frmDemandConfig::cmdOK_Click()
+{
+    setTag(TagOk);
+    if (!checkFormDetails())
+        return;
+    SaveConfig();
+    hide();
+}
+
+void frmDemandConfig::cmdCancel_Click()
+{
+    setTag(TagCancel);
+    hide();
+}
+
+} // namespace tessel

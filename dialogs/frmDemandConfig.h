@@ -1,0 +1,82 @@
+#pragma once
+
+#include <optional>
+
+#include <QComboBox>
+
+#include "dialogs/ConfigDialog.h"
+#include "dialogs/OptionsHolder.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+
+namespace tessel {
+
+// A drop-down list that announces the opening of its list before the list
+// shows, so that its owner can fill it afresh.
+class DropDownList final : public QComboBox
+{
+    Q_OBJECT
+public:
+    using QComboBox::QComboBox;
+    void showPopup() override;
+
+signals:
+    void DropDown();
+};
+
+// The configuration dialog of demand-load data sources: a DLD file and one
+// entity that the file declares, with the source number, the read-only flag
+// and the display options. OK writes the record named by the session's
+// CurrentSrcName, under the name typed in the dialog.
+class frmDemandConfig final : public ConfigDialog
+{
+    Q_OBJECT
+public:
+    explicit frmDemandConfig(Session &session, QWidget *parent = nullptr);
+    ~frmDemandConfig() override;
+
+private:
+    void createControls();
+    void connectEvents();
+
+    void Form_Load();
+    void Form_Unload();
+    void RefreshConfig();
+    void SaveConfig();
+    bool checkFormDetails();
+    void UpdateUI();
+    void LoadEntities();
+    void Lock();
+    void showExclamation(const QString &text, const QStringList &arguments = {});
+
+    void txtDLD_Change();
+    void cmbEntities_DropDown();
+    void cmbEntities_Click(int index);
+    void chkAutoID_Click();
+    void cmdBrowse_Click();
+    void cmdDLD_Click();
+    void cmdOptions_Click();
+    void cmdOK_Click();
+    void cmdCancel_Click();
+
+    QLineEdit *txtName = nullptr;
+    QLineEdit *txtDescription = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QLineEdit *txtDLD = nullptr;
+    QPushButton *cmdBrowse = nullptr;
+    QPushButton *cmdDLD = nullptr;
+    DropDownList *cmbEntities = nullptr;
+    QLineEdit *txtID = nullptr;
+    QCheckBox *chkAutoID = nullptr;
+    QCheckBox *chkReadOnly = nullptr;
+    QPushButton *cmdOptions = nullptr;
+
+    // The display options of the record, loaded with the dialog.
+    std::optional<OptionsHolder> m_options;
+    bool m_locked = false;
+};
+
+} // namespace tessel

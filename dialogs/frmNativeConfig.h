@@ -1,0 +1,90 @@
+#pragma once
+
+#include <array>
+#include <optional>
+
+#include "dialogs/ConfigDialog.h"
+#include "dialogs/OptionsHolder.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+
+namespace tessel {
+
+// The key filter of the name and storage boxes, given the typed character's
+// code page code: control keys (below 32, Backspace among them), digits,
+// letters A to Z and a to z, the underscore and, when allowBlank is set, the
+// blank keep their code; every other key gives 0, which discards it.
+int FilterNameKey(int key, bool allowBlank);
+
+// The configuration dialog of native data sources (type 1) and native raster
+// data sources (type 2): name, description, storage name, source number,
+// access mode and area capabilities, with the display options. OK writes the
+// record named by the session's CurrentSrcName under the name typed in the
+// dialog.
+class frmNativeConfig final : public ConfigDialog
+{
+    Q_OBJECT
+public:
+    explicit frmNativeConfig(Session &session, QWidget *parent = nullptr);
+    ~frmNativeConfig() override;
+
+private:
+    void createControls();
+    void connectEvents();
+
+    void Form_Load();
+    void Form_Unload();
+    void RefreshConfig();
+    void SaveConfig();
+    bool ValidDatasource();
+    void UpdateUI();
+    void UpdateCapabilities();
+    void Lock();
+
+    struct AccessModeOption
+    {
+        QRadioButton *button;
+        int mode;
+    };
+    struct CapabilityBox
+    {
+        QCheckBox *box;
+        int bit;
+    };
+    // The option buttons and the capability boxes in the order they are read.
+    std::array<AccessModeOption, 3> accessModeOptions() const;
+    std::array<CapabilityBox, 4> capabilityBoxes() const;
+    int selectedAccessMode() const;
+    int checkedCapabilities() const;
+
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdOptions_Click();
+
+    QLineEdit *txtName = nullptr;
+    QLineEdit *txtDescription = nullptr;
+    QLineEdit *txtStorage = nullptr;
+    QCheckBox *chkReadOnly = nullptr;
+    QLineEdit *txtID = nullptr;
+    QCheckBox *chkAutoID = nullptr;
+    QCheckBox *chkCreate = nullptr;
+    QCheckBox *chkImport = nullptr;
+    QCheckBox *chkExport = nullptr;
+    QCheckBox *chkUnload = nullptr;
+    QRadioButton *optBackdrop = nullptr;
+    QRadioButton *optReadOnly = nullptr;
+    QRadioButton *optEditable = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QPushButton *cmdHelp = nullptr;
+    QPushButton *cmdOptions = nullptr;
+
+    // The display options of the record, loaded with the dialog.
+    std::optional<OptionsHolder> m_options;
+    bool m_locked = false;
+};
+
+} // namespace tessel

@@ -1,0 +1,52 @@
+#include "dialogs/frmODBCConfig.h"
+
+#include <QPainter>
+
+#include "controls/ControlHelpers.h"
+
+// The pictures of the dialogs are compiled into this static library, which
+// registers them itself before their first use.
+static void registerDialogPictures()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(dialogs);
+        return true;
+    }();
+    Q_UNUSED(registered);
+}
+
+namespace tessel {
+namespace {
+
+const QString NoticePicture = QStringLiteral(":/dialogs/images/not-implemented.png");
+constexpr int ClientWidthTwips = 3060;
+constexpr int ClientHeightTwips = 3270;
+
+} // namespace
+
+frmODBCConfig::frmODBCConfig(Session &session, QWidget *parent)
+    : ConfigDialog(session, parent)
+{
+    registerDialogPictures();
+    m_notice = QPixmap(NoticePicture);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("ODBC Config"));
+    resize(TwipsToPixels(ClientWidthTwips), TwipsToPixels(ClientHeightTwips));
+    Form_Load();
+}
+
+void frmODBCConfig::Form_Load()
+{
+    m_session.TranslateForm(this);
+    if (m_session.mainWindow)
+        CentreForm(this, m_session.mainWindow);
+}
+
+void frmODBCConfig::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.drawPixmap(0, 0, m_notice);
+}
+
+} // namespace tessel

@@ -1,0 +1,140 @@
+#include "dialogs/frmOptions.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "controls/ControlHelpers.h"
+#include "controls/KeyPressFilter.h"
+#include "registry/DataSourceRecord.h"
+
+namespace tessel {
+namespace {
+
+constexpr int ClientWidthTwips = 6510;
+constexpr int ClientHeightTwips = 2895;
+
+QLabel *placedLabel(QWidget *container, const char *name, const QString &caption, QRect twips)
+{
+    return Placed(new QLabel(caption, container), name, twips);
+}
+
+QLineEdit *numberBox(QWidget *container, const char *name, const QString &text, QRect twips)
+{
+    auto *box = Placed(new QLineEdit(text, container), name, twips);
+    KeyPressFilter::install(box, NumericKeyFilter);
+    return box;
+}
+
+} // namespace
+
+frmOptions::frmOptions(Session &session)
+    : ConfigDialog(session)
+{
+    createControls();
+    connectEvents();
+    Form_Load();
+}
+
+void frmOptions::createControls()
+{
+    setObjectName(QStringLiteral("frmOptions"));
+    setWindowTitle(QStringLiteral("Options"));
+    setFixedDialogFrame(ClientWidthTwips, ClientHeightTwips);
+
+    m_cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {5340, 705, 1050, 315});
+    m_cmdOK = PlacedButton(this, "cmdOK", QStringLiteral("&OK"), {5340, 330, 1050, 315});
+    m_chkAuto = Placed(new QCheckBox(QStringLiteral("Auto-Connect for new documents"), this),
+                       "chkAuto", {120, 2520, 4560, 255});
+
+    auto *drawOrderFrame = Placed(new QGroupBox(QStringLiteral("Draw Order"), this), "Frame2",
+                          {120, 1680, 5085, 735});
+    m_txtPriority = numberBox(drawOrderFrame, "txtPriority", QStringLiteral("127"), {2025, 315, 1095, 285});
+    placedLabel(drawOrderFrame, "Label7", QStringLiteral("Relative Priority (0-255):"), {120, 360, 1815, 255});
+
+    auto *scalesFrame = Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1",
+                          {120, 120, 5085, 1455});
+    m_chkAllScales = Placed(new QCheckBox(QStringLiteral("All Scales"), scalesFrame), "chkAllScales",
+                            {3900, 360, 1095, 405});
+    m_chkAllScales->setChecked(true);
+    const QString zero = QStringLiteral("0");
+    m_txtOverViewScale = numberBox(scalesFrame, "txtOverViewScale", zero, {2925, 1050, 855, 285});
+    m_txtMaxScale = numberBox(scalesFrame, "txtMaxScale", zero, {2925, 690, 855, 285});
+    m_txtMinScale = numberBox(scalesFrame, "txtMinScale", zero, {2925, 330, 855, 285});
+    for (QLineEdit *scaleBox : {m_txtOverViewScale, m_txtMaxScale, m_txtMinScale})
+        scaleBox->setEnabled(false);
+    const QString scalePrefix = QStringLiteral("1:");
+    m_lblOverview1 = placedLabel(scalesFrame, "lblOverview1", scalePrefix, {2685, 1080, 135, 255});
+    placedLabel(scalesFrame, "Label5", scalePrefix, {2685, 720, 135, 255});
+    placedLabel(scalesFrame, "Label4", scalePrefix, {2685, 360, 135, 255});
+    m_lblOverviewScale = placedLabel(scalesFrame, "lblOverviewScale",
+                                     QStringLiteral("Overview Render Scale:"), {120, 1080, 2325, 255});
+    placedLabel(scalesFrame, "Label2", QStringLiteral("Maximum Active Scale:"), {120, 720, 1695, 255});
+    placedLabel(scalesFrame, "Label1", QStringLiteral("Minimum Active Scale:"), {120, 360, 1695, 255});
+
+    SetTabOrder({m_chkAllScales, m_txtMinScale, m_txtMaxScale, m_txtOverViewScale, m_txtPriority,
+                 m_chkAuto, m_cmdOK, m_cmdCancel});
+}
+
+void frmOptions::connectEvents()
+{
+    connect(m_chkAllScales, &QCheckBox::toggled, this, &frmOptions::chkAllScales_Click);
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
+    connect(m_cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
+}
+
+void frmOptions::Form_Load()
+{
+    beginLoad();
+    RefreshOptions();
+}
+
+void frmOptions::RefreshOptions()
+{
+    const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
+    if (record.isNew())
+        return;
+    m_txtPriority->setText(DecimalText(record.number(RecordKey::Priority)));
+    m_chkAuto->setChecked(record.number(RecordKey::AutoConnect) != 0);
+    const Scales scales = ParseScales(record.text(RecordKey::Scales));
+    m_txtMinScale->setText(DecimalText(scales.minimum));
+    m_txtMaxScale->setText(DecimalText(scales.maximum));
+    m_chkAllScales->setChecked(scales.allScales());
+    m_txtOverViewScale->setText(DecimalText(scales.overview));
+    if (record.whole16(RecordKey::Private) & PrivateBit::Locked) {
+        DisableInputs(this);
+        m_cmdOK->setEnabled(false);
+    }
+}
+
+void frmOptions::chkAllScales_Click()
+{
+    const bool boxesEnabled = !GetCheck(m_chkAllScales, *m_session.messageBoxes);
+    for (QLineEdit *scaleBox : {m_txtMinScale, m_txtMaxScale, m_txtOverViewScale})
+        scaleBox->setEnabled(boxesEnabled);
+}
+
+void frmOptions::cmdOK_Click()
+{
+    setTag(TagOk);
+    hide();
+}
+
+void frmOptions::cmdCancel_Click()
+{
+    RefreshOptions();
+    setTag(TagCancel);
+    hide();
+}
+
+void frmOptions::closeEvent(QCloseEvent *event)
+{
+    ConfigDialog::closeEvent(event);
+    if (event->isAccepted())
+        emit Unloaded();
+}
+
+} // namespace tessel

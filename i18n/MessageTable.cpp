@@ -1,0 +1,80 @@
+#include "i18n/MessageTable.h"
+
+#include <QFile>
+#include <QLoggingCategory>
+#include <QStringDecoder>
+
+#include "i18n/FormCaption.h"
+
+Q_LOGGING_CATEGORY(lcMessageTable, "tessel.i18n", QtWarningMsg)
+
+namespace tessel {
+
+QString TextFormatter::FormatText(const QString &text, const QStringList &arguments)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        const QChar next = i + 1 < text.size() ? text.at(i + 1) : QChar();
+        if (c == u'^' && next >= u'1' && next <= u'9') {
+            result += arguments.value(next.digitValue() - 1);
+            ++i;
+        } else if (c == u'^' && next == u'n') {
+            result += u'\n';
+            ++i;
+        } else {
+            result += c;
+        }
+    }
+    return result;
+}
+
+bool MessageTable::LoadTable(const QString &path, QString *errorText)
+{
+    const auto fail = [&](const QString &problem) {
+        if (errorText)
+            *errorText = QStringLiteral("The translation file %1 %2.").arg(path, problem);
+        return false;
+    };
+
+    m_translations = {};
+    QFile file(path);
+    if (!file.exists()) {
+        qCInfo(lcMessageTable) << "No translation file" << path << "- every text is English";
+        return true;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return fail(QStringLiteral("cannot be read: %1").arg(file.errorString()));
+
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString text = decoder.decode(file.readAll());
+    if (decoder.hasError())
+        return fail(QStringLiteral("is not UTF-8 text"));
+
+    QString problem;
+    if (!ParseTranslations(text, m_translations, &problem)) {
+        m_translations = {};
+        return fail(QStringLiteral("is malformed at %1").arg(problem));
+    }
+    return true;
+}
+
+QString MessageTable::Translate(const QString &text) const
+{
+    const QString translated = translation(text, m_language.language());
+    return translated.isEmpty() ? text : translated;
+}
+
+QString MessageTable::translation(const QString &text, const QString &language) const
+{
+    return IsEnglish(language) ? text : m_translations.lookup(text, language);
+}
+
+void MessageTable::TranslateForm(QWidget *window) const
+{
+    for (const FormCaption &caption : FormCaption::ofWindow(window))
+        caption.showTranslation(Translate(caption.english()));
+}
+
+} // namespace tessel

@@ -1,0 +1,200 @@
+#pragma once
+
+#include <array>
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QtGlobal>
+
+// A data source record: one section of the registry file, named by the data
+// source name. This header holds the record's keys, their read defaults and
+// encodings, and the rules for reading, saving, renaming and removing records.
+namespace tessel {
+
+// The name a configuration dialog edits while it creates a new record.
+inline const QString NewRecordMarker = QStringLiteral("<<__New__>>");
+
+// The keys of a record, in the order in which a save writes them.
+enum class RecordKey {
+    Type,
+    Description,
+    Connect,
+    ReadOnly,
+    ID,
+    Attributes,
+    Capabilities,
+    AutoConnect,
+    Scales,
+    Priority,
+    Private,
+};
+
+struct RecordKeySpec
+{
+    RecordKey key;
+    QStringView name;
+    QStringView readDefault;
+};
+
+// Every key with its name and the value a missing key reads as, in key order.
+inline constexpr std::array<RecordKeySpec, 11> RecordKeys = {{
+    {RecordKey::Type, u"Type", u"1"},
+    {RecordKey::Description, u"Description", u""},
+    {RecordKey::Connect, u"Connect", u""},
+    {RecordKey::ReadOnly, u"ReadOnly", u"0"},
+    {RecordKey::ID, u"ID", u"Auto"},
+    {RecordKey::Attributes, u"Attributes", u"Auto"},
+    {RecordKey::Capabilities, u"Capabilities", u"0"},
+    {RecordKey::AutoConnect, u"AutoConnect", u"0"},
+    {RecordKey::Scales, u"Scales", u"0,0,0"},
+    {RecordKey::Priority, u"Priority", u"127"},
+    {RecordKey::Private, u"Private", u"0"},
+}};
+
+// A configuration dialog's save writes the keys from Type to Priority;
+// Private follows its own rule (see PrivateOnSave).
+inline constexpr int SavedKeyCount = int(RecordKey::Private);
+
+QString KeyName(RecordKey key);
+QString ReadDefault(RecordKey key);
+
+// Bits of the Private key.
+namespace PrivateBit {
+inline constexpr int Locked = 1;          // the dialogs open with their inputs disabled
+inline constexpr int Protected = 2;       // the record cannot be deleted
+inline constexpr int SavedByNative = 8;   // set by every save of the native dialog
+}
+
+// Bits of the Capabilities key (native sources).
+namespace CapabilityBit {
+inline constexpr int Create = 1;
+inline constexpr int Import = 2;
+inline constexpr int Unload = 4;
+inline constexpr int Export = 8;
+}
+
+// Codes of the Attributes key (native sources): the access mode.
+namespace AccessMode {
+inline constexpr int None = 0;
+inline constexpr int Backdrop = 1;
+inline constexpr int ReadOnly = 2;
+inline constexpr int Editable = 3;
+}
+
+// The value of ID when the host numbers the source itself.
+inline const QString AutomaticId = QStringLiteral("Auto");
+
+// One record of the registry file, read key by key from the file as it is at
+// each call. A missing section or key reads as the key's read default.
+class DataSourceRecord
+{
+public:
+    DataSourceRecord(QString registryPath, QString name);
+
+    const QString &name() const { return m_name; }
+    // True for the new-record marker: such a record has nothing to read.
+    bool isNew() const { return m_name == NewRecordMarker; }
+
+    QString text(RecordKey key) const;
+    // The leading number of the key's text (0 when it has none).
+    double number(RecordKey key) const;
+    // The number rounded to a whole number and held to the type's range.
+    qint16 whole16(RecordKey key) const;
+    qint32 whole32(RecordKey key) const;
+
+    // Removes the section with all its keys.
+    void remove() const;
+
+private:
+    QString m_registryPath;
+    QString m_name;
+};
+
+// The names of all records, in file order.
+QStringList RecordNames(const QString &registryPath);
+
+// "1" or "0", the encoding of ReadOnly and AutoConnect.
+QString FlagText(bool set);
+
+// A number as its shortest decimal text, without exponent ("025" reads as 25).
+QString DecimalText(double number);
+
+// The Scales key: minimum and maximum active scale and overview render
+// scale, each the denominator of a map scale. Minimum and maximum both 0
+// mean that the source is active at all scales.
+struct Scales
+{
+    double minimum = 0;
+    double maximum = 0;
+    double overview = 0;
+
+    bool allScales() const { return minimum == 0 && maximum == 0; }
+};
+
+// Splits at the commas; a missing field counts as 0, fields after the third
+// are ignored.
+Scales ParseScales(const QString &text);
+// The three box texts joined by commas; with allScales the first two are "0".
+QString ScalesText(bool allScales, const QString &minimum, const QString &maximum,
+                   const QString &overview);
+
+// The ID key: a number given by the user, or automatic numbering.
+struct SourceId
+{
+    bool automatic = true;
+    QString number;   // the stored text when it is a number, else empty
+};
+
+// A value that reads as a number as a whole is a source number; anything
+// else (the default "Auto" included) means automatic numbering.
+SourceId ParseSourceId(const QString &text);
+QString SourceIdText(bool automatic, const QString &number);
+
+// The Connect key of a demand-load record: the DLD file path, one blank, the
+// entity name. Reading splits at the first blank, so a path holding a blank
+// comes back cut there.
+struct DemandConnect
+{
+    QString dldPath;
+    QString entity;
+};
+
+DemandConnect SplitDemandConnect(const QString &text);
+QString DemandConnectText(const QString &dldPath, const QString &entity);
+
+// False for names the registry file cannot carry as a section name (an empty
+// name, a name holding "]" or a line break) and for the new-record marker.
+bool IsStorableName(const QString &name);
+
+// The texts a save writes, one for each key from Type to Priority.
+class RecordValues
+{
+public:
+    QString &operator[](RecordKey key);
+    const QString &operator[](RecordKey key) const;
+
+private:
+    std::array<QString, SavedKeyCount> m_texts;
+};
+
+// How a save treats the Private key. Either way a renamed record keeps its
+// Private bits: they are carried from the old name to the new one, combined
+// with any bits that a record of the new name already had.
+enum class PrivateOnSave {
+    // Private is written only to carry a renamed record's bits.
+    CarryOnRename,
+    // Private is always written, with SavedByNative added.
+    MarkSavedByNative,
+};
+
+// Saves a record under newName, as a configuration dialog does when the user
+// confirms it. currentName is the name the dialog was opened for (or the
+// new-record marker). When the names differ (letter case counts) the section
+// currentName is removed first, so that the record is written afresh under its
+// new name. Then the keys are written in their fixed order, then Private by
+// privateRule. Returns false, writing nothing, when newName is not storable.
+bool SaveRecord(const QString &registryPath, const QString &currentName, const QString &newName,
+                const RecordValues &values, PrivateOnSave privateRule);
+
+} // namespace tessel

@@ -1,0 +1,231 @@
+#include "registry/ProfileDocument.h"
+
+#include "registry/ProfileNames.h"
+
+namespace tessel {
+
+namespace {
+
+constexpr char16_t CarriageReturn = u'\r';
+constexpr char16_t LineFeed = u'\n';
+
+qsizetype SkipBlanks(QStringView text, qsizetype from)
+{
+    while (from < text.size() && IsProfileBlank(text[from]))
+        ++from;
+    return from;
+}
+
+qsizetype TrimBlanksBefore(QStringView text, qsizetype end, qsizetype floor)
+{
+    while (end > floor && IsProfileBlank(text[end - 1]))
+        --end;
+    return end;
+}
+
+} // namespace
+
+ProfileDocument::ProfileDocument()
+{
+    parse();
+}
+
+ProfileDocument::ProfileDocument(QByteArray bytes)
+    : m_bytes(std::move(bytes))
+    , m_codec(ProfileCodec::ForFile(m_bytes))
+{
+    parse();
+}
+
+void ProfileDocument::parse()
+{
+    const int unit = m_codec.unitSize();
+    const qsizetype size = m_bytes.size();
+    m_sections.push_back(Section{});
+    qsizetype position = m_codec.byteOrderMarkSize();
+    while (position < size) {
+        const qsizetype start = position;
+        const qsizetype textEnd = m_codec.lineBreakAt(m_bytes, position);
+        position = textEnd;
+        if (position < size) {
+            const char16_t first = m_codec.unitAt(m_bytes, position);
+            position += unit;
+            if (first == CarriageReturn && position + unit <= size && m_codec.unitAt(m_bytes, position) == LineFeed)
+                position += unit;
+            if (m_lineBreak.isEmpty())
+                m_lineBreak = m_bytes.sliced(textEnd, position - textEnd);
+        }
+
+        Line line = parseLine(start, textEnd, position);
+        if (line.kind == LineKind::Section) {
+            m_sections.back().end = qsizetype(m_lines.size());
+            m_sections.push_back(Section{qsizetype(m_lines.size()), 0});
+            QString folded = line.name().toString().toCaseFolded();
+            if (!m_sectionByFoldedName.contains(folded))
+                m_sectionByFoldedName.insert(std::move(folded), qsizetype(m_sections.size() - 1));
+        }
+        m_lines.push_back(std::move(line));
+    }
+    m_sections.back().end = qsizetype(m_lines.size());
+    m_sectionByFoldedName.insert(QString(), 0);  // the nameless section comes before any named one
+    if (m_lineBreak.isEmpty())
+        m_lineBreak = m_codec.encode(u"\r\n");
+}
+
+ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype textEnd, qsizetype end) const
+{
+    Line line;
+    line.start = start;
+    line.textEnd = textEnd;
+    line.end = end;
+    const QString text = m_codec.decode(QByteArrayView(m_bytes).sliced(start, textEnd - start));
+    const qsizetype first = SkipBlanks(text, 0);
+    if (first == text.size())
+        return line;
+    if (text[first] == u';') {
+        line.kind = LineKind::Comment;
+        return line;
+    }
+    line.text = text;
+    const qsizetype trimmedEnd = TrimBlanksBefore(text, text.size(), first);
+    if (text[first] == u'[') {
+        // A section line runs from "[" to the last "]"; a line without one is a key.
+        const qsizetype close = text.lastIndexOf(u']', trimmedEnd - 1);
+        if (close > first) {
+            line.kind = LineKind::Section;
+            line.nameStart = SkipBlanks(text, first + 1);
+            line.nameEnd = TrimBlanksBefore(text, close, line.nameStart);
+            return line;
+        }
+    }
+    line.kind = LineKind::Key;
+    line.nameStart = first;
+    const qsizetype equals = text.indexOf(u'=', first);
+    if (equals < 0) {
+        line.nameEnd = trimmedEnd;
+        return line;
+    }
+    line.nameEnd = TrimBlanksBefore(text, equals, first);
+    line.valueStart = SkipBlanks(text, equals + 1);
+    line.valueEnd = std::max(line.valueStart, trimmedEnd);
+    return line;
+}
+
+QString ProfileDocument::requestName(QStringView name) const
+{
+    return m_codec.fit(TrimProfileBlanks(name).toString());
+}
+
+const ProfileDocument::Section *ProfileDocument::findSection(QString name) const
+{
+    const auto found = m_sectionByFoldedName.constFind(std::move(name).toCaseFolded());
+    return found == m_sectionByFoldedName.cend() ? nullptr : &m_sections[*found];
+}
+
+const ProfileDocument::Line *ProfileDocument::findKey(const Section &section, const QString &name) const
+{
+    for (qsizetype i = section.firstLine(); i < section.end; ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind == LineKind::Key && line.name().compare(name, Qt::CaseInsensitive) == 0)
+            return &line;
+    }
+    return nullptr;
+}
+
+std::optional<QString> ProfileDocument::value(QStringView section, QStringView key) const
+{
+    const Section *found = findSection(requestName(section));
+    if (!found)
+        return std::nullopt;
+    const Line *line = findKey(*found, requestName(key));
+    if (!line || !line->hasValue())
+        return std::nullopt;
+    return line->text.sliced(line->valueStart, line->valueEnd - line->valueStart);
+}
+
+QStringList ProfileDocument::keyNames(QStringView section) const
+{
+    QStringList names;
+    const Section *found = findSection(requestName(section));
+    if (!found)
+        return names;
+    for (qsizetype i = found->firstLine(); i < found->end; ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind == LineKind::Key && line.hasValue())
+            names.append(line.name().toString());
+    }
+    return names;
+}
+
+QStringList ProfileDocument::sectionNames() const
+{
+    QStringList names;
+    names.reserve(qsizetype(m_sections.size()));
+    for (std::size_t i = 1; i < m_sections.size(); ++i) {
+        const QStringView name = m_lines[m_sections[i].header].name();
+        if (!name.isEmpty())
+            names.append(name.toString());
+    }
+    return names;
+}
+
+QByteArray ProfileDocument::spliced(qsizetype from, qsizetype to, QByteArrayView replacement) const
+{
+    QByteArray result;
+    result.reserve(m_bytes.size() - (to - from) + replacement.size());
+    result.append(QByteArrayView(m_bytes).first(from));
+    result.append(replacement);
+    result.append(QByteArrayView(m_bytes).sliced(to));
+    return result;
+}
+
+QByteArray ProfileDocument::withValue(QStringView section, QStringView key, QStringView value) const
+{
+    const QString sectionName = requestName(section);
+    const QString keyName = requestName(key);
+    const Section *found = findSection(sectionName);
+    const QString keyLine = keyName + u'=' + value;
+    if (!found)
+        return withLinesAfter(qsizetype(m_lines.size()) - 1, {u'[' + sectionName + u']', keyLine});
+
+    if (const Line *line = findKey(*found, keyName)) {
+        // The key keeps its spelling and its indent; the rest of the line is new.
+        const QString text = QStringView(line->text).first(line->nameEnd) + u'=' + value;
+        return spliced(line->start, line->textEnd, m_codec.encode(text));
+    }
+    qsizetype after = found->header;
+    for (qsizetype i = found->firstLine(); i < found->end; ++i) {
+        if (m_lines[i].kind == LineKind::Key)
+            after = i;
+    }
+    return withLinesAfter(after, {keyLine});
+}
+
+QByteArray ProfileDocument::withLinesAfter(qsizetype lineIndex, const QStringList &texts) const
+{
+    QByteArray lines;
+    for (qsizetype i = 0; i < texts.size(); ++i) {
+        if (i > 0)
+            lines.append(m_lineBreak);
+        lines.append(m_codec.encode(texts[i]));
+    }
+    if (lineIndex < 0)
+        return spliced(m_codec.byteOrderMarkSize(), m_codec.byteOrderMarkSize(), lines.append(m_lineBreak));
+    const Line &line = m_lines[lineIndex];
+    if (line.end > line.textEnd)
+        return spliced(line.end, line.end, lines.append(m_lineBreak));
+    // The file's last line has no break: the new lines end the same way.
+    return spliced(line.end, line.end, lines.prepend(m_lineBreak));
+}
+
+QByteArray ProfileDocument::withoutSection(QStringView section) const
+{
+    const Section *found = findSection(requestName(section));
+    if (!found || found->header < 0)
+        return m_bytes;
+    const qsizetype from = m_lines[found->header].start;
+    const qsizetype to = found->end < qsizetype(m_lines.size()) ? m_lines[found->end].start : m_bytes.size();
+    return spliced(from, to, {});
+}
+
+} // namespace tessel

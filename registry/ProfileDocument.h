@@ -1,0 +1,92 @@
+#pragma once
+
+#include "registry/ProfileCodec.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <optional>
+#include <vector>
+
+namespace tessel {
+
+// One profile file, parsed: its lines, the sections they form, and lookups by
+// name. The bytes of every line are kept as they were read; an edit gives the
+// file's new bytes, in which only the lines it touches differ.
+//
+// The lines before the first section line form a section without a name. A
+// section name or key name given by a caller is first trimmed of blanks and
+// put through the file's code page; names then match without regard to case,
+// and the first section and the first key of a name win.
+class ProfileDocument
+{
+public:
+    // The document of a file that does not exist.
+    ProfileDocument();
+    explicit ProfileDocument(QByteArray bytes);
+
+    const QByteArray &bytes() const { return m_bytes; }
+    const ProfileCodec &codec() const { return m_codec; }
+
+    // The value of a key line, blanks at both ends removed; nothing when the
+    // section or key is missing or the key's line holds no "=".
+    std::optional<QString> value(QStringView section, QStringView key) const;
+    // The names of the section's key lines that hold "=", in file order.
+    QStringList keyNames(QStringView section) const;
+    // The names of all named sections, in file order (duplicates included).
+    QStringList sectionNames() const;
+
+    // The bytes of the file with key=value written: in place of the key's
+    // line, else after the section's last key line, else in a new section
+    // at the end. New lines take the file's own line break.
+    QByteArray withValue(QStringView section, QStringView key, QStringView value) const;
+    // The bytes of the file without the section's line and the lines after
+    // it up to the next section line; the same bytes when it is missing.
+    QByteArray withoutSection(QStringView section) const;
+
+private:
+    enum class LineKind : quint8 { Blank, Comment, Section, Key };
+
+    struct Line
+    {
+        qsizetype start = 0;       // byte offsets: the line's text, then its break
+        qsizetype textEnd = 0;
+        qsizetype end = 0;
+        LineKind kind = LineKind::Blank;
+        QString text;              // decoded text of section and key lines
+        qsizetype nameStart = 0;   // the name within text, blanks removed
+        qsizetype nameEnd = 0;
+        qsizetype valueStart = -1; // -1: a key line without "="
+        qsizetype valueEnd = -1;
+
+        QStringView name() const { return QStringView(text).sliced(nameStart, nameEnd - nameStart); }
+        bool hasValue() const { return valueStart >= 0; }
+    };
+
+    struct Section
+    {
+        qsizetype header = -1;     // index of the section line; -1 for the nameless one
+        qsizetype end = 0;         // index after its last line
+        qsizetype firstLine() const { return header + 1; }
+    };
+
+    void parse();
+    Line parseLine(qsizetype start, qsizetype textEnd, qsizetype end) const;
+    QString requestName(QStringView name) const;
+    const Section *findSection(QString name) const;
+    const Line *findKey(const Section &section, const QString &name) const;
+    QByteArray spliced(qsizetype from, qsizetype to, QByteArrayView replacement) const;
+    QByteArray withLinesAfter(qsizetype lineIndex, const QStringList &texts) const;
+
+    QByteArray m_bytes;
+    ProfileCodec m_codec;
+    QByteArray m_lineBreak;
+    std::vector<Line> m_lines;
+    std::vector<Section> m_sections;
+    QHash<QString, qsizetype> m_sectionByFoldedName;  // first section of each name
+};
+
+} // namespace tessel

@@ -1,0 +1,59 @@
+#include "registry/ProfileNames.h"
+
+namespace tessel {
+
+namespace {
+
+bool BreaksLine(QStringView text)
+{
+    return text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0));
+}
+
+} // namespace
+
+bool IsProfileBlank(QChar c)
+{
+    return c == u' ' || c == u'\t' || c == u'\v' || c == u'\f';
+}
+
+QStringView TrimProfileBlanks(QStringView text)
+{
+    qsizetype begin = 0;
+    qsizetype end = text.size();
+    while (begin < end && IsProfileBlank(text[begin]))
+        ++begin;
+    while (end > begin && IsProfileBlank(text[end - 1]))
+        --end;
+    return text.sliced(begin, end - begin);
+}
+
+QString ProblemWithSection(QStringView section)
+{
+    const QStringView name = TrimProfileBlanks(section);
+    if (BreaksLine(name))
+        return QStringLiteral("the section name holds a line break or NUL");
+    if (name.isEmpty())
+        return QStringLiteral("the section name is empty");
+    if (name.contains(u']'))
+        return QStringLiteral("the section name holds \"]\"");
+    return {};
+}
+
+QString ProblemWithEntry(QStringView section, QStringView key, QStringView value)
+{
+    QString problem = ProblemWithSection(section);
+    if (!problem.isEmpty())
+        return problem;
+    const QStringView name = TrimProfileBlanks(key);
+    if (BreaksLine(name))
+        return QStringLiteral("the key holds a line break or NUL");
+    if (name.contains(u'='))
+        return QStringLiteral("the key holds \"=\"");
+    if (name.startsWith(u';') || name.startsWith(u'['))
+        return QStringLiteral("the key begins with \";\" or \"[\"");
+    if (BreaksLine(value))
+        return QStringLiteral("the value holds a line break or NUL");
+    return {};
+}
+
+} // namespace tessel

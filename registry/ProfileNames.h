@@ -1,0 +1,22 @@
+#pragma once
+
+#include <QString>
+#include <QStringView>
+
+// Rules on the names and values of profile lines that reading and writing share.
+namespace tessel {
+
+// Blank, TAB, vertical tab and form feed: what surrounds names and values
+// without being part of them.
+bool IsProfileBlank(QChar c);
+QStringView TrimProfileBlanks(QStringView text);
+
+// Why writing key=value to section would break the file's structure, or an
+// empty text when it can be written: a line break or NUL anywhere, an empty
+// section name, "]" in a section name, "=" in a key, a key that would read
+// back as a comment (";") or a section line ("["). Names are judged as they
+// are written, with surrounding blanks removed.
+QString ProblemWithEntry(QStringView section, QStringView key, QStringView value);
+QString ProblemWithSection(QStringView section);
+
+} // namespace tessel

@@ -1,0 +1,34 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// What the store's reads hand back for what a document holds: quotes taken
+// off values, defaults tidied, lists joined, and the limits of the read buffer.
+namespace tessel {
+
+class ProfileDocument;
+
+// A read's buffer starts at ReadBufferStart characters and grows by
+// ReadBufferStep while the text fills it, up to ReadBufferLimit; a text that
+// still fills the largest buffer reads as empty.
+inline constexpr qsizetype ReadBufferStart = 2000;
+inline constexpr qsizetype ReadBufferStep = 2000;
+inline constexpr qsizetype ReadBufferLimit = 32000;
+
+// A value enclosed in a pair of the same quote, double or single, without them.
+QString StripQuotes(QStringView value);
+
+// The value of key in section, or the default (trailing blanks removed,
+// quotes stripped) when there is none. An empty key names a key line
+// without a name ("=value").
+QString LookupString(const ProfileDocument &document, QStringView section, QStringView key,
+                     QStringView defaultValue);
+
+// The store's list form: each name followed by a NUL. A list that does not
+// fit the largest read buffer, or whose first name is empty, reads as the
+// empty list.
+QString JoinNameList(const QStringList &names);
+
+} // namespace tessel

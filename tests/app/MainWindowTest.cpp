@@ -1,0 +1,370 @@
+#include <gtest/gtest.h>
+
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+
+#include "app/frmNewSrc.h"
+#include "app/frmTessel.h"
+#include "dialogs/frmDemandConfig.h"
+#include "dialogs/frmNativeConfig.h"
+#include "dialogs/frmODBCConfig.h"
+#include "hostlink/HostLink.h"
+#include "i18n/Messages.h"
+#include "registry/ProfileStore.h"
+#include "tests/support/DialogFixture.h"
+#include "tests/support/GeoListDriver.h"
+#include "tests/support/ScriptedConfigDialog.h"
+#include "tests/support/TestFiles.h"
+
+using namespace tessel;
+using test::ListedItem;
+using test::ScriptedConfigDialog;
+
+namespace {
+
+// What the main window had set up when a configuration dialog loaded.
+struct OpenedDialog
+{
+    ConfigDialogKind kind;
+    QString currentSrcName;
+    qint16 nativeSrcType;
+    bool operator==(const OpenedDialog &) const = default;
+};
+
+void PrintTo(const OpenedDialog &opened, std::ostream *out)
+{
+    *out << "{kind " << int(opened.kind) << ", " << opened.currentSrcName.toStdString()
+         << ", native type " << opened.nativeSrcType << '}';
+}
+
+// The main window with the host and the configuration dialogs scripted.
+class ScriptedMainWindow final : public frmTessel
+{
+public:
+    ScriptedMainWindow(Session &session, HostLink &hostLink)
+        : frmTessel(session, hostLink)
+        , m_session(session)
+    {
+    }
+
+    // The dialog the window itself would open for a kind.
+    std::unique_ptr<ConfigDialog> realConfigForm(ConfigDialogKind kind)
+    {
+        return frmTessel::createConfigForm(kind);
+    }
+
+    // How the configuration dialogs end; a confirmed one runs save first.
+    ScriptedConfigDialog::Ending ending = ScriptedConfigDialog::Ending::Cancel;
+    std::function<void()> save;
+
+    std::vector<OpenedDialog> opened;
+    bool connected = false;
+    int refreshSignals = 0;
+
+protected:
+    std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind) override
+    {
+        opened.push_back({kind, m_session.CurrentSrcName, m_session.NativeSrcType});
+        return std::make_unique<ScriptedConfigDialog>(m_session, ending, save);
+    }
+    bool IsConnected() override { return connected; }
+    void SignalParent() override { ++refreshSignals; }
+
+private:
+    Session &m_session;
+};
+
+class MainWindowTest : public test::DialogFixture
+{
+protected:
+    void TearDown() override
+    {
+        window.reset();
+        DialogFixture::TearDown();
+    }
+
+    void writeCatalogue(const QByteArray &text)
+    {
+        test::writeBytes(session.SourcesIniPath, text);
+    }
+
+    // Loads and shows the main window on the files written so far.
+    ScriptedMainWindow &load()
+    {
+        window = std::make_unique<ScriptedMainWindow>(session, hostLink);
+        window->show();
+        window->activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        return *window;
+    }
+
+    GeoList *sources() const { return window->findChild<GeoList *>(QStringLiteral("lstSrcs")); }
+    QPushButton *button(const char *name) const
+    {
+        return window->findChild<QPushButton *>(QString::fromLatin1(name));
+    }
+    void select(const QString &name) { test::clickListItem(sources(), name); }
+
+    std::vector<int> shownStyles() const
+    {
+        std::vector<int> styles;
+        for (const auto &box : messageBoxes.shown)
+            styles.push_back(box.style);
+        return styles;
+    }
+
+    HostLink hostLink{HostCommandLine{}};
+    std::unique_ptr<ScriptedMainWindow> window;
+};
+
+const QByteArray FourTypes = "[Network]\nType=1\n"
+                             "[Relief]\nType=2\n"
+                             "[Roads]\nType=4\nConnect=/data/roads.dld ROADS\n"
+                             "[Census]\nType=5\n";
+
+TEST_F(MainWindowTest, ListsEverySectionWithTheIconOfItsType)
+{
+    writeRegistry("[Relief]\nType=2\n"
+                  "[Census]\nType=5\n"
+                  "[Untyped]\nDescription=no type key\n"
+                  "[Three]\nType=3\n"
+                  "[Roads]\nType=4\n"
+                  "[Rounded]\nType=1.6\n");
+    load();
+
+    const std::vector<ListedItem> expected = {
+        {QStringLiteral("Relief"), 4, 2}, {QStringLiteral("Census"), 3, 5},
+        {QStringLiteral("Untyped"), 1, 1}, {QStringLiteral("Three"), 0, 3},
+        {QStringLiteral("Roads"), 2, 4}, {QStringLiteral("Rounded"), 4, 2}};
+    EXPECT_EQ(test::listedItems(*sources()), expected);
+
+    ASSERT_EQ(messageBoxes.shown.size(), 1);
+    EXPECT_EQ(messageBoxes.shown[0].text, Msg::InternalErrorSrcTypeToIcon);
+    EXPECT_EQ(messageBoxes.shown[0].style, MsgBoxStyle::OkOnly);
+    EXPECT_EQ(messageBoxes.shown[0].title, QStringLiteral("Tessel"));
+
+    EXPECT_EQ(sources()->ListIndex(), -1);
+    EXPECT_FALSE(button("cmdDelete")->isEnabled());
+    EXPECT_FALSE(button("cmdConfig")->isEnabled());
+    EXPECT_FALSE(button("cmdShutdown")->isVisible());
+    EXPECT_FALSE(window->findChild<QLabel *>(QStringLiteral("picIcons"))->isVisible());
+}
+
+TEST_F(MainWindowTest, SelectionEnablesConfigureAndDeleteUnlessTheRecordIsProtected)
+{
+    writeRegistry("[Zero]\nPrivate=0\n"
+                  "[Missing]\nType=1\n"
+                  "[Words]\nPrivate=abc\n"
+                  "[Locked]\nPrivate=1\n"
+                  "[Saved]\nPrivate=8\n"
+                  "[Protected]\nPrivate=2\n"
+                  "[Both]\nPrivate=3\n"
+                  "[Ten]\nPrivate=10\n"
+                  "[Rounded]\nPrivate=1.6\n");
+    load();
+    const std::vector<std::pair<const char *, bool>> deletable = {
+        {"Zero", true},   {"Missing", true},    {"Words", true},
+        {"Locked", true}, {"Saved", true},      {"Protected", false},
+        {"Both", false},  {"Ten", false},       {"Rounded", false}};
+    for (const auto &[name, canDelete] : deletable) {
+        select(QString::fromLatin1(name));
+        EXPECT_TRUE(button("cmdConfig")->isEnabled()) << name;
+        EXPECT_EQ(button("cmdDelete")->isEnabled(), canDelete) << name;
+    }
+}
+
+TEST_F(MainWindowTest, DeleteAfterYesRemovesTheSectionAndRefillsTheList)
+{
+    writeRegistry("[Network]\nType=1\n[Relief]\nType=2\nPrivate=8\n[Roads]\nType=4\n");
+    ScriptedMainWindow &main = load();
+    select(QStringLiteral("Relief"));
+    messageBoxes.answers.enqueue(MsgBoxResult::Yes);
+    button("cmdDelete")->click();
+
+    ASSERT_EQ(messageBoxes.texts(), QStringList{Msg::DeleteSelectedEntry});
+    EXPECT_EQ(shownStyles(), std::vector<int>{MsgBoxStyle::YesNoQuestion});
+    EXPECT_EQ(registryBytes(), QByteArray("[Network]\nType=1\n[Roads]\nType=4\n"));
+    EXPECT_EQ(sources()->count(), 2);
+    EXPECT_EQ(sources()->ListIndex(), -1);
+    EXPECT_EQ(main.refreshSignals, 1);
+
+    // The refill leaves the buttons as they were; with nothing selected they do nothing.
+    ASSERT_TRUE(button("cmdDelete")->isEnabled());
+    button("cmdDelete")->click();
+    button("cmdConfig")->click();
+    EXPECT_EQ(messageBoxes.shown.size(), 1);
+    EXPECT_TRUE(main.opened.empty());
+    EXPECT_EQ(main.refreshSignals, 1);
+}
+
+TEST_F(MainWindowTest, DeleteAfterNoOrWhileConnectedChangesNothing)
+{
+    writeRegistry(FourTypes);
+    ScriptedMainWindow &main = load();
+    select(QStringLiteral("Roads"));
+
+    messageBoxes.answers.enqueue(MsgBoxResult::No);
+    button("cmdDelete")->click();
+    EXPECT_EQ(registryBytes(), FourTypes);
+    EXPECT_EQ(sources()->ListIndex(), 2);
+
+    main.connected = true;
+    button("cmdDelete")->click();
+    EXPECT_EQ(messageBoxes.texts(),
+              (QStringList{Msg::DeleteSelectedEntry, Msg::CannotDeleteConnected}));
+    EXPECT_EQ(messageBoxes.shown.last().style, MsgBoxStyle::Exclamation);
+    EXPECT_EQ(registryBytes(), FourTypes);
+    EXPECT_EQ(main.refreshSignals, 0);
+}
+
+TEST_F(MainWindowTest, ConfigureOpensTheDialogOfTheRecordsType)
+{
+    writeRegistry(FourTypes);
+    ScriptedMainWindow &main = load();
+    for (const char *name : {"Relief", "Network", "Roads", "Census"}) {
+        select(QString::fromLatin1(name));
+        button("cmdConfig")->click();
+        // A cancelled dialog changed nothing: no refill, no signal.
+        EXPECT_NE(sources()->ListIndex(), -1) << name;
+    }
+    // NativeSrcType keeps its last value when a dialog of another kind opens.
+    const std::vector<OpenedDialog> expected = {
+        {ConfigDialogKind::Native, QStringLiteral("Relief"), 2},
+        {ConfigDialogKind::Native, QStringLiteral("Network"), 1},
+        {ConfigDialogKind::DemandLoad, QStringLiteral("Roads"), 1},
+        {ConfigDialogKind::Odbc, QStringLiteral("Census"), 1}};
+    EXPECT_EQ(main.opened, expected);
+    EXPECT_EQ(main.refreshSignals, 0);
+    EXPECT_TRUE(messageBoxes.shown.isEmpty());
+}
+
+TEST_F(MainWindowTest, AConfirmedDialogRefillsTheListAndSignalsTheHost)
+{
+    writeRegistry(FourTypes);
+    ScriptedMainWindow &main = load();
+    main.ending = ScriptedConfigDialog::Ending::Ok;
+    main.save = [this] {
+        DeleteProfileSection(QStringLiteral("Relief"), session.RegistryIniPath);
+        WriteProfileString(QStringLiteral("Terrain"), QStringLiteral("Type"), QStringLiteral("2"),
+                           session.RegistryIniPath);
+    };
+    select(QStringLiteral("Relief"));
+    button("cmdConfig")->click();
+
+    EXPECT_TRUE(sources()->findItems(QStringLiteral("Relief"), Qt::MatchExactly).isEmpty());
+    EXPECT_EQ(sources()->findItems(QStringLiteral("Terrain"), Qt::MatchExactly).size(), 1);
+    EXPECT_EQ(sources()->ListIndex(), -1);
+    EXPECT_EQ(main.refreshSignals, 1);
+}
+
+TEST_F(MainWindowTest, ConfigureOnAConnectedSourceWarnsAndStillOpensTheDialog)
+{
+    writeRegistry(FourTypes);
+    ScriptedMainWindow &main = load();
+    main.connected = true;
+    select(QStringLiteral("Census"));
+    button("cmdConfig")->click();
+    EXPECT_EQ(messageBoxes.texts(), QStringList{Msg::SourceConnected});
+    EXPECT_EQ(shownStyles(), std::vector<int>{MsgBoxStyle::Information});
+    EXPECT_EQ(main.opened.size(), 1u);
+}
+
+TEST_F(MainWindowTest, ConfigureOnATypeWithoutDialogReportsItAndOpensNothing)
+{
+    writeRegistry("[Three]\nType=3\n");
+    ScriptedMainWindow &main = load();
+    select(QStringLiteral("Three"));
+    button("cmdConfig")->click();
+    EXPECT_EQ(messageBoxes.texts(),
+              (QStringList{Msg::InternalErrorSrcTypeToIcon, Msg::InternalErrorGetConfigForm}));
+    EXPECT_EQ(shownStyles(), (std::vector<int>{MsgBoxStyle::OkOnly, MsgBoxStyle::OkOnly}));
+    EXPECT_TRUE(main.opened.empty());
+    EXPECT_EQ(session.CurrentSrcName, NewRecordMarker);
+}
+
+TEST_F(MainWindowTest, NewWithCancelInTheChooserOpensNothing)
+{
+    writeCatalogue("[Sources]\nNative=1\nRaster Image=2,Raster\n");
+    ScriptedMainWindow &main = load();
+    onNextModal<frmNewSrc>([](frmNewSrc &chooser) {
+        chooser.findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+    });
+    button("cmdAdd")->click();
+    EXPECT_TRUE(main.opened.empty());
+    EXPECT_EQ(main.refreshSignals, 0);
+    EXPECT_TRUE(registryBytes().isEmpty());
+}
+
+class NewSourceTest : public MainWindowTest
+{
+protected:
+    void SetUp() override
+    {
+        MainWindowTest::SetUp();
+        writeCatalogue("[Sources]\nNative=1\nRaster Image=2,Raster\n");
+        session.CurrentSrcName = QStringLiteral("Network");
+        session.NativeSrcType = 1;
+        load();
+    }
+
+    // New, then the type of that name chosen in the type chooser.
+    void createSource(const QString &typeName)
+    {
+        onNextModal<frmNewSrc>([typeName](frmNewSrc &chooser) {
+            test::clickListItem(chooser.findChild<GeoList *>(QStringLiteral("lstSrcTypes")),
+                                typeName);
+            chooser.findChild<QPushButton *>(QStringLiteral("cmdOK"))->click();
+        });
+        button("cmdAdd")->click();
+    }
+};
+
+TEST_F(NewSourceTest, OpensTheDialogOfTheChosenTypeForANewRecord)
+{
+    window->ending = ScriptedConfigDialog::Ending::Ok;
+    window->save = [this] {
+        WriteProfileString(QStringLiteral("Relief"), QStringLiteral("Type"), QStringLiteral("2"),
+                           session.RegistryIniPath);
+    };
+    createSource(QStringLiteral("Raster Image"));
+
+    const std::vector<OpenedDialog> expected = {
+        {ConfigDialogKind::Native, NewRecordMarker, 2}};
+    EXPECT_EQ(window->opened, expected);
+    const std::vector<ListedItem> listed = {{QStringLiteral("Relief"), 4, 2}};
+    EXPECT_EQ(test::listedItems(*sources()), listed);
+    EXPECT_EQ(window->refreshSignals, 1);
+}
+
+TEST_F(NewSourceTest, CancelInTheDialogChangesNothing)
+{
+    createSource(QStringLiteral("Native"));
+    EXPECT_EQ(window->opened.size(), 1u);
+    EXPECT_EQ(session.CurrentSrcName, NewRecordMarker);
+    EXPECT_EQ(window->refreshSignals, 0);
+    EXPECT_TRUE(registryBytes().isEmpty());
+}
+
+TEST_F(MainWindowTest, EachTypeOpensItsOwnConfigurationDialog)
+{
+    ScriptedMainWindow &main = load();
+    EXPECT_NE(qobject_cast<frmNativeConfig *>(main.realConfigForm(ConfigDialogKind::Native).get()),
+              nullptr);
+    EXPECT_NE(qobject_cast<frmDemandConfig *>(
+                  main.realConfigForm(ConfigDialogKind::DemandLoad).get()),
+              nullptr);
+    EXPECT_NE(qobject_cast<frmODBCConfig *>(main.realConfigForm(ConfigDialogKind::Odbc).get()),
+              nullptr);
+}
+
+TEST_F(MainWindowTest, CloseUnloadsTheWindow)
+{
+    load();
+    QSignalSpy unloaded(window.get(), &frmTessel::unloaded);
+    button("cmdClose")->click();
+    EXPECT_EQ(unloaded.count(), 1);
+    EXPECT_FALSE(window->isVisible());
+}
+
+} // namespace

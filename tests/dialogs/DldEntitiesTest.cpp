@@ -1,0 +1,226 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QFile>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstring>
+
+#include <unistd.h>
+
+#include "dialogs/DldEntities.h"
+#include "tests/support/TestFiles.h"
+
+using namespace tessel;
+
+namespace {
+
+QStringList entitiesOf(const QByteArray &bytes)
+{
+    QBuffer buffer;
+    buffer.setData(bytes);
+    EXPECT_TRUE(buffer.open(QIODevice::ReadOnly));
+    const DldEntities read = ReadDldEntities(buffer);
+    EXPECT_FALSE(read.failed()) << read.errorText.toStdString();
+    return read.names;
+}
+
+QStringList names(std::initializer_list<const char *> list)
+{
+    QStringList result;
+    for (const char *name : list)
+        result.append(QString::fromLatin1(name));
+    return result;
+}
+
+// Hands out its bytes at most chunk bytes per read, then fails after
+// failAfter bytes (when set), as a device whose medium breaks part-way.
+class TrickleDevice final : public QIODevice
+{
+public:
+    TrickleDevice(QByteArray bytes, qint64 chunk, qint64 failAfter = -1)
+        : m_bytes(std::move(bytes))
+        , m_chunk(chunk)
+        , m_failAfter(failAfter)
+    {
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (m_failAfter >= 0 && m_position >= m_failAfter) {
+            setErrorString(QStringLiteral("Input/output error"));
+            return -1;
+        }
+        qint64 count = std::min({maxSize, m_chunk, qint64(m_bytes.size()) - m_position});
+        if (m_failAfter >= 0)
+            count = std::min(count, m_failAfter - m_position);
+        std::memcpy(data, m_bytes.constData() + m_position, size_t(count));
+        m_position += count;
+        return count;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+    bool isSequential() const override { return true; }
+
+private:
+    QByteArray m_bytes;
+    qint64 m_chunk;
+    qint64 m_failAfter;
+    qint64 m_position = 0;
+};
+
+// The reading rules written the plain way: split into lines, trim, compare.
+QStringList referenceEntities(const QByteArray &bytes)
+{
+    QStringList result;
+    QByteArray text = bytes;
+    text.replace("\r\n", "\r");
+    const QList<QByteArray> lines = text.split('\r');
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        if (i == lines.size() - 1 && lines[i].isEmpty())
+            break; // a final line end does not start another line
+        const QByteArray line = lines[i].trimmed();
+        if (line.left(10).toUpper() == "ENTITY DLD")
+            result.append(QString::fromLatin1(line.mid(11).trimmed()));
+    }
+    return result;
+}
+
+} // namespace
+
+TEST(DldLines, EndAtCarriageReturnsWithOrWithoutLineFeed)
+{
+    EXPECT_EQ(entitiesOf("ENTITY DLD A\r\nENTITY DLD B\r\n"), names({"A", "B"}));
+    EXPECT_EQ(entitiesOf("ENTITY DLD A\rENTITY DLD B\r"), names({"A", "B"}));
+    EXPECT_EQ(entitiesOf("ENTITY DLD A\r\nENTITY DLD B\rENTITY DLD C"), names({"A", "B", "C"}));
+    // Only the one line feed right after a carriage return belongs to the line end.
+    EXPECT_EQ(entitiesOf("ENTITY DLD A\r\n\nENTITY DLD B\r\r\nENTITY DLD C\n\r"),
+              names({"A", "B", "C"}));
+    EXPECT_EQ(entitiesOf("\r\n\r\n"), QStringList());
+    EXPECT_EQ(entitiesOf(""), QStringList());
+}
+
+TEST(DldLines, LineFeedsAloneDoNotEndALine)
+{
+    // The whole file is one line: only a declaration at its very start counts,
+    // and its name runs to the end of the file.
+    EXPECT_EQ(entitiesOf("ENTITY DLD ROADS\nENTITY DLD RIVERS\n\n"),
+              QStringList{QStringLiteral("ROADS\nENTITY DLD RIVERS")});
+    EXPECT_EQ(entitiesOf("# header\nENTITY DLD ROADS\n"), QStringList());
+    EXPECT_EQ(entitiesOf("\n\n  ENTITY DLD ROADS\n"), names({"ROADS"}));
+}
+
+TEST(DldDeclarations, KeywordInAnyCaseAfterTrimming)
+{
+    const QByteArray file = "ENTITY DLD ROADS\r\n"
+                            "  entity dld   Main Roads  \r\n"
+                            "\t Entity Dld Rivers\t\r\n"
+                            "ENTITY DLD:Rail\r\n"
+                            "ENTITY DLD  A  B \r\n";
+    EXPECT_EQ(entitiesOf(file), names({"ROADS", "Main Roads", "Rivers", "Rail", "A  B"}));
+}
+
+TEST(DldDeclarations, NearMissesAreSkipped)
+{
+    const QByteArray file = "ENTITIES DLD X\r\n"
+                            "ENTITY  DLD X\r\n"
+                            "ENTITY\tDLD X\r\n"
+                            "XENTITY DLD X\r\n"
+                            "ENTITY DL\r\n"
+                            "ENTITY\rDLD X\r\n"
+                            "; ENTITY DLD X\r\n";
+    EXPECT_EQ(entitiesOf(file), QStringList());
+}
+
+TEST(DldDeclarations, EmptyNamesAndDuplicatesAreEntriesOfTheirOwn)
+{
+    const QByteArray file = "ENTITY DLD\r\n"
+                            "ENTITY DLD ROADS\r\n"
+                            "ENTITY DLDX\r\n"
+                            "ENTITY DLD ROADS\r\n"
+                            "ENTITY DLD  \t \r\n"
+                            "ENTITY DLD";
+    EXPECT_EQ(entitiesOf(file), names({"", "ROADS", "", "ROADS", "", ""}));
+}
+
+TEST(DldDeclarations, NamesAreReadInWindows1252)
+{
+    EXPECT_EQ(entitiesOf("ENTITY DLD Stra\xDF" "e \x80\r\nENTITY DLD \x93Q\x94\r\n"),
+              (QStringList{QStringLiteral(u"Straße €"), QStringLiteral(u"\u201CQ\u201D")}));
+}
+
+TEST(DldDeclarations, BlockAndChunkBoundariesChangeNothing)
+{
+    const QByteArray file = "  ENTITY DLD ROADS \r\n\r\nentity dld Main Roads\r"
+                            "\nENTITY DLD\rENTITIES DLD X\r\nENTITY DLD Tail";
+    const QStringList expected = entitiesOf(file);
+    ASSERT_EQ(expected, names({"ROADS", "Main Roads", "", "Tail"}));
+    for (qint64 chunk = 1; chunk <= 13; ++chunk) {
+        TrickleDevice device(file, chunk);
+        EXPECT_EQ(ReadDldEntities(device).names, expected) << "chunk " << chunk;
+    }
+}
+
+TEST(DldDeclarations, LargeGeneratedFileMatchesThePlainReading)
+{
+    // Several megabytes of random lines: declarations, near misses and every
+    // kind of line end, so that lines straddle the reader's blocks.
+    const QList<QByteArray> starts = {"ENTITY DLD ", "entity dld\t", "  Entity Dld  ",
+                                      "ENTITIES DLD ", "ENTITY DL", "\tENTITY DLD", "x"};
+    const QList<QByteArray> ends = {"\r\n", "\r", "\n", "\r\n\n", " \r"};
+    QRandomGenerator random(20260312);
+    QByteArray file;
+    while (file.size() < 3 * 1024 * 1024) {
+        file += starts[random.bounded(int(starts.size()))];
+        file += QByteArray(random.bounded(12), 'a' + char(random.bounded(26)));
+        if (random.bounded(400) == 0)
+            file += QByteArray(random.bounded(200'000), 'z');
+        file += ends[random.bounded(int(ends.size()))];
+    }
+    const QStringList expected = referenceEntities(file);
+    ASSERT_GT(expected.size(), 1000);
+    EXPECT_EQ(entitiesOf(file), expected);
+}
+
+TEST(DldReadFailure, KeepsTheEntitiesReadBeforeIt)
+{
+    const QByteArray file = "ENTITY DLD A\r\nENTITY DLD B\r\nENTITY DLD Cut off\r\n";
+    TrickleDevice device(file, 5, file.indexOf("Cut"));
+    const DldEntities read = ReadDldEntities(device);
+    EXPECT_TRUE(read.failed());
+    EXPECT_EQ(read.errorText, QStringLiteral("Input/output error"));
+    EXPECT_EQ(read.names, names({"A", "B"})); // the line cut short is not taken
+}
+
+TEST(DldReadFailure, MissingAndUnreadableFilesGiveTheSystemsDescription)
+{
+    QTemporaryDir dir;
+    const DldEntities missing = ReadDldEntities(dir.filePath(QStringLiteral("NONE.DLD")));
+    EXPECT_TRUE(missing.names.isEmpty());
+    EXPECT_EQ(missing.errorText, QStringLiteral("No such file or directory"));
+
+    const QString locked = dir.filePath(QStringLiteral("LOCKED.DLD"));
+    test::writeBytes(locked, "ENTITY DLD A\r\n");
+    QFile::setPermissions(locked, QFileDevice::Permissions());
+    if (geteuid() != 0) {
+        const DldEntities denied = ReadDldEntities(locked);
+        EXPECT_TRUE(denied.names.isEmpty());
+        EXPECT_EQ(denied.errorText, QStringLiteral("Permission denied"));
+    }
+    // Readable for root too: the memory file of a process cannot be read at
+    // offset 0, so the read itself fails.
+    const DldEntities unreadable = ReadDldEntities(QStringLiteral("/proc/self/mem"));
+    EXPECT_TRUE(unreadable.names.isEmpty());
+    EXPECT_EQ(unreadable.errorText, QStringLiteral("Input/output error"));
+}
+
+TEST(DldSample, DeclaresTheEntitiesOfTheSampleRegistry)
+{
+    const DldEntities read =
+        ReadDldEntities(test::sourceDir() + QStringLiteral("/data/SAMPLE.DLD"));
+    EXPECT_FALSE(read.failed()) << read.errorText.toStdString();
+    EXPECT_EQ(read.names, names({"PARCELS", "WATER MAINS", "Main Roads", "ROADS", "ROADS"}));
+}

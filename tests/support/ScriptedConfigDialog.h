@@ -1,0 +1,32 @@
+#pragma once
+
+#include <functional>
+
+#include <QTimer>
+
+#include "dialogs/ConfigDialog.h"
+
+namespace tessel::test {
+
+// A configuration dialog that ends by itself as soon as it is shown: OK after
+// running its save, or Cancel.
+class ScriptedConfigDialog final : public ConfigDialog
+{
+public:
+    enum class Ending { Ok, Cancel };
+
+    ScriptedConfigDialog(Session &session, Ending ending, std::function<void()> save = {})
+        : ConfigDialog(session)
+    {
+        QTimer::singleShot(0, this, [this, ending, save] {
+            if (ending == Ending::Ok) {
+                if (save)
+                    save();
+                setTag(TagOk);
+            }
+            hide();
+        });
+    }
+};
+
+} // namespace tessel::test

@@ -1,0 +1,36 @@
+#pragma once
+
+#include <optional>
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+
+#include "platform/FileDialogs.h"
+
+namespace tessel::test {
+
+// Records every open-file dialog and answers from a queue of chosen paths;
+// an empty queue, or nothing queued, answers as a cancelled dialog.
+class ScriptedFileDialogs final : public FileDialogs
+{
+public:
+    struct Asked
+    {
+        QString title;
+        QString filter;
+    };
+
+    std::optional<QString> getOpenFileName(const QString &title, const QString &filter) override
+    {
+        asked.append({title, filter});
+        if (answers.isEmpty())
+            return std::nullopt;
+        return answers.dequeue();
+    }
+
+    QList<Asked> asked;
+    QQueue<std::optional<QString>> answers;
+};
+
+} // namespace tessel::test

@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QTemporaryDir>
+#include <QTextStream>
+
+#include "registry/ProfileStore.h"
+#include "tests/support/TestFiles.h"
+#include "tools/admin/AdminTool.h"
+
+using namespace tessel;
+using tessel::test::readBytes;
+using tessel::test::writeBytes;
+
+class TesselAdmin : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return dir.filePath(name); }
+
+    int run(QStringList arguments)
+    {
+        output.clear();
+        messages.clear();
+        QBuffer out(&output);
+        out.open(QIODevice::WriteOnly);
+        QTextStream err(&messages);
+        const int code = RunAdminCommand(arguments, {path(QStringLiteral("TESSEL.INI")),
+                                                     path(QStringLiteral("SRCS.INI"))},
+                                         out, err);
+        err.flush();
+        return code;
+    }
+
+    void importText(const QByteArray &text, const QStringList &options = {})
+    {
+        writeBytes(path(QStringLiteral("template.ini")), text);
+        ASSERT_EQ(run(QStringList{QStringLiteral("import"), path(QStringLiteral("template.ini"))}
+                      + options),
+                  AdminExit::Done)
+            << messages.toStdString();
+    }
+
+    QByteArray registry() const { return readBytes(path(QStringLiteral("TESSEL.INI"))); }
+
+    QTemporaryDir dir;
+    QByteArray output;
+    QString messages;
+};
+
+TEST_F(TesselAdmin, ImportWritesEveryKeyInTheDialogsOrderWithTheirDefaults)
+{
+    importText("[ Roads ]\r\nType=1\r\nConnect=RDS1\r\n"
+               "[Ortho]\r\nType=2\r\nConnect=ORTHO\r\nDescription=Photos 2024\r\n"
+               "[Parcels]\r\nType=4\r\nConnect=/data/parcels.dld Main Parcels\r\n"
+               "Attributes=3\r\nCapabilities=15\r\nID=12\r\nScales=0,0,500\r\n");
+
+    EXPECT_EQ(registry(),
+              "[Roads]\r\nType=1\r\nDescription=\r\nConnect=RDS1\r\nReadOnly=0\r\nID=Auto\r\n"
+              "Attributes=3\r\nCapabilities=15\r\nAutoConnect=0\r\nScales=0,0,0\r\nPriority=127\r\n"
+              "Private=8\r\n"
+              "[Ortho]\r\nType=2\r\nDescription=Photos 2024\r\nConnect=ORTHO\r\nReadOnly=0\r\n"
+              "ID=Auto\r\nAttributes=1\r\nCapabilities=6\r\nAutoConnect=0\r\nScales=0,0,0\r\n"
+              "Priority=127\r\nPrivate=8\r\n"
+              "[Parcels]\r\nType=4\r\nDescription=\r\nConnect=/data/parcels.dld Main Parcels\r\n"
+              "ReadOnly=1\r\nID=12\r\nAttributes=1\r\nCapabilities=0\r\nAutoConnect=0\r\n"
+              "Scales=0,0,500\r\nPriority=127\r\n");
+}
+
+TEST_F(TesselAdmin, OneBadRecordWritesNothingAndEveryFailureIsNamed)
+{
+    writeBytes(path(QStringLiteral("template.ini")),
+               "[Good]\r\nType=1\r\nConnect=OK\r\n"
+               "[Odbc]\r\nType=5\r\n"
+               "[Long]\r\nType=2\r\nConnect=TOOLONGNAME\r\n"
+               "[NoEntity]\r\nType=4\r\nConnect=/data/roads.dld\r\n"
+               "[BadScales]\r\nType=1\r\nConnect=S\r\nScales=1,x,3\r\n"
+               "[BadId]\r\nType=1\r\nConnect=S\r\nID=12a\r\n"
+               "[<<__New__>>]\r\nType=1\r\nConnect=S\r\n");
+
+    EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("template.ini"))}),
+              AdminExit::Refused);
+    EXPECT_TRUE(registry().isEmpty());
+    for (const char *bad : {"[Odbc]", "[Long]", "[NoEntity]", "[BadScales]", "[BadId]", "[<<__New__>>]"})
+        EXPECT_TRUE(messages.contains(QLatin1String(bad))) << bad << messages.toStdString();
+    EXPECT_FALSE(messages.contains(QLatin1String("[Good]")));
+}
+
+TEST_F(TesselAdmin, ExistingNamesNeedReplaceWhichKeepsTheirProtection)
+{
+    importText("[Roads]\r\nType=1\r\nConnect=RDS1\r\nPrivate=3\r\n");
+    writeBytes(path(QStringLiteral("update.ini")), "[ROADS]\r\nType=1\r\nConnect=RDS2\r\n");
+
+    EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("update.ini"))}), AdminExit::Refused);
+    EXPECT_EQ(ReadProfileString(QStringLiteral("Roads"), QStringLiteral("Connect"), {},
+                                path(QStringLiteral("TESSEL.INI"))),
+              QStringLiteral("RDS1"));
+
+    EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("update.ini")),
+                   QStringLiteral("--replace")}),
+              AdminExit::Done);
+    EXPECT_EQ(ProfileSectionNames(path(QStringLiteral("TESSEL.INI"))), QStringList{QStringLiteral("ROADS")});
+    EXPECT_EQ(ReadProfileString(QStringLiteral("Roads"), QStringLiteral("Private"), {},
+                                path(QStringLiteral("TESSEL.INI"))),
+              QStringLiteral("11"));
+}
+
+TEST_F(TesselAdmin, ExportThenImportReproducesTheRegistry)
+{
+    importText("[Roads]\r\nType=1\r\nConnect=RDS1\r\nDescription=Roads \xe9t\xe9\r\nID=7\r\n"
+               "[Parcels]\r\nType=4\r\nConnect=/data/p.dld PARCELS\r\nPrivate=1\r\nReadOnly=0\r\n");
+    const QByteArray original = registry();
+    writeBytes(path(QStringLiteral("SRCS.INI")), {});
+
+    ASSERT_EQ(run({QStringLiteral("export")}), AdminExit::Done);
+    writeBytes(path(QStringLiteral("exported.ini")), output);
+    writeBytes(path(QStringLiteral("TESSEL.INI")), {});
+    ASSERT_EQ(run({QStringLiteral("import"), path(QStringLiteral("exported.ini"))}), AdminExit::Done);
+    EXPECT_EQ(registry(), original);
+}
+
+TEST_F(TesselAdmin, ListShowAndRemove)
+{
+    writeBytes(path(QStringLiteral("SRCS.INI")), "[Sources]\r\nNative=1,x\r\nDemand Load=4\r\n");
+    importText("[Roads]\r\nType=1\r\nConnect=R\r\nDescription=Road net\r\n"
+               "[Base]\r\nType=1\r\nConnect=B\r\nPrivate=2\r\n");
+
+    ASSERT_EQ(run({QStringLiteral("list")}), AdminExit::Done);
+    EXPECT_EQ(output, "Roads\t1\tNative\tRoad net\nBase\t1\tNative\t\n");
+
+    ASSERT_EQ(run({QStringLiteral("show"), QStringLiteral("roads")}), AdminExit::Done);
+    EXPECT_TRUE(output.startsWith("Type=1\nDescription=Road net\nConnect=R\n"));
+    EXPECT_EQ(run({QStringLiteral("show"), QStringLiteral("Lakes")}), AdminExit::Refused);
+
+    EXPECT_EQ(run({QStringLiteral("remove"), QStringLiteral("Roads"), QStringLiteral("Base")}),
+              AdminExit::Refused);
+    EXPECT_EQ(ProfileSectionNames(path(QStringLiteral("TESSEL.INI"))).size(), 2);
+    EXPECT_EQ(run({QStringLiteral("remove"), QStringLiteral("Roads"), QStringLiteral("Base"),
+                   QStringLiteral("--force")}),
+              AdminExit::Done);
+    EXPECT_TRUE(ProfileSectionNames(path(QStringLiteral("TESSEL.INI"))).isEmpty());
+}
+
+TEST_F(TesselAdmin, BadUsageExitsWithTwo)
+{
+    EXPECT_EQ(run({}), AdminExit::BadUsage);
+    EXPECT_EQ(run({QStringLiteral("frobnicate")}), AdminExit::BadUsage);
+    EXPECT_EQ(run({QStringLiteral("show")}), AdminExit::BadUsage);
+    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--registry")}), AdminExit::BadUsage);
+    EXPECT_EQ(run({QStringLiteral("import"), QStringLiteral("--bogus")}), AdminExit::BadUsage);
+    EXPECT_TRUE(messages.startsWith(QLatin1String("Usage: tessel-admin")));
+}

@@ -1,0 +1,316 @@
+#include "tools/admin/AdminTool.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QIODevice>
+#include <QTextStream>
+
+#include "platform/Windows1252.h"
+#include "registry/DataSourceRecord.h"
+#include "registry/ProfileDocument.h"
+#include "registry/ProfileStore.h"
+#include "registry/SourceCatalogue.h"
+#include "tools/admin/RecordTemplate.h"
+
+namespace tessel {
+namespace {
+
+struct Invocation
+{
+    QString command;
+    QStringList operands;
+    AdminFiles files;
+    bool replace = false;
+    bool force = false;
+};
+
+// Splits the arguments into command, operands and options; false on an
+// option that is unknown or lacks its value.
+bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, Invocation &call)
+{
+    call.files = defaults;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &argument = arguments[i];
+        if (argument == QLatin1String("--registry") || argument == QLatin1String("--sources")) {
+            if (++i == arguments.size())
+                return false;
+            // A bare file name on the command line means the current directory,
+            // not the profile directory the store gives bare names.
+            (argument == QLatin1String("--registry") ? call.files.registry : call.files.sources) =
+                QFileInfo(arguments[i]).absoluteFilePath();
+        } else if (argument == QLatin1String("--replace")) {
+            call.replace = true;
+        } else if (argument == QLatin1String("--force")) {
+            call.force = true;
+        } else if (argument.startsWith(QLatin1String("--"))) {
+            return false;
+        } else if (call.command.isEmpty()) {
+            call.command = argument;
+        } else {
+            call.operands.append(argument);
+        }
+    }
+    return !call.command.isEmpty();
+}
+
+class AdminCommands
+{
+public:
+    AdminCommands(const Invocation &call, QIODevice &out, QTextStream &err)
+        : m_call(call)
+        , m_registry(call.files.registry)
+        , m_out(out)
+        , m_err(err)
+    {
+    }
+
+    int list()
+    {
+        QHash<qint32, QString> typeName;
+        for (const CatalogueEntry &entry : ReadSourceCatalogue(m_call.files.sources)) {
+            if (!typeName.contains(entry.type))
+                typeName.insert(entry.type, entry.name);
+        }
+        QString text;
+        for (const QString &name : RecordNames(m_registry)) {
+            const DataSourceRecord record(m_registry, name);
+            const qint32 type = record.whole32(RecordKey::Type);
+            text += name % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
+                    % typeName.value(type) % QLatin1Char('\t') % record.text(RecordKey::Description)
+                    % QLatin1Char('\n');
+        }
+        m_out.write(text.toUtf8());
+        return AdminExit::Done;
+    }
+
+    int show()
+    {
+        if (m_call.operands.size() != 1)
+            return badUsage();
+        const QString &name = m_call.operands.first();
+        if (!exists(name))
+            return noSuchRecord(name);
+        QString text;
+        for (const QString &key : keyNames(name))
+            text += key % QLatin1Char('=') % ReadProfileString(name, key, {}, m_registry) % QLatin1Char('\n');
+        m_out.write(text.toUtf8());
+        return AdminExit::Done;
+    }
+
+    int exportRecords()
+    {
+        const QStringList names = m_call.operands.isEmpty() ? RecordNames(m_registry) : m_call.operands;
+        QString text;
+        for (const QString &name : names) {
+            if (!exists(name))
+                return noSuchRecord(name);
+            const DataSourceRecord record(m_registry, name);
+            const qint32 type = record.whole32(RecordKey::Type);
+            if (!ConfigDialogOfType(type) || type == SourceType::Odbc) {
+                m_err << QStringLiteral("Skipped %1: records of type %2 are not registered by Tessel.\n")
+                             .arg(name)
+                             .arg(type);
+                continue;
+            }
+            const QStringList stored = keyNames(name);
+            text += QLatin1Char('[') % name % QStringLiteral("]\r\n");
+            for (const RecordKeySpec &spec : RecordKeys) {
+                const QString key = spec.name.toString();
+                if (stored.contains(key, Qt::CaseInsensitive))
+                    text += key % QLatin1Char('=') % record.text(spec.key) % QStringLiteral("\r\n");
+            }
+        }
+        m_out.write(Windows1252::Encode(text));
+        return AdminExit::Done;
+    }
+
+    int import()
+    {
+        if (m_call.operands.size() != 1)
+            return badUsage();
+        const QString path = QFileInfo(m_call.operands.first()).absoluteFilePath();
+        QFile input(path);
+        if (!input.open(QIODevice::ReadOnly)) {
+            m_err << QStringLiteral("Cannot read %1: %2\n").arg(path, input.errorString());
+            return AdminExit::Refused;
+        }
+        const ProfileDocument file(input.readAll());
+
+        QList<CheckedRecord> records;
+        QStringList failures;
+        QHash<QString, QString> seen;   // case-folded name -> section
+        for (const QString &section : file.sectionNames()) {
+            auto checked = CheckTemplateRecord(file, section);
+            if (const auto *reason = std::get_if<QString>(&checked)) {
+                failures.append(QStringLiteral("[%1]: %2").arg(section, *reason));
+                continue;
+            }
+            CheckedRecord &record = std::get<CheckedRecord>(checked);
+            const QString folded = record.name.toCaseFolded();
+            if (seen.contains(folded)) {
+                failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section));
+                continue;
+            }
+            seen.insert(folded, section);
+            if (!m_call.replace && exists(record.name)) {
+                failures.append(QStringLiteral("[%1]: a data source of this name is registered already "
+                                               "(use --replace to replace it)").arg(section));
+                continue;
+            }
+            records.append(std::move(record));
+        }
+        if (!failures.isEmpty()) {
+            m_err << QStringLiteral("Nothing was registered. Correct these records of %1 and "
+                                    "import again:\n").arg(path);
+            for (const QString &failure : failures)
+                m_err << QStringLiteral("  ") << failure << QLatin1Char('\n');
+            return AdminExit::Refused;
+        }
+        for (const CheckedRecord &record : records) {
+            if (!register_(record)) {
+                m_err << QStringLiteral("Could not write %1 to %2. Check that the file and its "
+                                        "directory are writable.\n").arg(record.name, m_registry);
+                return AdminExit::Refused;
+            }
+        }
+        m_err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(records.size()).arg(m_registry);
+        return AdminExit::Done;
+    }
+
+    int remove()
+    {
+        if (m_call.operands.isEmpty())
+            return badUsage();
+        QStringList refused;
+        for (const QString &name : m_call.operands) {
+            if (!exists(name))
+                return noSuchRecord(name);
+            const DataSourceRecord record(m_registry, name);
+            if (!m_call.force && (record.whole16(RecordKey::Private) & PrivateBit::Protected))
+                refused.append(name);
+        }
+        if (!refused.isEmpty()) {
+            m_err << QStringLiteral("Nothing was removed: %1 protected against deletion. Use --force "
+                                    "to remove protected records.\n")
+                         .arg(refused.join(QStringLiteral(", ")) + (refused.size() == 1
+                                                                        ? QStringLiteral(" is")
+                                                                        : QStringLiteral(" are")));
+            return AdminExit::Refused;
+        }
+        for (const QString &name : m_call.operands)
+            DataSourceRecord(m_registry, name).remove();
+        return AdminExit::Done;
+    }
+
+    int badUsage()
+    {
+        m_err << AdminUsage();
+        return AdminExit::BadUsage;
+    }
+
+private:
+    bool exists(const QString &name) const
+    {
+        return RecordNames(m_registry).contains(name, Qt::CaseInsensitive);
+    }
+
+    QStringList keyNames(const QString &name) const
+    {
+        QStringList keys;
+        QString list = ReadProfileKeys(name, m_registry);
+        while (!list.isEmpty()) {
+            const qsizetype end = list.indexOf(ListSeparator);
+            keys.append(list.left(end));
+            list.remove(0, end + 1);
+        }
+        return keys;
+    }
+
+    int noSuchRecord(const QString &name)
+    {
+        m_err << QStringLiteral("There is no data source named \"%1\" in %2. \"tessel-admin list\" "
+                                "shows the registered names.\n").arg(name, m_registry);
+        return AdminExit::Refused;
+    }
+
+    // Writes the record afresh in the fixed key order, as its dialog saves
+    // it. A record it replaces keeps its Private bits, and bits the file
+    // gives are added: a registration never clears a protection.
+    bool register_(const CheckedRecord &record) const
+    {
+        const DataSourceRecord replaced(m_registry, record.name);
+        const int keptBits = replaced.whole16(RecordKey::Private);
+        replaced.remove();
+        const PrivateOnSave rule = record.type == SourceType::DemandLoad
+                                       ? PrivateOnSave::CarryOnRename
+                                       : PrivateOnSave::MarkSavedByNative;
+        if (!SaveRecord(m_registry, record.name, record.name, record.values, rule))
+            return false;
+        const DataSourceRecord saved(m_registry, record.name);
+        const int savedBits = saved.whole16(RecordKey::Private);
+        const int bits = savedBits | keptBits | record.privateBits.value_or(0);
+        if (bits == savedBits)
+            return true;
+        return WriteProfileString(record.name, KeyName(RecordKey::Private),
+                                  QString::number(qint16(bits)), m_registry);
+    }
+
+    const Invocation &m_call;
+    const QString &m_registry;
+    QIODevice &m_out;
+    QTextStream &m_err;
+};
+
+} // namespace
+
+int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QIODevice &out,
+                    QTextStream &err)
+{
+    Invocation call;
+    if (!parseInvocation(arguments, defaults, call)) {
+        err << AdminUsage();
+        return AdminExit::BadUsage;
+    }
+    AdminCommands commands(call, out, err);
+    if (call.command == QLatin1String("list") && call.operands.isEmpty())
+        return commands.list();
+    if (call.command == QLatin1String("show"))
+        return commands.show();
+    if (call.command == QLatin1String("export"))
+        return commands.exportRecords();
+    if (call.command == QLatin1String("import"))
+        return commands.import();
+    if (call.command == QLatin1String("remove"))
+        return commands.remove();
+    return commands.badUsage();
+}
+
+QString AdminUsage()
+{
+    return QStringLiteral(
+        "Usage: tessel-admin COMMAND [ARGUMENTS] [--registry FILE] [--sources FILE]\n"
+        "\n"
+        "Registers Velum GIS data sources in TESSEL.INI with the rules of Tessel's dialogs.\n"
+        "\n"
+        "Commands:\n"
+        "  list                     one line a record: name, type code, type name, description\n"
+        "                           (tab-separated, in file order)\n"
+        "  show NAME                the record's keys in file order, key=value a line\n"
+        "  export [NAME...]         the named records (all when none is named) as a profile\n"
+        "                           file on standard output\n"
+        "  import FILE [--replace]  registers every section of FILE; with --replace an existing\n"
+        "                           record of the same name is replaced and keeps its Private\n"
+        "                           bits. When any record fails its check nothing is written\n"
+        "                           and every failure is listed.\n"
+        "  remove NAME... [--force] removes records; protected records (Private bit 2) only\n"
+        "                           with --force\n"
+        "\n"
+        "Options:\n"
+        "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
+        "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
+        "\n"
+        "Exit codes: 0 done, 1 refused or invalid input, 2 bad usage.\n");
+}
+
+} // namespace tessel

@@ -1,0 +1,26 @@
+#include <QCoreApplication>
+#include <QFile>
+#include <QTextStream>
+
+#include "platform/AppPaths.h"
+#include "tools/admin/AdminTool.h"
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication application(argc, argv);
+    const QString applicationDir = tessel::ApplicationDirectory();
+    const tessel::AdminFiles besideTessel{
+        tessel::JoinPath(applicationDir, QStringLiteral("TESSEL.INI")),
+        tessel::JoinPath(applicationDir, QStringLiteral("SRCS.INI"))};
+
+    QFile out;
+    out.open(stdout, QIODevice::WriteOnly);
+    QTextStream err(stderr);
+    QStringList arguments = QCoreApplication::arguments();
+    arguments.removeFirst();
+    if (arguments == QStringList{QStringLiteral("--help")}) {
+        QTextStream(stdout) << tessel::AdminUsage();
+        return tessel::AdminExit::Done;
+    }
+    return tessel::RunAdminCommand(arguments, besideTessel, out, err);
+}

@@ -1,0 +1,113 @@
+// tessel-bench: how fast the profile store lists, reads and writes registries.
+#include "registry/ProfileStore.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QByteArray>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QThread>
+
+using namespace tessel;
+
+namespace {
+
+QString RecordName(int number)
+{
+    return QStringLiteral("Source ") + QString::number(number);
+}
+
+// A registry record as the program writes it: eleven keys.
+QByteArray Record(int number)
+{
+    const QByteArray name = RecordName(number).toLatin1();
+    return "[" + name + "]\r\n"
+           "Type=" + QByteArray::number(1 + number % 5) + "\r\n"
+           "Description=Survey layer " + name + " of the district archive\r\n"
+           "Connect=/srv/gis/data/district/" + QByteArray::number(number) + ".vds\r\n"
+           "ReadOnly=0\r\n"
+           "ID=" + QByteArray::number(number) + "\r\n"
+           "Attributes=3\r\n"
+           "Capabilities=7\r\n"
+           "AutoConnect=1\r\n"
+           "Scales=0,2500,50000\r\n"
+           "Priority=127\r\n"
+           "Private=0\r\n";
+}
+
+// A registry file of records in a directory that lives as long as the program.
+class Registry
+{
+public:
+    explicit Registry(int records)
+        : m_path(Directory().filePath(QStringLiteral("TESSEL-%1.INI").arg(records)))
+    {
+        QByteArray bytes;
+        for (int i = 0; i < records; ++i)
+            bytes += Record(i);
+        QFile file(m_path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(m_path));
+        file.close();
+        // Let the file's times fall behind the clock, as those of a registry
+        // that is not being written to do, and have it parsed once, as the
+        // program's first look at it does.
+        QThread::msleep(100);
+        ReadProfileSections(m_path);
+    }
+
+    const QString &path() const { return m_path; }
+
+private:
+    static QTemporaryDir &Directory()
+    {
+        static QTemporaryDir directory;
+        return directory;
+    }
+
+    QString m_path;
+};
+
+// What the main window does to fill its list: every section, then its Type.
+// A list longer than the read limit comes back empty, so the records are
+// read by the names they were written with.
+void BM_ListRecords(benchmark::State &state)
+{
+    const int records = int(state.range(0));
+    const Registry registry(records);
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(ReadProfileSections(registry.path()));
+        for (int i = 0; i < records; ++i)
+            benchmark::DoNotOptimize(
+                ReadProfileString(RecordName(i), QStringLiteral("Type"), QStringLiteral(" 1"), registry.path()));
+    }
+    state.SetComplexityN(records);
+}
+BENCHMARK(BM_ListRecords)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+
+// One key of a registry of about 1 MiB.
+void BM_ReadKey(benchmark::State &state)
+{
+    const Registry registry(7500);
+    for (auto _ : state)
+        benchmark::DoNotOptimize(ReadProfileString(RecordName(3750), QStringLiteral("Priority"),
+                                                   QStringLiteral("127"), registry.path()));
+}
+BENCHMARK(BM_ReadKey)->Unit(benchmark::kMicrosecond);
+
+// One key written to a registry of 10,000 records.
+void BM_WriteKey(benchmark::State &state)
+{
+    const Registry registry(10000);
+    int round = 0;
+    for (auto _ : state) {
+        if (!WriteProfileString(RecordName(5000), QStringLiteral("Priority"),
+                                QString::number(100 + round++ % 2), registry.path()))
+            state.SkipWithError("the write was refused");
+    }
+}
+BENCHMARK(BM_WriteKey)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+BENCHMARK_MAIN();

@@ -2,9 +2,11 @@
 
 namespace tessel {
 
-// The start procedure: refuses a second copy, loads the message table,
-// selects the language, resolves the profile paths and shows the main
-// window. Returns the program's exit code once the main window has unloaded.
+// The start procedure: checks the host's command line, refuses a second copy,
+// loads the message table, selects the language, resolves the profile paths
+// and shows the main window. Returns an exit code only when start-up stops;
+// once the main window is shown, the program ends when the host link reports
+// that it closed.
 int Main();
 
 } // namespace tessel

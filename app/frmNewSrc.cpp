@@ -39,10 +39,7 @@ qint32 frmNewSrc::chosenType() const
 
 void frmNewSrc::Form_Load(const QPixmap &iconStrip)
 {
-    m_session.TranslateForm(this);
-    if (m_session.mainWindow)
-        CentreForm(this, m_session.mainWindow);
-    setTag(TagCancel);
+    beginLoad();
     lstSrcTypes->setPicture(iconStrip);
     for (const CatalogueEntry &entry : ReadSourceCatalogue(m_session.SourcesIniPath))
         AddSrcItem(m_session, *lstSrcTypes, entry.name, entry.type);

@@ -146,10 +146,7 @@ void frmDemandConfig::connectEvents()
 
 void frmDemandConfig::Form_Load()
 {
-    m_session.TranslateForm(this);
-    if (m_session.mainWindow)
-        CentreForm(this, m_session.mainWindow);
-    setTag(TagCancel);
+    beginLoad();
     RefreshConfig();
     m_options.emplace(m_session);
     UpdateUI();

@@ -38,9 +38,7 @@ frmODBCConfig::frmODBCConfig(Session &session, QWidget *parent)
 
 void frmODBCConfig::Form_Load()
 {
-    m_session.TranslateForm(this);
-    if (m_session.mainWindow)
-        CentreForm(this, m_session.mainWindow);
+    beginLoad();
 }
 
 void frmODBCConfig::paintEvent(QPaintEvent *)

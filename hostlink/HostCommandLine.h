@@ -30,7 +30,8 @@ struct CommandLineError
 inline const QString TypeMismatch = QStringLiteral("Type mismatch");
 inline const QString Overflow = QStringLiteral("Overflow");
 
-// The program's arguments (without the program name) joined by single blanks.
+// The command-line text: of the program's arguments as the application
+// gives them, all but the first (the program name) joined by single blanks.
 QString CommandLineText(const QStringList &arguments);
 
 // Splits the command-line text into its fields. Each field is present only

@@ -2,6 +2,7 @@
 
 #include <QPlainTextEdit>
 
+#include "controls/AccessibleNames.h"
 #include "controls/ControlHelpers.h"
 #include "dialogs/Session.h"
 
@@ -25,6 +26,8 @@ frmDebug::frmDebug(Session &session, QWidget *parent)
 void frmDebug::Form_Load()
 {
     m_session.TranslateForm(this);
+    // The trace box has no label: it is announced by the window's caption.
+    Debug->setAccessibleName(AccessibleCaption(windowTitle()));
 }
 
 } // namespace tessel

@@ -21,6 +21,9 @@ bool KeyPressFilter::eventFilter(QObject *watched, QEvent *event)
     if (event->type() != QEvent::KeyPress)
         return QObject::eventFilter(watched, event);
     const auto *keyEvent = static_cast<QKeyEvent *>(event);
+    // Tab moves the focus on to the next control; it types nothing here.
+    if (keyEvent->key() == Qt::Key_Tab || keyEvent->key() == Qt::Key_Backtab)
+        return false;
     const QString typed = keyEvent->text();
     if (typed.size() != 1)
         return false; // keys that type no character, such as arrows and Delete

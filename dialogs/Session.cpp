@@ -1,5 +1,6 @@
 #include "dialogs/Session.h"
 
+#include "controls/AccessibleNames.h"
 #include "i18n/MessageTable.h"
 #include "i18n/MessageText.h"
 #include "platform/MessageBoxes.h"
@@ -20,6 +21,7 @@ void Session::TranslateForm(QWidget *window) const
 {
     if (messageTable)
         messageTable->TranslateForm(window);
+    NameLabelledControls(window);
 }
 
 } // namespace tessel

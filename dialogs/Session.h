@@ -39,6 +39,8 @@ struct Session
     QString GetMsgText(const QString &text, const QStringList &arguments = {}) const;
     // A message box with the application title; returns its MsgBoxResult.
     int MsgBox(const QString &text, int style) const;
+    // Shows window's captions in the active language and names its labelled
+    // controls for assistive technology after the captions shown.
     void TranslateForm(QWidget *window) const;
 };
 

@@ -101,22 +101,30 @@ void frmNativeConfig::createControls()
     setWindowTitle(QStringLiteral("Configure Native Data Source"));
     setFixedDialogFrame(ClientWidthTwips, ClientHeightTwips);
 
-    placedLabel(this, "Label1", QStringLiteral("Data Source Name:"), {120, 120, 2625, 255});
+    auto *nameLabel = placedLabel(this, "Label1", QStringLiteral("Data Source Name:"),
+                                  {120, 120, 2625, 255});
     txtName = Placed(new QLineEdit(this), "txtName", {120, 360, 3495, 285});
-    placedLabel(this, "Label2", QStringLiteral("Description:"), {120, 840, 2175, 255});
+    nameLabel->setBuddy(txtName);
+    auto *descriptionLabel = placedLabel(this, "Label2", QStringLiteral("Description:"),
+                                         {120, 840, 2175, 255});
     txtDescription = Placed(new QLineEdit(this), "txtDescription", {120, 1080, 3495, 285});
+    descriptionLabel->setBuddy(txtDescription);
 
     auto *sourceFrame = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1",
                                {120, 1440, 3495, 1575});
-    placedLabel(sourceFrame, "Label3", QStringLiteral("Storage Name: (8 char max.)"),
-                {120, 360, 2175, 255});
+    auto *storageLabel = placedLabel(sourceFrame, "Label3",
+                                     QStringLiteral("Storage Name: (8 char max.)"),
+                                     {120, 360, 2175, 255});
     txtStorage = Placed(new QLineEdit(sourceFrame), "txtStorage", {120, 600, 2655, 285});
+    storageLabel->setBuddy(txtStorage);
     txtStorage->setMaxLength(StorageLengthLimit);
     chkReadOnly = placedCheckBox(sourceFrame, "chkReadOnly", QStringLiteral("Read Only"),
                                  {2325, 180, 1095, 255}, false);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
-    placedLabel(sourceFrame, "Label4", QStringLiteral("SourceID:"), {120, 1200, 735, 255});
+    auto *idLabel = placedLabel(sourceFrame, "Label4", QStringLiteral("SourceID:"),
+                                {120, 1200, 735, 255});
     txtID = Placed(new QLineEdit(sourceFrame), "txtID", {840, 1140, 615, 315});
+    idLabel->setBuddy(txtID);
     chkAutoID = placedCheckBox(sourceFrame, "chkAutoID", QStringLiteral("Automatic"),
                                {1680, 1200, 1515, 255}, true);
 

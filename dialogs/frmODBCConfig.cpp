@@ -1,5 +1,6 @@
 #include "dialogs/frmODBCConfig.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 
 #include "controls/ControlHelpers.h"
@@ -39,6 +40,15 @@ frmODBCConfig::frmODBCConfig(Session &session, QWidget *parent)
 void frmODBCConfig::Form_Load()
 {
     beginLoad();
+}
+
+void frmODBCConfig::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape) {
+        close();
+        return;
+    }
+    ConfigDialog::keyPressEvent(event);
 }
 
 void frmODBCConfig::paintEvent(QPaintEvent *)

@@ -53,7 +53,8 @@ void frmOptions::createControls()
     auto *drawOrderFrame = Placed(new QGroupBox(QStringLiteral("Draw Order"), this), "Frame2",
                           {120, 1680, 5085, 735});
     m_txtPriority = numberBox(drawOrderFrame, "txtPriority", QStringLiteral("127"), {2025, 315, 1095, 285});
-    placedLabel(drawOrderFrame, "Label7", QStringLiteral("Relative Priority (0-255):"), {120, 360, 1815, 255});
+    placedLabel(drawOrderFrame, "Label7", QStringLiteral("Relative Priority (0-255):"), {120, 360, 1815, 255})
+        ->setBuddy(m_txtPriority);
 
     auto *scalesFrame = Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1",
                           {120, 120, 5085, 1455});
@@ -70,10 +71,14 @@ void frmOptions::createControls()
     m_lblOverview1 = placedLabel(scalesFrame, "lblOverview1", scalePrefix, {2685, 1080, 135, 255});
     placedLabel(scalesFrame, "Label5", scalePrefix, {2685, 720, 135, 255});
     placedLabel(scalesFrame, "Label4", scalePrefix, {2685, 360, 135, 255});
+    // Each scale box is named by the caption at the start of its row, not by "1:".
     m_lblOverviewScale = placedLabel(scalesFrame, "lblOverviewScale",
                                      QStringLiteral("Overview Render Scale:"), {120, 1080, 2325, 255});
-    placedLabel(scalesFrame, "Label2", QStringLiteral("Maximum Active Scale:"), {120, 720, 1695, 255});
-    placedLabel(scalesFrame, "Label1", QStringLiteral("Minimum Active Scale:"), {120, 360, 1695, 255});
+    m_lblOverviewScale->setBuddy(m_txtOverViewScale);
+    placedLabel(scalesFrame, "Label2", QStringLiteral("Maximum Active Scale:"), {120, 720, 1695, 255})
+        ->setBuddy(m_txtMaxScale);
+    placedLabel(scalesFrame, "Label1", QStringLiteral("Minimum Active Scale:"), {120, 360, 1695, 255})
+        ->setBuddy(m_txtMinScale);
 
     SetTabOrder({m_chkAllScales, m_txtMinScale, m_txtMaxScale, m_txtOverViewScale, m_txtPriority,
                  m_chkAuto, m_cmdOK, m_cmdCancel});

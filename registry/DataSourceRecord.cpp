@@ -62,9 +62,9 @@ qint32 DataSourceRecord::whole32(RecordKey key) const
     return WholeNumber32(text(key));
 }
 
-void DataSourceRecord::remove() const
+bool DataSourceRecord::remove() const
 {
-    DeleteProfileSection(m_name, m_registryPath);
+    return DeleteProfileSection(m_name, m_registryPath);
 }
 
 QStringList RecordNames(const QString &registryPath)
@@ -148,17 +148,18 @@ bool SaveRecord(const QString &registryPath, const QString &currentName, const Q
     if (!IsStorableName(newName))
         return false;
 
+    bool written = true;
     int carriedBits = 0;
     if (newName != currentName) {
         const DataSourceRecord previous(registryPath, currentName);
         if (!previous.isNew())
             carriedBits = previous.whole16(RecordKey::Private);
-        previous.remove();
+        written = previous.remove();
     }
 
     for (int index = 0; index < SavedKeyCount; ++index) {
         const auto key = RecordKey(index);
-        WriteProfileString(newName, KeyName(key), values[key], registryPath);
+        written = WriteProfileString(newName, KeyName(key), values[key], registryPath) && written;
     }
 
     const DataSourceRecord saved(registryPath, newName);
@@ -166,10 +167,10 @@ bool SaveRecord(const QString &registryPath, const QString &currentName, const Q
     if (privateRule == PrivateOnSave::MarkSavedByNative)
         privateBits |= PrivateBit::SavedByNative;
     else if (carriedBits == 0)
-        return true;
-    WriteProfileString(newName, KeyName(RecordKey::Private), QString::number(qint16(privateBits)),
-                       registryPath);
-    return true;
+        return written;
+    return WriteProfileString(newName, KeyName(RecordKey::Private),
+                              QString::number(qint16(privateBits)), registryPath)
+           && written;
 }
 
 } // namespace tessel

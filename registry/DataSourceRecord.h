@@ -103,8 +103,9 @@ public:
     qint16 whole16(RecordKey key) const;
     qint32 whole32(RecordKey key) const;
 
-    // Removes the section with all its keys.
-    void remove() const;
+    // Removes the section with all its keys; false when the file could not
+    // be rewritten.
+    bool remove() const;
 
 private:
     QString m_registryPath;
@@ -193,7 +194,8 @@ enum class PrivateOnSave {
 // new-record marker). When the names differ (letter case counts) the section
 // currentName is removed first, so that the record is written afresh under its
 // new name. Then the keys are written in their fixed order, then Private by
-// privateRule. Returns false, writing nothing, when newName is not storable.
+// privateRule. Returns false, writing nothing, when newName is not storable,
+// and false when a write failed (the configuration dialogs do not look).
 bool SaveRecord(const QString &registryPath, const QString &currentName, const QString &newName,
                 const RecordValues &values, PrivateOnSave privateRule);
 

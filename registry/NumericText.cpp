@@ -50,7 +50,15 @@ NumberScan scanLeadingNumber(QStringView text)
     if (number.startsWith('+'))
         number.remove(0, 1);
     double value = 0;
-    std::from_chars(number.constData(), number.constData() + number.size(), value);
+    const auto result = std::from_chars(number.constData(), number.constData() + number.size(), value);
+    if (result.ec == std::errc::result_out_of_range) {
+        // from_chars leaves the value alone when it is beyond a double: with
+        // a whole part other than zero it is too large, else too small.
+        const qsizetype point = number.indexOf('.');
+        const QByteArrayView whole = QByteArrayView(number).first(point < 0 ? number.size() : point);
+        const bool tooLarge = std::any_of(whole.begin(), whole.end(), [](char c) { return c >= '1' && c <= '9'; });
+        value = std::copysign(tooLarge ? HUGE_VAL : 0.0, number.startsWith('-') ? -1.0 : 1.0);
+    }
     return {value, i};
 }
 

@@ -214,8 +214,14 @@ QByteArray ProfileDocument::withLinesAfter(qsizetype lineIndex, const QStringLis
     const Line &line = m_lines[lineIndex];
     if (line.end > line.textEnd)
         return spliced(line.end, line.end, lines.append(m_lineBreak));
-    // The file's last line has no break: the new lines end the same way.
-    return spliced(line.end, line.end, lines.prepend(m_lineBreak));
+    // The file's last line has no break: the new lines end the same way. A
+    // UTF-16 file cut in the middle of a code unit gets that unit completed
+    // first, or the new lines would be read a byte out of step.
+    const qsizetype partialUnit = (line.end - m_codec.byteOrderMarkSize()) % m_codec.unitSize();
+    lines.prepend(m_lineBreak);
+    if (partialUnit != 0)
+        lines.prepend(QByteArray(m_codec.unitSize() - partialUnit, '\0'));
+    return spliced(line.end, line.end, lines);
 }
 
 QByteArray ProfileDocument::withoutSection(QStringView section) const

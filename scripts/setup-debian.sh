@@ -4,7 +4,8 @@
 set -eu
 
 PACKAGES="build-essential cmake ninja-build ccache qt6-base-dev qt6-tools-dev qt6-l10n-tools
-libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth"
+libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick
+clang-14 libclang-rt-14-dev"
 
 missing=""
 for package in $PACKAGES; do

@@ -14,3 +14,11 @@ export XDG_RUNTIME_DIR="$runtime_dir"
 export QT_QPA_PLATFORM=offscreen
 
 ctest --test-dir build --output-on-failure --timeout 300 -j2
+
+# A short run of each fuzz target from its seed corpus (a second build of the
+# core libraries, with clang and its sanitizers).
+if command -v clang++-14 >/dev/null 2>&1; then
+    scripts/fuzz.sh 10
+else
+    echo "Fuzz smoke skipped: clang-14 is not installed (scripts/setup-debian.sh installs it)."
+fi

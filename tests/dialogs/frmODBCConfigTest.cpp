@@ -1,5 +1,6 @@
 #include <QImage>
 #include <QPixmap>
+#include <QTest>
 
 #include "controls/ControlHelpers.h"
 #include "dialogs/frmODBCConfig.h"
@@ -63,6 +64,14 @@ TEST_F(ODBCConfig, ClosingAnswersCancelAndWritesNothing)
         EXPECT_EQ(registryBytes(), registry);
         EXPECT_TRUE(messageBoxes.shown.isEmpty());
     }
+}
+
+TEST_F(ODBCConfig, EscClosesTheNoticeAsCancel)
+{
+    frmODBCConfig dialog(session);
+    ASSERT_TRUE(execModal(dialog, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); }));
+    EXPECT_EQ(dialog.Tag(), TagCancel);
+    EXPECT_FALSE(dialog.isVisible());
 }
 
 TEST_F(ODBCConfig, CaptionIsTranslatedInGermanAndFrench)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include <limits>
+
 #include "registry/NumericText.h"
 
 using namespace tessel;
@@ -54,4 +56,17 @@ TEST(IsNumericText, AcceptsOnlyATextThatIsOneNumber)
         EXPECT_TRUE(IsNumericText(text)) << QString::fromUtf16(text).toStdString();
     for (const char16_t *text : {u"", u"Auto", u"12a", u"x1", u"1 2", u" ", u"-", u"1.5.6"})
         EXPECT_FALSE(IsNumericText(text)) << QString::fromUtf16(text).toStdString();
+}
+
+TEST(WholeNumber, DigitsBeyondTheRangeOfADoubleReadAsTheNearestEnd)
+{
+    const QString nines(400, u'9');
+    const QString negative = u'-' + nines + u".5";
+    const QString tiny = u"0." + QString(400, u'0') + u'1';
+    EXPECT_EQ(LeadingNumber(nines), std::numeric_limits<double>::infinity());
+    EXPECT_EQ(LeadingNumber(negative), -std::numeric_limits<double>::infinity());
+    EXPECT_EQ(WholeNumber32(nines), 2147483647);
+    EXPECT_EQ(WholeNumber16(negative), -32768);
+    EXPECT_EQ(LeadingNumber(tiny), 0);
+    EXPECT_EQ(LeadingNumber(QString(u'-' + tiny)), 0);
 }

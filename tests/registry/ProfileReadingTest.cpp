@@ -284,7 +284,7 @@ TEST(ProfileEncodings, FilesWithoutAMarkAreWindows1252)
 TEST(ProfileEncodings, AByteOrderMarkMakesTheFileUnicode)
 {
     const char *utf8 = "\xEF\xBB\xBF[Sec]\r\nKey=caf\xC3\xA9\r\nK\xC3\xA9y=v\r\n";
-    const QByteArray utf16 = QByteArray("\xFF\xFE", 2) + QByteArray("[\0S\0e\0c\0]\0\r\0\n\0K\0=\0\xE9\0\x01\x01\r\0\n\0", 30);
+    const QByteArray utf16 = QByteArray("\xFF\xFE", 2) + QByteArray("[\0S\0e\0c\0]\0\r\0\n\0K\0=\0\xE9\0\x01\x01\r\0\n\0", 26);
     ExpectValues({
         {utf8, u"Sec"_qs, u"K\u00c9Y"_qs, u"v"_qs},
         {utf8, u"Sec"_qs, u"Key"_qs, u"caf\u00e9"_qs},

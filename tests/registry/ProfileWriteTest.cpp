@@ -155,6 +155,15 @@ TEST_F(ProfileWrites, TextsAreWrittenInTheEncodingOfTheFile)
     EXPECT_EQ(ReadProfileString(u"a"_qs, u"K"_qs, {}, file), u"\u0101");
 }
 
+TEST_F(ProfileWrites, AUtf16FileCutInTheMiddleOfACharacterGetsItCompletedBeforeNewLines)
+{
+    const QString file = fileWith(QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0" "1", 17));
+    ASSERT_TRUE(WriteProfileString(u"B"_qs, u"n"_qs, u"2"_qs, file));
+    EXPECT_EQ(readBytes(file), QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n\0[\0B\0]\0\r\0\n\0n\0=\0" "2\0", 38));
+    EXPECT_EQ(ReadProfileString(u"B"_qs, u"n"_qs, {}, file), u"2");
+    EXPECT_EQ(ReadProfileString(u"A"_qs, u"k"_qs, {}, file), u"1");
+}
+
 TEST_F(ProfileWrites, WhatWouldBreakTheFileIsRefusedAndNothingIsWritten)
 {
     const char *before = "[A]\r\nk=v\r\n";

@@ -24,4 +24,12 @@ void expectDesign(const QWidget &window, const QList<DesignedControl> &design)
     }
 }
 
+void expectFixedClientArea(const QWidget &window, QSize clientTwips)
+{
+    EXPECT_EQ(window.size(), TwipsRect(0, 0, clientTwips.width(), clientTwips.height()).size());
+    EXPECT_EQ(window.minimumSize(), window.maximumSize());
+    EXPECT_EQ(window.font().family(), QLatin1String("Arial"));
+    EXPECT_DOUBLE_EQ(window.font().pointSizeF(), 8.25);
+}
+
 } // namespace tessel::test

@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QRect>
+#include <QSize>
 #include <QString>
 
 class QWidget;
@@ -20,5 +21,9 @@ struct DesignedControl
 
 // Checks that every control of the design stands in window as designed.
 void expectDesign(const QWidget &window, const QList<DesignedControl> &design);
+
+// Checks that window cannot be resized, has a client area of clientTwips
+// and shows the form font.
+void expectFixedClientArea(const QWidget &window, QSize clientTwips);
 
 } // namespace tessel::test

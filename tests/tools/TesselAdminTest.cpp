@@ -140,6 +140,16 @@ TEST_F(TesselAdmin, ListShowAndRemove)
     EXPECT_TRUE(ProfileSectionNames(path(QStringLiteral("TESSEL.INI"))).isEmpty());
 }
 
+TEST_F(TesselAdmin, AWriteThatFailsIsReportedAndRefused)
+{
+    writeBytes(path(QStringLiteral("template.ini")), "[Roads]\r\nType=1\r\nConnect=R\r\n");
+    const QString unreachable = path(QStringLiteral("no-such-folder/TESSEL.INI"));
+    EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("template.ini")),
+                   QStringLiteral("--registry"), unreachable}),
+              AdminExit::Refused);
+    EXPECT_TRUE(messages.contains(QLatin1String("Could not write Roads"))) << messages.toStdString();
+}
+
 TEST_F(TesselAdmin, BadUsageExitsWithTwo)
 {
     EXPECT_EQ(run({}), AdminExit::BadUsage);

@@ -168,11 +168,8 @@ public:
             return AdminExit::Refused;
         }
         for (const CheckedRecord &record : records) {
-            if (!register_(record)) {
-                m_err << QStringLiteral("Could not write %1 to %2. Check that the file and its "
-                                        "directory are writable.\n").arg(record.name, m_registry);
-                return AdminExit::Refused;
-            }
+            if (!register_(record))
+                return cannotWrite(record.name);
         }
         m_err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(records.size()).arg(m_registry);
         return AdminExit::Done;
@@ -198,8 +195,10 @@ public:
                                                                         : QStringLiteral(" are")));
             return AdminExit::Refused;
         }
-        for (const QString &name : m_call.operands)
-            DataSourceRecord(m_registry, name).remove();
+        for (const QString &name : m_call.operands) {
+            if (!DeleteProfileSection(name, m_registry))
+                return cannotWrite(name);
+        }
         return AdminExit::Done;
     }
 
@@ -227,6 +226,13 @@ private:
         return keys;
     }
 
+    int cannotWrite(const QString &name)
+    {
+        m_err << QStringLiteral("Could not write %1 to %2. Check that the file and its directory "
+                                "are writable for you.\n").arg(name, m_registry);
+        return AdminExit::Refused;
+    }
+
     int noSuchRecord(const QString &name)
     {
         m_err << QStringLiteral("There is no data source named \"%1\" in %2. \"tessel-admin list\" "
@@ -241,7 +247,8 @@ private:
     {
         const DataSourceRecord replaced(m_registry, record.name);
         const int keptBits = replaced.whole16(RecordKey::Private);
-        replaced.remove();
+        if (!replaced.remove())
+            return false;
         const PrivateOnSave rule = record.type == SourceType::DemandLoad
                                        ? PrivateOnSave::CarryOnRename
                                        : PrivateOnSave::MarkSavedByNative;

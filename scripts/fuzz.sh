@@ -4,8 +4,17 @@
 # (default 60) starting from its seed corpus in tests/fuzz/corpus. Inputs the
 # runs discover are kept in build-fuzz/corpus; an input that breaks a target
 # is saved in build-fuzz/crashes and ends the script with an error.
+#
+# With --replay, each target only runs the seed corpus once, without
+# mutating it: a quick check that always gives the same answer, for the
+# test suite.
 set -eu
 cd "$(dirname "$0")/.."
+replay=false
+if [ "${1:-}" = "--replay" ]; then
+    replay=true
+    shift
+fi
 seconds=${1:-60}
 build=build-fuzz
 
@@ -19,10 +28,16 @@ for fuzzer in "$build"/fuzz/fuzz_*; do
     seeds=tests/fuzz/corpus/${name#fuzz_}
     found=$build/corpus/${name#fuzz_}
     mkdir -p "$found"
-    echo "Fuzzing $name for $seconds s"
-    # The first corpus directory receives new inputs; the seeds stay untouched.
-    "$fuzzer" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
-        -artifact_prefix="$build/crashes/$name-" -print_final_stats=1 "$found" "$seeds" \
+    if $replay; then
+        echo "Replaying the seed corpus of $name"
+        set -- -runs=0 "$seeds"
+    else
+        echo "Fuzzing $name for $seconds s"
+        # The first corpus directory receives new inputs; the seeds stay untouched.
+        set -- -max_total_time="$seconds" "$found" "$seeds"
+    fi
+    "$fuzzer" "$@" -timeout=10 -rss_limit_mb=2048 -max_len=4096 \
+        -artifact_prefix="$build/crashes/$name-" -print_final_stats=1 \
         2>"$build/$name.log" || {
         tail -n 40 "$build/$name.log" >&2
         echo "$name failed; the input is in $build/crashes" >&2

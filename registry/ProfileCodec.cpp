@@ -55,12 +55,13 @@ qsizetype ProfileCodec::lineBreakAt(QByteArrayView bytes, qsizetype from) const
         const auto *carriageReturn = static_cast<const char *>(std::memchr(begin, '\r', size_t(limit - begin)));
         return (carriageReturn ? carriageReturn : limit) - bytes.data();
     }
-    for (qsizetype offset = from; offset + unitSize() <= bytes.size(); offset += unitSize()) {
+    qsizetype offset = from;
+    for (; offset + unitSize() <= bytes.size(); offset += unitSize()) {
         const char16_t unit = unitAt(bytes, offset);
         if (unit == u'\r' || unit == u'\n')
             return offset;
     }
-    return bytes.size();
+    return offset; // a half code unit at the very end is no part of the text
 }
 
 QString ProfileCodec::decode(QByteArrayView bytes) const

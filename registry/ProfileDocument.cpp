@@ -47,7 +47,9 @@ void ProfileDocument::parse()
         const qsizetype start = position;
         const qsizetype textEnd = m_codec.lineBreakAt(m_bytes, position);
         position = textEnd;
-        if (position < size) {
+        if (position + unit > size) {
+            position = size; // past a half code unit that ends the file
+        } else {
             const char16_t first = m_codec.unitAt(m_bytes, position);
             position += unit;
             if (first == CarriageReturn && position + unit <= size && m_codec.unitAt(m_bytes, position) == LineFeed)
@@ -212,16 +214,12 @@ QByteArray ProfileDocument::withLinesAfter(qsizetype lineIndex, const QStringLis
     if (lineIndex < 0)
         return spliced(m_codec.byteOrderMarkSize(), m_codec.byteOrderMarkSize(), lines.append(m_lineBreak));
     const Line &line = m_lines[lineIndex];
-    if (line.end > line.textEnd)
+    if (line.end - line.textEnd >= m_codec.unitSize())
         return spliced(line.end, line.end, lines.append(m_lineBreak));
     // The file's last line has no break: the new lines end the same way. A
-    // UTF-16 file cut in the middle of a code unit gets that unit completed
-    // first, or the new lines would be read a byte out of step.
-    const qsizetype partialUnit = (line.end - m_codec.byteOrderMarkSize()) % m_codec.unitSize();
-    lines.prepend(m_lineBreak);
-    if (partialUnit != 0)
-        lines.prepend(QByteArray(m_codec.unitSize() - partialUnit, '\0'));
-    return spliced(line.end, line.end, lines);
+    // half code unit that ends a UTF-16 file is no text; it gives way to the
+    // new lines, which would otherwise be read a byte out of step.
+    return spliced(line.textEnd, line.end, lines.prepend(m_lineBreak));
 }
 
 QByteArray ProfileDocument::withoutSection(QStringView section) const

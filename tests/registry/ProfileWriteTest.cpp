@@ -155,13 +155,14 @@ TEST_F(ProfileWrites, TextsAreWrittenInTheEncodingOfTheFile)
     EXPECT_EQ(ReadProfileString(u"a"_qs, u"K"_qs, {}, file), u"\u0101");
 }
 
-TEST_F(ProfileWrites, AUtf16FileCutInTheMiddleOfACharacterGetsItCompletedBeforeNewLines)
+TEST_F(ProfileWrites, AHalfCharacterEndingAUtf16FileIsNoTextAndGivesWayToNewLines)
 {
     const QString file = fileWith(QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0" "1", 17));
+    EXPECT_EQ(ReadProfileString(u"A"_qs, u"k"_qs, u"none"_qs, file), QString());
     ASSERT_TRUE(WriteProfileString(u"B"_qs, u"n"_qs, u"2"_qs, file));
-    EXPECT_EQ(readBytes(file), QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0" "1\0\r\0\n\0[\0B\0]\0\r\0\n\0n\0=\0" "2\0", 38));
+    EXPECT_EQ(readBytes(file), QByteArray("\xFF\xFE[\0A\0]\0\r\0\n\0k\0=\0\r\0\n\0[\0B\0]\0\r\0\n\0n\0=\0" "2\0", 36));
     EXPECT_EQ(ReadProfileString(u"B"_qs, u"n"_qs, {}, file), u"2");
-    EXPECT_EQ(ReadProfileString(u"A"_qs, u"k"_qs, {}, file), u"1");
+    EXPECT_EQ(ReadProfileString(u"A"_qs, u"k"_qs, u"none"_qs, file), QString());
 }
 
 TEST_F(ProfileWrites, WhatWouldBreakTheFileIsRefusedAndNothingIsWritten)

@@ -9,7 +9,7 @@
 namespace tessel {
 namespace {
 
-const RecordKeySpec &specOf(RecordKey key)
+const RecordKeyEntry &specOf(RecordKey key)
 {
     return RecordKeys[std::size_t(key)];
 }

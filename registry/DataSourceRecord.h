@@ -30,7 +30,7 @@ enum class RecordKey {
     Private,
 };
 
-struct RecordKeySpec
+struct RecordKeyEntry
 {
     RecordKey key;
     QStringView name;
@@ -38,7 +38,7 @@ struct RecordKeySpec
 };
 
 // Every key with its name and the value a missing key reads as, in key order.
-inline constexpr std::array<RecordKeySpec, 11> RecordKeys = {{
+inline constexpr std::array<RecordKeyEntry, 11> RecordKeys = {{
     {RecordKey::Type, u"Type", u"1"},
     {RecordKey::Description, u"Description", u""},
     {RecordKey::Connect, u"Connect", u""},

@@ -6,6 +6,7 @@
 #include <QIODevice>
 #include <QTextStream>
 
+#include "controls/TextHelpers.h"
 #include "platform/Windows1252.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/ProfileDocument.h"
@@ -115,10 +116,10 @@ public:
             }
             const QStringList stored = keyNames(name);
             text += QLatin1Char('[') % name % QStringLiteral("]\r\n");
-            for (const RecordKeySpec &spec : RecordKeys) {
-                const QString key = spec.name.toString();
+            for (const RecordKeyEntry &entry : RecordKeys) {
+                const QString key = entry.name.toString();
                 if (stored.contains(key, Qt::CaseInsensitive))
-                    text += key % QLatin1Char('=') % record.text(spec.key) % QStringLiteral("\r\n");
+                    text += key % QLatin1Char('=') % record.text(entry.key) % QStringLiteral("\r\n");
             }
         }
         m_out.write(Windows1252::Encode(text));
@@ -218,11 +219,8 @@ private:
     {
         QStringList keys;
         QString list = ReadProfileKeys(name, m_registry);
-        while (!list.isEmpty()) {
-            const qsizetype end = list.indexOf(ListSeparator);
-            keys.append(list.left(end));
-            list.remove(0, end + 1);
-        }
+        while (!list.isEmpty())
+            keys.append(NextToken(list, QString(ListSeparator)));
         return keys;
     }
 

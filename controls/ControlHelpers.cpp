@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QPushButton>
 #include <QFont>
+#include <QGuiApplication>
 #include <QRadioButton>
 #include <QWidget>
 
@@ -114,6 +115,16 @@ QPushButton *PlacedButton(QWidget *container, const char *name, const QString &c
     auto *button = Placed(new QPushButton(caption, container), name, twips);
     button->setAutoDefault(false);
     return button;
+}
+
+BusyCursor::BusyCursor()
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+}
+
+BusyCursor::~BusyCursor()
+{
+    QGuiApplication::restoreOverrideCursor();
 }
 
 } // namespace tessel

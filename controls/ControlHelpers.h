@@ -61,6 +61,17 @@ Control *Placed(Control *control, const char *name, QRect twips)
     return control;
 }
 
+// Shows the wait cursor over every window while it lives: long reads that
+// block the event loop say so.
+class BusyCursor
+{
+public:
+    BusyCursor();
+    ~BusyCursor();
+    BusyCursor(const BusyCursor &) = delete;
+    BusyCursor &operator=(const BusyCursor &) = delete;
+};
+
 // Tab moves through the controls in the order given.
 void SetTabOrder(const QList<QWidget *> &order);
 

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -150,4 +151,22 @@ TEST(Twips, FifteenTwipsMakeAPixel)
     EXPECT_EQ(TwipsRect(120, 360, 3975, 1380), QRect(8, 24, 265, 92));
     EXPECT_EQ(TwipsToPixels(682), 45);
     EXPECT_EQ(TwipsToPixels(1005), 67);
+}
+
+TEST(BusyCursor, ShowsTheWaitCursorWhileItLivesAndRestoresTheCursorBefore)
+{
+    ASSERT_EQ(QGuiApplication::overrideCursor(), nullptr);
+    {
+        const BusyCursor outer;
+        ASSERT_NE(QGuiApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        QGuiApplication::setOverrideCursor(Qt::IBeamCursor);
+        {
+            const BusyCursor inner;
+            EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        }
+        EXPECT_EQ(QGuiApplication::overrideCursor()->shape(), Qt::IBeamCursor);
+        QGuiApplication::restoreOverrideCursor();
+    }
+    EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
 }

@@ -169,43 +169,8 @@ TEST_F(MainWindowHostTest, CloseTellsTheHostAndRemovesTheEndpoints)
     EXPECT_FALSE(QFileInfo::exists(button));
 }
 
-TEST_F(MainWindowHostTest, TheHostClosesTesselThroughTheHiddenButton)
-{
-    start({});
-    const qint32 button = link->shutdownButtonHandle();
-    QSignalSpy ends(link.get(), &HostLink::ended);
-    host->process.write("press-shutdown\n");
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ends.count() == 1; }, ProcessTimeoutMs));
-    EXPECT_TRUE(host->waitForLine(QStringLiteral("^PRESSED")));
-    EXPECT_EQ(hostHeard(), (QStringList{QStringLiteral("PRESS TesselhWnd=\"%1\"").arg(button),
-                                        Shutdown, QStringLiteral("PRESSED result=0")}));
-}
 
-TEST_F(MainWindowHostTest, AHostThatHasDiedHasNothingConnected)
-{
-    start({QStringLiteral("--connected"), QStringLiteral("Roads")});
-    host->process.kill();
-    ASSERT_TRUE(host->waitForEnd());
-    select("Roads");
-    QElapsedTimer clock;
-    clock.start();
-    press("cmdDelete");
-    EXPECT_LT(clock.elapsed(), 5000);
-    EXPECT_EQ(messageBoxes.texts(), QStringList{Msg::DeleteSelectedEntry});
-}
 
-TEST_F(MainWindowHostTest, AHostThatNeverAnswersHasNothingConnectedAfterTheTimeOut)
-{
-    start({QStringLiteral("--no-answer"), QStringLiteral("--connected"), QStringLiteral("Roads")});
-    select("Roads");
-    QElapsedTimer clock;
-    clock.start();
-    press("cmdDelete");
-    EXPECT_GE(clock.elapsed(), SendMessageTimeout.count());
-    EXPECT_LT(clock.elapsed(), SendMessageTimeout.count() + ProcessTimeoutMs);
-    EXPECT_EQ(messageBoxes.texts(), QStringList{Msg::DeleteSelectedEntry});
-    EXPECT_EQ(host->count(QStringLiteral("^IGNORE query for \"Roads\"")), 1);
-}
 
 TEST_F(MainWindowHostTest, TheHostMayCloseTesselWhileHandlingAQuery)
 {
@@ -220,20 +185,5 @@ TEST_F(MainWindowHostTest, TheHostMayCloseTesselWhileHandlingAQuery)
     EXPECT_EQ(heard.mid(2, 2), (QStringList{Shutdown, QStringLiteral("PRESSED result=0")}));
 }
 
-TEST_F(MainWindowHostTest, WithoutANotifyWindowThereIsNoRegistrationNorQueryButRefreshAndShutdown)
-{
-    startHost({QStringLiteral("--connected"), QStringLiteral("Roads")});
-    openWindow(QStringLiteral("0 %1 %2 %3")
-                   .arg(host->handle("refresh"))
-                   .arg(host->handle("shutdown"))
-                   .arg(hostDirectory));
-    select("Roads");
-    messageBoxes.answers.enqueue(MsgBoxResult::Yes);
-    press("cmdDelete");
-    press("cmdClose");
-    EXPECT_EQ(host->lines().filter(QStringLiteral("NOTIFY")), QStringList());
-    EXPECT_EQ(hostHeard(), (QStringList{Refresh, Shutdown}));
-    EXPECT_FALSE(QFileInfo::exists(hostDirectory + HostIniFileName));
-}
 
 } // namespace

@@ -115,13 +115,6 @@ TEST_F(HostileFiles, TheStoreReadsAndEditsEveryHostileRegistry)
     }
 }
 
-TEST_F(HostileFiles, AValueBeyondTheReadBufferReadsAsEmptyAndLeavesItsNeighboursReadable)
-{
-    writeRegistry(HostileRegistries(sizes)[2].bytes);
-    EXPECT_EQ(readKey(u"Roads"_qs, u"Description"_qs), QString());
-    EXPECT_EQ(readKey(u"Roads"_qs, u"Type"_qs), u"1");
-    EXPECT_EQ(readKey(u"Rivers"_qs, u"Type"_qs), u"2");
-}
 
 TEST_F(HostileFiles, TheDldReaderReadsHostileFilesAndALargeOne)
 {

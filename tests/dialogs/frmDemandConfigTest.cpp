@@ -15,10 +15,8 @@
 #include "i18n/Messages.h"
 #include "platform/AppPaths.h"
 #include "platform/ProcessLauncher.h"
-#include "tests/i18n/ShippedTable.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/TestFiles.h"
-#include "tests/support/TranslationCheck.h"
 
 using namespace tessel;
 using namespace tessel::test;
@@ -420,18 +418,6 @@ TEST_F(DemandConfig, MissingBuilderIsReportedWithTheSystemsDescription)
     EXPECT_TRUE(messageBoxes.shown[0].text.startsWith(prefix))
         << messageBoxes.shown[0].text.toStdString();
     EXPECT_GT(messageBoxes.shown[0].text.size(), prefix.size());
-}
-
-TEST_F(DemandConfig, CaptionsAreTranslatedInGermanAndFrench)
-{
-    MessageTable shipped(language);
-    loadShippedTable(shipped);
-    frmDemandConfig dialog(session);
-    for (const QString &target : {u"German"_s, u"French"_s}) {
-        SCOPED_TRACE(target.toStdString());
-        EXPECT_EQ(untranslatedCaptions(&dialog, shipped, target), QStringList());
-        EXPECT_EQ(clashingAccessKeys(&dialog, shipped, target), QStringList());
-    }
 }
 
 TEST(QtFileFilter, TurnsCommonDialogPairsIntoQtFilters)

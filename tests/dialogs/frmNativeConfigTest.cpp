@@ -1,23 +1,16 @@
 #include <QCheckBox>
 #include <QClipboard>
-#include <QGroupBox>
 #include <QGuiApplication>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
 
-#include "controls/ControlHelpers.h"
 #include "dialogs/frmNativeConfig.h"
 #include "dialogs/frmOptions.h"
-#include "i18n/MessageTable.h"
 #include "i18n/Messages.h"
 #include "platform/MessageBoxes.h"
-#include "tests/i18n/ShippedTable.h"
-#include "tests/support/DesignCheck.h"
 #include "tests/support/DialogFixture.h"
-#include "tests/support/TranslationCheck.h"
 
 using namespace tessel;
 using namespace tessel::test;
@@ -386,73 +379,4 @@ TEST_F(NativeDialogTest, EnterAndEscPressNothingAndTheCloseBoxCancels)
     }));
     EXPECT_EQ(dialog.Tag(), TagCancel);
     EXPECT_TRUE(sectionNames().isEmpty());
-}
-
-TEST_F(NativeDialogTest, ControlsStandWhereTheDesignPutsThemInTabOrder)
-{
-    frmNativeConfig dialog(session);
-    const QList<DesignedControl> design = {
-        {"Label1", "frmNativeConfig", {120, 120, 2625, 255}, u"Data Source Name:"_s},
-        {"txtName", "frmNativeConfig", {120, 360, 3495, 285}, {}},
-        {"Label2", "frmNativeConfig", {120, 840, 2175, 255}, u"Description:"_s},
-        {"txtDescription", "frmNativeConfig", {120, 1080, 3495, 285}, {}},
-        {"Frame3D1", "frmNativeConfig", {120, 1440, 3495, 1575}, u"Source"_s},
-        {"Label3", "Frame3D1", {120, 360, 2175, 255}, u"Storage Name: (8 char max.)"_s},
-        {"txtStorage", "Frame3D1", {120, 600, 2655, 285}, {}},
-        {"chkReadOnly", "Frame3D1", {2325, 180, 1095, 255}, u"Read Only"_s},
-        {"Label4", "Frame3D1", {120, 1200, 735, 255}, u"SourceID:"_s},
-        {"txtID", "Frame3D1", {840, 1140, 615, 315}, {}},
-        {"chkAutoID", "Frame3D1", {1680, 1200, 1515, 255}, u"Automatic"_s},
-        {"Frame3D3", "frmNativeConfig", {120, 4515, 3495, 1215}, u"Area Capabilites"_s},
-        {"chkCreate", "Frame3D3", {240, 360, 1455, 255}, u"Allow Creation"_s},
-        {"chkImport", "Frame3D3", {1920, 360, 1335, 255}, u"Allow Import"_s},
-        {"chkExport", "Frame3D3", {240, 720, 1455, 255}, u"Allow Export"_s},
-        {"chkUnload", "Frame3D3", {1920, 735, 1455, 255}, u"Allow Unloads"_s},
-        {"Frame3D2", "frmNativeConfig", {120, 3120, 3495, 1350}, u"Attributes"_s},
-        {"optBackdrop", "Frame3D2", {120, 360, 1215, 255}, u"Backdrop"_s},
-        {"optReadOnly", "Frame3D2", {120, 682, 1095, 255}, u"Read Only"_s},
-        {"optEditable", "Frame3D2", {120, 1005, 1950, 255}, u"Editable"_s},
-        {"cmdOK", "frmNativeConfig", {3720, 360, 975, 375}, u"&OK"_s},
-        {"cmdCancel", "frmNativeConfig", {3720, 840, 975, 375}, u"&Cancel"_s},
-        {"cmdHelp", "frmNativeConfig", {3720, 1320, 975, 375}, u"&Help"_s},
-        {"cmdOptions", "frmNativeConfig", {3720, 2040, 975, 375}, u"O&ptions..."_s},
-    };
-    expectDesign(dialog, design);
-    EXPECT_EQ(dialog.size(), TwipsRect(0, 0, 4755, 5835).size());
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_FALSE(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(dialog.font().family(), u"Arial"_s);
-    EXPECT_EQ(dialog.pos(), QPoint(200 + (640 - dialog.width()) / 2, 150 + (480 - dialog.height()) / 2));
-    EXPECT_FALSE(control<QPushButton>(dialog, "cmdHelp")->isEnabled());
-
-    const QStringList tabOrder = {u"txtName"_s,     u"txtDescription"_s, u"txtStorage"_s,
-                                  u"chkReadOnly"_s, u"txtID"_s,          u"chkAutoID"_s,
-                                  u"chkCreate"_s,   u"cmdOK"_s,          u"cmdOptions"_s,
-                                  u"cmdHelp"_s,     u"cmdCancel"_s,      u"optBackdrop"_s,
-                                  u"optReadOnly"_s, u"optEditable"_s,    u"chkImport"_s,
-                                  u"chkExport"_s,   u"chkUnload"_s};
-    QStringList focusChain;
-    QWidget *widget = control<QLineEdit>(dialog, "txtName");
-    while (focusChain.size() < tabOrder.size()) {
-        if (widget->focusPolicy() & Qt::TabFocus)
-            focusChain.append(widget->objectName());
-        widget = widget->nextInFocusChain();
-    }
-    EXPECT_EQ(focusChain, tabOrder);
-}
-
-TEST_F(NativeDialogTest, CaptionsAreTranslatedInGermanAndFrench)
-{
-    LanguageSetting language;
-    MessageTable shipped(language);
-    loadShippedTable(shipped);
-    for (const qint16 type : {1, 2}) {
-        session.NativeSrcType = type;
-        frmNativeConfig dialog(session);
-        for (const QString &target : {u"German"_s, u"French"_s}) {
-            SCOPED_TRACE(target.toStdString() + " type " + std::to_string(type));
-            EXPECT_EQ(untranslatedCaptions(&dialog, shipped, target), QStringList());
-            EXPECT_EQ(clashingAccessKeys(&dialog, shipped, target), QStringList());
-        }
-    }
 }

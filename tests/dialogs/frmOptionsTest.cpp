@@ -1,21 +1,15 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include "controls/ControlHelpers.h"
 #include "dialogs/OptionsHolder.h"
 #include "dialogs/frmOptions.h"
-#include "i18n/MessageTable.h"
 #include "registry/DataSourceRecord.h"
-#include "tests/i18n/ShippedTable.h"
-#include "tests/support/DesignCheck.h"
 #include "tests/support/DialogFixture.h"
-#include "tests/support/TranslationCheck.h"
 
 using namespace tessel;
 using namespace tessel::test;
@@ -214,44 +208,4 @@ TEST_F(OptionsDialogTest, LockedRecordLeavesOnlyCancelUsable)
     ASSERT_TRUE(editAndClose(options, [](frmOptions &) {}, "cmdCancel"));
     EXPECT_FALSE(form.txtMinScale()->isEnabled());
     EXPECT_FALSE(child<QPushButton>(form, "cmdOK")->isEnabled());
-}
-
-TEST_F(OptionsDialogTest, ControlsStandWhereTheDesignPutsThem)
-{
-    OptionsHolder options(session);
-    frmOptions &form = options.form();
-    const QList<DesignedControl> design = {
-        {"cmdCancel", "frmOptions", {5340, 705, 1050, 315}, u"&Cancel"_s},
-        {"cmdOK", "frmOptions", {5340, 330, 1050, 315}, u"&OK"_s},
-        {"chkAuto", "frmOptions", {120, 2520, 4560, 255}, u"Auto-Connect for new documents"_s},
-        {"Frame2", "frmOptions", {120, 1680, 5085, 735}, u"Draw Order"_s},
-        {"txtPriority", "Frame2", {2025, 315, 1095, 285}, u"127"_s},
-        {"Label7", "Frame2", {120, 360, 1815, 255}, u"Relative Priority (0-255):"_s},
-        {"Frame1", "frmOptions", {120, 120, 5085, 1455}, u"Scales"_s},
-        {"chkAllScales", "Frame1", {3900, 360, 1095, 405}, u"All Scales"_s},
-        {"txtOverViewScale", "Frame1", {2925, 1050, 855, 285}, u"0"_s},
-        {"txtMaxScale", "Frame1", {2925, 690, 855, 285}, u"0"_s},
-        {"txtMinScale", "Frame1", {2925, 330, 855, 285}, u"0"_s},
-        {"lblOverview1", "Frame1", {2685, 1080, 135, 255}, u"1:"_s},
-        {"Label5", "Frame1", {2685, 720, 135, 255}, u"1:"_s},
-        {"Label4", "Frame1", {2685, 360, 135, 255}, u"1:"_s},
-        {"lblOverviewScale", "Frame1", {120, 1080, 2325, 255}, u"Overview Render Scale:"_s},
-        {"Label2", "Frame1", {120, 720, 1695, 255}, u"Maximum Active Scale:"_s},
-        {"Label1", "Frame1", {120, 360, 1695, 255}, u"Minimum Active Scale:"_s},
-    };
-    expectDesign(form, design);
-    EXPECT_EQ(form.font().family(), u"Arial"_s);
-}
-
-TEST_F(OptionsDialogTest, CaptionsAreTranslatedInGermanAndFrench)
-{
-    LanguageSetting language;
-    MessageTable shipped(language);
-    loadShippedTable(shipped);
-    OptionsHolder options(session);
-    for (const QString &target : {u"German"_s, u"French"_s}) {
-        SCOPED_TRACE(target.toStdString());
-        EXPECT_EQ(untranslatedCaptions(&options.form(), shipped, target), QStringList());
-        EXPECT_EQ(clashingAccessKeys(&options.form(), shipped, target), QStringList());
-    }
 }

@@ -8,37 +8,30 @@ using namespace tessel::test;
 
 namespace {
 
-class ODBCConfig : public DialogFixture
-{
-protected:
-    void SetUp() override
-    {
-        DialogFixture::SetUp();
-        writeRegistry(registry);
-    }
+using ODBCConfig = DialogFixture;
 
+// The dialog is a notice: closing it by its close box or by Esc answers
+// Cancel, for a new record as for a stored one, and writes nothing.
+TEST_F(ODBCConfig, ClosingOrEscAnswersCancelAndWritesNothing)
+{
     const QByteArray registry = "[Assets]\r\nType=5\r\nConnect=DSN=Assets\r\n";
-};
-
-} // namespace
-
-TEST_F(ODBCConfig, ClosingAnswersCancelAndWritesNothing)
-{
+    writeRegistry(registry);
     for (const QString &name : {NewRecordMarker, QStringLiteral("Assets")}) {
         session.CurrentSrcName = name;
-        frmODBCConfig dialog(session);
-        EXPECT_EQ(dialog.Tag(), TagCancel);
-        ASSERT_TRUE(execModal(dialog, [&dialog] { dialog.close(); }));
-        EXPECT_EQ(dialog.Tag(), TagCancel);
-        EXPECT_EQ(registryBytes(), registry);
-        EXPECT_TRUE(messageBoxes.shown.isEmpty());
+        for (const bool byEsc : {false, true}) {
+            frmODBCConfig dialog(session);
+            ASSERT_TRUE(execModal(dialog, [&dialog, byEsc] {
+                if (byEsc)
+                    QTest::keyClick(&dialog, Qt::Key_Escape);
+                else
+                    dialog.close();
+            }));
+            EXPECT_EQ(dialog.Tag(), TagCancel);
+            EXPECT_FALSE(dialog.isVisible());
+        }
     }
+    EXPECT_EQ(registryBytes(), registry);
+    EXPECT_TRUE(messageBoxes.shown.isEmpty());
 }
 
-TEST_F(ODBCConfig, EscClosesTheNoticeAsCancel)
-{
-    frmODBCConfig dialog(session);
-    ASSERT_TRUE(execModal(dialog, [&dialog] { QTest::keyClick(&dialog, Qt::Key_Escape); }));
-    EXPECT_EQ(dialog.Tag(), TagCancel);
-    EXPECT_FALSE(dialog.isVisible());
-}
+} // namespace

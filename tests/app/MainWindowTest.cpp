@@ -334,15 +334,6 @@ TEST_F(NewSourceTest, OpensTheDialogOfTheChosenTypeForANewRecord)
     EXPECT_EQ(window->refreshSignals, 1);
 }
 
-TEST_F(NewSourceTest, CancelInTheDialogChangesNothing)
-{
-    createSource(QStringLiteral("Native"));
-    EXPECT_EQ(window->opened.size(), 1u);
-    EXPECT_EQ(session.CurrentSrcName, NewRecordMarker);
-    EXPECT_EQ(window->refreshSignals, 0);
-    EXPECT_TRUE(registryBytes().isEmpty());
-}
-
 TEST_F(MainWindowTest, EachTypeOpensItsOwnConfigurationDialog)
 {
     ScriptedMainWindow &main = load();
@@ -409,23 +400,6 @@ TEST_F(NewSourceDialogTest, OkIsEnabledOnceATypeIsSelectedByKeyboard)
     EXPECT_EQ(chooser->Tag(), TagOk);
     EXPECT_EQ(chooser->chosenType(), 2);
     EXPECT_FALSE(chooser->isVisible());
-}
-
-TEST_F(NewSourceDialogTest, CancelAndTheCloseBoxAnswerCancel)
-{
-    load("[Sources]\nNative=1\n");
-    const std::vector<std::function<void()>> dismissals = {
-        [this] { button("cmdCancel")->click(); },
-        [this] { chooser->close(); },
-    };
-    for (const auto &dismiss : dismissals) {
-        execModal(*chooser, [this, dismiss] {
-            test::clickListItem(types(), 0);
-            dismiss();
-        });
-        EXPECT_EQ(chooser->Tag(), TagCancel);
-        EXPECT_FALSE(chooser->isVisible());
-    }
 }
 
 } // namespace

@@ -158,6 +158,7 @@ TEST_F(DemandConfig, ExistingRecordIsShownAndWrittenBackUnchanged)
     EXPECT_EQ(entities(dialog)->count(), 5);
     EXPECT_EQ(entities(dialog)->currentText(), u"Main Roads"_s);
     EXPECT_EQ(control<QCheckBox>(dialog, "chkReadOnly")->checkState(), Qt::PartiallyChecked);
+    EXPECT_FALSE(control<QCheckBox>(dialog, "chkReadOnly")->isEnabled()); // shown, never edited
     EXPECT_EQ(control<QCheckBox>(dialog, "chkAutoID")->checkState(), Qt::Unchecked);
 
     ASSERT_TRUE(execModal(dialog, [&] { button(dialog, "cmdOK")->click(); }));

@@ -124,13 +124,17 @@ INSTANTIATE_TEST_SUITE_P(
                       2, "not a language name"}),
     [](const ::testing::TestParamInfo<MalformedCase> &info) { return info.param.name; });
 
-TEST_F(MessageTableTest, UnreadableOrNonUtf8FileIsRefusedAndLeavesNoTranslationsBehind)
+TEST_F(MessageTableTest, RefusedFileLeavesNoTranslationsBehind)
 {
+    // Neither the table loaded before nor the entries read before the error remain.
     ASSERT_TRUE(load("English: New\nGerman: Neu\n"));
-    EXPECT_FALSE(load("English: Delete\nGerman: L\xF6schen\n"));
-    EXPECT_TRUE(error.contains(QStringLiteral("UTF-8"))) << error.toStdString();
+    EXPECT_FALSE(load("English: Old\nGerman: Alt\nGerman: Alt\n"));
     language.SetLanguage(QStringLiteral("German"));
     EXPECT_EQ(table.Translate(QStringLiteral("New")), QStringLiteral("New"));
+    EXPECT_EQ(table.Translate(QStringLiteral("Old")), QStringLiteral("Old"));
+
+    EXPECT_FALSE(load("English: Delete\nGerman: L\xF6schen\n"));
+    EXPECT_TRUE(error.contains(QStringLiteral("UTF-8"))) << error.toStdString();
 
     ASSERT_TRUE(QFile::remove(path()));
     ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("TESSEL.LRT")));

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -147,8 +146,6 @@ TEST_F(MainWindowTest, ListsEverySectionWithTheIconOfItsType)
     EXPECT_EQ(sources()->ListIndex(), -1);
     EXPECT_FALSE(button("cmdDelete")->isEnabled());
     EXPECT_FALSE(button("cmdConfig")->isEnabled());
-    EXPECT_FALSE(button("cmdShutdown")->isVisible());
-    EXPECT_FALSE(window->findChild<QLabel *>(QStringLiteral("picIcons"))->isVisible());
 }
 
 TEST_F(MainWindowTest, SelectionEnablesConfigureAndDeleteUnlessTheRecordIsProtected)
@@ -337,15 +334,6 @@ TEST_F(NewSourceTest, OpensTheDialogOfTheChosenTypeForANewRecord)
     EXPECT_EQ(window->refreshSignals, 1);
 }
 
-TEST_F(NewSourceTest, CancelInTheDialogChangesNothing)
-{
-    createSource(QStringLiteral("Native"));
-    EXPECT_EQ(window->opened.size(), 1u);
-    EXPECT_EQ(session.CurrentSrcName, NewRecordMarker);
-    EXPECT_EQ(window->refreshSignals, 0);
-    EXPECT_TRUE(registryBytes().isEmpty());
-}
-
 TEST_F(MainWindowTest, EachTypeOpensItsOwnConfigurationDialog)
 {
     ScriptedMainWindow &main = load();
@@ -365,6 +353,53 @@ TEST_F(MainWindowTest, CloseUnloadsTheWindow)
     button("cmdClose")->click();
     EXPECT_EQ(unloaded.count(), 1);
     EXPECT_FALSE(window->isVisible());
+}
+
+// The type chooser on its own.
+class NewSourceDialogTest : public test::DialogFixture
+{
+protected:
+    frmNewSrc &load(const QByteArray &catalogue)
+    {
+        test::writeBytes(session.SourcesIniPath, catalogue);
+        chooser = std::make_unique<frmNewSrc>(session, SourceIconStrip());
+        return *chooser;
+    }
+
+    GeoList *types() const { return chooser->findChild<GeoList *>(QStringLiteral("lstSrcTypes")); }
+    QPushButton *button(const char *name) const
+    {
+        return chooser->findChild<QPushButton *>(QString::fromLatin1(name));
+    }
+
+    std::unique_ptr<frmNewSrc> chooser;
+};
+
+TEST_F(NewSourceDialogTest, ListsTheCatalogueTypesInFileOrderWithTheirIcons)
+{
+    load("[Sources]\nRaster Image=2,Raster\nDemand Load=4\nODBC=5\nThree=3\nNative=1,N,More\n");
+    const std::vector<ListedItem> expected = {
+        {QStringLiteral("Raster Image"), 4, 2}, {QStringLiteral("Demand Load"), 2, 4},
+        {QStringLiteral("ODBC"), 3, 5}, {QStringLiteral("Three"), 0, 3},
+        {QStringLiteral("Native"), 1, 1}};
+    EXPECT_EQ(test::listedItems(*types()), expected);
+    EXPECT_EQ(messageBoxes.texts(), QStringList{Msg::InternalErrorSrcTypeToIcon});
+}
+
+TEST_F(NewSourceDialogTest, OkIsEnabledOnceATypeIsSelectedByKeyboard)
+{
+    load("[Sources]\nNative=1\nRaster Image=2,Raster\n");
+    execModal(*chooser, [this] {
+        EXPECT_FALSE(button("cmdOK")->isEnabled());
+        types()->setFocus();
+        QTest::keyClick(types(), Qt::Key_Down);
+        QTest::keyClick(types(), Qt::Key_Down);
+        EXPECT_TRUE(button("cmdOK")->isEnabled());
+        button("cmdOK")->click();
+    });
+    EXPECT_EQ(chooser->Tag(), TagOk);
+    EXPECT_EQ(chooser->chosenType(), 2);
+    EXPECT_FALSE(chooser->isVisible());
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include <QCheckBox>
 #include <QClipboard>
-#include <QGroupBox>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,16 +7,11 @@
 #include <QRadioButton>
 #include <QTest>
 
-#include "controls/ControlHelpers.h"
 #include "dialogs/frmNativeConfig.h"
 #include "dialogs/frmOptions.h"
-#include "i18n/MessageTable.h"
 #include "i18n/Messages.h"
 #include "platform/MessageBoxes.h"
-#include "tests/i18n/ShippedTable.h"
-#include "tests/support/DesignCheck.h"
 #include "tests/support/DialogFixture.h"
-#include "tests/support/TranslationCheck.h"
 
 using namespace tessel;
 using namespace tessel::test;
@@ -34,10 +28,21 @@ protected:
         session.CurrentSrcName = name;
     }
 
-    template<typename W = QCheckBox>
-    W *control(const frmNativeConfig &dialog, const char *name) const
+    static QCheckBox *box(const frmNativeConfig &dialog, const char *name)
     {
-        return child<W>(dialog, name);
+        return child<QCheckBox>(dialog, name);
+    }
+    static QRadioButton *option(const frmNativeConfig &dialog, const char *name)
+    {
+        return child<QRadioButton>(dialog, name);
+    }
+    static QLineEdit *text(const frmNativeConfig &dialog, const char *name)
+    {
+        return child<QLineEdit>(dialog, name);
+    }
+    static void press(const frmNativeConfig &dialog, const char *button)
+    {
+        clickButton(child<QPushButton>(dialog, button));
     }
 
     // Shows the dialog modal, runs interaction and then presses button.
@@ -46,45 +51,38 @@ protected:
     {
         return execModal(dialog, [&] {
             interaction();
-            clickButton(control<QPushButton>(dialog, button));
+            press(dialog, button);
         });
+    }
+
+    // Creation and export: checked and usable only for an editable source.
+    static void expectCreationAndExport(const frmNativeConfig &dialog, bool allowed)
+    {
+        for (const char *name : {"chkCreate", "chkExport"}) {
+            EXPECT_EQ(box(dialog, name)->isChecked(), allowed) << name;
+            EXPECT_EQ(box(dialog, name)->isEnabled(), allowed) << name;
+        }
     }
 };
 
-const QStringList NewRoadsRecord = {
-    u"Type=1"_s,         u"Description="_s,  u"Connect=RDS1"_s, u"ReadOnly=0"_s,
-    u"ID=Auto"_s,        u"Attributes=3"_s,  u"Capabilities=15"_s, u"AutoConnect=0"_s,
-    u"Scales=0,0,0"_s,   u"Priority=127"_s,  u"Private=8"_s};
-
 } // namespace
-
-TEST(FilterNameKey, KeepsLettersDigitsUnderscoreAndControlKeys)
-{
-    for (const int key : {int('a'), int('z'), int('A'), int('Z'), int('0'), int('9'), int('_'), 8, 22, 1}) {
-        EXPECT_EQ(FilterNameKey(key, false), key) << key;
-        EXPECT_EQ(FilterNameKey(key, true), key) << key;
-    }
-    EXPECT_EQ(FilterNameKey(' ', true), ' ');
-    EXPECT_EQ(FilterNameKey(' ', false), 0);
-    for (const int key : {int('-'), int('!'), int(']'), int('.'), int('@'), int('['), int('`'),
-                          int('{'), 127, 0xE9, 0xC0, 0x8A})
-        EXPECT_EQ(FilterNameKey(key, true), 0) << key;
-}
 
 TEST_F(NativeDialogTest, NewRecordIsWrittenWithEveryKeyInTheFixedOrder)
 {
     frmNativeConfig dialog(session);
     EXPECT_EQ(dialog.Tag(), TagCancel);
-    EXPECT_EQ(dialog.windowTitle(), u"Configure Native Data Source"_s);
-
     ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
-        QTest::keyClicks(control<QLineEdit>(dialog, "txtName"), u"Roads"_s);
-        QTest::keyClicks(control<QLineEdit>(dialog, "txtStorage"), u"RDS1"_s);
+        QTest::keyClicks(text(dialog, "txtName"), u"Roads"_s);
+        QTest::keyClicks(text(dialog, "txtStorage"), u"RDS1"_s);
     }));
 
     EXPECT_EQ(dialog.Tag(), TagOk);
     EXPECT_FALSE(dialog.isVisible());
-    EXPECT_EQ(entriesOf(u"Roads"_s), NewRoadsRecord);
+    EXPECT_EQ(entriesOf(u"Roads"_s),
+              (QStringList{u"Type=1"_s, u"Description="_s, u"Connect=RDS1"_s, u"ReadOnly=0"_s,
+                           u"ID=Auto"_s, u"Attributes=3"_s, u"Capabilities=15"_s,
+                           u"AutoConnect=0"_s, u"Scales=0,0,0"_s, u"Priority=127"_s,
+                           u"Private=8"_s}));
     EXPECT_TRUE(messageBoxes.shown.isEmpty());
 }
 
@@ -92,35 +90,32 @@ TEST_F(NativeDialogTest, NewRasterRecordIsABackdropWithoutCreationAndExport)
 {
     session.NativeSrcType = 2;
     frmNativeConfig dialog(session);
-
     EXPECT_EQ(dialog.windowTitle(), u"Configure Native Raster Data Source"_s);
-    EXPECT_TRUE(control<QRadioButton>(dialog, "optBackdrop")->isChecked());
-    for (const char *option : {"optReadOnly", "optEditable"})
-        EXPECT_FALSE(control<QRadioButton>(dialog, option)->isEnabled()) << option;
-    for (const char *box : {"chkCreate", "chkExport"}) {
-        EXPECT_FALSE(control(dialog, box)->isChecked()) << box;
-        EXPECT_FALSE(control(dialog, box)->isEnabled()) << box;
-    }
+    EXPECT_TRUE(option(dialog, "optBackdrop")->isChecked());
+    EXPECT_FALSE(option(dialog, "optReadOnly")->isEnabled());
+    EXPECT_FALSE(option(dialog, "optEditable")->isEnabled());
+    expectCreationAndExport(dialog, false);
     ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
-        typeText(control<QLineEdit>(dialog, "txtName"), u"Roads"_s);
-        typeText(control<QLineEdit>(dialog, "txtStorage"), u"RDS1"_s);
+        typeText(text(dialog, "txtName"), u"Roads"_s);
+        typeText(text(dialog, "txtStorage"), u"RDS1"_s);
     }));
+    EXPECT_EQ(entriesOf(u"Roads"_s).mid(5, 2),
+              (QStringList{u"Attributes=1"_s, u"Capabilities=6"_s}));
     EXPECT_EQ(readKey(u"Roads"_s, u"Type"_s), u"2"_s);
-    EXPECT_EQ(readKey(u"Roads"_s, u"Attributes"_s), u"1"_s);
-    EXPECT_EQ(readKey(u"Roads"_s, u"Capabilities"_s), u"6"_s);
 }
 
 TEST_F(NativeDialogTest, TypedKeysPassTheNameAndStorageFilters)
 {
     frmNativeConfig dialog(session);
-    auto *name = control<QLineEdit>(dialog, "txtName");
-    auto *storage = control<QLineEdit>(dialog, "txtStorage");
+    QLineEdit *name = text(dialog, "txtName");
+    QLineEdit *storage = text(dialog, "txtStorage");
+    // Letters, digits and the underscore pass; blanks only in the name.
     for (QLineEdit *box : {name, storage}) {
-        typeText(box, u"a-b c!é"_s);
+        typeText(box, u"a-b c!é@[`{_Z9"_s);
         QTest::keyClick(box, Qt::Key_Backspace);
     }
-    EXPECT_EQ(name->text(), u"ab "_s);
-    EXPECT_EQ(storage->text(), u"ab"_s);
+    EXPECT_EQ(name->text(), u"ab c_Z"_s);
+    EXPECT_EQ(storage->text(), u"abc_Z"_s);
 
     replaceText(name, QString(60, u'n'));
     replaceText(storage, u"ABCDEFGHIJKL"_s);
@@ -135,26 +130,23 @@ TEST_F(NativeDialogTest, TypedKeysPassTheNameAndStorageFilters)
     }
     EXPECT_EQ(name->text(), u"x-y z.1234567"_s);
     EXPECT_EQ(storage->text(), u"x-y z.12"_s);
-    EXPECT_EQ(control<QLineEdit>(dialog, "txtDescription")->maxLength(),
-              QLineEdit().maxLength()) << "the description box has no limit";
+    EXPECT_EQ(text(dialog, "txtDescription")->maxLength(), QLineEdit().maxLength())
+        << "the description box has no limit";
 }
 
 TEST_F(NativeDialogTest, OkNeedsANameAndAStorageBesideBlanks)
 {
     frmNativeConfig dialog(session);
-    auto *ok = control<QPushButton>(dialog, "cmdOK");
-    auto *name = control<QLineEdit>(dialog, "txtName");
-    auto *storage = control<QLineEdit>(dialog, "txtStorage");
+    auto *ok = child<QPushButton>(dialog, "cmdOK");
     EXPECT_FALSE(ok->isEnabled());
-
-    typeText(name, u"   "_s);
-    typeText(storage, u"RDS1"_s);
+    typeText(text(dialog, "txtName"), u"   "_s);
+    typeText(text(dialog, "txtStorage"), u"RDS1"_s);
     EXPECT_FALSE(ok->isEnabled());
-    typeText(name, u"Roads "_s);
+    typeText(text(dialog, "txtName"), u"Roads "_s);
     EXPECT_TRUE(ok->isEnabled());
-    storage->clear();
+    text(dialog, "txtStorage")->clear();
     EXPECT_FALSE(ok->isEnabled());
-    typeText(storage, u"RDS1"_s);
+    typeText(text(dialog, "txtStorage"), u"RDS1"_s);
 
     ASSERT_TRUE(runAndPress(dialog, "cmdOK"));
     EXPECT_EQ(sectionNames(), QStringList{u"Roads"_s});
@@ -165,30 +157,27 @@ TEST_F(NativeDialogTest, NamesTheFileCannotCarryAreRefusedAndNothingIsWritten)
     openRecord(u"Old"_s, "Type=1\r\nConnect=OLD\r\n");
     const QByteArray before = registryBytes();
     frmNativeConfig dialog(session);
-    auto *name = control<QLineEdit>(dialog, "txtName");
+    QLineEdit *name = text(dialog, "txtName");
 
-    ASSERT_TRUE(execModal(dialog, [&] {
-        for (const QString &pasted : {u"A]B"_s, NewRecordMarker, u"\t"_s}) {
+    ASSERT_TRUE(runAndPress(dialog, "cmdCancel", [&] {
+        for (const QString &pasted : {u"A]B"_s, u"\t"_s}) {
             name->clear();
             QGuiApplication::clipboard()->setText(pasted);
             QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
             ASSERT_EQ(name->text(), pasted);
-            clickButton(control<QPushButton>(dialog, "cmdOK"));
+            press(dialog, "cmdOK");
             EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
-            EXPECT_EQ(dialog.Tag(), TagOk);
         }
-        clickButton(control<QPushButton>(dialog, "cmdCancel"));
     }));
 
     EXPECT_EQ(dialog.Tag(), TagCancel);
     EXPECT_EQ(registryBytes(), before);
-    ASSERT_EQ(messageBoxes.shown.size(), 3);
-    EXPECT_EQ(messageBoxes.shown[0].text, session.GetMsgText(Msg::NameNotStorable, {u"A]B"_s}));
-    EXPECT_EQ(messageBoxes.shown[1].text, session.GetMsgText(Msg::NameNotStorable, {NewRecordMarker}));
-    EXPECT_EQ(messageBoxes.shown[2].text, Msg::EnterValidDatasourceName);
-    for (const ScriptedMessageBoxes::Shown &box : messageBoxes.shown) {
-        EXPECT_EQ(box.style, MsgBoxStyle::Exclamation);
-        EXPECT_EQ(box.title, ApplicationTitle);
+    EXPECT_EQ(messageBoxes.texts(),
+              (QStringList{session.GetMsgText(Msg::NameNotStorable, {u"A]B"_s}),
+                           Msg::EnterValidDatasourceName}));
+    for (const ScriptedMessageBoxes::Shown &shown : messageBoxes.shown) {
+        EXPECT_EQ(shown.style, MsgBoxStyle::Exclamation);
+        EXPECT_EQ(shown.title, ApplicationTitle);
     }
 }
 
@@ -196,48 +185,39 @@ TEST_F(NativeDialogTest, AccessModeSetsCreationAndExportOnly)
 {
     frmNativeConfig dialog(session);
     ASSERT_TRUE(runAndPress(dialog, "cmdCancel", [&] {
-        clickButton(control(dialog, "chkImport"));
+        clickButton(box(dialog, "chkImport"));
         for (const char *mode : {"optReadOnly", "optBackdrop"}) {
-            clickButton(control<QRadioButton>(dialog, "optEditable"));
-            clickButton(control<QRadioButton>(dialog, mode));
-            for (const char *box : {"chkCreate", "chkExport"}) {
-                EXPECT_FALSE(control(dialog, box)->isChecked()) << mode << box;
-                EXPECT_FALSE(control(dialog, box)->isEnabled()) << mode << box;
-            }
+            SCOPED_TRACE(mode);
+            clickButton(option(dialog, "optEditable"));
+            clickButton(option(dialog, mode));
+            expectCreationAndExport(dialog, false);
         }
-        clickButton(control<QRadioButton>(dialog, "optEditable"));
-        for (const char *box : {"chkCreate", "chkExport"}) {
-            EXPECT_TRUE(control(dialog, box)->isChecked()) << box;
-            EXPECT_TRUE(control(dialog, box)->isEnabled()) << box;
-        }
-        EXPECT_FALSE(control(dialog, "chkImport")->isChecked());
-        EXPECT_TRUE(control(dialog, "chkUnload")->isChecked());
+        clickButton(option(dialog, "optEditable"));
+        expectCreationAndExport(dialog, true);
+        EXPECT_FALSE(box(dialog, "chkImport")->isChecked());
+        EXPECT_TRUE(box(dialog, "chkUnload")->isChecked());
     }));
 }
 
-TEST_F(NativeDialogTest, UnknownAccessModeSelectsNoneAndIsWrittenAsZero)
+TEST_F(NativeDialogTest, StoredAccessModeAndCapabilitiesAreWrittenBackAsRead)
 {
+    // An access mode the dialog does not know selects no option and is written as 0.
     for (const QByteArray &stored : {QByteArray("0"), QByteArray("4"), QByteArray("Auto")}) {
+        SCOPED_TRACE(stored.constData());
         openRecord(u"Roads"_s, "Connect=RDS1\r\nAttributes=" + stored + "\r\nCapabilities=15\r\n");
         frmNativeConfig dialog(session);
-        for (const char *option : {"optBackdrop", "optReadOnly", "optEditable"})
-            EXPECT_FALSE(control<QRadioButton>(dialog, option)->isChecked()) << stored.constData();
+        for (const char *name : {"optBackdrop", "optReadOnly", "optEditable"})
+            EXPECT_FALSE(option(dialog, name)->isChecked()) << name;
         ASSERT_TRUE(runAndPress(dialog, "cmdOK"));
-        EXPECT_EQ(readKey(u"Roads"_s, u"Attributes"_s), u"0"_s) << stored.constData();
-        EXPECT_EQ(readKey(u"Roads"_s, u"Capabilities"_s), u"15"_s) << stored.constData();
+        EXPECT_EQ(readKey(u"Roads"_s, u"Attributes"_s), u"0"_s);
+        EXPECT_EQ(readKey(u"Roads"_s, u"Capabilities"_s), u"15"_s);
     }
-}
-
-TEST_F(NativeDialogTest, StoredCapabilitiesWinOverTheAccessMode)
-{
+    // The stored capabilities win over what the access mode sets.
     openRecord(u"Roads"_s, "Connect=RDS1\r\nAttributes=1\r\nCapabilities=9\r\n");
     frmNativeConfig dialog(session);
-
-    EXPECT_TRUE(control<QRadioButton>(dialog, "optBackdrop")->isChecked());
-    for (const char *box : {"chkCreate", "chkExport"}) {
-        EXPECT_TRUE(control(dialog, box)->isChecked()) << box;
-        EXPECT_FALSE(control(dialog, box)->isEnabled()) << box;
-    }
+    EXPECT_TRUE(option(dialog, "optBackdrop")->isChecked());
+    EXPECT_TRUE(box(dialog, "chkCreate")->isChecked());
+    EXPECT_FALSE(box(dialog, "chkCreate")->isEnabled());
     ASSERT_TRUE(runAndPress(dialog, "cmdOK"));
     EXPECT_EQ(readKey(u"Roads"_s, u"Capabilities"_s), u"9"_s);
 }
@@ -247,38 +227,36 @@ TEST_F(NativeDialogTest, SourceNumberIsShownOnlyWhenStoredAsANumber)
     openRecord(u"Roads"_s, "Connect=RDS1\r\nID=12\r\n");
     {
         frmNativeConfig dialog(session);
-        EXPECT_EQ(control<QLineEdit>(dialog, "txtID")->text(), u"12"_s);
-        EXPECT_FALSE(control(dialog, "chkAutoID")->isChecked());
+        EXPECT_EQ(text(dialog, "txtID")->text(), u"12"_s);
+        EXPECT_FALSE(box(dialog, "chkAutoID")->isChecked());
         ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
-            clickButton(control(dialog, "chkAutoID"));
-            EXPECT_EQ(control<QLineEdit>(dialog, "txtID")->text(), u"12"_s);
-            EXPECT_TRUE(control<QLineEdit>(dialog, "txtID")->isEnabled());
+            clickButton(box(dialog, "chkAutoID"));
+            EXPECT_EQ(text(dialog, "txtID")->text(), u"12"_s);
+            EXPECT_TRUE(text(dialog, "txtID")->isEnabled());
         }));
         EXPECT_EQ(readKey(u"Roads"_s, u"ID"_s), u"Auto"_s);
     }
-    for (const QByteArray &stored : {QByteArray("Auto"), QByteArray(""), QByteArray("x1")}) {
-        openRecord(u"Roads"_s, "Connect=RDS1\r\nID=" + stored + "\r\n");
-        frmNativeConfig dialog(session);
-        EXPECT_TRUE(control<QLineEdit>(dialog, "txtID")->text().isEmpty()) << stored.constData();
-        EXPECT_TRUE(control(dialog, "chkAutoID")->isChecked()) << stored.constData();
-        dialog.close();
-    }
+    openRecord(u"Roads"_s, "Connect=RDS1\r\nID=x1\r\n");
+    frmNativeConfig dialog(session);
+    EXPECT_TRUE(text(dialog, "txtID")->text().isEmpty());
+    EXPECT_TRUE(box(dialog, "chkAutoID")->isChecked());
 }
 
-TEST_F(NativeDialogTest, ExistingRecordIsReadAndWrittenBackUnchanged)
+TEST_F(NativeDialogTest, ExistingRecordIsWrittenBackWithTheSavedMark)
 {
-    openRecord(u"Roads"_s, "Type=1\r\nDescription=Main roads\r\nConnect=RDS1\r\nReadOnly=1\r\n"
-                           "ID=7\r\nAttributes=2\r\nCapabilities=6\r\nAutoConnect=1\r\n"
-                           "Scales=100,200,500\r\nPriority=40\r\nPrivate=2\r\n");
+    const QString longName(60, u'L'); // longer than the name box takes when typed
+    openRecord(longName, "Type=1\r\nDescription=Main roads\r\nConnect=STORAGE12\r\nReadOnly=1\r\n"
+                         "ID=7\r\nAttributes=2\r\nCapabilities=6\r\nAutoConnect=1\r\n"
+                         "Scales=100,200,500\r\nPriority=40\r\nPrivate=2\r\n");
     frmNativeConfig dialog(session);
-    EXPECT_EQ(control<QLineEdit>(dialog, "txtName")->text(), u"Roads"_s);
-    EXPECT_TRUE(control(dialog, "chkReadOnly")->isChecked());
-    EXPECT_FALSE(control(dialog, "chkReadOnly")->isEnabled());
-    EXPECT_TRUE(control<QPushButton>(dialog, "cmdOK")->isEnabled());
+    EXPECT_EQ(text(dialog, "txtName")->text(), longName);
+    EXPECT_TRUE(box(dialog, "chkReadOnly")->isChecked());
+    EXPECT_FALSE(box(dialog, "chkReadOnly")->isEnabled());
 
     ASSERT_TRUE(runAndPress(dialog, "cmdOK"));
-    EXPECT_EQ(entriesOf(u"Roads"_s),
-              (QStringList{u"Type=1"_s, u"Description=Main roads"_s, u"Connect=RDS1"_s,
+    EXPECT_EQ(sectionNames(), QStringList{longName});
+    EXPECT_EQ(entriesOf(longName),
+              (QStringList{u"Type=1"_s, u"Description=Main roads"_s, u"Connect=STORAGE12"_s,
                            u"ReadOnly=1"_s, u"ID=7"_s, u"Attributes=2"_s, u"Capabilities=6"_s,
                            u"AutoConnect=1"_s, u"Scales=100,200,500"_s, u"Priority=40"_s,
                            u"Private=10"_s}));
@@ -290,94 +268,57 @@ TEST_F(NativeDialogTest, LockedRecordCanOnlyBeCancelledOrItsOptionsViewed)
     const QByteArray before = registryBytes();
     frmNativeConfig dialog(session);
 
-    const QList<QWidget *> controls = dialog.findChildren<QWidget *>();
-    for (QWidget *widget : controls) {
-        const bool usable = widget->objectName() == u"cmdCancel"_s
-                            || widget->objectName() == u"cmdOptions"_s;
-        if (!widget->objectName().isEmpty()) {
-            EXPECT_EQ(widget->isEnabled(), usable) << widget->objectName().toStdString();
-        }
-    }
+    EXPECT_EQ(enabledControls(dialog), (QStringList{u"cmdCancel"_s, u"cmdOptions"_s}));
     ASSERT_TRUE(runAndPress(dialog, "cmdCancel", [&] {
-        onNextModal<frmOptions>([this](frmOptions &options) {
-            EXPECT_FALSE(options.chkAllScales()->isEnabled());
-            EXPECT_FALSE(child<QPushButton>(options, "cmdOK")->isEnabled());
-            clickButton(child<QPushButton>(options, "cmdCancel"));
-        });
-        clickButton(control<QPushButton>(dialog, "cmdOptions"));
-        typeText(control<QLineEdit>(dialog, "txtName"), u"x"_s);
-        EXPECT_FALSE(control<QPushButton>(dialog, "cmdOK")->isEnabled());
+        // The options open; they lock themselves.
+        onNextModal<frmOptions>([](frmOptions &options) { options.close(); });
+        press(dialog, "cmdOptions");
+        typeText(text(dialog, "txtName"), u"x"_s);
+        EXPECT_FALSE(child<QPushButton>(dialog, "cmdOK")->isEnabled());
     }));
     EXPECT_EQ(dialog.Tag(), TagCancel);
     EXPECT_EQ(registryBytes(), before);
 }
 
-TEST_F(NativeDialogTest, DisplayOptionsAreSavedWithTheRecordAndDroppedWithCancel)
+TEST_F(NativeDialogTest, DisplayOptionsWithoutOverviewAreSavedWithTheRecord)
 {
     openRecord(u"Roads"_s, "Connect=RDS1\r\nScales=0,0,500\r\n");
-    const auto editOptions = [this](frmNativeConfig &dialog) {
+    frmNativeConfig dialog(session);
+    ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
         onNextModal<frmOptions>([](frmOptions &options) {
-            EXPECT_TRUE(options.txtOverViewScale()->isHidden());
+            for (QWidget *row : QList<QWidget *>{options.lblOverviewScale(), options.lblOverview1(),
+                                                 options.txtOverViewScale()})
+                EXPECT_TRUE(row->isHidden()) << row->objectName().toStdString();
             clickButton(options.chkAllScales());
             replaceText(options.txtMinScale(), u"100"_s);
             replaceText(options.txtMaxScale(), u"200"_s);
             replaceText(options.txtPriority(), u"300"_s);
             clickButton(child<QPushButton>(options, "cmdOK"));
         });
-        clickButton(control<QPushButton>(dialog, "cmdOptions"));
-    };
-    const QByteArray before = registryBytes();
-    {
-        frmNativeConfig dialog(session);
-        ASSERT_TRUE(runAndPress(dialog, "cmdCancel", [&] { editOptions(dialog); }));
-        EXPECT_EQ(registryBytes(), before);
-    }
-    frmNativeConfig dialog(session);
-    ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] { editOptions(dialog); }));
+        press(dialog, "cmdOptions");
+    }));
+    // The hidden overview scale keeps its stored value.
     EXPECT_EQ(readKey(u"Roads"_s, u"Scales"_s), u"100,200,500"_s);
     EXPECT_EQ(readKey(u"Roads"_s, u"Priority"_s), u"300"_s);
 }
 
-TEST_F(NativeDialogTest, RenameMovesTheRecordAndKeepsItsPrivateBits)
+TEST_F(NativeDialogTest, RenameMovesTheTrimmedNameAndKeepsThePrivateBits)
 {
-    writeRegistry("[A]\r\nConnect=RDS1\r\nPrivate=2\r\nUnknown=1\r\n[roads]\r\nConnect=R\r\n");
+    writeRegistry("[A]\r\nConnect=RDS1\r\nPrivate=2\r\n[roads]\r\nConnect=R\r\n");
     session.CurrentSrcName = u"A"_s;
-    {
-        frmNativeConfig dialog(session);
-        ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
-            replaceText(control<QLineEdit>(dialog, "txtName"), u" B "_s);
-        }));
-    }
+    frmNativeConfig dialog(session);
+    ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] { replaceText(text(dialog, "txtName"), u" B "_s); }));
     EXPECT_EQ(sectionNames(), (QStringList{u"roads"_s, u"B"_s}));
     EXPECT_EQ(readKey(u"B"_s, u"Private"_s), u"10"_s);
-
-    session.CurrentSrcName = u"roads"_s;
-    frmNativeConfig dialog(session);
-    ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
-        replaceText(control<QLineEdit>(dialog, "txtName"), u"Roads"_s);
-    }));
-    EXPECT_EQ(sectionNames(), (QStringList{u"B"_s, u"Roads"_s}));
-    EXPECT_EQ(session.CurrentSrcName, u"roads"_s);
-}
-
-TEST_F(NativeDialogTest, StoredTextsLongerThanTheTypingLimitsAreKeptWhole)
-{
-    const QString longName(60, u'L');
-    openRecord(longName, "Connect=STORAGE12\r\n");
-    frmNativeConfig dialog(session);
-    EXPECT_EQ(control<QLineEdit>(dialog, "txtName")->text(), longName);
-    ASSERT_TRUE(runAndPress(dialog, "cmdOK"));
-    EXPECT_EQ(sectionNames(), QStringList{longName});
-    EXPECT_EQ(readKey(longName, u"Connect"_s), u"STORAGE12"_s);
 }
 
 TEST_F(NativeDialogTest, EnterAndEscPressNothingAndTheCloseBoxCancels)
 {
     frmNativeConfig dialog(session);
     ASSERT_TRUE(execModal(dialog, [&] {
-        auto *name = control<QLineEdit>(dialog, "txtName");
+        QLineEdit *name = text(dialog, "txtName");
         typeText(name, u"Roads"_s);
-        typeText(control<QLineEdit>(dialog, "txtStorage"), u"RDS1"_s);
+        typeText(text(dialog, "txtStorage"), u"RDS1"_s); // OK is enabled
         for (const Qt::Key key : {Qt::Key_Return, Qt::Key_Enter, Qt::Key_Escape})
             QTest::keyClick(name, key);
         EXPECT_TRUE(dialog.isVisible());
@@ -386,73 +327,4 @@ TEST_F(NativeDialogTest, EnterAndEscPressNothingAndTheCloseBoxCancels)
     }));
     EXPECT_EQ(dialog.Tag(), TagCancel);
     EXPECT_TRUE(sectionNames().isEmpty());
-}
-
-TEST_F(NativeDialogTest, ControlsStandWhereTheDesignPutsThemInTabOrder)
-{
-    frmNativeConfig dialog(session);
-    const QList<DesignedControl> design = {
-        {"Label1", "frmNativeConfig", {120, 120, 2625, 255}, u"Data Source Name:"_s},
-        {"txtName", "frmNativeConfig", {120, 360, 3495, 285}, {}},
-        {"Label2", "frmNativeConfig", {120, 840, 2175, 255}, u"Description:"_s},
-        {"txtDescription", "frmNativeConfig", {120, 1080, 3495, 285}, {}},
-        {"Frame3D1", "frmNativeConfig", {120, 1440, 3495, 1575}, u"Source"_s},
-        {"Label3", "Frame3D1", {120, 360, 2175, 255}, u"Storage Name: (8 char max.)"_s},
-        {"txtStorage", "Frame3D1", {120, 600, 2655, 285}, {}},
-        {"chkReadOnly", "Frame3D1", {2325, 180, 1095, 255}, u"Read Only"_s},
-        {"Label4", "Frame3D1", {120, 1200, 735, 255}, u"SourceID:"_s},
-        {"txtID", "Frame3D1", {840, 1140, 615, 315}, {}},
-        {"chkAutoID", "Frame3D1", {1680, 1200, 1515, 255}, u"Automatic"_s},
-        {"Frame3D3", "frmNativeConfig", {120, 4515, 3495, 1215}, u"Area Capabilites"_s},
-        {"chkCreate", "Frame3D3", {240, 360, 1455, 255}, u"Allow Creation"_s},
-        {"chkImport", "Frame3D3", {1920, 360, 1335, 255}, u"Allow Import"_s},
-        {"chkExport", "Frame3D3", {240, 720, 1455, 255}, u"Allow Export"_s},
-        {"chkUnload", "Frame3D3", {1920, 735, 1455, 255}, u"Allow Unloads"_s},
-        {"Frame3D2", "frmNativeConfig", {120, 3120, 3495, 1350}, u"Attributes"_s},
-        {"optBackdrop", "Frame3D2", {120, 360, 1215, 255}, u"Backdrop"_s},
-        {"optReadOnly", "Frame3D2", {120, 682, 1095, 255}, u"Read Only"_s},
-        {"optEditable", "Frame3D2", {120, 1005, 1950, 255}, u"Editable"_s},
-        {"cmdOK", "frmNativeConfig", {3720, 360, 975, 375}, u"&OK"_s},
-        {"cmdCancel", "frmNativeConfig", {3720, 840, 975, 375}, u"&Cancel"_s},
-        {"cmdHelp", "frmNativeConfig", {3720, 1320, 975, 375}, u"&Help"_s},
-        {"cmdOptions", "frmNativeConfig", {3720, 2040, 975, 375}, u"O&ptions..."_s},
-    };
-    expectDesign(dialog, design);
-    EXPECT_EQ(dialog.size(), TwipsRect(0, 0, 4755, 5835).size());
-    EXPECT_EQ(dialog.minimumSize(), dialog.maximumSize());
-    EXPECT_FALSE(dialog.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
-    EXPECT_EQ(dialog.font().family(), u"Arial"_s);
-    EXPECT_EQ(dialog.pos(), QPoint(200 + (640 - dialog.width()) / 2, 150 + (480 - dialog.height()) / 2));
-    EXPECT_FALSE(control<QPushButton>(dialog, "cmdHelp")->isEnabled());
-
-    const QStringList tabOrder = {u"txtName"_s,     u"txtDescription"_s, u"txtStorage"_s,
-                                  u"chkReadOnly"_s, u"txtID"_s,          u"chkAutoID"_s,
-                                  u"chkCreate"_s,   u"cmdOK"_s,          u"cmdOptions"_s,
-                                  u"cmdHelp"_s,     u"cmdCancel"_s,      u"optBackdrop"_s,
-                                  u"optReadOnly"_s, u"optEditable"_s,    u"chkImport"_s,
-                                  u"chkExport"_s,   u"chkUnload"_s};
-    QStringList focusChain;
-    QWidget *widget = control<QLineEdit>(dialog, "txtName");
-    while (focusChain.size() < tabOrder.size()) {
-        if (widget->focusPolicy() & Qt::TabFocus)
-            focusChain.append(widget->objectName());
-        widget = widget->nextInFocusChain();
-    }
-    EXPECT_EQ(focusChain, tabOrder);
-}
-
-TEST_F(NativeDialogTest, CaptionsAreTranslatedInGermanAndFrench)
-{
-    LanguageSetting language;
-    MessageTable shipped(language);
-    loadShippedTable(shipped);
-    for (const qint16 type : {1, 2}) {
-        session.NativeSrcType = type;
-        frmNativeConfig dialog(session);
-        for (const QString &target : {u"German"_s, u"French"_s}) {
-            SCOPED_TRACE(target.toStdString() + " type " + std::to_string(type));
-            EXPECT_EQ(untranslatedCaptions(&dialog, shipped, target), QStringList());
-            EXPECT_EQ(clashingAccessKeys(&dialog, shipped, target), QStringList());
-        }
-    }
 }

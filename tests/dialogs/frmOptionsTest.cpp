@@ -1,21 +1,14 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
-#include <QGroupBox>
-#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
-#include "controls/ControlHelpers.h"
 #include "dialogs/OptionsHolder.h"
 #include "dialogs/frmOptions.h"
-#include "i18n/MessageTable.h"
 #include "registry/DataSourceRecord.h"
-#include "tests/i18n/ShippedTable.h"
-#include "tests/support/DesignCheck.h"
 #include "tests/support/DialogFixture.h"
-#include "tests/support/TranslationCheck.h"
 
 using namespace tessel;
 using namespace tessel::test;
@@ -36,7 +29,10 @@ protected:
                 u"Priority="_s + values[RecordKey::Priority]};
     }
 
-    static QLineEdit *box(frmOptions &form, const char *name) { return child<QLineEdit>(form, name); }
+    static QList<QLineEdit *> scaleBoxes(frmOptions &form)
+    {
+        return {form.txtMinScale(), form.txtMaxScale(), form.txtOverViewScale()};
+    }
 
     // Shows the options modal and confirms them with button after edit.
     bool editAndClose(OptionsHolder &options, const std::function<void(frmOptions &)> &edit,
@@ -57,45 +53,30 @@ protected:
 
 } // namespace
 
-TEST_F(OptionsDialogTest, NewRecordShowsTheInitialValuesAndSavesThem)
+TEST_F(OptionsDialogTest, NewRecordStartsWithAllScalesAndTheMiddlePriority)
 {
     OptionsHolder options(session);
-    frmOptions &form = options.form();
-
-    EXPECT_EQ(form.windowTitle(), u"Options"_s);
-    EXPECT_EQ(form.txtPriority()->text(), u"127"_s);
-    EXPECT_TRUE(form.chkAllScales()->isChecked());
-    EXPECT_FALSE(form.chkAuto()->isChecked());
-    for (QLineEdit *scale : {form.txtMinScale(), form.txtMaxScale(), form.txtOverViewScale()}) {
-        EXPECT_EQ(scale->text(), u"0"_s);
-        EXPECT_FALSE(scale->isEnabled());
-    }
+    for (QLineEdit *scale : scaleBoxes(options.form()))
+        EXPECT_FALSE(scale->isEnabled()) << scale->objectName().toStdString();
     EXPECT_EQ(displayValues(options),
               (QStringList{u"AutoConnect=0"_s, u"Scales=0,0,0"_s, u"Priority=127"_s}));
 }
 
-TEST_F(OptionsDialogTest, StoredValuesAreShownAsNumbers)
+TEST_F(OptionsDialogTest, StoredValuesAreShownAsNumbersAndARangeEnablesTheScaleBoxes)
 {
     openRecord("Scales=0,0,0500\r\nPriority=0200 high\r\nAutoConnect=2\r\n");
-    OptionsHolder options(session);
-    frmOptions &form = options.form();
-
-    EXPECT_TRUE(form.chkAllScales()->isChecked());
-    EXPECT_FALSE(form.txtMinScale()->isEnabled());
-    EXPECT_EQ(form.txtOverViewScale()->text(), u"500"_s);
-    EXPECT_EQ(displayValues(options),
-              (QStringList{u"AutoConnect=1"_s, u"Scales=0,0,500"_s, u"Priority=200"_s}));
-}
-
-TEST_F(OptionsDialogTest, ARangeOfScalesEnablesTheScaleBoxes)
-{
+    {
+        OptionsHolder options(session);
+        EXPECT_TRUE(options.form().chkAllScales()->isChecked());
+        EXPECT_FALSE(options.form().txtMinScale()->isEnabled());
+        EXPECT_EQ(displayValues(options),
+                  (QStringList{u"AutoConnect=1"_s, u"Scales=0,0,500"_s, u"Priority=200"_s}));
+    }
     for (const QByteArray &scales : {QByteArray("100,200,0"), QByteArray("250")}) {
         openRecord("Scales=" + scales + "\r\n");
         OptionsHolder options(session);
-        frmOptions &form = options.form();
-
-        EXPECT_FALSE(form.chkAllScales()->isChecked()) << scales.constData();
-        for (QLineEdit *scale : {form.txtMinScale(), form.txtMaxScale(), form.txtOverViewScale()})
+        EXPECT_FALSE(options.form().chkAllScales()->isChecked()) << scales.constData();
+        for (QLineEdit *scale : scaleBoxes(options.form()))
             EXPECT_TRUE(scale->isEnabled()) << scales.constData();
     }
 }
@@ -127,75 +108,53 @@ TEST_F(OptionsDialogTest, NumberBoxesTakeOnlyDigitsAndBackspace)
     form.chkAllScales()->setChecked(false);
     QGuiApplication::clipboard()->setText(u"42"_s);
 
-    for (const char *name : {"txtMinScale", "txtMaxScale", "txtOverViewScale", "txtPriority"}) {
-        QLineEdit *number = box(form, name);
+    const QList<QLineEdit *> numberBoxes = scaleBoxes(form) << form.txtPriority();
+    for (QLineEdit *number : numberBoxes) {
         replaceText(number, u"3x0 0.-é"_s);
         QTest::keyClick(number, Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(number->text(), u"300"_s) << name;
+        EXPECT_EQ(number->text(), u"300"_s) << number->objectName().toStdString();
         QTest::keyClick(number, Qt::Key_Backspace);
-        EXPECT_EQ(number->text(), u"30"_s) << name;
+        EXPECT_EQ(number->text(), u"30"_s) << number->objectName().toStdString();
     }
     EXPECT_EQ(displayValues(options)[2], u"Priority=30"_s);
 }
 
-TEST_F(OptionsDialogTest, CancelRestoresTheStoredValuesOfARecord)
+// Cancel goes back to the stored values of a record, but a new record has
+// none to go back to; the close box unloads the window and so drops the edits
+// of either.
+TEST_F(OptionsDialogTest, CancelAndTheCloseBoxDropEditsAsTheRecordAllows)
 {
-    openRecord("Scales=100,200,300\r\nPriority=5\r\n");
-    OptionsHolder options(session);
-    ASSERT_TRUE(editAndClose(options, [](frmOptions &form) {
+    const auto edit = [](frmOptions &form) {
         clickButton(form.chkAllScales());
         replaceText(form.txtPriority(), u"99"_s);
         clickButton(form.chkAuto());
-    }, "cmdCancel"));
-
-    EXPECT_EQ(options.form().Tag(), TagCancel);
-    EXPECT_TRUE(options.form().txtMinScale()->isEnabled());
-    EXPECT_EQ(displayValues(options),
-              (QStringList{u"AutoConnect=0"_s, u"Scales=100,200,300"_s, u"Priority=5"_s}));
-}
-
-TEST_F(OptionsDialogTest, CancelKeepsTheEditsOfANewRecord)
-{
-    OptionsHolder options(session);
-    ASSERT_TRUE(editAndClose(options, [](frmOptions &form) {
-        replaceText(form.txtPriority(), u"300"_s);
-        clickButton(form.chkAuto());
-    }, "cmdCancel"));
-
-    EXPECT_EQ(displayValues(options),
-              (QStringList{u"AutoConnect=1"_s, u"Scales=0,0,0"_s, u"Priority=300"_s}));
-}
-
-TEST_F(OptionsDialogTest, TheCloseBoxDiscardsTheEditsEvenOfANewRecord)
-{
+    };
+    {
+        OptionsHolder options(session);
+        ASSERT_TRUE(editAndClose(options, edit, "cmdCancel"));
+        EXPECT_EQ(options.form().Tag(), TagCancel);
+        EXPECT_EQ(displayValues(options),
+                  (QStringList{u"AutoConnect=1"_s, u"Scales=0,0,0"_s, u"Priority=99"_s}));
+    }
+    openRecord("Scales=100,200,300\r\nPriority=5\r\n");
+    {
+        OptionsHolder options(session);
+        ASSERT_TRUE(editAndClose(options, edit, "cmdCancel"));
+        EXPECT_TRUE(options.form().txtMinScale()->isEnabled());
+        EXPECT_EQ(displayValues(options),
+                  (QStringList{u"AutoConnect=0"_s, u"Scales=100,200,300"_s, u"Priority=5"_s}));
+    }
     for (const QString &name : {NewRecordMarker, u"Roads"_s}) {
-        writeRegistry("[Roads]\r\nPriority=7\r\n");
         session.CurrentSrcName = name;
         OptionsHolder options(session, OptionsHolder::OverviewRow::Hidden);
-        const QString storedPriority = options.form().txtPriority()->text();
-        ASSERT_TRUE(runModal<frmOptions>([&options] { options.show(); }, [](frmOptions &form) {
-            replaceText(form.txtPriority(), u"300"_s);
+        const QStringList stored = displayValues(options);
+        ASSERT_TRUE(runModal<frmOptions>([&options] { options.show(); }, [&](frmOptions &form) {
+            edit(form);
             form.close();
         }));
-
-        EXPECT_EQ(options.form().txtPriority()->text(), storedPriority);
+        EXPECT_EQ(displayValues(options), stored) << name.toStdString();
         EXPECT_TRUE(options.form().txtOverViewScale()->isHidden()) << "reloaded without its row";
     }
-}
-
-TEST_F(OptionsDialogTest, OverviewRowIsHiddenOnlyForOwnersWithoutOne)
-{
-    openRecord("Scales=0,0,500\r\n");
-    {
-        OptionsHolder native(session, OptionsHolder::OverviewRow::Hidden);
-        frmOptions &form = native.form();
-        for (QWidget *row : QList<QWidget *>{form.lblOverviewScale(), form.lblOverview1(),
-                                             form.txtOverViewScale()})
-            EXPECT_TRUE(row->isHidden()) << row->objectName().toStdString();
-        EXPECT_EQ(displayValues(native)[1], u"Scales=0,0,500"_s);
-    }
-    OptionsHolder demandLoad(session);
-    EXPECT_FALSE(demandLoad.form().txtOverViewScale()->isHidden());
 }
 
 TEST_F(OptionsDialogTest, LockedRecordLeavesOnlyCancelUsable)
@@ -203,55 +162,9 @@ TEST_F(OptionsDialogTest, LockedRecordLeavesOnlyCancelUsable)
     openRecord("Private=9\r\nScales=100,200,0\r\n");
     OptionsHolder options(session);
     frmOptions &form = options.form();
-
-    const QList<QWidget *> controls = form.findChildren<QWidget *>();
-    for (QWidget *control : controls) {
-        if (control->objectName() != u"cmdCancel"_s) {
-            EXPECT_FALSE(control->isEnabled()) << control->objectName().toStdString();
-        }
-    }
-    EXPECT_TRUE(child<QPushButton>(form, "cmdCancel")->isEnabled());
+    EXPECT_EQ(enabledControls(form), QStringList{u"cmdCancel"_s});
+    // Cancel reloads the stored values and, with them, the lock.
     ASSERT_TRUE(editAndClose(options, [](frmOptions &) {}, "cmdCancel"));
     EXPECT_FALSE(form.txtMinScale()->isEnabled());
     EXPECT_FALSE(child<QPushButton>(form, "cmdOK")->isEnabled());
-}
-
-TEST_F(OptionsDialogTest, ControlsStandWhereTheDesignPutsThem)
-{
-    OptionsHolder options(session);
-    frmOptions &form = options.form();
-    const QList<DesignedControl> design = {
-        {"cmdCancel", "frmOptions", {5340, 705, 1050, 315}, u"&Cancel"_s},
-        {"cmdOK", "frmOptions", {5340, 330, 1050, 315}, u"&OK"_s},
-        {"chkAuto", "frmOptions", {120, 2520, 4560, 255}, u"Auto-Connect for new documents"_s},
-        {"Frame2", "frmOptions", {120, 1680, 5085, 735}, u"Draw Order"_s},
-        {"txtPriority", "Frame2", {2025, 315, 1095, 285}, u"127"_s},
-        {"Label7", "Frame2", {120, 360, 1815, 255}, u"Relative Priority (0-255):"_s},
-        {"Frame1", "frmOptions", {120, 120, 5085, 1455}, u"Scales"_s},
-        {"chkAllScales", "Frame1", {3900, 360, 1095, 405}, u"All Scales"_s},
-        {"txtOverViewScale", "Frame1", {2925, 1050, 855, 285}, u"0"_s},
-        {"txtMaxScale", "Frame1", {2925, 690, 855, 285}, u"0"_s},
-        {"txtMinScale", "Frame1", {2925, 330, 855, 285}, u"0"_s},
-        {"lblOverview1", "Frame1", {2685, 1080, 135, 255}, u"1:"_s},
-        {"Label5", "Frame1", {2685, 720, 135, 255}, u"1:"_s},
-        {"Label4", "Frame1", {2685, 360, 135, 255}, u"1:"_s},
-        {"lblOverviewScale", "Frame1", {120, 1080, 2325, 255}, u"Overview Render Scale:"_s},
-        {"Label2", "Frame1", {120, 720, 1695, 255}, u"Maximum Active Scale:"_s},
-        {"Label1", "Frame1", {120, 360, 1695, 255}, u"Minimum Active Scale:"_s},
-    };
-    expectDesign(form, design);
-    EXPECT_EQ(form.font().family(), u"Arial"_s);
-}
-
-TEST_F(OptionsDialogTest, CaptionsAreTranslatedInGermanAndFrench)
-{
-    LanguageSetting language;
-    MessageTable shipped(language);
-    loadShippedTable(shipped);
-    OptionsHolder options(session);
-    for (const QString &target : {u"German"_s, u"French"_s}) {
-        SCOPED_TRACE(target.toStdString());
-        EXPECT_EQ(untranslatedCaptions(&options.form(), shipped, target), QStringList());
-        EXPECT_EQ(clashingAccessKeys(&options.form(), shipped, target), QStringList());
-    }
 }

@@ -2,6 +2,8 @@
 
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include "i18n/MessageTable.h"
 #include "i18n/MessageText.h"
 #include "tests/support/TestFiles.h"
@@ -10,43 +12,28 @@ using namespace tessel;
 
 namespace {
 
-class SelectLanguageTest : public ::testing::Test
+// The active language as LANGUAGE.INI in the application directory names it,
+// or English; languageIni is the file's text, or nothing for no file.
+QString selectedLanguage(const std::optional<QByteArray> &languageIni)
 {
-protected:
-    QString selectWith(const QByteArray &languageIni)
-    {
-        test::writeBytes(appDir.filePath(QStringLiteral("LANGUAGE.INI")), languageIni);
-        return select();
-    }
-
-    QString select()
-    {
-        language.SetLanguage(QStringLiteral("before"));
-        SelectLanguage(appDir.path(), language);
-        return language.language();
-    }
-
     QTemporaryDir appDir;
+    if (languageIni)
+        test::writeBytes(appDir.filePath(QStringLiteral("LANGUAGE.INI")), *languageIni);
     LanguageSetting language;
-};
-
-TEST_F(SelectLanguageTest, NoLanguageFileMeansEnglish)
-{
-    EXPECT_EQ(select(), QStringLiteral("English"));
+    language.SetLanguage(QStringLiteral("before"));
+    SelectLanguage(appDir.path(), language);
+    return language.language();
 }
 
-TEST_F(SelectLanguageTest, MissingOrEmptyValueMeansEnglish)
+TEST(SelectLanguage, TakesTheNameAsWrittenOrEnglish)
 {
-    EXPECT_EQ(selectWith("[Language]\r\nActiveLanguage=\r\n"), QStringLiteral("English"));
-    EXPECT_EQ(selectWith("[Language]\r\nOther=German\r\n"), QStringLiteral("English"));
-    EXPECT_EQ(selectWith("[Other]\r\nActiveLanguage=German\r\n"), QStringLiteral("English"));
-}
-
-TEST_F(SelectLanguageTest, NameIsHandedOverAsWritten)
-{
-    EXPECT_EQ(selectWith("[Language]\r\nActiveLanguage=German\r\n"), QStringLiteral("German"));
-    EXPECT_EQ(selectWith("[language]\r\nactivelanguage=fRENCH\r\n"), QStringLiteral("fRENCH"));
-    EXPECT_EQ(selectWith("[Language]\r\nActiveLanguage=Klingon\r\n"), QStringLiteral("Klingon"));
+    EXPECT_EQ(selectedLanguage(std::nullopt), QStringLiteral("English"));
+    EXPECT_EQ(selectedLanguage("[Language]\r\nActiveLanguage=\r\n"), QStringLiteral("English"));
+    EXPECT_EQ(selectedLanguage("[Language]\r\nOther=German\r\n"), QStringLiteral("English"));
+    EXPECT_EQ(selectedLanguage("[Other]\r\nActiveLanguage=German\r\n"), QStringLiteral("English"));
+    EXPECT_EQ(selectedLanguage("[Language]\r\nActiveLanguage=German\r\n"), QStringLiteral("German"));
+    EXPECT_EQ(selectedLanguage("[language]\r\nactivelanguage=fRENCH\r\n"), QStringLiteral("fRENCH"));
+    EXPECT_EQ(selectedLanguage("[Language]\r\nActiveLanguage=Klingon\r\n"), QStringLiteral("Klingon"));
 }
 
 } // namespace

@@ -55,11 +55,6 @@ QString DialogFixture::readKey(const QString &section, const QString &key,
     return ReadProfileString(section, key, defaultValue, session.RegistryIniPath);
 }
 
-QStringList DialogFixture::keysOf(const QString &section) const
-{
-    return ReadProfileKeys(section, session.RegistryIniPath).split(ListSeparator, Qt::SkipEmptyParts);
-}
-
 QStringList DialogFixture::sectionNames() const
 {
     return ReadProfileSections(session.RegistryIniPath).split(ListSeparator, Qt::SkipEmptyParts);
@@ -68,7 +63,8 @@ QStringList DialogFixture::sectionNames() const
 QStringList DialogFixture::entriesOf(const QString &section) const
 {
     QStringList entries;
-    for (const QString &key : keysOf(section))
+    const QString keys = ReadProfileKeys(section, session.RegistryIniPath);
+    for (const QString &key : keys.split(ListSeparator, Qt::SkipEmptyParts))
         entries.append(key % QLatin1Char('=') % readKey(section, key));
     return entries;
 }
@@ -95,6 +91,18 @@ bool DialogFixture::runWithWatchdog(const std::function<void()> &open,
     open();
     EXPECT_FALSE(timedOut) << "a modal window was still open after the time-out";
     return !timedOut;
+}
+
+QStringList DialogFixture::enabledControls(const QWidget &window)
+{
+    QStringList names;
+    const QList<QWidget *> controls = window.findChildren<QWidget *>();
+    for (const QWidget *control : controls) {
+        if (control->isEnabled() && !control->objectName().isEmpty())
+            names.append(control->objectName());
+    }
+    names.sort();
+    return names;
 }
 
 void DialogFixture::clickButton(QAbstractButton *button)

@@ -45,7 +45,6 @@ protected:
     // Reads back through the profile store.
     QString readKey(const QString &section, const QString &key,
                     const QString &defaultValue = QStringLiteral("<missing>")) const;
-    QStringList keysOf(const QString &section) const;
     QStringList sectionNames() const;
     // The section's entries as "key=value", in file order.
     QStringList entriesOf(const QString &section) const;
@@ -86,6 +85,9 @@ protected:
             ADD_FAILURE() << "no control " << name << " in " << window.objectName().toStdString();
         return control;
     }
+
+    // The objectNames of the named controls of window that are enabled, sorted.
+    static QStringList enabledControls(const QWidget &window);
 
     // Clicks a button with the mouse: a push button in its middle, a check
     // box or option button on its indicator.

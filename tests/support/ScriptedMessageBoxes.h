@@ -8,8 +8,8 @@
 
 namespace tessel::test {
 
-// Records every message box and answers from a queue of results (OK, or the
-// default answer, when the queue is empty).
+// Records every message box and answers from a queue of results; with the
+// queue empty, a question is answered No and any other box OK.
 class ScriptedMessageBoxes final : public MessageBoxes
 {
 public:
@@ -25,7 +25,7 @@ public:
         shown.append({text, style, title});
         if (!answers.isEmpty())
             return answers.dequeue();
-        return style == MsgBoxStyle::YesNoQuestion ? defaultQuestionAnswer : MsgBoxResult::Ok;
+        return style == MsgBoxStyle::YesNoQuestion ? MsgBoxResult::No : MsgBoxResult::Ok;
     }
 
     QStringList texts() const
@@ -38,7 +38,6 @@ public:
 
     QList<Shown> shown;
     QQueue<int> answers;
-    int defaultQuestionAnswer = MsgBoxResult::No;
 };
 
 } // namespace tessel::test

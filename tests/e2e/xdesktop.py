@@ -170,9 +170,19 @@ class Desktop:
     def type(self, text):
         self.xdotool("type", "--clearmodifiers", "--delay", 25, text)
 
+    def pointer(self):
+        """Where the mouse pointer is, in screen pixels."""
+        values = dict(line.split("=", 1) for line in
+                      self.xdotool("getmouselocation", "--shell").split())
+        return int(values["X"]), int(values["Y"])
+
     def click(self, window, x, y, repeat=1, button=1):
         """Clicks at x, y relative to window's top left corner."""
-        self.xdotool("mousemove", "--window", window, "--sync", x, y)
+        left, top, _, _ = self.geometry(window)
+        # mousemove --sync waits for the pointer to move: where it is there
+        # already, xdotool waits some 15 s before it gives up and goes on.
+        if self.pointer() != (left + x, top + y):
+            self.xdotool("mousemove", "--window", window, "--sync", x, y)
         self.xdotool("click", "--repeat", repeat, "--delay", 80, button)
 
     def pixels(self):

@@ -3,14 +3,16 @@
 #include <QAbstractButton>
 #include <QCheckBox>
 #include <QComboBox>
-#include <QPushButton>
 #include <QFont>
 #include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QRadioButton>
 #include <QWidget>
 
 #include <cmath>
 
+#include "controls/TextHelpers.h"
 #include "platform/MessageBoxes.h"
 
 namespace tessel {
@@ -76,6 +78,11 @@ void DisableInputs(QWidget *dialog)
         if (!commandButton)
             control->setEnabled(false);
     }
+}
+
+bool HasTextBesideBlanks(const QLineEdit *box)
+{
+    return !TrimChars(box->text(), QStringLiteral(" ")).isEmpty();
 }
 
 void NumericKeyFilter(int &key)

@@ -40,6 +40,9 @@ void CentreForm(QWidget *dialog, const QWidget *owner);
 // Disables every control of dialog that is not a command button.
 void DisableInputs(QWidget *dialog);
 
+// False when the box holds nothing but blanks.
+bool HasTextBesideBlanks(const QLineEdit *box);
+
 // Number boxes: keeps the key code of a digit or Backspace (8), else 0.
 void NumericKeyFilter(int &key);
 

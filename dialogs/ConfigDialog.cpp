@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "controls/ControlHelpers.h"
+#include "platform/MessageBoxes.h"
 
 namespace tessel {
 
@@ -27,6 +28,11 @@ void ConfigDialog::setFixedDialogFrame(int clientWidthTwips, int clientHeightTwi
                    | Qt::WindowCloseButtonHint);
     setFont(FormFont());
     setFixedSize(TwipsRect(0, 0, clientWidthTwips, clientHeightTwips).size());
+}
+
+void ConfigDialog::showExclamation(const QString &text, const QStringList &arguments)
+{
+    m_session.MsgBox(m_session.GetMsgText(text, arguments), MsgBoxStyle::Exclamation);
 }
 
 void ConfigDialog::closeEvent(QCloseEvent *event)

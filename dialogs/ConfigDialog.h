@@ -2,6 +2,7 @@
 
 #include <QDialog>
 #include <QString>
+#include <QStringList>
 
 #include "dialogs/Session.h"
 
@@ -27,6 +28,8 @@ protected:
     // A fixed-size dialog frame without minimise and maximise buttons, with
     // a client area of the given size in twips and the windows' font.
     void setFixedDialogFrame(int clientWidthTwips, int clientHeightTwips);
+    // A message of the table, filled in with arguments, in an exclamation box.
+    void showExclamation(const QString &text, const QStringList &arguments = {});
     void closeEvent(QCloseEvent *event) override;
     // Esc presses no button: the windows have no cancel button.
     void keyPressEvent(QKeyEvent *event) override;

@@ -200,8 +200,7 @@ void frmDemandConfig::SaveConfig()
 
 bool frmDemandConfig::checkFormDetails()
 {
-    const QString blank = QStringLiteral(" ");
-    if (TrimChars(txtName->text(), blank).isEmpty()) {
+    if (!HasTextBesideBlanks(txtName)) {
         showExclamation(Msg::EnterDataSourceName);
         return false;
     }
@@ -210,7 +209,7 @@ bool frmDemandConfig::checkFormDetails()
         showExclamation(Msg::NameNotStorable, {name});
         return false;
     }
-    if (TrimChars(txtDLD->text(), blank).isEmpty()) {
+    if (!HasTextBesideBlanks(txtDLD)) {
         showExclamation(Msg::ChooseValidDldFile);
         return false;
     }
@@ -227,9 +226,7 @@ bool frmDemandConfig::checkFormDetails()
 
 void frmDemandConfig::UpdateUI()
 {
-    const QString blank = QStringLiteral(" ");
-    cmdOK->setEnabled(!m_locked && !TrimChars(txtName->text(), blank).isEmpty()
-                      && !TrimChars(txtDLD->text(), blank).isEmpty()
+    cmdOK->setEnabled(!m_locked && HasTextBesideBlanks(txtName) && HasTextBesideBlanks(txtDLD)
                       && OrdinaryFileMatches(txtDLD->text())
                       && !cmbEntities->currentText().isEmpty());
 }
@@ -252,11 +249,6 @@ void frmDemandConfig::LoadEntities()
     }
     if (read.failed())
         showExclamation(Msg::ErrorReadingIcf, {read.errorText});
-}
-
-void frmDemandConfig::showExclamation(const QString &text, const QStringList &arguments)
-{
-    m_session.MsgBox(m_session.GetMsgText(text, arguments), MsgBoxStyle::Exclamation);
 }
 
 void frmDemandConfig::txtDLD_Change()

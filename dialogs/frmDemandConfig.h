@@ -49,7 +49,6 @@ private:
     void UpdateUI();
     void LoadEntities();
     void Lock();
-    void showExclamation(const QString &text, const QStringList &arguments = {});
 
     void txtDLD_Change();
     void cmbEntities_DropDown();

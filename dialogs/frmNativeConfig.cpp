@@ -66,12 +66,6 @@ void showStoredText(QLineEdit *box, const QString &text, int typingLimit)
     box->setText(text);
 }
 
-// False when the box holds nothing but blanks.
-bool hasTextBesideBlanks(const QLineEdit *box)
-{
-    return !TrimChars(box->text(), QStringLiteral(" ")).isEmpty();
-}
-
 } // namespace
 
 int FilterNameKey(int key, bool allowBlank)
@@ -257,18 +251,18 @@ void frmNativeConfig::UpdateCapabilities()
 
 void frmNativeConfig::UpdateUI()
 {
-    cmdOK->setEnabled(!m_locked && hasTextBesideBlanks(txtName) && hasTextBesideBlanks(txtStorage));
+    cmdOK->setEnabled(!m_locked && HasTextBesideBlanks(txtName) && HasTextBesideBlanks(txtStorage));
 }
 
 bool frmNativeConfig::ValidDatasource()
 {
     const QString name = TrimWhiteSpace(txtName->text());
     if (name.isEmpty()) {
-        m_session.MsgBox(m_session.GetMsgText(Msg::EnterValidDatasourceName), MsgBoxStyle::Exclamation);
+        showExclamation(Msg::EnterValidDatasourceName);
         return false;
     }
     if (!IsStorableName(name)) {
-        m_session.MsgBox(m_session.GetMsgText(Msg::NameNotStorable, {name}), MsgBoxStyle::Exclamation);
+        showExclamation(Msg::NameNotStorable, {name});
         return false;
     }
     return true;

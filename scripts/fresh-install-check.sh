@@ -30,16 +30,7 @@ deb=${1:-$(ls -t "$repo"/build/tessel_*.deb 2>/dev/null | head -n 1)}
 [ -f "$deb" ] || { echo "FAIL: no package; build one with (cd build && cpack -G DEB) or name it" >&2; exit 1; }
 deb=$(cd "$(dirname "$deb")" && pwd)/$(basename "$deb")
 
-missing=""
-for tool in debootstrap:debootstrap Xvfb:xvfb xdotool:xdotool; do
-    command -v "${tool%%:*}" >/dev/null 2>&1 || missing="$missing ${tool#*:}"
-done
-if [ -n "$missing" ]; then
-    echo "Installing:$missing"
-    apt-get update -qq
-    # shellcheck disable=SC2086
-    DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends $missing >/dev/null
-fi
+"$repo"/scripts/setup-debian.sh debootstrap xvfb xdotool
 
 work=$(mktemp -d /var/tmp/tessel-fresh.XXXXXX)
 store=${TESSEL_FRESH_CACHE:-$work}

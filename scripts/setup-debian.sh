@@ -1,11 +1,13 @@
 #!/bin/sh
 # Installs the Debian packages that building and testing Tessel need and that
-# are not installed yet. Runs as root, or through sudo.
+# are not installed yet; given package names, those instead. Runs as root, or
+# through sudo.
 set -eu
 
 PACKAGES="build-essential cmake ninja-build ccache qt6-base-dev qt6-tools-dev qt6-l10n-tools
 libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick
 clang-14 libclang-rt-14-dev"
+[ $# -gt 0 ] && PACKAGES="$*"
 
 missing=""
 for package in $PACKAGES; do

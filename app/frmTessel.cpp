@@ -10,6 +10,7 @@
 #include "controls/GeoList.h"
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/Session.h"
+#include "dialogs/WriteFailureText.h"
 #include "dialogs/frmDemandConfig.h"
 #include "dialogs/frmNativeConfig.h"
 #include "dialogs/frmODBCConfig.h"
@@ -96,11 +97,8 @@ void frmTessel::RefreshRegSrcs()
 {
     lstSrcs->Clear();
     lstSrcs->setPicture(picIcons->pixmap());
-    const QString &registry = m_session.RegistryIniPath;
-    for (const QString &name : RecordNames(registry)) {
-        const qint32 type = DataSourceRecord(registry, name).whole32(RecordKey::Type);
-        AddSrcItem(m_session, *lstSrcs, name, type);
-    }
+    for (const ListedRecord &record : ListRecords(m_session.RegistryIniPath))
+        AddSrcItem(m_session, *lstSrcs, record.name, record.type);
 }
 
 void frmTessel::UpdateUI()
@@ -188,7 +186,11 @@ void frmTessel::cmdDelete_Click()
     if (m_session.MsgBox(m_session.GetMsgText(Msg::DeleteSelectedEntry),
                          MsgBoxStyle::YesNoQuestion) != MsgBoxResult::Yes)
         return;
-    selectedRecord().remove();
+    const WriteResult removed = RemoveRecords(m_session.RegistryIniPath, {selectedRecord().name()});
+    if (!removed) {
+        m_session.MsgBox(WriteFailureText(m_session, removed), MsgBoxStyle::Exclamation);
+        return;
+    }
     RefreshRegSrcs();
     SignalParent();
 }

@@ -17,6 +17,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProcessLauncher.h"
 #include "registry/DataSourceRecord.h"
+#include "registry/ProfileNames.h"
 
 namespace tessel {
 namespace {
@@ -183,7 +184,7 @@ void frmDemandConfig::Lock()
     cmdDLD->setEnabled(false);
 }
 
-void frmDemandConfig::SaveConfig()
+bool frmDemandConfig::SaveConfig()
 {
     RecordValues values;
     values[RecordKey::Type] = DemandLoadType;
@@ -194,8 +195,8 @@ void frmDemandConfig::SaveConfig()
     values[RecordKey::Attributes] = DemandLoadAttributes;
     values[RecordKey::Capabilities] = DemandLoadCapabilities;
     m_options->fillDisplayValues(values);
-    SaveRecord(m_session.RegistryIniPath, m_session.CurrentSrcName,
-               TrimWhiteSpace(txtName->text()), values, PrivateOnSave::CarryOnRename);
+    return saveRecord({m_session.CurrentSrcName, TrimWhiteSpace(txtName->text()), values,
+                       PrivateOnSave::CarryOnRename});
 }
 
 bool frmDemandConfig::checkFormDetails()
@@ -219,6 +220,12 @@ bool frmDemandConfig::checkFormDetails()
     }
     if (cmbEntities->currentText().isEmpty()) {
         showExclamation(Msg::ChooseEntity);
+        return false;
+    }
+    // A DLD file whose lines end in LF alone declares "entities" that run
+    // over several lines; the registry cannot hold such a name.
+    if (HoldsLineBreak(cmbEntities->currentText())) {
+        showExclamation(Msg::EntityHasLineBreak, {txtDLD->text()});
         return false;
     }
     return true;
@@ -303,7 +310,10 @@ void frmDemandConfig::cmdOK_Click()
     setTag(TagOk);
     if (!checkFormDetails())
         return;
-    SaveConfig();
+    if (!SaveConfig()) {
+        setTag(TagCancel);
+        return;
+    }
     hide();
 }
 

@@ -44,7 +44,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void RefreshConfig();
-    void SaveConfig();
+    bool SaveConfig();
     bool checkFormDetails();
     void UpdateUI();
     void LoadEntities();

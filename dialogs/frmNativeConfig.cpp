@@ -302,7 +302,7 @@ int frmNativeConfig::checkedCapabilities() const
     return bits;
 }
 
-void frmNativeConfig::SaveConfig()
+bool frmNativeConfig::SaveConfig()
 {
     RecordValues values;
     values[RecordKey::Type] = QString::number(m_session.NativeSrcType);
@@ -313,8 +313,8 @@ void frmNativeConfig::SaveConfig()
     values[RecordKey::Attributes] = QString::number(selectedAccessMode());
     values[RecordKey::Capabilities] = QString::number(checkedCapabilities());
     m_options->fillDisplayValues(values);
-    SaveRecord(m_session.RegistryIniPath, m_session.CurrentSrcName, TrimWhiteSpace(txtName->text()),
-               values, PrivateOnSave::MarkSavedByNative);
+    return saveRecord({m_session.CurrentSrcName, TrimWhiteSpace(txtName->text()), values,
+                       PrivateOnSave::MarkSavedByNative});
 }
 
 void frmNativeConfig::cmdOK_Click()
@@ -324,7 +324,10 @@ void frmNativeConfig::cmdOK_Click()
         txtName->setFocus();
         return;
     }
-    SaveConfig();
+    if (!SaveConfig()) {
+        setTag(TagCancel);
+        return;
+    }
     hide();
 }
 

@@ -38,7 +38,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void RefreshConfig();
-    void SaveConfig();
+    bool SaveConfig();
     bool ValidDatasource();
     void UpdateUI();
     void UpdateCapabilities();

@@ -34,6 +34,30 @@ inline const QString ErrorReadingIcf = QStringLiteral("Unexpected error reading 
 inline const QString NameNotStorable = QStringLiteral(
     "The datasource name ^1 cannot be stored: a name may not contain ] or a line break, "
     "and may not be <<__New__>>.^nPlease choose another name.");
+// A new record, or a rename, onto the name of another record.
+inline const QString NameTaken = QStringLiteral(
+    "A datasource named ^1 is registered already.^nPlease choose another name.");
+// Values that the registry file cannot hold as given; ^1 is the key.
+inline const QString ValueHasLineBreak = QStringLiteral(
+    "The ^1 holds a line break, which the registry file cannot store.^nRemove it, then press OK again.");
+inline const QString ValueUnencodable = QStringLiteral(
+    "The ^1 holds characters that the registry file cannot store: ^2^nRemove them, then press OK again.");
+inline const QString ValueTooLong = QStringLiteral(
+    "The ^1 is longer than the registry file can read back whole.^nShorten it, then press OK again.");
+// The registry file ^1 could not be replaced.
+inline const QString RegistryNoPermission = QStringLiteral(
+    "The registry file ^1 was not changed: you may not write to it or to its folder.^n"
+    "Ask your administrator for write access, then try again.");
+inline const QString RegistryDiskFull = QStringLiteral(
+    "The registry file ^1 was not changed: the disk is full.^nFree some disk space, then try again.");
+inline const QString RegistryBusy = QStringLiteral(
+    "The registry file ^1 was not changed: another program kept it locked.^nWait a moment, then try again.");
+inline const QString RegistryWriteFailed = QStringLiteral(
+    "The registry file ^1 was not changed: ^2^nCheck the file and its folder, then try again.");
+// ^1 is the DLD file whose line ends made an entity name run over lines.
+inline const QString EntityHasLineBreak = QStringLiteral(
+    "The entity chosen from ^1 holds a line break: the file does not end its lines with CR LF.^n"
+    "Save the DLD file with CR LF line ends, then choose the entity again.");
 
 // All of the above, for the check that every shipped language translates them.
 inline QStringList all()
@@ -42,7 +66,9 @@ inline QStringList all()
             InternalErrorGetConfigForm, InternalErrorSrcTypeToIcon, ConfigureNativeRaster,
             EnterValidDatasourceName, EnterDataSourceName, ChooseValidDldFile,
             EnterFullValidPath, ChooseEntity, SelectDldFile, DldFileFilter, ErrorRunning,
-            ErrorReadingIcf, NameNotStorable};
+            ErrorReadingIcf, NameNotStorable, NameTaken, ValueHasLineBreak, ValueUnencodable,
+            ValueTooLong, RegistryNoPermission, RegistryDiskFull, RegistryBusy, RegistryWriteFailed,
+            EntityHasLineBreak};
 }
 
 } // namespace tessel::Msg

@@ -24,9 +24,10 @@ constexpr int MaxLinkDepth = 40;
 
 const QString TempSuffix = QStringLiteral(".tmp");
 
-QString SystemError(const QString &what, const QString &path)
+FileError SystemError(const QString &what, const QString &path)
 {
-    return what + u' ' + path + u": " + QString::fromLocal8Bit(std::strerror(errno));
+    const int code = errno;
+    return {code, what + u' ' + path + u": " + QString::fromLocal8Bit(std::strerror(code))};
 }
 
 bool LockExclusively(int fd)
@@ -64,6 +65,8 @@ bool WriteAll(int fd, QByteArrayView bytes)
         const ssize_t written = ::write(fd, data, size_t(left));
         if (written < 0 && errno == EINTR)
             continue;
+        if (written == 0)
+            errno = ENOSPC;
         if (written <= 0)
             return false;
         data += written;
@@ -90,7 +93,7 @@ bool ProcessIsGone(pid_t pid)
 
 } // namespace
 
-std::optional<LockedFile> LockedFile::Lock(const QString &path, QString *error)
+std::optional<LockedFile> LockedFile::Lock(const QString &path, FileError *error)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     for (int attempt = 0; attempt < MaxLockAttempts; ++attempt) {
@@ -109,7 +112,7 @@ std::optional<LockedFile> LockedFile::Lock(const QString &path, QString *error)
         if (::fstat(fd, &locked) == 0 && ::stat(nativePath.constData(), &named) == 0 && SameFile(locked, named))
             return file;
     }
-    *error = QStringLiteral("the file kept being replaced while waiting to lock it: ") + path;
+    *error = {EBUSY, QStringLiteral("the file kept being replaced while waiting to lock it: ") + path};
     return std::nullopt;
 }
 
@@ -147,7 +150,7 @@ QString ResolveSymbolicLinks(const QString &path)
 }
 
 bool ReplaceFileContents(const QString &path, QByteArrayView bytes, const FilePermissions &permissions,
-                         QString *error)
+                         FileError *error)
 {
     const QString tempPath = TempPath(path);
     const QByteArray nativeTemp = QFile::encodeName(tempPath);
@@ -161,10 +164,18 @@ bool ReplaceFileContents(const QString &path, QByteArrayView bytes, const FilePe
     // so the mode is set after it.
     if (::fchown(fd, permissions.owner, permissions.group) != 0)
         (void)::fchown(fd, uid_t(-1), permissions.group);
-    const bool written = WriteAll(fd, bytes) && ::fchmod(fd, mode_t(permissions.mode)) == 0 && ::fsync(fd) == 0;
-    const bool closed = ::close(fd) == 0;
-    if (!written || !closed || ::rename(nativeTemp.constData(), QFile::encodeName(path).constData()) != 0) {
-        *error = SystemError(QStringLiteral("cannot write"), path);
+    bool written = WriteAll(fd, bytes) && ::fchmod(fd, mode_t(permissions.mode)) == 0 && ::fsync(fd) == 0;
+    if (!written)
+        *error = SystemError(QStringLiteral("cannot write"), tempPath);
+    if (::close(fd) != 0 && written) {
+        *error = SystemError(QStringLiteral("cannot write"), tempPath);
+        written = false;
+    }
+    if (written && ::rename(nativeTemp.constData(), QFile::encodeName(path).constData()) != 0) {
+        *error = SystemError(QStringLiteral("cannot replace"), path);
+        written = false;
+    }
+    if (!written) {
         ::unlink(nativeTemp.constData());
         return false;
     }

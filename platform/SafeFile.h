@@ -18,6 +18,14 @@ struct FilePermissions
     quint32 group = 0;
 };
 
+// Why a file operation failed: the system's error number, which tells a full
+// disk from a refused permission, and a text for the log.
+struct FileError
+{
+    int code = 0;
+    QString text;
+};
+
 // An exclusive advisory lock (flock) on the file a path names, held for one
 // read-modify-write and released on destruction. Writers replace the file by
 // renaming a new one over it, so after waiting for the lock the path may name
@@ -26,7 +34,7 @@ class LockedFile
 {
 public:
     // Opens the file for writing (creating it empty when missing) and locks it.
-    static std::optional<LockedFile> Lock(const QString &path, QString *error);
+    static std::optional<LockedFile> Lock(const QString &path, FileError *error);
 
     LockedFile(LockedFile &&other) noexcept;
     LockedFile &operator=(LockedFile &&) = delete;
@@ -49,7 +57,7 @@ QString ResolveSymbolicLinks(const QString &path);
 // flushed to disk with the given permissions, is renamed over it. A reader or
 // a crash at any moment sees the old or the new contents, never a mix.
 bool ReplaceFileContents(const QString &path, QByteArrayView bytes, const FilePermissions &permissions,
-                         QString *error);
+                         FileError *error);
 
 // Removes the temporary files that writers of path left behind when they were
 // killed (their process is gone). Call while holding the lock on path.

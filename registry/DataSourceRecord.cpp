@@ -4,6 +4,9 @@
 
 #include "registry/NumericText.h"
 #include "registry/ProfileNames.h"
+#include "registry/ProfileDocument.h"
+#include "registry/ProfileEdit.h"
+#include "registry/ProfileReading.h"
 #include "registry/ProfileStore.h"
 
 namespace tessel {
@@ -42,9 +45,20 @@ DataSourceRecord::DataSourceRecord(QString registryPath, QString name)
 {
 }
 
+DataSourceRecord::DataSourceRecord(std::shared_ptr<const ProfileDocument> snapshot, QString name)
+    : m_snapshot(std::move(snapshot))
+    , m_name(std::move(name))
+{
+}
+
+std::shared_ptr<const ProfileDocument> DataSourceRecord::document() const
+{
+    return m_snapshot ? m_snapshot : ReadProfileDocument(m_registryPath);
+}
+
 QString DataSourceRecord::text(RecordKey key) const
 {
-    return ReadProfileString(m_name, KeyName(key), ReadDefault(key), m_registryPath);
+    return LookupString(*document(), m_name, KeyName(key), ReadDefault(key));
 }
 
 double DataSourceRecord::number(RecordKey key) const
@@ -62,14 +76,50 @@ qint32 DataSourceRecord::whole32(RecordKey key) const
     return WholeNumber32(text(key));
 }
 
-bool DataSourceRecord::remove() const
+RegistrySnapshot::RegistrySnapshot(const QString &registryPath)
+    : m_document(ReadProfileDocument(registryPath))
 {
-    return DeleteProfileSection(m_name, m_registryPath);
+}
+
+QStringList RegistrySnapshot::names() const
+{
+    return m_document->sectionNames();
+}
+
+bool RegistrySnapshot::contains(const QString &name) const
+{
+    return m_document->hasSection(name);
+}
+
+QStringList RegistrySnapshot::keyNames(const QString &name) const
+{
+    return m_document->keyNames(name);
+}
+
+QString RegistrySnapshot::value(const QString &name, const QString &key) const
+{
+    return LookupString(*m_document, name, key, {});
+}
+
+DataSourceRecord RegistrySnapshot::record(const QString &name) const
+{
+    return DataSourceRecord(m_document, name);
 }
 
 QStringList RecordNames(const QString &registryPath)
 {
     return ProfileSectionNames(registryPath);
+}
+
+QList<ListedRecord> ListRecords(const QString &registryPath)
+{
+    const RegistrySnapshot registry(registryPath);
+    QList<ListedRecord> records;
+    for (QString &name : registry.names()) {
+        const qint32 type = registry.record(name).whole32(RecordKey::Type);
+        records.append({std::move(name), type});
+    }
+    return records;
 }
 
 QString FlagText(bool set)
@@ -142,35 +192,55 @@ const QString &RecordValues::operator[](RecordKey key) const
     return m_texts[std::size_t(key)];
 }
 
-bool SaveRecord(const QString &registryPath, const QString &currentName, const QString &newName,
-                const RecordValues &values, PrivateOnSave privateRule)
+WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
 {
+    const QString &newName = save.newName;
     if (!IsStorableName(newName))
-        return false;
+        return {WriteFailure::BadName, {}, newName};
+    const auto privateOf = [&](const QString &name) {
+        return WholeNumber16(LookupString(edit.document(), name, KeyName(RecordKey::Private),
+                                          ReadDefault(RecordKey::Private)));
+    };
 
-    bool written = true;
+    const bool isNew = save.currentName == NewRecordMarker;
+    const bool sameRecord = !isNew && save.currentName.compare(newName, Qt::CaseInsensitive) == 0;
+    if (!sameRecord && edit.document().hasSection(newName))
+        return {WriteFailure::NameTaken, {}, newName};
+
     int carriedBits = 0;
-    if (newName != currentName) {
-        const DataSourceRecord previous(registryPath, currentName);
-        if (!previous.isNew())
-            carriedBits = previous.whole16(RecordKey::Private);
-        written = previous.remove();
+    if (!isNew && (save.rewriteWhole || newName != save.currentName)) {
+        carriedBits = privateOf(save.currentName);
+        if (WriteResult removed = edit.removeSection(save.currentName); !removed)
+            return removed;
     }
 
+    QList<ProfileEntry> entries;
     for (int index = 0; index < SavedKeyCount; ++index) {
         const auto key = RecordKey(index);
-        written = WriteProfileString(newName, KeyName(key), values[key], registryPath) && written;
+        entries.append({KeyName(key), save.values[key]});
     }
+    const int keptBits = privateOf(newName);
+    const int privateBits = keptBits | carriedBits | save.addedPrivateBits
+                            | (save.privateRule == PrivateOnSave::MarkSavedByNative ? PrivateBit::SavedByNative : 0);
+    if (save.privateRule == PrivateOnSave::MarkSavedByNative || carriedBits != 0 || privateBits != keptBits)
+        entries.append({KeyName(RecordKey::Private), QString::number(qint16(privateBits))});
+    return edit.setValues(newName, entries);
+}
 
-    const DataSourceRecord saved(registryPath, newName);
-    int privateBits = saved.whole16(RecordKey::Private) | carriedBits;
-    if (privateRule == PrivateOnSave::MarkSavedByNative)
-        privateBits |= PrivateBit::SavedByNative;
-    else if (carriedBits == 0)
-        return written;
-    return WriteProfileString(newName, KeyName(RecordKey::Private),
-                              QString::number(qint16(privateBits)), registryPath)
-           && written;
+WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)
+{
+    return EditProfile(registryPath, [&](ProfileEdit &edit) { return ApplyRecordSave(edit, save); });
+}
+
+WriteResult RemoveRecords(const QString &registryPath, const QStringList &names)
+{
+    return EditProfile(registryPath, [&](ProfileEdit &edit) {
+        for (const QString &name : names) {
+            if (WriteResult removed = edit.removeSection(name); !removed)
+                return removed;
+        }
+        return WriteResult();
+    });
 }
 
 } // namespace tessel

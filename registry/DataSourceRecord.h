@@ -1,11 +1,15 @@
 #pragma once
 
 #include <array>
+#include <memory>
 
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <QtGlobal>
+
+#include "registry/WriteResult.h"
 
 // A data source record: one section of the registry file, named by the data
 // source name. This header holds the record's keys, their read defaults and
@@ -85,12 +89,18 @@ inline constexpr int Editable = 3;
 // The value of ID when the host numbers the source itself.
 inline const QString AutomaticId = QStringLiteral("Auto");
 
-// One record of the registry file, read key by key from the file as it is at
-// each call. A missing section or key reads as the key's read default.
+class ProfileDocument;
+class ProfileEdit;
+
+// One record of the registry file. A record made from the file's path reads
+// each key from the file as it is at that call; one made from a snapshot
+// reads from the file as it was when the snapshot was taken. A missing
+// section or key reads as the key's read default.
 class DataSourceRecord
 {
 public:
     DataSourceRecord(QString registryPath, QString name);
+    DataSourceRecord(std::shared_ptr<const ProfileDocument> snapshot, QString name);
 
     const QString &name() const { return m_name; }
     // True for the new-record marker: such a record has nothing to read.
@@ -103,17 +113,47 @@ public:
     qint16 whole16(RecordKey key) const;
     qint32 whole32(RecordKey key) const;
 
-    // Removes the section with all its keys; false when the file could not
-    // be rewritten.
-    bool remove() const;
+private:
+    std::shared_ptr<const ProfileDocument> document() const;
+
+    QString m_registryPath;
+    std::shared_ptr<const ProfileDocument> m_snapshot;
+    QString m_name;
+};
+
+// The registry as it was at one moment, parsed once: a list or an export
+// takes every record from the same reading of the file.
+class RegistrySnapshot
+{
+public:
+    explicit RegistrySnapshot(const QString &registryPath);
+
+    // The names of all records, in file order.
+    QStringList names() const;
+    // Whether a record of this name exists (letter case ignored).
+    bool contains(const QString &name) const;
+    // The names of the keys the record holds, in file order.
+    QStringList keyNames(const QString &name) const;
+    // The value of any key of the record, empty when it has none.
+    QString value(const QString &name, const QString &key) const;
+    DataSourceRecord record(const QString &name) const;
 
 private:
-    QString m_registryPath;
-    QString m_name;
+    std::shared_ptr<const ProfileDocument> m_document;
 };
 
 // The names of all records, in file order.
 QStringList RecordNames(const QString &registryPath);
+
+// A record as the main window lists it.
+struct ListedRecord
+{
+    QString name;
+    qint32 type = 0;
+};
+
+// Every record's name and type in file order, from one reading of the file.
+QList<ListedRecord> ListRecords(const QString &registryPath);
 
 // "1" or "0", the encoding of ReadOnly and AutoConnect.
 QString FlagText(bool set);
@@ -189,14 +229,38 @@ enum class PrivateOnSave {
     MarkSavedByNative,
 };
 
-// Saves a record under newName, as a configuration dialog does when the user
-// confirms it. currentName is the name the dialog was opened for (or the
-// new-record marker). When the names differ (letter case counts) the section
-// currentName is removed first, so that the record is written afresh under its
-// new name. Then the keys are written in their fixed order, then Private by
-// privateRule. Returns false, writing nothing, when newName is not storable,
-// and false when a write failed (the configuration dialogs do not look).
-bool SaveRecord(const QString &registryPath, const QString &currentName, const QString &newName,
-                const RecordValues &values, PrivateOnSave privateRule);
+// One record saved as a configuration dialog saves it when the user
+// confirms it.
+struct RecordSave
+{
+    // The name the dialog was opened for, or the new-record marker.
+    QString currentName;
+    // The name to save under, already trimmed.
+    QString newName;
+    RecordValues values;
+    PrivateOnSave privateRule = PrivateOnSave::CarryOnRename;
+    // Replaces the record whole: it is removed and written afresh under the
+    // same name, keeping its Private bits (a registration from a template).
+    bool rewriteWhole = false;
+    // Private bits added to those the record keeps (given by a template).
+    int addedPrivateBits = 0;
+};
+
+// Applies a save within an edit of the registry. When the names differ
+// (letter case counts) the section currentName is removed first, so that the
+// record is written afresh under its new name and carries its Private bits
+// there. The keys are then written in their fixed order, and Private by the
+// rule. Refused, writing nothing: a name that is not storable, a value the
+// file cannot hold, and a new name that another record already uses (letter
+// case ignored, as the file compares names); for these two the result's
+// detail is the name.
+WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save);
+
+// A save as one replacement of the registry file.
+WriteResult SaveRecord(const QString &registryPath, const RecordSave &save);
+
+// Removes the records' sections with all their keys, as one replacement of
+// the registry file.
+WriteResult RemoveRecords(const QString &registryPath, const QStringList &names);
 
 } // namespace tessel

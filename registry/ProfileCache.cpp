@@ -2,6 +2,12 @@
 
 namespace tessel {
 
+ProfileCache &ProfileCache::Shared()
+{
+    static ProfileCache cache;
+    return cache;
+}
+
 namespace {
 
 constexpr qint64 NsPerSecond = 1'000'000'000;

@@ -30,6 +30,9 @@ public:
     // apart by file times without a fraction of a second.
     static constexpr qint64 CoarseTimestampGranularityNs = 2'000'000'000;
 
+    // The cache that every profile access of the program shares.
+    static ProfileCache &Shared();
+
     // The document of the file at path as it is now; the document of a
     // missing file when it does not exist.
     std::shared_ptr<const ProfileDocument> current(const QString &path);

@@ -2,6 +2,8 @@
 
 #include "registry/ProfileNames.h"
 
+#include <algorithm>
+
 namespace tessel {
 
 namespace {
@@ -159,6 +161,12 @@ QStringList ProfileDocument::keyNames(QStringView section) const
     return names;
 }
 
+bool ProfileDocument::hasSection(QStringView section) const
+{
+    const QString name = requestName(section);
+    return !name.isEmpty() && findSection(name);
+}
+
 QStringList ProfileDocument::sectionNames() const
 {
     QStringList names;
@@ -171,39 +179,75 @@ QStringList ProfileDocument::sectionNames() const
     return names;
 }
 
-QByteArray ProfileDocument::spliced(qsizetype from, qsizetype to, QByteArrayView replacement) const
+QByteArray ProfileDocument::spliced(std::vector<Splice> splices) const
 {
+    std::sort(splices.begin(), splices.end(), [](const Splice &a, const Splice &b) {
+        return a.from != b.from ? a.from < b.from : a.to < b.to;
+    });
+    qsizetype size = m_bytes.size();
+    for (const Splice &splice : splices)
+        size += splice.bytes.size() - (splice.to - splice.from);
     QByteArray result;
-    result.reserve(m_bytes.size() - (to - from) + replacement.size());
-    result.append(QByteArrayView(m_bytes).first(from));
-    result.append(replacement);
-    result.append(QByteArrayView(m_bytes).sliced(to));
+    result.reserve(size);
+    qsizetype copied = 0;
+    for (const Splice &splice : splices) {
+        result.append(QByteArrayView(m_bytes).sliced(copied, splice.from - copied));
+        result.append(splice.bytes);
+        copied = splice.to;
+    }
+    result.append(QByteArrayView(m_bytes).sliced(copied));
     return result;
 }
 
 QByteArray ProfileDocument::withValue(QStringView section, QStringView key, QStringView value) const
 {
-    const QString sectionName = requestName(section);
-    const QString keyName = requestName(key);
-    const Section *found = findSection(sectionName);
-    const QString keyLine = keyName + u'=' + value;
-    if (!found)
-        return withLinesAfter(qsizetype(m_lines.size()) - 1, {u'[' + sectionName + u']', keyLine});
-
-    if (const Line *line = findKey(*found, keyName)) {
-        // The key keeps its spelling and its indent; the rest of the line is new.
-        const QString text = QStringView(line->text).first(line->nameEnd) + u'=' + value;
-        return spliced(line->start, line->textEnd, m_codec.encode(text));
-    }
-    qsizetype after = found->header;
-    for (qsizetype i = found->firstLine(); i < found->end; ++i) {
-        if (m_lines[i].kind == LineKind::Key)
-            after = i;
-    }
-    return withLinesAfter(after, {keyLine});
+    return withValues(section, {ProfileEntry{key.toString(), value.toString()}});
 }
 
-QByteArray ProfileDocument::withLinesAfter(qsizetype lineIndex, const QStringList &texts) const
+QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileEntry> &entries) const
+{
+    // A key given twice keeps the place of its first write and the value of
+    // its last, as the second write replaces the line the first one made.
+    QList<ProfileEntry> writes;
+    for (const ProfileEntry &entry : entries) {
+        const QString key = requestName(entry.key);
+        const auto same = std::find_if(writes.begin(), writes.end(), [&](const ProfileEntry &write) {
+            return write.key.compare(key, Qt::CaseInsensitive) == 0;
+        });
+        if (same == writes.end())
+            writes.append({key, entry.value});
+        else
+            same->value = entry.value;
+    }
+
+    const QString sectionName = requestName(section);
+    const Section *found = findSection(sectionName);
+    QStringList newLines;
+    if (!found)
+        newLines.append(u'[' + sectionName + u']');
+    std::vector<Splice> splices;
+    qsizetype after = found ? found->header : qsizetype(m_lines.size()) - 1;
+    if (found) {
+        for (qsizetype i = found->firstLine(); i < found->end; ++i) {
+            if (m_lines[i].kind == LineKind::Key)
+                after = i;
+        }
+    }
+    for (const ProfileEntry &write : writes) {
+        if (const Line *line = found ? findKey(*found, write.key) : nullptr) {
+            // The key keeps its spelling and its indent; the rest of the line is new.
+            const QString text = QStringView(line->text).first(line->nameEnd) + u'=' + write.value;
+            splices.push_back({line->start, line->textEnd, m_codec.encode(text)});
+        } else {
+            newLines.append(write.key + u'=' + write.value);
+        }
+    }
+    if (!newLines.isEmpty())
+        splices.push_back(linesAfter(after, newLines));
+    return spliced(std::move(splices));
+}
+
+ProfileDocument::Splice ProfileDocument::linesAfter(qsizetype lineIndex, const QStringList &texts) const
 {
     QByteArray lines;
     for (qsizetype i = 0; i < texts.size(); ++i) {
@@ -212,14 +256,14 @@ QByteArray ProfileDocument::withLinesAfter(qsizetype lineIndex, const QStringLis
         lines.append(m_codec.encode(texts[i]));
     }
     if (lineIndex < 0)
-        return spliced(m_codec.byteOrderMarkSize(), m_codec.byteOrderMarkSize(), lines.append(m_lineBreak));
+        return {m_codec.byteOrderMarkSize(), m_codec.byteOrderMarkSize(), lines.append(m_lineBreak)};
     const Line &line = m_lines[lineIndex];
     if (line.end - line.textEnd >= m_codec.unitSize())
-        return spliced(line.end, line.end, lines.append(m_lineBreak));
+        return {line.end, line.end, lines.append(m_lineBreak)};
     // The file's last line has no break: the new lines end the same way. A
     // half code unit that ends a UTF-16 file is no text; it gives way to the
     // new lines, which would otherwise be read a byte out of step.
-    return spliced(line.textEnd, line.end, lines.prepend(m_lineBreak));
+    return {line.textEnd, line.end, lines.prepend(m_lineBreak)};
 }
 
 QByteArray ProfileDocument::withoutSection(QStringView section) const
@@ -229,7 +273,7 @@ QByteArray ProfileDocument::withoutSection(QStringView section) const
         return m_bytes;
     const qsizetype from = m_lines[found->header].start;
     const qsizetype to = found->end < qsizetype(m_lines.size()) ? m_lines[found->end].start : m_bytes.size();
-    return spliced(from, to, {});
+    return spliced({Splice{from, to, {}}});
 }
 
 } // namespace tessel

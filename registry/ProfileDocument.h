@@ -4,6 +4,7 @@
 
 #include <QByteArray>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -12,6 +13,13 @@
 #include <vector>
 
 namespace tessel {
+
+// A key and the value to write under it.
+struct ProfileEntry
+{
+    QString key;
+    QString value;
+};
 
 // One profile file, parsed: its lines, the sections they form, and lookups by
 // name. The bytes of every line are kept as they were read; an edit gives the
@@ -36,6 +44,8 @@ public:
     std::optional<QString> value(QStringView section, QStringView key) const;
     // The names of the section's key lines that hold "=", in file order.
     QStringList keyNames(QStringView section) const;
+    // Whether a section of this name exists.
+    bool hasSection(QStringView section) const;
     // The names of all named sections, in file order (duplicates included).
     QStringList sectionNames() const;
 
@@ -43,6 +53,9 @@ public:
     // line, else after the section's last key line, else in a new section
     // at the end. New lines take the file's own line break.
     QByteArray withValue(QStringView section, QStringView key, QStringView value) const;
+    // The bytes of the file with every entry written to section in turn:
+    // the same bytes as that many single writes give one after another.
+    QByteArray withValues(QStringView section, const QList<ProfileEntry> &entries) const;
     // The bytes of the file without the section's line and the lines after
     // it up to the next section line; the same bytes when it is missing.
     QByteArray withoutSection(QStringView section) const;
@@ -78,8 +91,16 @@ private:
     QString requestName(QStringView name) const;
     const Section *findSection(QString name) const;
     const Line *findKey(const Section &section, const QString &name) const;
-    QByteArray spliced(qsizetype from, qsizetype to, QByteArrayView replacement) const;
-    QByteArray withLinesAfter(qsizetype lineIndex, const QStringList &texts) const;
+    // Bytes from..to of the file replaced by others.
+    struct Splice
+    {
+        qsizetype from = 0;
+        qsizetype to = 0;
+        QByteArray bytes;
+    };
+
+    QByteArray spliced(std::vector<Splice> splices) const;
+    Splice linesAfter(qsizetype lineIndex, const QStringList &texts) const;
 
     QByteArray m_bytes;
     ProfileCodec m_codec;

@@ -2,14 +2,10 @@
 
 namespace tessel {
 
-namespace {
-
-bool BreaksLine(QStringView text)
+bool HoldsLineBreak(QStringView text)
 {
     return text.contains(u'\n') || text.contains(u'\r') || text.contains(QChar(0));
 }
-
-} // namespace
 
 bool IsProfileBlank(QChar c)
 {
@@ -30,7 +26,7 @@ QStringView TrimProfileBlanks(QStringView text)
 QString ProblemWithSection(QStringView section)
 {
     const QStringView name = TrimProfileBlanks(section);
-    if (BreaksLine(name))
+    if (HoldsLineBreak(name))
         return QStringLiteral("the section name holds a line break or NUL");
     if (name.isEmpty())
         return QStringLiteral("the section name is empty");
@@ -45,13 +41,13 @@ QString ProblemWithEntry(QStringView section, QStringView key, QStringView value
     if (!problem.isEmpty())
         return problem;
     const QStringView name = TrimProfileBlanks(key);
-    if (BreaksLine(name))
+    if (HoldsLineBreak(name))
         return QStringLiteral("the key holds a line break or NUL");
     if (name.contains(u'='))
         return QStringLiteral("the key holds \"=\"");
     if (name.startsWith(u';') || name.startsWith(u'['))
         return QStringLiteral("the key begins with \";\" or \"[\"");
-    if (BreaksLine(value))
+    if (HoldsLineBreak(value))
         return QStringLiteral("the value holds a line break or NUL");
     return {};
 }

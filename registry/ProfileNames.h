@@ -11,6 +11,10 @@ namespace tessel {
 bool IsProfileBlank(QChar c);
 QStringView TrimProfileBlanks(QStringView text);
 
+// Whether text holds a carriage return, a line feed or a NUL, which would
+// end or break the line it is written on.
+bool HoldsLineBreak(QStringView text);
+
 // Why writing key=value to section would break the file's structure, or an
 // empty text when it can be written: a line break or NUL anywhere, an empty
 // section name, "]" in a section name, "=" in a key, a key that would read

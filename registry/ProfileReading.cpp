@@ -31,6 +31,11 @@ QStringView WithoutTrailingBlanks(QStringView text)
 
 } // namespace
 
+bool FitsReadBuffer(QStringView value)
+{
+    return FitsLargestBuffer(value.size(), ValueMargin);
+}
+
 QString StripQuotes(QStringView value)
 {
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())

@@ -17,6 +17,10 @@ inline constexpr qsizetype ReadBufferStart = 2000;
 inline constexpr qsizetype ReadBufferStep = 2000;
 inline constexpr qsizetype ReadBufferLimit = 32000;
 
+// Whether a value of this length reads back whole: a longer one fills the
+// largest buffer and reads as empty.
+bool FitsReadBuffer(QStringView value);
+
 // A value enclosed in a pair of the same quote, double or single, without them.
 QString StripQuotes(QStringView value);
 

@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+#include <memory>
+
+#include "registry/WriteResult.h"
+
 // The profile store: the program's only access to its profile (INI) files.
 // Every call names its file, opens it for that call only and sees the file as
 // it is at that moment. A file named without a directory lives in the profile
@@ -28,14 +32,20 @@ QString ReadProfileSections(const QString &filePath);
 // at its size limit of 32000 characters (about 2,600 typical names).
 QStringList ProfileSectionNames(const QString &filePath);
 
+class ProfileDocument;
+
+// The whole file as it is now, parsed once: for a caller that reads many
+// keys and wants them all from the same moment.
+std::shared_ptr<const ProfileDocument> ReadProfileDocument(const QString &filePath);
+
 // Writes key=value: an existing key keeps its line, a new key follows the last
 // key of its section, a missing section is appended and a missing file created.
-// Returns false when nothing was written (a name or value the file format
-// cannot carry, or a file that cannot be replaced); callers may ignore it.
-bool WriteProfileString(const QString &section, const QString &key,
-                        const QString &value, const QString &filePath);
+// Nothing is written when the file cannot hold the names or the value as
+// given, or cannot be replaced; the result says why.
+WriteResult WriteProfileString(const QString &section, const QString &key,
+                               const QString &value, const QString &filePath);
 
 // Removes the section line and all its keys; a missing section changes nothing.
-bool DeleteProfileSection(const QString &section, const QString &filePath);
+WriteResult DeleteProfileSection(const QString &section, const QString &filePath);
 
 } // namespace tessel

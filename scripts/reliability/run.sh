@@ -1,5 +1,5 @@
 #!/bin/sh
-# Takes the reliability figures of a release build: writers killed at random
+# Takes the reliability figures of a release build: imports killed at random
 # moments, two writer processes at once, and damaged and very large files
 # (random bytes, a 100 MB line, a 40,000-character value, NUL bytes, undefined
 # Windows-1252 bytes, 100,000 records, a 50 MB DLD file) through the store,
@@ -23,11 +23,11 @@ seconds_since() {
     echo "$(date +%s.%N) $1" | awk '{ printf "%.1f", $1 - $2 }'
 }
 
-echo "== Writers killed at random moments"
+echo "== Imports of three records killed at random moments"
 start=$(date +%s.%N)
-TESSEL_CRASH_KILLS=$kills build/tests/test_profile_concurrency \
+TESSEL_CRASH_KILLS=$kills build/tests/test_tessel_admin \
     --gtest_filter='*KilledAtAnyMoment*' --gtest_brief=1
-echo "[figure] $kills writers killed at random moments, the file whole after each, in $(seconds_since "$start") s"
+echo "[figure] $kills imports killed at random moments, the old or the whole new registry after each, in $(seconds_since "$start") s"
 
 echo "== Two writer processes (tessel-ini)"
 registry=$work/TESSEL.INI

@@ -2,6 +2,8 @@
 
 #include <QTemporaryDir>
 
+#include <optional>
+
 #include "platform/AppPaths.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/ProfileStore.h"
@@ -29,6 +31,12 @@ RecordValues nativeDefaults(const QString &storage)
     return values;
 }
 
+const QStringList SavedKeyOrder = {
+    QStringLiteral("Type"),         QStringLiteral("Description"), QStringLiteral("Connect"),
+    QStringLiteral("ReadOnly"),     QStringLiteral("ID"),          QStringLiteral("Attributes"),
+    QStringLiteral("Capabilities"), QStringLiteral("AutoConnect"), QStringLiteral("Scales"),
+    QStringLiteral("Priority")};
+
 class RecordFileTest : public ::testing::Test
 {
 protected:
@@ -38,117 +46,145 @@ protected:
         path = JoinPath(dir.path(), QStringLiteral("TESSEL.INI"));
     }
 
-    QString read(const QString &section, const QString &key) const
-    {
-        return ReadProfileString(section, key, QStringLiteral("<missing>"), path);
-    }
-
-    QStringList keysOf(const QString &section) const
-    {
-        return ReadProfileKeys(section, path).split(ListSeparator, Qt::SkipEmptyParts);
-    }
-
-    bool save(const QString &currentName, const QString &newName, PrivateOnSave rule,
-              const RecordValues &values = nativeDefaults(QStringLiteral("RDS1")))
-    {
-        return SaveRecord(path, currentName, newName, values, rule);
-    }
-
     QTemporaryDir dir;
     QString path;
 };
 
-const QStringList SavedKeyOrder = {
-    QStringLiteral("Type"),         QStringLiteral("Description"), QStringLiteral("Connect"),
-    QStringLiteral("ReadOnly"),     QStringLiteral("ID"),          QStringLiteral("Attributes"),
-    QStringLiteral("Capabilities"), QStringLiteral("AutoConnect"), QStringLiteral("Scales"),
-    QStringLiteral("Priority")};
+// The same save as single writes and removals, each replacing the file on
+// its own: the sequence that a save stands for.
+void SaveKeyByKey(const QString &path, const RecordSave &save)
+{
+    const bool native = save.privateRule == PrivateOnSave::MarkSavedByNative;
+    int carried = 0;
+    if (save.currentName != NewRecordMarker && (save.rewriteWhole || save.newName != save.currentName)) {
+        carried = DataSourceRecord(path, save.currentName).whole16(RecordKey::Private);
+        DeleteProfileSection(save.currentName, path);
+    }
+    for (int index = 0; index < SavedKeyCount; ++index)
+        WriteProfileString(save.newName, KeyName(RecordKey(index)), save.values[RecordKey(index)], path);
+    const int kept = DataSourceRecord(path, save.newName).whole16(RecordKey::Private);
+    const int bits = kept | carried | save.addedPrivateBits | (native ? PrivateBit::SavedByNative : 0);
+    if (native || carried != 0 || bits != kept)
+        WriteProfileString(save.newName, QStringLiteral("Private"), QString::number(qint16(bits)), path);
+}
+
+QString operator""_q(const char *text, std::size_t)
+{
+    return QString::fromUtf8(text);
+}
+
+struct SaveCase
+{
+    const char *what;
+    QByteArray file;
+    QString currentName;
+    QString newName;
+    PrivateOnSave rule;
+    std::optional<WriteFailure> refusal;
+    QStringList namesAfter;
+    QString privateAfter;       // the saved record's Private; "-" for none
+    QString description = {};
+    bool rewriteWhole = false;  // as a registration from a template
+    int addedBits = 0;
+};
+
+const QString NoPrivate = QStringLiteral("-");
+const QString New = NewRecordMarker;
+constexpr auto Native = PrivateOnSave::MarkSavedByNative;
+constexpr auto Carry = PrivateOnSave::CarryOnRename;
+
+const SaveCase SaveCases[] = {
+    {"new native record", "", New, "Roads"_q, Native, {}, {"Roads"_q}, "8"_q},
+    {"new record without the native mark", "; c\r\n", New, "Roads"_q, Carry, {}, {"Roads"_q}, NoPrivate},
+    {"edit keeps other keys and every bit", "[Roads]\r\nPrivate=3\r\nExtra=kept\r\nType=2\r\n", "Roads"_q,
+     "Roads"_q, Native, {}, {"Roads"_q}, "11"_q},
+    {"rename carries the bits, not other keys", "[A]\r\nPrivate=3\r\nExtra=x\r\n[Other]\r\nType=4\r\n",
+     "A"_q, "B"_q, Native, {}, {"Other"_q, "B"_q}, "11"_q},
+    {"rename carries set bits only", "[Locked]\r\nPrivate=1\r\n[Plain]\r\nType=4\r\n", "Locked"_q,
+     "Locked2"_q, Carry, {}, {"Plain"_q, "Locked2"_q}, "1"_q},
+    {"rename without bits writes no Private", "[Plain]\r\nType=4\r\n", "Plain"_q, "Plain2"_q, Carry, {},
+     {"Plain2"_q}, NoPrivate},
+    {"case-only rename", "[roads]\r\nPrivate=2\r\n", "roads"_q, "Roads"_q, Carry, {}, {"Roads"_q}, "2"_q},
+    {"rename onto another record", "[A]\r\nPrivate=1\r\n[B]\r\nPrivate=2\r\n", "A"_q, "B"_q, Native,
+     WriteFailure::NameTaken, {}, {}},
+    {"new record onto a name in other letter case", "[Rivers]\r\nType=1\r\nPrivate=8\r\n", New, "rivers"_q,
+     Carry, WriteFailure::NameTaken, {}, {}},
+    {"a name the file cannot carry", "[Old]\r\n", "Old"_q, "a]b"_q, Native, WriteFailure::BadName, {}, {}},
+    {"the new-record marker as a name", "[Old]\r\n", "Old"_q, New, Native, WriteFailure::BadName, {}, {}},
+    {"a value with a line break", "[Old]\r\n", "Old"_q, "Old"_q, Native, WriteFailure::LineBreak, {}, {},
+     "two\nlines"_q},
+    {"a character the code page lacks", "[Old]\r\n", "Old"_q, "Old"_q, Native, WriteFailure::Unencodable, {},
+     {}, "Ω 漢字"_q},
+    {"any character in a UTF-8 file", "\xEF\xBB\xBF[Old]\r\n", "Old"_q, "Old"_q, Native, {}, {"Old"_q}, "8"_q,
+     "Ω 漢字"_q},
+    {"a value too long to read back", "", New, "Long"_q, Native, WriteFailure::TooLong, {}, {},
+     QString(40000, u'x')},
+    {"keys missing from a record", "[R]\r\nDescription=old\r\n;note\r\n\r\n[S]\r\nType=1", "R"_q, "R"_q, Carry,
+     {}, {"R"_q, "S"_q}, NoPrivate},
+    {"last line without a break", "[S]\r\nType=1", New, "R"_q, Native, {}, {"S"_q, "R"_q}, "8"_q},
+    {"line feeds only", "[R]\nType=2\nPriority=5\n[S]\n", "R"_q, "R"_q, Native, {}, {"R"_q, "S"_q}, "8"_q},
+    {"key lines without =", "[R]\r\nConnect\r\nType\r\n", "R"_q, "R"_q, Carry, {}, {"R"_q}, NoPrivate},
+    {"the same name twice", "[R]\r\nType=1\r\n[S]\r\n[r]\r\nPrivate=2\r\n", "R"_q, "R"_q, Native, {},
+     {"R"_q, "S"_q, "r"_q}, "8"_q},
+    {"a case-only rename where the name stands twice", "[R]\r\nPrivate=1\r\n[r]\r\nPrivate=2\r\n", "R"_q,
+     "r"_q, Carry, {}, {"r"_q}, "3"_q},
+    {"UTF-16 with a half code unit at the end", QByteArray("\xFF\xFE[\0R\0]\0\r\0\n\0X\0=\0""1\0!", 17),
+     "R"_q, "R"_q, Native, {}, {"R"_q}, "8"_q},
+    {"a registration replaces the record whole", "[R]\r\nPrivate=2\r\nX=1\r\n[S]\r\n", "R"_q, "R"_q, Native,
+     {}, {"S"_q, "R"_q}, "11"_q, {}, true, 1},
+    {"a registration of a new name", "[S]\r\n", "R"_q, "R"_q, Carry, {}, {"S"_q, "R"_q}, "4"_q, {}, true, 4},
+};
 
 } // namespace
 
-TEST_F(RecordFileTest, NewRecordListsItsKeysInTheFixedOrder)
+// A save is one replacement of the file with exactly the bytes that its
+// single writes give one after another, or, refused, no change at all.
+TEST_F(RecordFileTest, ASaveWritesWhatItsSingleWritesWouldOrNothing)
 {
-    ASSERT_TRUE(save(NewRecordMarker, QStringLiteral("Roads"), PrivateOnSave::MarkSavedByNative));
+    const QString reference = JoinPath(dir.path(), QStringLiteral("KEYBYKEY.INI"));
+    for (const SaveCase &row : SaveCases) {
+        SCOPED_TRACE(row.what);
+        RecordValues values = nativeDefaults(QStringLiteral("RDS1"));
+        values[RecordKey::Description] = row.description;
+        const RecordSave save{row.currentName, row.newName, values, row.rule, row.rewriteWhole, row.addedBits};
+        writeBytes(path, row.file);
+        writeBytes(reference, row.file);
 
-    EXPECT_EQ(keysOf(QStringLiteral("Roads")), SavedKeyOrder + QStringList{QStringLiteral("Private")});
-    EXPECT_EQ(read(QStringLiteral("Roads"), QStringLiteral("Connect")), QStringLiteral("RDS1"));
-    EXPECT_EQ(read(QStringLiteral("Roads"), QStringLiteral("Description")), QString());
-    EXPECT_EQ(read(QStringLiteral("Roads"), QStringLiteral("Private")), QStringLiteral("8"));
-}
+        const WriteResult saved = SaveRecord(path, save);
 
-TEST_F(RecordFileTest, SaveWithoutNativeMarkWritesNoPrivateForANewRecord)
-{
-    ASSERT_TRUE(save(NewRecordMarker, QStringLiteral("Roads"), PrivateOnSave::CarryOnRename));
-
-    EXPECT_EQ(keysOf(QStringLiteral("Roads")), SavedKeyOrder);
-}
-
-TEST_F(RecordFileTest, SavingUnderTheSameNameKeepsOtherKeysAndEveryPrivateBit)
-{
-    writeBytes(path, "[Roads]\r\nPrivate=3\r\nExtra=kept\r\nType=2\r\n");
-
-    ASSERT_TRUE(save(QStringLiteral("Roads"), QStringLiteral("Roads"), PrivateOnSave::MarkSavedByNative));
-
-    EXPECT_EQ(read(QStringLiteral("Roads"), QStringLiteral("Extra")), QStringLiteral("kept"));
-    EXPECT_EQ(read(QStringLiteral("Roads"), QStringLiteral("Private")), QStringLiteral("11"));
-    EXPECT_EQ(read(QStringLiteral("Roads"), QStringLiteral("Type")), QStringLiteral("1"));
-}
-
-TEST_F(RecordFileTest, RenameRemovesTheOldSectionAndCarriesItsPrivateBits)
-{
-    writeBytes(path, "[A]\r\nPrivate=3\r\nExtra=x\r\n[Other]\r\nType=4\r\n");
-
-    ASSERT_TRUE(save(QStringLiteral("A"), QStringLiteral("B"), PrivateOnSave::MarkSavedByNative));
-
-    EXPECT_EQ(RecordNames(path), (QStringList{QStringLiteral("Other"), QStringLiteral("B")}));
-    EXPECT_EQ(read(QStringLiteral("B"), QStringLiteral("Private")), QStringLiteral("11"));
-    EXPECT_EQ(read(QStringLiteral("B"), QStringLiteral("Extra")), QStringLiteral("<missing>"));
-    EXPECT_EQ(read(QStringLiteral("Other"), QStringLiteral("Type")), QStringLiteral("4"));
-}
-
-TEST_F(RecordFileTest, RenameWithoutNativeMarkCarriesOnlyBitsThatAreSet)
-{
-    writeBytes(path, "[Locked]\r\nPrivate=1\r\n[Plain]\r\nType=4\r\n");
-
-    ASSERT_TRUE(save(QStringLiteral("Locked"), QStringLiteral("Locked2"), PrivateOnSave::CarryOnRename));
-    ASSERT_TRUE(save(QStringLiteral("Plain"), QStringLiteral("Plain2"), PrivateOnSave::CarryOnRename));
-
-    EXPECT_EQ(read(QStringLiteral("Locked2"), QStringLiteral("Private")), QStringLiteral("1"));
-    EXPECT_EQ(keysOf(QStringLiteral("Plain2")), SavedKeyOrder);
-}
-
-TEST_F(RecordFileTest, RenameOntoAnExistingRecordKeepsTheBitsOfBoth)
-{
-    writeBytes(path, "[A]\r\nPrivate=1\r\n[B]\r\nPrivate=2\r\n");
-
-    ASSERT_TRUE(save(QStringLiteral("A"), QStringLiteral("B"), PrivateOnSave::MarkSavedByNative));
-
-    EXPECT_EQ(RecordNames(path), QStringList{QStringLiteral("B")});
-    EXPECT_EQ(read(QStringLiteral("B"), QStringLiteral("Private")), QStringLiteral("11"));
-}
-
-TEST_F(RecordFileTest, ChangingOnlyTheLetterCaseRenamesTheSection)
-{
-    writeBytes(path, "[roads]\r\nPrivate=2\r\n");
-
-    ASSERT_TRUE(save(QStringLiteral("roads"), QStringLiteral("Roads"), PrivateOnSave::CarryOnRename));
-
-    EXPECT_EQ(RecordNames(path), QStringList{QStringLiteral("Roads")});
-    EXPECT_EQ(read(QStringLiteral("Roads"), QStringLiteral("Private")), QStringLiteral("2"));
-}
-
-TEST_F(RecordFileTest, NamesTheFileCannotCarryAreRefusedWithoutWritingAnything)
-{
-    const QByteArray before = "[Old]\r\nType=1\r\n";
-    writeBytes(path, before);
-
-    for (const QString &name : {QStringLiteral("a]b"), QStringLiteral("a\nb"), QStringLiteral("a\rb"),
-                                NewRecordMarker, QString()}) {
-        EXPECT_FALSE(IsStorableName(name)) << name.toStdString();
-        EXPECT_FALSE(save(QStringLiteral("Old"), name, PrivateOnSave::MarkSavedByNative));
+        if (row.refusal) {
+            ASSERT_FALSE(saved);
+            EXPECT_EQ(saved.failure(), *row.refusal);
+            EXPECT_EQ(readBytes(path), row.file);
+            continue;
+        }
+        ASSERT_TRUE(saved) << saved.detail().toStdString();
+        SaveKeyByKey(reference, save);
+        EXPECT_EQ(readBytes(path), readBytes(reference));
+        EXPECT_EQ(RecordNames(path), row.namesAfter);
+        EXPECT_EQ(ReadProfileString(row.newName, QStringLiteral("Private"), NoPrivate, path), row.privateAfter);
+        if (row.file.isEmpty()) {
+            const QStringList keys = ReadProfileKeys(row.newName, path).split(ListSeparator, Qt::SkipEmptyParts);
+            EXPECT_EQ(keys, SavedKeyOrder + QStringList{QStringLiteral("Private")});
+        }
     }
-    EXPECT_EQ(readBytes(path), before);
+}
 
+TEST_F(RecordFileTest, RemovingRecordsIsOneChangeOfTheFile)
+{
+    writeBytes(path, "[A]\r\nType=1\r\n[B]\r\n[C]\r\nType=4\r\n");
+
+    ASSERT_TRUE(RemoveRecords(path, {QStringLiteral("a"), QStringLiteral("C"), QStringLiteral("Gone")}));
+    EXPECT_EQ(readBytes(path), "[B]\r\n");
+    EXPECT_EQ(RemoveRecords(path, {QStringLiteral("B"), QStringLiteral("x]")}).failure(), WriteFailure::BadName);
+    EXPECT_EQ(readBytes(path), "[B]\r\n");
+}
+
+TEST(StorableNames, OnlyNamesTheFileCanCarryAsSections)
+{
+    for (const QString &name : {QStringLiteral("a]b"), QStringLiteral("a\nb"), QStringLiteral("a\rb"),
+                                NewRecordMarker, QString()})
+        EXPECT_FALSE(IsStorableName(name)) << name.toStdString();
     for (const QString &name : {QStringLiteral("[a"), QStringLiteral("<<__new__>>"),
                                 QStringLiteral("Roads & Rails; 2")})
         EXPECT_TRUE(IsStorableName(name)) << name.toStdString();

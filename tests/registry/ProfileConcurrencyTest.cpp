@@ -51,45 +51,9 @@ int ExitCodeOf(pid_t pid)
     return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
-QStringList TempFilesIn(const QString &directory)
-{
-    return QDir(directory).entryList({u".*.tmp"_qs}, QDir::Files | QDir::Hidden);
-}
-
 class ProfileConcurrency : public ProfileFileTest
 {
 };
-
-TEST_F(ProfileConcurrency, AWriterKilledAtAnyMomentLeavesTheOldOrTheNewFile)
-{
-    const QString file = fileWith(Registry());
-    const QByteArrayList values = {"old", "new"};
-    // A few seconds of kills by default; TESSEL_CRASH_KILLS asks for a longer run.
-    const int wantedKills = std::max(20, qEnvironmentVariableIntValue("TESSEL_CRASH_KILLS"));
-    const qint64 wantedMs = qEnvironmentVariableIsSet("TESSEL_CRASH_KILLS") ? 0 : 3000;
-    QElapsedTimer clock;
-    clock.start();
-    int kills = 0;
-    while (clock.elapsed() < wantedMs || kills < wantedKills) {
-        const pid_t writer = Spawn([&] {
-            for (int round = 0;; ++round)
-                WriteProfileString(u"Target"_qs, u"Value"_qs, QString::fromLatin1(values[round % 2]), file);
-        });
-        QThread::usleep(QRandomGenerator::global()->bounded(3000));
-        ::kill(writer, SIGKILL);
-        ::waitpid(writer, nullptr, 0);
-        ++kills;
-
-        const ProfileDocument document(readBytes(file));
-        ASSERT_TRUE(values.contains(LookupString(document, u"Target", u"Value", u"missing").toLatin1()));
-        ASSERT_EQ(document.sectionNames().size(), Records + 1);
-        ASSERT_EQ(LookupString(document, u"Record 1999", u"Type", u"missing"), u"1");
-        ASSERT_LE(TempFilesIn(m_dir.path()).size(), 1) << "after " << kills << " kills";
-    }
-    ASSERT_TRUE(WriteProfileString(u"Target"_qs, u"Value"_qs, u"last"_qs, file));
-    EXPECT_EQ(TempFilesIn(m_dir.path()), QStringList());
-    EXPECT_EQ(ReadProfileString(u"Target"_qs, u"Value"_qs, {}, file), u"last");
-}
 
 TEST_F(ProfileConcurrency, TwoProcessesWritingDifferentKeysLoseNeither)
 {

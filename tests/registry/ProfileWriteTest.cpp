@@ -143,8 +143,8 @@ TEST_F(ProfileWrites, RemovingASectionTakesItsLinesUpToTheNextSection)
 TEST_F(ProfileWrites, TextsAreWrittenInTheEncodingOfTheFile)
 {
     expectWrites({
-        {"[S\xE9" "c]\r\n", u"s\u00c9c"_qs, u"N\u00e9w"_qs, u"\u20ac\u0081\u0178\u00ff \u0100"_qs,
-         "[S\xE9" "c]\r\nN\xE9w=\x80\x81\x9F\xFF ?\r\n"},
+        {"[S\xE9" "c]\r\n", u"s\u00c9c"_qs, u"N\u00e9w"_qs, u"\u20ac\u0081\u0178\u00ff"_qs,
+         "[S\xE9" "c]\r\nN\xE9w=\x80\x81\x9F\xFF\r\n"},
         {"\xEF\xBB\xBF[A]\r\n", u"A"_qs, u"k"_qs, u"\u00e9\u0100"_qs, "\xEF\xBB\xBF[A]\r\nk=\xC3\xA9\xC4\x80\r\n"},
         {"\xEF\xBB\xBF", u"A"_qs, u"k"_qs, u"v"_qs, "\xEF\xBB\xBF[A]\r\nk=v\r\n"},
         {"[Sec]\r\nKey=caf\xC3\xA9\r\n", u"Sec"_qs, u"K2"_qs, u"x"_qs, "[Sec]\r\nKey=caf\xC3\xA9\r\nK2=x\r\n"},
@@ -177,6 +177,8 @@ TEST_F(ProfileWrites, WhatWouldBreakTheFileIsRefusedAndNothingIsWritten)
         {u"A"_qs, u"  ;c"_qs, u"v"_qs},  {u"A"_qs, u"[x"_qs, u"v"_qs},    {u"A"_qs, u"k\r"_qs, u"v"_qs},
         {u"A"_qs, u"k"_qs, u"one\ntwo"_qs}, {u"A"_qs, u"k"_qs, u"a\rb"_qs},
         {u"A"_qs, u"k"_qs, QStringView(u"a\0b", 3).toString()}, {QStringView(u"A\0", 2).toString(), u"k"_qs, u"v"_qs},
+        {u"A"_qs, u"k"_qs, u"\u0100"_qs},  {u"\u0100"_qs, u"k"_qs, u"v"_qs}, {u"A"_qs, u"\u0100"_qs, u"v"_qs},
+        {u"A"_qs, u"k"_qs, QString(32000, u'v')},
     };
     for (const auto &write : refused) {
         SCOPED_TRACE(QString(u'[' + write.section + u"] " + write.key + u'=' + write.value).toStdString());

@@ -1,10 +1,18 @@
 #include <gtest/gtest.h>
 
 #include <QBuffer>
+#include <QDir>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
+#include <QThread>
+
+#include <csignal>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include "registry/ProfileStore.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestFiles.h"
 #include "tools/admin/AdminTool.h"
 
@@ -147,7 +155,9 @@ TEST_F(TesselAdmin, AWriteThatFailsIsReportedAndRefused)
     EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("template.ini")),
                    QStringLiteral("--registry"), unreachable}),
               AdminExit::Refused);
-    EXPECT_TRUE(messages.contains(QLatin1String("Could not write Roads"))) << messages.toStdString();
+    EXPECT_TRUE(messages.startsWith(QLatin1String("Nothing was registered: cannot open")))
+        << messages.toStdString();
+    EXPECT_EQ(messages.count(QLatin1Char('\n')), 1) << messages.toStdString();
 }
 
 TEST_F(TesselAdmin, BadUsageExitsWithTwo)
@@ -158,4 +168,106 @@ TEST_F(TesselAdmin, BadUsageExitsWithTwo)
     EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--registry")}), AdminExit::BadUsage);
     EXPECT_EQ(run({QStringLiteral("import"), QStringLiteral("--bogus")}), AdminExit::BadUsage);
     EXPECT_TRUE(messages.startsWith(QLatin1String("Usage: tessel-admin")));
+}
+
+namespace {
+
+// Runs body in a child process, which ends when body returns.
+template<typename Body>
+pid_t Spawn(Body body)
+{
+    const pid_t pid = ::fork();
+    if (pid == 0) {
+        body();
+        ::_exit(0);
+    }
+    return pid;
+}
+
+QByteArray Site(const QByteArray &value)
+{
+    QByteArray text;
+    for (const char *name : {"Roads", "Rivers", "Parcels"})
+        text += QByteArray("[") + name + "]\r\nType=1\r\nConnect=" + value + "\r\nDescription=" + value
+                + " of the site\r\n";
+    return text;
+}
+
+} // namespace
+
+// An import is one replacement of the registry: killed at any moment it
+// leaves the old registry or the whole new one, byte for byte.
+TEST_F(TesselAdmin, AnImportKilledAtAnyMomentLeavesTheOldOrTheWholeNewRegistry)
+{
+    QByteArray old = "[Private]\r\nType=1\r\nPrivate=2\r\n";
+    for (int i = 0; i < 2000; ++i)
+        old += "[Record " + QByteArray::number(i) + "]\r\nType=1\r\nDescription=kept\r\n";
+    old += Site("OLD");
+    const QStringList templates = {path(QStringLiteral("a.ini")), path(QStringLiteral("b.ini"))};
+    writeBytes(templates[0], Site("A"));
+    writeBytes(templates[1], Site("B"));
+    QByteArrayList whole;
+    for (const QString &site : templates) {
+        writeBytes(path(QStringLiteral("TESSEL.INI")), old);
+        importText(readBytes(site), {QStringLiteral("--replace")});
+        whole.append(registry());
+    }
+
+    const int wantedKills = std::max(12, qEnvironmentVariableIntValue("TESSEL_CRASH_KILLS"));
+    writeBytes(path(QStringLiteral("TESSEL.INI")), old);
+    for (int kills = 0; kills < wantedKills; ++kills) {
+        const pid_t importer = Spawn([&] {
+            for (int round = 0;; ++round)
+                run({QStringLiteral("import"), templates[round % 2], QStringLiteral("--replace")});
+        });
+        QThread::usleep(QRandomGenerator::global()->bounded(20000));
+        ::kill(importer, SIGKILL);
+        ::waitpid(importer, nullptr, 0);
+
+        const QByteArray now = registry();
+        ASSERT_TRUE(now == old || whole.contains(now)) << "after " << kills << " kills";
+        ASSERT_LE(QDir(dir.path()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden).size(), 1);
+    }
+}
+
+TEST_F(TesselAdmin, ConcurrentImportsOfOneRecordLeaveOneWholeRecord)
+{
+    writeBytes(path(QStringLiteral("TESSEL.INI")), Site("OLD"));
+    QList<pid_t> importers;
+    for (const QByteArray value : {"W1", "W2", "W3", "W4"}) {
+        const QString site = path(QString::fromLatin1(value) + QStringLiteral(".ini"));
+        writeBytes(site, Site(value));
+        importers.append(Spawn([&, site] {
+            for (int round = 0; round < 5; ++round)
+                run({QStringLiteral("import"), site, QStringLiteral("--replace")});
+        }));
+    }
+    for (const pid_t importer : importers)
+        ::waitpid(importer, nullptr, 0);
+
+    const QString connect = ReadProfileString(QStringLiteral("Rivers"), QStringLiteral("Connect"), {},
+                                              path(QStringLiteral("TESSEL.INI")));
+    for (const char *name : {"Roads", "Rivers", "Parcels"}) {
+        EXPECT_EQ(ReadProfileString(QString::fromLatin1(name), QStringLiteral("Description"), {},
+                                    path(QStringLiteral("TESSEL.INI"))),
+                  connect + QStringLiteral(" of the site"));
+    }
+    EXPECT_EQ(registry().count("[Roads]"), 1);
+}
+
+// A write that fails for want of space changes nothing and says why once.
+TEST_F(TesselAdmin, AWriteThatDoesNotFitLeavesTheRegistryAsItWas)
+{
+    const QByteArray old = QByteArray(64 * 1024, ';') + "\r\n" + Site("OLD");
+    writeBytes(path(QStringLiteral("TESSEL.INI")), old);
+    writeBytes(path(QStringLiteral("template.ini")), Site("NEW"));
+    {
+        const test::FileSizeLimit limit(32 * 1024);
+        EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("template.ini")),
+                       QStringLiteral("--replace")}),
+                  AdminExit::Refused);
+    }
+    EXPECT_EQ(registry(), old);
+    EXPECT_TRUE(messages.contains(QLatin1String("free some disk space"))) << messages.toStdString();
+    EXPECT_EQ(messages.count(QLatin1Char('\n')), 1) << messages.toStdString();
 }

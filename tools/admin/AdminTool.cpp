@@ -6,10 +6,10 @@
 #include <QIODevice>
 #include <QTextStream>
 
-#include "controls/TextHelpers.h"
 #include "platform/Windows1252.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/ProfileDocument.h"
+#include "registry/ProfileEdit.h"
 #include "registry/ProfileStore.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/RecordTemplate.h"
@@ -73,9 +73,10 @@ public:
             if (!typeName.contains(entry.type))
                 typeName.insert(entry.type, entry.name);
         }
+        const RegistrySnapshot registry(m_registry);
         QString text;
-        for (const QString &name : RecordNames(m_registry)) {
-            const DataSourceRecord record(m_registry, name);
+        for (const QString &name : registry.names()) {
+            const DataSourceRecord record = registry.record(name);
             const qint32 type = record.whole32(RecordKey::Type);
             text += name % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
                     % typeName.value(type) % QLatin1Char('\t') % record.text(RecordKey::Description)
@@ -90,23 +91,25 @@ public:
         if (m_call.operands.size() != 1)
             return badUsage();
         const QString &name = m_call.operands.first();
-        if (!exists(name))
+        const RegistrySnapshot registry(m_registry);
+        if (!registry.contains(name))
             return noSuchRecord(name);
         QString text;
-        for (const QString &key : keyNames(name))
-            text += key % QLatin1Char('=') % ReadProfileString(name, key, {}, m_registry) % QLatin1Char('\n');
+        for (const QString &key : registry.keyNames(name))
+            text += key % QLatin1Char('=') % registry.value(name, key) % QLatin1Char('\n');
         m_out.write(text.toUtf8());
         return AdminExit::Done;
     }
 
     int exportRecords()
     {
-        const QStringList names = m_call.operands.isEmpty() ? RecordNames(m_registry) : m_call.operands;
+        const RegistrySnapshot registry(m_registry);
+        const QStringList names = m_call.operands.isEmpty() ? registry.names() : m_call.operands;
         QString text;
         for (const QString &name : names) {
-            if (!exists(name))
+            if (!registry.contains(name))
                 return noSuchRecord(name);
-            const DataSourceRecord record(m_registry, name);
+            const DataSourceRecord record = registry.record(name);
             const qint32 type = record.whole32(RecordKey::Type);
             if (!ConfigDialogOfType(type) || type == SourceType::Odbc) {
                 m_err << QStringLiteral("Skipped %1: records of type %2 are not registered by Tessel.\n")
@@ -114,7 +117,7 @@ public:
                              .arg(type);
                 continue;
             }
-            const QStringList stored = keyNames(name);
+            const QStringList stored = registry.keyNames(name);
             text += QLatin1Char('[') % name % QStringLiteral("]\r\n");
             for (const RecordKeyEntry &entry : RecordKeys) {
                 const QString key = entry.name.toString();
@@ -138,6 +141,7 @@ public:
         }
         const ProfileDocument file(input.readAll());
 
+        const RegistrySnapshot registry(m_registry);
         QList<CheckedRecord> records;
         QStringList failures;
         QHash<QString, QString> seen;   // case-folded name -> section
@@ -154,9 +158,8 @@ public:
                 continue;
             }
             seen.insert(folded, section);
-            if (!m_call.replace && exists(record.name)) {
-                failures.append(QStringLiteral("[%1]: a data source of this name is registered already "
-                                               "(use --replace to replace it)").arg(section));
+            if (!m_call.replace && registry.contains(record.name)) {
+                failures.append(QStringLiteral("[%1]: %2").arg(section, alreadyRegistered()));
                 continue;
             }
             records.append(std::move(record));
@@ -168,10 +171,19 @@ public:
                 m_err << QStringLiteral("  ") << failure << QLatin1Char('\n');
             return AdminExit::Refused;
         }
-        for (const CheckedRecord &record : records) {
-            if (!register_(record))
-                return cannotWrite(record.name);
-        }
+        QString failedRecord;
+        const WriteResult written = EditProfile(m_registry, [&](ProfileEdit &edit) {
+            for (const CheckedRecord &record : records) {
+                WriteResult saved = ApplyRecordSave(edit, registration(record));
+                if (!saved) {
+                    failedRecord = record.name;
+                    return saved;
+                }
+            }
+            return WriteResult();
+        });
+        if (!written)
+            return notWritten(written, failedRecord, QStringLiteral("Nothing was registered"));
         m_err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(records.size()).arg(m_registry);
         return AdminExit::Done;
     }
@@ -180,12 +192,12 @@ public:
     {
         if (m_call.operands.isEmpty())
             return badUsage();
+        const RegistrySnapshot registry(m_registry);
         QStringList refused;
         for (const QString &name : m_call.operands) {
-            if (!exists(name))
+            if (!registry.contains(name))
                 return noSuchRecord(name);
-            const DataSourceRecord record(m_registry, name);
-            if (!m_call.force && (record.whole16(RecordKey::Private) & PrivateBit::Protected))
+            if (!m_call.force && (registry.record(name).whole16(RecordKey::Private) & PrivateBit::Protected))
                 refused.append(name);
         }
         if (!refused.isEmpty()) {
@@ -196,10 +208,9 @@ public:
                                                                         : QStringLiteral(" are")));
             return AdminExit::Refused;
         }
-        for (const QString &name : m_call.operands) {
-            if (!DeleteProfileSection(name, m_registry))
-                return cannotWrite(name);
-        }
+        const WriteResult removed = RemoveRecords(m_registry, m_call.operands);
+        if (!removed)
+            return notWritten(removed, {}, QStringLiteral("Nothing was removed"));
         return AdminExit::Done;
     }
 
@@ -210,24 +221,37 @@ public:
     }
 
 private:
-    bool exists(const QString &name) const
+    static QString alreadyRegistered()
     {
-        return RecordNames(m_registry).contains(name, Qt::CaseInsensitive);
+        return QStringLiteral("a data source of this name is registered already "
+                              "(use --replace to replace it)");
     }
 
-    QStringList keyNames(const QString &name) const
+    // A template's record written afresh in the fixed key order, as its
+    // dialog saves it. A record it replaces keeps its Private bits, and bits
+    // the file gives are added: a registration never clears a protection.
+    RecordSave registration(const CheckedRecord &record) const
     {
-        QStringList keys;
-        QString list = ReadProfileKeys(name, m_registry);
-        while (!list.isEmpty())
-            keys.append(NextToken(list, QString(ListSeparator)));
-        return keys;
+        RecordSave save;
+        save.currentName = m_call.replace ? record.name : NewRecordMarker;
+        save.newName = record.name;
+        save.values = record.values;
+        save.privateRule = record.type == SourceType::DemandLoad ? PrivateOnSave::CarryOnRename
+                                                                 : PrivateOnSave::MarkSavedByNative;
+        save.rewriteWhole = true;
+        save.addedPrivateBits = record.privateBits.value_or(0);
+        return save;
     }
 
-    int cannotWrite(const QString &name)
+    // Says once why the registry was left as it was, naming the record when
+    // the refusal concerns one.
+    int notWritten(const WriteResult &result, const QString &record, const QString &outcome)
     {
-        m_err << QStringLiteral("Could not write %1 to %2. Check that the file and its directory "
-                                "are writable for you.\n").arg(name, m_registry);
+        const QString cause = failureCause(result);
+        if (record.isEmpty())
+            m_err << QStringLiteral("%1: %2\n").arg(outcome, cause);
+        else
+            m_err << QStringLiteral("%1: [%2]: %3\n").arg(outcome, record, cause);
         return AdminExit::Refused;
     }
 
@@ -238,27 +262,32 @@ private:
         return AdminExit::Refused;
     }
 
-    // Writes the record afresh in the fixed key order, as its dialog saves
-    // it. A record it replaces keeps its Private bits, and bits the file
-    // gives are added: a registration never clears a protection.
-    bool register_(const CheckedRecord &record) const
+    // Why a write was refused or failed, and what to do about it.
+    QString failureCause(const WriteResult &result) const
     {
-        const DataSourceRecord replaced(m_registry, record.name);
-        const int keptBits = replaced.whole16(RecordKey::Private);
-        if (!replaced.remove())
-            return false;
-        const PrivateOnSave rule = record.type == SourceType::DemandLoad
-                                       ? PrivateOnSave::CarryOnRename
-                                       : PrivateOnSave::MarkSavedByNative;
-        if (!SaveRecord(m_registry, record.name, record.name, record.values, rule))
-            return false;
-        const DataSourceRecord saved(m_registry, record.name);
-        const int savedBits = saved.whole16(RecordKey::Private);
-        const int bits = savedBits | keptBits | record.privateBits.value_or(0);
-        if (bits == savedBits)
-            return true;
-        return WriteProfileString(record.name, KeyName(RecordKey::Private),
-                                  QString::number(qint16(bits)), m_registry);
+        switch (result.failure()) {
+        case WriteFailure::BadName:
+            return QStringLiteral("the name cannot be stored as a section name");
+        case WriteFailure::NameTaken:
+            return alreadyRegistered();
+        case WriteFailure::LineBreak:
+            return QStringLiteral("the value of %1 holds a line break or NUL").arg(result.key());
+        case WriteFailure::Unencodable:
+            return QStringLiteral("the value of %1 holds characters that %2 cannot hold in its "
+                                  "encoding: %3").arg(result.key(), m_registry, result.detail());
+        case WriteFailure::TooLong:
+            return QStringLiteral("the value of %1 is longer than the registry can read back whole")
+                .arg(result.key());
+        case WriteFailure::NoPermission:
+            return result.detail() + QStringLiteral(" (check that the file and its directory are "
+                                                    "writable for you)");
+        case WriteFailure::DiskFull:
+            return result.detail() + QStringLiteral(" (free some disk space and try again)");
+        case WriteFailure::Busy:
+        case WriteFailure::SystemError:
+            break;
+        }
+        return result.detail();
     }
 
     const Invocation &m_call;

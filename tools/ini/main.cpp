@@ -35,11 +35,12 @@ void PrintNames(const QString &list)
     Print(QString(list).replace(ListSeparator, QLatin1Char('\n')));
 }
 
-int Written(bool written, const QString &what)
+int Written(const WriteResult &written, const QString &what)
 {
     if (written)
         return ExitOk;
-    std::fprintf(stderr, "tessel-ini: %s was not written\n", what.toUtf8().constData());
+    std::fprintf(stderr, "tessel-ini: %s was not written: %s\n", what.toUtf8().constData(),
+                 written.detail().toUtf8().constData());
     return ExitWriteRefused;
 }
 

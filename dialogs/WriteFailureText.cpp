@@ -1,0 +1,36 @@
+#include "dialogs/WriteFailureText.h"
+
+#include <QDir>
+
+#include "dialogs/Session.h"
+#include "i18n/Messages.h"
+
+namespace tessel {
+
+QString WriteFailureText(const Session &session, const WriteResult &result)
+{
+    const QString registry = QDir::toNativeSeparators(session.RegistryIniPath);
+    switch (result.failure()) {
+    case WriteFailure::BadName:
+        return session.GetMsgText(Msg::NameNotStorable, {result.detail()});
+    case WriteFailure::NameTaken:
+        return session.GetMsgText(Msg::NameTaken, {result.detail()});
+    case WriteFailure::LineBreak:
+        return session.GetMsgText(Msg::ValueHasLineBreak, {result.key()});
+    case WriteFailure::Unencodable:
+        return session.GetMsgText(Msg::ValueUnencodable, {result.key(), result.detail()});
+    case WriteFailure::TooLong:
+        return session.GetMsgText(Msg::ValueTooLong, {result.key()});
+    case WriteFailure::NoPermission:
+        return session.GetMsgText(Msg::RegistryNoPermission, {registry});
+    case WriteFailure::DiskFull:
+        return session.GetMsgText(Msg::RegistryDiskFull, {registry});
+    case WriteFailure::Busy:
+        return session.GetMsgText(Msg::RegistryBusy, {registry});
+    case WriteFailure::SystemError:
+        break;
+    }
+    return session.GetMsgText(Msg::RegistryWriteFailed, {registry, result.detail()});
+}
+
+} // namespace tessel

@@ -1,0 +1,148 @@
+#include "registry/ProfileEdit.h"
+
+#include "platform/AppPaths.h"
+#include "platform/FileSnapshot.h"
+#include "platform/SafeFile.h"
+#include "registry/ProfileCache.h"
+#include "registry/ProfileNames.h"
+#include "registry/ProfilePaths.h"
+#include "registry/ProfileReading.h"
+
+#include <QDir>
+#include <QFileInfo>
+
+#include <cerrno>
+
+namespace tessel {
+
+namespace {
+
+WriteResult FromFileError(const FileError &error)
+{
+    switch (error.code) {
+    case EACCES:
+    case EPERM:
+    case EROFS:
+        return {WriteFailure::NoPermission, {}, error.text};
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+        return {WriteFailure::DiskFull, {}, error.text};
+    case EBUSY:
+    case EWOULDBLOCK:
+        return {WriteFailure::Busy, {}, error.text};
+    default:
+        return {WriteFailure::SystemError, {}, error.text};
+    }
+}
+
+// The characters of text that the file's encoding turns into others.
+QString UnencodableCharacters(const ProfileCodec &codec, QStringView text)
+{
+    const QString fitted = codec.fit(text.toString());
+    QString lost;
+    for (qsizetype i = 0; i < text.size() && i < fitted.size(); ++i) {
+        if (fitted[i] != text[i] && !lost.contains(text[i]))
+            lost.append(text[i]);
+    }
+    return lost;
+}
+
+} // namespace
+
+WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
+                          QStringView value)
+{
+    const QString problem = ProblemWithEntry(section, key, value);
+    if (!problem.isEmpty()) {
+        const bool inValue = ProblemWithEntry(section, key, {}).isEmpty();
+        return {inValue ? WriteFailure::LineBreak : WriteFailure::BadName, key.toString(), problem};
+    }
+    for (const QStringView text : {section, key, value}) {
+        const QString lost = UnencodableCharacters(document.codec(), text);
+        if (!lost.isEmpty())
+            return {WriteFailure::Unencodable, key.toString(), lost};
+    }
+    if (!FitsReadBuffer(value))
+        return {WriteFailure::TooLong, key.toString(),
+                QStringLiteral("the value is %1 characters long").arg(value.size())};
+    return {};
+}
+
+ProfileEdit::ProfileEdit(std::shared_ptr<const ProfileDocument> document)
+    : m_document(std::move(document))
+{
+}
+
+const ProfileDocument &ProfileEdit::document() const
+{
+    if (m_unparsed)
+        m_document = std::make_shared<const ProfileDocument>(*std::exchange(m_unparsed, std::nullopt));
+    return *m_document;
+}
+
+const QByteArray &ProfileEdit::bytes() const
+{
+    return m_unparsed ? *m_unparsed : m_document->bytes();
+}
+
+WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries)
+{
+    const ProfileDocument &current = document();
+    for (const ProfileEntry &entry : entries) {
+        if (WriteResult refused = CheckStorable(current, section, entry.key, entry.value); !refused)
+            return refused;
+    }
+    m_unparsed = current.withValues(section, entries);
+    return {};
+}
+
+WriteResult ProfileEdit::setValue(QStringView section, const QString &key, const QString &value)
+{
+    return setValues(section, {ProfileEntry{key, value}});
+}
+
+WriteResult ProfileEdit::removeSection(QStringView section)
+{
+    const QString problem = ProblemWithSection(section);
+    if (!problem.isEmpty())
+        return {WriteFailure::BadName, {}, problem};
+    m_unparsed = document().withoutSection(section);
+    return {};
+}
+
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
+{
+    if (!filePath.contains(QLatin1Char('/')))
+        QDir().mkpath(ProfileDirectory());
+    const QString path = ResolveSymbolicLinks(ResolveProfilePath(filePath));
+    // Locking a missing file creates it: a change that is refused, or that
+    // leaves the file empty, must not leave an empty file behind.
+    if (!QFileInfo::exists(path)) {
+        ProfileEdit trial(std::make_shared<const ProfileDocument>());
+        WriteResult tried = edits(trial);
+        if (!tried || trial.bytes().isEmpty())
+            return tried;
+    }
+    FileError error;
+    std::optional<LockedFile> lock = LockedFile::Lock(path, &error);
+    if (!lock)
+        return FromFileError(error);
+    RemoveAbandonedTempFiles(path);
+    const qint64 readAtNs = WallClockNs();
+    std::optional<FileSnapshot> snapshot = ReadOpenFile(lock->descriptor());
+    if (!snapshot)
+        return {WriteFailure::SystemError, {}, QStringLiteral("cannot read ") + path};
+    ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
+    const QByteArray original = edit.bytes();
+    if (WriteResult refused = edits(edit); !refused)
+        return refused;
+    if (edit.bytes() == original)
+        return {};
+    ProfileCache::Shared().forget(path);
+    if (!ReplaceFileContents(path, edit.bytes(), lock->permissions(), &error))
+        return FromFileError(error);
+    return {};
+}
+
+} // namespace tessel

@@ -9,6 +9,7 @@
 
 #include "controls/ControlHelpers.h"
 #include "controls/KeyPressFilter.h"
+#include "controls/SingleLineText.h"
 #include "controls/TextHelpers.h"
 #include "dialogs/DldEntities.h"
 #include "dialogs/FileFilter.h"
@@ -127,6 +128,8 @@ void frmDemandConfig::createControls()
 
 void frmDemandConfig::connectEvents()
 {
+    for (QLineEdit *box : {txtName, txtDescription, txtDLD})
+        KeepOnOneLine(box);
     connect(txtName, &QLineEdit::textChanged, this, &frmDemandConfig::UpdateUI);
     connect(txtDLD, &QLineEdit::textChanged, this, &frmDemandConfig::txtDLD_Change);
     connect(cmbEntities, &DropDownList::DropDown, this, &frmDemandConfig::cmbEntities_DropDown);

@@ -11,6 +11,7 @@
 
 #include "controls/ControlHelpers.h"
 #include "controls/KeyPressFilter.h"
+#include "controls/SingleLineText.h"
 #include "controls/TextHelpers.h"
 #include "i18n/Messages.h"
 #include "platform/MessageBoxes.h"
@@ -162,6 +163,8 @@ void frmNativeConfig::connectEvents()
     KeyPressFilter::install(txtName, [](int &key) { key = FilterNameKey(key, true); });
     KeyPressFilter::install(txtStorage, [](int &key) { key = FilterNameKey(key, false); });
     // txtName_Change and txtStorage_Change.
+    for (QLineEdit *box : {txtName, txtDescription, txtStorage})
+        KeepOnOneLine(box);
     connect(txtName, &QLineEdit::textChanged, this, &frmNativeConfig::UpdateUI);
     connect(txtStorage, &QLineEdit::textChanged, this, &frmNativeConfig::UpdateUI);
     // The click handlers of the option buttons: an access mode that becomes

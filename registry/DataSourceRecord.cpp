@@ -113,12 +113,11 @@ QStringList RecordNames(const QString &registryPath)
 
 QList<ListedRecord> ListRecords(const QString &registryPath)
 {
-    const RegistrySnapshot registry(registryPath);
+    const std::shared_ptr<const ProfileDocument> registry = ReadProfileDocument(registryPath);
+    const QString typeDefault = ReadDefault(RecordKey::Type);
     QList<ListedRecord> records;
-    for (QString &name : registry.names()) {
-        const qint32 type = registry.record(name).whole32(RecordKey::Type);
-        records.append({std::move(name), type});
-    }
+    for (auto &[name, type] : registry->sectionValues(KeyName(RecordKey::Type)))
+        records.append({std::move(name), WholeNumber32(ReadValue(*registry, type, typeDefault))});
     return records;
 }
 

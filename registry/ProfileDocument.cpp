@@ -63,10 +63,12 @@ void ProfileDocument::parse()
         Line line = parseLine(start, textEnd, position);
         if (line.kind == LineKind::Section) {
             m_sections.back().end = qsizetype(m_lines.size());
-            m_sections.push_back(Section{qsizetype(m_lines.size()), 0});
+            const qsizetype index = qsizetype(m_sections.size());
             QString folded = line.name().toString().toCaseFolded();
-            if (!m_sectionByFoldedName.contains(folded))
-                m_sectionByFoldedName.insert(std::move(folded), qsizetype(m_sections.size() - 1));
+            auto first = m_sectionByFoldedName.constFind(folded);
+            if (first == m_sectionByFoldedName.cend())
+                first = m_sectionByFoldedName.insert(std::move(folded), index);
+            m_sections.push_back(Section{qsizetype(m_lines.size()), 0, *first});
         }
         m_lines.push_back(std::move(line));
     }
@@ -141,10 +143,27 @@ std::optional<QString> ProfileDocument::value(QStringView section, QStringView k
     const Section *found = findSection(requestName(section));
     if (!found)
         return std::nullopt;
-    const Line *line = findKey(*found, requestName(key));
+    return valueOf(findKey(*found, requestName(key)));
+}
+
+std::optional<QString> ProfileDocument::valueOf(const Line *line) const
+{
     if (!line || !line->hasValue())
         return std::nullopt;
     return line->text.sliced(line->valueStart, line->valueEnd - line->valueStart);
+}
+
+QList<std::pair<QString, std::optional<QString>>> ProfileDocument::sectionValues(QStringView key) const
+{
+    const QString keyName = requestName(key);
+    QList<std::pair<QString, std::optional<QString>>> values;
+    values.reserve(qsizetype(m_sections.size()));
+    for (std::size_t i = 1; i < m_sections.size(); ++i) {
+        const QStringView name = m_lines[m_sections[i].header].name();
+        if (!name.isEmpty())
+            values.append({name.toString(), valueOf(findKey(m_sections[m_sections[i].firstOfName], keyName))});
+    }
+    return values;
 }
 
 QStringList ProfileDocument::keyNames(QStringView section) const

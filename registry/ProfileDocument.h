@@ -44,6 +44,10 @@ public:
     std::optional<QString> value(QStringView section, QStringView key) const;
     // The names of the section's key lines that hold "=", in file order.
     QStringList keyNames(QStringView section) const;
+    // Every named section in file order, with the value of key as value()
+    // gives it for the section's name: a list that reads one key of every
+    // section in a single pass.
+    QList<std::pair<QString, std::optional<QString>>> sectionValues(QStringView key) const;
     // Whether a section of this name exists.
     bool hasSection(QStringView section) const;
     // The names of all named sections, in file order (duplicates included).
@@ -83,6 +87,7 @@ private:
     {
         qsizetype header = -1;     // index of the section line; -1 for the nameless one
         qsizetype end = 0;         // index after its last line
+        qsizetype firstOfName = 0; // index of the first section of the same name
         qsizetype firstLine() const { return header + 1; }
     };
 
@@ -91,6 +96,7 @@ private:
     QString requestName(QStringView name) const;
     const Section *findSection(QString name) const;
     const Line *findKey(const Section &section, const QString &name) const;
+    std::optional<QString> valueOf(const Line *line) const;
     // Bytes from..to of the file replaced by others.
     struct Splice
     {

@@ -46,7 +46,13 @@ QString StripQuotes(QStringView value)
 QString LookupString(const ProfileDocument &document, QStringView section, QStringView key,
                      QStringView defaultValue)
 {
-    if (const std::optional<QString> value = document.value(section, key))
+    return ReadValue(document, document.value(section, key), defaultValue);
+}
+
+QString ReadValue(const ProfileDocument &document, const std::optional<QString> &value,
+                  QStringView defaultValue)
+{
+    if (value)
         return LimitedValue(StripQuotes(*value));
     const QString fitted = document.codec().fit(defaultValue.toString());
     return LimitedValue(StripQuotes(WithoutTrailingBlanks(fitted)));

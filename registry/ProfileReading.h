@@ -4,6 +4,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <optional>
+
 // What the store's reads hand back for what a document holds: quotes taken
 // off values, defaults tidied, lists joined, and the limits of the read buffer.
 namespace tessel {
@@ -23,6 +25,11 @@ bool FitsReadBuffer(QStringView value);
 
 // A value enclosed in a pair of the same quote, double or single, without them.
 QString StripQuotes(QStringView value);
+
+// What a read gives for a value found in a document, or for the default
+// when there is none.
+QString ReadValue(const ProfileDocument &document, const std::optional<QString> &value,
+                  QStringView defaultValue);
 
 // The value of key in section, or the default (trailing blanks removed,
 // quotes stripped) when there is none. An empty key names a key line

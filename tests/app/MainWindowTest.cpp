@@ -12,6 +12,7 @@
 #include "i18n/Messages.h"
 #include "registry/ProfileStore.h"
 #include "tests/support/DialogFixture.h"
+#include "tests/support/FileSizeLimit.h"
 #include "tests/support/GeoListDriver.h"
 #include "tests/support/ScriptedConfigDialog.h"
 #include "tests/support/TestFiles.h"
@@ -195,7 +196,7 @@ TEST_F(MainWindowTest, DeleteAfterYesRemovesTheSectionAndRefillsTheList)
     EXPECT_EQ(main.refreshSignals, 1);
 }
 
-TEST_F(MainWindowTest, DeleteAfterNoOrWhileConnectedChangesNothing)
+TEST_F(MainWindowTest, DeleteAfterNoWhileConnectedOrFailingChangesNothing)
 {
     writeRegistry(FourTypes);
     ScriptedMainWindow &main = load();
@@ -212,6 +213,16 @@ TEST_F(MainWindowTest, DeleteAfterNoOrWhileConnectedChangesNothing)
               (QStringList{Msg::DeleteSelectedEntry, Msg::CannotDeleteConnected}));
     EXPECT_EQ(messageBoxes.shown.last().style, MsgBoxStyle::Exclamation);
     EXPECT_EQ(registryBytes(), FourTypes);
+
+    main.connected = false;
+    messageBoxes.answers.enqueue(MsgBoxResult::Yes);
+    {
+        const test::FileSizeLimit fullDisk(8);
+        button("cmdDelete")->click();
+    }
+    EXPECT_EQ(messageBoxes.texts().last(), session.GetMsgText(Msg::RegistryDiskFull, {session.RegistryIniPath}));
+    EXPECT_EQ(registryBytes(), FourTypes);
+    EXPECT_EQ(sources()->ListIndex(), 2);
     EXPECT_EQ(main.refreshSignals, 0);
 }
 

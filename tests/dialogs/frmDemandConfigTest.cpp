@@ -273,7 +273,16 @@ TEST_F(DemandConfig, OkChecksTheRulesInOrderAndKeepsTheDialogOpen)
         EXPECT_EQ(entities(dialog)->currentText(), QString());
         EXPECT_EQ(pressOk(), messageText(Msg::ChooseEntity));
 
+        // A file whose lines end in LF alone declares one "entity" that runs
+        // to its end.
+        const QString lineFeeds = JoinPath(tempDir.path(), u"LF.DLD"_s);
+        writeBytes(lineFeeds, "ENTITY DLD ROADS\nENTITY DLD RIVERS\n");
+        path->setText(lineFeeds);
+        chooseEntity(dialog, 0);
+        EXPECT_EQ(pressOk(), messageText(Msg::EntityHasLineBreak, {lineFeeds}));
+
         // The file vanishes after it was read.
+        path->setText(dldPath);
         chooseEntity(dialog, 0);
         QFile::remove(dldPath);
         EXPECT_EQ(pressOk(), messageText(Msg::EnterFullValidPath));

@@ -12,6 +12,7 @@
 #include "i18n/Messages.h"
 #include "platform/MessageBoxes.h"
 #include "tests/support/DialogFixture.h"
+#include "tests/support/FileSizeLimit.h"
 
 using namespace tessel;
 using namespace tessel::test;
@@ -152,29 +153,45 @@ TEST_F(NativeDialogTest, OkNeedsANameAndAStorageBesideBlanks)
     EXPECT_EQ(sectionNames(), QStringList{u"Roads"_s});
 }
 
-TEST_F(NativeDialogTest, NamesTheFileCannotCarryAreRefusedAndNothingIsWritten)
+// A save the registry refuses, or cannot take, keeps the dialog open with
+// the user's input, says why, and writes nothing.
+TEST_F(NativeDialogTest, RefusedAndFailedSavesKeepTheDialogOpenAndWriteNothing)
 {
-    openRecord(u"Old"_s, "Type=1\r\nConnect=OLD\r\n");
+    openRecord(u"Old"_s, "Type=1\r\nConnect=OLD\r\n[Roads]\r\nType=4\r\n;" + QByteArray(8192, '-') + "\r\n");
     const QByteArray before = registryBytes();
     frmNativeConfig dialog(session);
     QLineEdit *name = text(dialog, "txtName");
+    QLineEdit *description = text(dialog, "txtDescription");
+    const auto paste = [](QLineEdit *box, const QString &pasted) {
+        box->clear();
+        QGuiApplication::clipboard()->setText(pasted);
+        QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier);
+    };
 
     ASSERT_TRUE(runAndPress(dialog, "cmdCancel", [&] {
-        for (const QString &pasted : {u"A]B"_s, u"\t"_s}) {
-            name->clear();
-            QGuiApplication::clipboard()->setText(pasted);
-            QTest::keyClick(name, Qt::Key_V, Qt::ControlModifier);
+        paste(description, u"two\r\nlines\nand\0a NUL"_s);
+        EXPECT_EQ(description->text(), u"two lines and a NUL"_s);
+        for (const QString &pasted : {u"A]B"_s, u"\t"_s, u"rOADS"_s}) {
+            paste(name, pasted);
             ASSERT_EQ(name->text(), pasted);
             press(dialog, "cmdOK");
             EXPECT_TRUE(dialog.isVisible()) << "the dialog stays open";
         }
+        paste(name, u"New"_s);
+        {
+            const FileSizeLimit fullDisk(4096);
+            press(dialog, "cmdOK");
+        }
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(dialog.Tag(), TagCancel);
+        EXPECT_EQ(name->text(), u"New"_s);
     }));
 
-    EXPECT_EQ(dialog.Tag(), TagCancel);
     EXPECT_EQ(registryBytes(), before);
     EXPECT_EQ(messageBoxes.texts(),
               (QStringList{session.GetMsgText(Msg::NameNotStorable, {u"A]B"_s}),
-                           Msg::EnterValidDatasourceName}));
+                           Msg::EnterValidDatasourceName, session.GetMsgText(Msg::NameTaken, {u"rOADS"_s}),
+                           session.GetMsgText(Msg::RegistryDiskFull, {session.RegistryIniPath})}));
     for (const ScriptedMessageBoxes::Shown &shown : messageBoxes.shown) {
         EXPECT_EQ(shown.style, MsgBoxStyle::Exclamation);
         EXPECT_EQ(shown.title, ApplicationTitle);

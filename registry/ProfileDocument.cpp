@@ -39,8 +39,24 @@ ProfileDocument::ProfileDocument(QByteArray bytes)
     parse();
 }
 
+void ProfileDocument::decodeWhole()
+{
+    const int unit = m_codec.unitSize();
+    const qsizetype mark = m_codec.byteOrderMarkSize();
+    if (m_codec.encoding() == ProfileCodec::Encoding::Utf8 || m_bytes.size() <= mark)
+        return;
+    const qsizetype units = (m_bytes.size() - mark) / unit;
+    m_text = m_codec.decode(QByteArrayView(m_bytes).sliced(mark, units * unit));
+    m_textIsWhole = m_text.size() == units;
+    if (!m_textIsWhole)
+        m_text.clear();
+}
+
 void ProfileDocument::parse()
 {
+    decodeWhole();
+    if (!m_textIsWhole)
+        m_text.reserve(m_bytes.size());
     const int unit = m_codec.unitSize();
     const qsizetype size = m_bytes.size();
     m_sections.push_back(Section{});
@@ -64,7 +80,7 @@ void ProfileDocument::parse()
         if (line.kind == LineKind::Section) {
             m_sections.back().end = qsizetype(m_lines.size());
             const qsizetype index = qsizetype(m_sections.size());
-            QString folded = line.name().toString().toCaseFolded();
+            QString folded = nameOf(line).toString().toCaseFolded();
             auto first = m_sectionByFoldedName.constFind(folded);
             if (first == m_sectionByFoldedName.cend())
                 first = m_sectionByFoldedName.insert(std::move(folded), index);
@@ -78,21 +94,31 @@ void ProfileDocument::parse()
         m_lineBreak = m_codec.encode(u"\r\n");
 }
 
-ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype textEnd, qsizetype end) const
+ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype textEnd, qsizetype end)
 {
     Line line;
     line.start = start;
     line.textEnd = textEnd;
     line.end = end;
-    const QString text = m_codec.decode(QByteArrayView(m_bytes).sliced(start, textEnd - start));
+    if (m_textIsWhole) {
+        const int unit = m_codec.unitSize();
+        line.textStart = (start - m_codec.byteOrderMarkSize()) / unit;
+        line.textLength = (textEnd - start) / unit;
+    } else {
+        line.textStart = m_text.size();
+        m_text += m_codec.decode(QByteArrayView(m_bytes).sliced(start, textEnd - start));
+        line.textLength = m_text.size() - line.textStart;
+    }
+    const QStringView text = textOf(line);
     const qsizetype first = SkipBlanks(text, 0);
-    if (first == text.size())
-        return line;
-    if (text[first] == u';') {
-        line.kind = LineKind::Comment;
+    if (first == text.size() || text[first] == u';') {
+        // Nothing of a blank line or a comment is ever looked up.
+        line.kind = first == text.size() ? LineKind::Blank : LineKind::Comment;
+        if (!m_textIsWhole)
+            m_text.truncate(line.textStart);
+        line.textLength = 0;
         return line;
     }
-    line.text = text;
     const qsizetype trimmedEnd = TrimBlanksBefore(text, text.size(), first);
     if (text[first] == u'[') {
         // A section line runs from "[" to the last "]"; a line without one is a key.
@@ -117,6 +143,16 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
     return line;
 }
 
+QStringView ProfileDocument::textOf(const Line &line) const
+{
+    return QStringView(m_text).sliced(line.textStart, line.textLength);
+}
+
+QStringView ProfileDocument::nameOf(const Line &line) const
+{
+    return textOf(line).sliced(line.nameStart, line.nameEnd - line.nameStart);
+}
+
 QString ProfileDocument::requestName(QStringView name) const
 {
     return m_codec.fit(TrimProfileBlanks(name).toString());
@@ -132,7 +168,7 @@ const ProfileDocument::Line *ProfileDocument::findKey(const Section &section, co
 {
     for (qsizetype i = section.firstLine(); i < section.end; ++i) {
         const Line &line = m_lines[i];
-        if (line.kind == LineKind::Key && line.name().compare(name, Qt::CaseInsensitive) == 0)
+        if (line.kind == LineKind::Key && nameOf(line).compare(name, Qt::CaseInsensitive) == 0)
             return &line;
     }
     return nullptr;
@@ -150,7 +186,7 @@ std::optional<QString> ProfileDocument::valueOf(const Line *line) const
 {
     if (!line || !line->hasValue())
         return std::nullopt;
-    return line->text.sliced(line->valueStart, line->valueEnd - line->valueStart);
+    return textOf(*line).sliced(line->valueStart, line->valueEnd - line->valueStart).toString();
 }
 
 QList<std::pair<QString, std::optional<QString>>> ProfileDocument::sectionValues(QStringView key) const
@@ -159,7 +195,7 @@ QList<std::pair<QString, std::optional<QString>>> ProfileDocument::sectionValues
     QList<std::pair<QString, std::optional<QString>>> values;
     values.reserve(qsizetype(m_sections.size()));
     for (std::size_t i = 1; i < m_sections.size(); ++i) {
-        const QStringView name = m_lines[m_sections[i].header].name();
+        const QStringView name = nameOf(m_lines[m_sections[i].header]);
         if (!name.isEmpty())
             values.append({name.toString(), valueOf(findKey(m_sections[m_sections[i].firstOfName], keyName))});
     }
@@ -175,7 +211,7 @@ QStringList ProfileDocument::keyNames(QStringView section) const
     for (qsizetype i = found->firstLine(); i < found->end; ++i) {
         const Line &line = m_lines[i];
         if (line.kind == LineKind::Key && line.hasValue())
-            names.append(line.name().toString());
+            names.append(nameOf(line).toString());
     }
     return names;
 }
@@ -191,7 +227,7 @@ QStringList ProfileDocument::sectionNames() const
     QStringList names;
     names.reserve(qsizetype(m_sections.size()));
     for (std::size_t i = 1; i < m_sections.size(); ++i) {
-        const QStringView name = m_lines[m_sections[i].header].name();
+        const QStringView name = nameOf(m_lines[m_sections[i].header]);
         if (!name.isEmpty())
             names.append(name.toString());
     }
@@ -255,7 +291,7 @@ QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileE
     for (const ProfileEntry &write : writes) {
         if (const Line *line = found ? findKey(*found, write.key) : nullptr) {
             // The key keeps its spelling and its indent; the rest of the line is new.
-            const QString text = QStringView(line->text).first(line->nameEnd) + u'=' + write.value;
+            const QString text = textOf(*line).first(line->nameEnd) + u'=' + write.value;
             splices.push_back({line->start, line->textEnd, m_codec.encode(text)});
         } else {
             newLines.append(write.key + u'=' + write.value);

@@ -73,13 +73,13 @@ private:
         qsizetype textEnd = 0;
         qsizetype end = 0;
         LineKind kind = LineKind::Blank;
-        QString text;              // decoded text of section and key lines
-        qsizetype nameStart = 0;   // the name within text, blanks removed
+        qsizetype textStart = 0;   // the decoded text within m_text
+        qsizetype textLength = 0;
+        qsizetype nameStart = 0;   // the name within the text, blanks removed
         qsizetype nameEnd = 0;
         qsizetype valueStart = -1; // -1: a key line without "="
         qsizetype valueEnd = -1;
 
-        QStringView name() const { return QStringView(text).sliced(nameStart, nameEnd - nameStart); }
         bool hasValue() const { return valueStart >= 0; }
     };
 
@@ -92,7 +92,10 @@ private:
     };
 
     void parse();
-    Line parseLine(qsizetype start, qsizetype textEnd, qsizetype end) const;
+    void decodeWhole();
+    Line parseLine(qsizetype start, qsizetype textEnd, qsizetype end);
+    QStringView textOf(const Line &line) const;
+    QStringView nameOf(const Line &line) const;
     QString requestName(QStringView name) const;
     const Section *findSection(QString name) const;
     const Line *findKey(const Section &section, const QString &name) const;
@@ -110,6 +113,11 @@ private:
 
     QByteArray m_bytes;
     ProfileCodec m_codec;
+    // The decoded text of the lines: of the whole file for an encoding of
+    // fixed width (character i is code unit i after the mark), else line by
+    // line, as far as the section and key lines need it.
+    QString m_text;
+    bool m_textIsWhole = false;
     QByteArray m_lineBreak;
     std::vector<Line> m_lines;
     std::vector<Section> m_sections;

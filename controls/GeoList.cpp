@@ -95,6 +95,7 @@ void GeoList::Clear()
 void GeoList::setPicture(const QPixmap &strip)
 {
     m_strip = strip;
+    m_cellIcons.clear();
     if (!m_strip.isNull()) {
         const QColor transparent = m_strip.toImage().pixelColor(0, 0);
         m_strip.setMask(m_strip.createMaskFromColor(transparent));
@@ -107,13 +108,20 @@ void GeoList::setPicture(const QPixmap &strip)
 
 QIcon GeoList::cellIcon(int iconNumber) const
 {
+    // Items of one icon share it: a list of many records holds a few icons.
+    QIcon &icon = m_cellIcons[iconNumber];
+    if (!icon.isNull())
+        return icon;
     const QRect cell(iconNumber * IconSize, 0, IconSize, IconSize);
-    if (m_strip.rect().contains(cell))
-        return QIcon(m_strip.copy(cell));
-    // Without a cell of its own an item keeps its text in line with the others.
-    QPixmap blank(IconSize, IconSize);
-    blank.fill(Qt::transparent);
-    return QIcon(blank);
+    if (m_strip.rect().contains(cell)) {
+        icon = QIcon(m_strip.copy(cell));
+    } else {
+        // Without a cell of its own an item keeps its text in line with the others.
+        QPixmap blank(IconSize, IconSize);
+        blank.fill(Qt::transparent);
+        icon = QIcon(blank);
+    }
+    return icon;
 }
 
 void GeoList::keyPressEvent(QKeyEvent *event)

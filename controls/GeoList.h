@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QHash>
+#include <QIcon>
 #include <QListWidget>
 #include <QPixmap>
 #include <QString>
@@ -56,6 +58,7 @@ private:
     void onSelectionChanged();
 
     QPixmap m_strip;
+    mutable QHash<int, QIcon> m_cellIcons;   // by icon number, from the strip
     int m_newIndex = -1;
     bool m_handlingUserInput = false;
 };

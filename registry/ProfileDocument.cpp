@@ -57,6 +57,10 @@ void ProfileDocument::parse()
     decodeWhole();
     if (!m_textIsWhole)
         m_text.reserve(m_bytes.size());
+    // A line ends at each line feed, or at each carriage return in a file
+    // without line feeds: room for all of them saves growing the list.
+    const auto lineFeeds = std::count(m_bytes.cbegin(), m_bytes.cend(), '\n');
+    m_lines.reserve(std::size_t(lineFeeds > 0 ? lineFeeds : std::count(m_bytes.cbegin(), m_bytes.cend(), '\r')) + 1);
     const int unit = m_codec.unitSize();
     const qsizetype size = m_bytes.size();
     m_sections.push_back(Section{});

@@ -4,7 +4,6 @@
 #include <QKeyEvent>
 
 #include "controls/ControlHelpers.h"
-#include "dialogs/WriteFailureText.h"
 #include "platform/MessageBoxes.h"
 
 namespace tessel {
@@ -34,14 +33,6 @@ void ConfigDialog::setFixedDialogFrame(int clientWidthTwips, int clientHeightTwi
 void ConfigDialog::showExclamation(const QString &text, const QStringList &arguments)
 {
     m_session.MsgBox(m_session.GetMsgText(text, arguments), MsgBoxStyle::Exclamation);
-}
-
-bool ConfigDialog::saveRecord(const RecordSave &save)
-{
-    const WriteResult saved = SaveRecord(m_session.RegistryIniPath, save);
-    if (!saved)
-        m_session.MsgBox(WriteFailureText(m_session, saved), MsgBoxStyle::Exclamation);
-    return saved.ok();
 }
 
 void ConfigDialog::closeEvent(QCloseEvent *event)

@@ -30,10 +30,6 @@ protected:
     void setFixedDialogFrame(int clientWidthTwips, int clientHeightTwips);
     // A message of the table, filled in with arguments, in an exclamation box.
     void showExclamation(const QString &text, const QStringList &arguments = {});
-    // Saves the record as one replacement of the registry file. When the
-    // file refuses it or cannot be written the user is told why and what to
-    // do, nothing was written, and the dialog stays open with its input.
-    bool saveRecord(const RecordSave &save);
     void closeEvent(QCloseEvent *event) override;
     // Esc presses no button: the windows have no cancel button.
     void keyPressEvent(QKeyEvent *event) override;

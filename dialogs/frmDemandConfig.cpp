@@ -62,7 +62,7 @@ void DropDownList::showPopup()
 }
 
 frmDemandConfig::frmDemandConfig(Session &session, QWidget *parent)
-    : ConfigDialog(session, parent)
+    : RecordDialog(session, parent)
 {
     createControls();
     connectEvents();
@@ -147,6 +147,11 @@ void frmDemandConfig::connectEvents()
 void frmDemandConfig::Form_Load()
 {
     beginLoad();
+    openRecord();
+}
+
+void frmDemandConfig::loadRecord()
+{
     RefreshConfig();
     m_options.emplace(m_session);
     UpdateUI();

@@ -4,7 +4,7 @@
 
 #include <QComboBox>
 
-#include "dialogs/ConfigDialog.h"
+#include "dialogs/RecordDialog.h"
 #include "dialogs/OptionsHolder.h"
 
 class QCheckBox;
@@ -30,7 +30,7 @@ signals:
 // entity that the file declares, with the source number, the read-only flag
 // and the display options. OK writes the record named by the session's
 // CurrentSrcName, under the name typed in the dialog.
-class frmDemandConfig final : public ConfigDialog
+class frmDemandConfig final : public RecordDialog
 {
     Q_OBJECT
 public:
@@ -44,6 +44,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void RefreshConfig();
+    void loadRecord() override;
     bool SaveConfig();
     bool checkFormDetails();
     void UpdateUI();

@@ -78,7 +78,7 @@ int FilterNameKey(int key, bool allowBlank)
 }
 
 frmNativeConfig::frmNativeConfig(Session &session, QWidget *parent)
-    : ConfigDialog(session, parent)
+    : RecordDialog(session, parent)
 {
     createControls();
     connectEvents();
@@ -192,9 +192,14 @@ void frmNativeConfig::Form_Load()
         optReadOnly->setEnabled(false);
         optEditable->setEnabled(false);
     }
+    openRecord();
+    limitTyping(txtName, NameLengthLimit);
+}
+
+void frmNativeConfig::loadRecord()
+{
     RefreshConfig();
     m_options.emplace(m_session, OptionsHolder::OverviewRow::Hidden);
-    limitTyping(txtName, NameLengthLimit);
     UpdateUI();
 }
 

@@ -3,7 +3,7 @@
 #include <array>
 #include <optional>
 
-#include "dialogs/ConfigDialog.h"
+#include "dialogs/RecordDialog.h"
 #include "dialogs/OptionsHolder.h"
 
 class QCheckBox;
@@ -24,7 +24,7 @@ int FilterNameKey(int key, bool allowBlank);
 // access mode and area capabilities, with the display options. OK writes the
 // record named by the session's CurrentSrcName under the name typed in the
 // dialog.
-class frmNativeConfig final : public ConfigDialog
+class frmNativeConfig final : public RecordDialog
 {
     Q_OBJECT
 public:
@@ -38,6 +38,7 @@ private:
     void Form_Load();
     void Form_Unload();
     void RefreshConfig();
+    void loadRecord() override;
     bool SaveConfig();
     bool ValidDatasource();
     void UpdateUI();

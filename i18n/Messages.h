@@ -54,6 +54,15 @@ inline const QString RegistryBusy = QStringLiteral(
     "The registry file ^1 was not changed: another program kept it locked.^nWait a moment, then try again.");
 inline const QString RegistryWriteFailed = QStringLiteral(
     "The registry file ^1 was not changed: ^2^nCheck the file and its folder, then try again.");
+// Another program changed or removed the record ^1 while its dialog was open.
+inline const QString RecordChangedMeanwhile = QStringLiteral(
+    "Another program changed the datasource ^1 while this dialog was open.^n"
+    "Yes: save your values over the change.^nNo: discard your values and show the datasource as it is now."
+    "^nCancel: go back to the dialog.");
+inline const QString RecordRemovedMeanwhile = QStringLiteral(
+    "Another program removed the datasource ^1 while this dialog was open.^n"
+    "Yes: save your values, which registers it again.^nNo: discard your values and close the dialog."
+    "^nCancel: go back to the dialog.");
 // ^1 is the DLD file whose line ends made an entity name run over lines.
 inline const QString EntityHasLineBreak = QStringLiteral(
     "The entity chosen from ^1 holds a line break: the file does not end its lines with CR LF.^n"
@@ -68,7 +77,7 @@ inline QStringList all()
             EnterFullValidPath, ChooseEntity, SelectDldFile, DldFileFilter, ErrorRunning,
             ErrorReadingIcf, NameNotStorable, NameTaken, ValueHasLineBreak, ValueUnencodable,
             ValueTooLong, RegistryNoPermission, RegistryDiskFull, RegistryBusy, RegistryWriteFailed,
-            EntityHasLineBreak};
+            EntityHasLineBreak, RecordChangedMeanwhile, RecordRemovedMeanwhile};
 }
 
 } // namespace tessel::Msg

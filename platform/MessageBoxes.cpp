@@ -15,6 +15,7 @@ int QtMessageBoxes::show(const QString &text, int style, const QString &title)
         box.setIcon(QMessageBox::Critical);
         break;
     case MsgBoxStyle::YesNoQuestion:
+    case MsgBoxStyle::YesNoCancelQuestion:
         box.setIcon(QMessageBox::Question);
         break;
     case MsgBoxStyle::Exclamation:
@@ -31,6 +32,18 @@ int QtMessageBoxes::show(const QString &text, int style, const QString &title)
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         box.setDefaultButton(QMessageBox::Yes);
         return box.exec() == QMessageBox::Yes ? MsgBoxResult::Yes : MsgBoxResult::No;
+    }
+    if (style == MsgBoxStyle::YesNoCancelQuestion) {
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Cancel);
+        switch (box.exec()) {
+        case QMessageBox::Yes:
+            return MsgBoxResult::Yes;
+        case QMessageBox::No:
+            return MsgBoxResult::No;
+        default:
+            return MsgBoxResult::Cancel;
+        }
     }
     box.setStandardButtons(QMessageBox::Ok);
     box.exec();

@@ -206,6 +206,13 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
     if (!sameRecord && edit.document().hasSection(newName))
         return {WriteFailure::NameTaken, {}, newName};
 
+    if (!isNew && save.unchangedSince) {
+        const StoredRecord now{edit.document().sectionBytes(save.currentName)};
+        if (now != *save.unchangedSince)
+            return {now.section ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
+                    save.currentName};
+    }
+
     int carriedBits = 0;
     if (!isNew && (save.rewriteWhole || newName != save.currentName)) {
         carriedBits = privateOf(save.currentName);
@@ -224,6 +231,11 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
     if (save.privateRule == PrivateOnSave::MarkSavedByNative || carriedBits != 0 || privateBits != keptBits)
         entries.append({KeyName(RecordKey::Private), QString::number(qint16(privateBits))});
     return edit.setValues(newName, entries);
+}
+
+StoredRecord ReadStoredRecord(const QString &registryPath, const QString &name)
+{
+    return {ReadProfileDocument(registryPath)->sectionBytes(name)};
 }
 
 WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)

@@ -2,7 +2,9 @@
 
 #include <array>
 #include <memory>
+#include <optional>
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -229,6 +231,17 @@ enum class PrivateOnSave {
     MarkSavedByNative,
 };
 
+// A record as it stood in the file when it was read: the bytes of its
+// section, or nothing when there was no such record.
+struct StoredRecord
+{
+    std::optional<QByteArray> section;
+
+    friend bool operator==(const StoredRecord &, const StoredRecord &) = default;
+};
+
+StoredRecord ReadStoredRecord(const QString &registryPath, const QString &name);
+
 // One record saved as a configuration dialog saves it when the user
 // confirms it.
 struct RecordSave
@@ -244,6 +257,9 @@ struct RecordSave
     bool rewriteWhole = false;
     // Private bits added to those the record keeps (given by a template).
     int addedPrivateBits = 0;
+    // The record currentName as the saver read it: when given, the save is
+    // refused if another program has changed or removed it since.
+    std::optional<StoredRecord> unchangedSince = std::nullopt;
 };
 
 // Applies a save within an edit of the registry. When the names differ
@@ -252,8 +268,8 @@ struct RecordSave
 // there. The keys are then written in their fixed order, and Private by the
 // rule. Refused, writing nothing: a name that is not storable, a value the
 // file cannot hold, and a new name that another record already uses (letter
-// case ignored, as the file compares names); for these two the result's
-// detail is the name.
+// case ignored, as the file compares names), and a record changed or removed
+// since unchangedSince; for these the result's detail is the name.
 WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save);
 
 // A save as one replacement of the registry file.

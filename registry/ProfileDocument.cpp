@@ -325,14 +325,30 @@ ProfileDocument::Splice ProfileDocument::linesAfter(qsizetype lineIndex, const Q
     return {line.textEnd, line.end, lines.prepend(m_lineBreak)};
 }
 
-QByteArray ProfileDocument::withoutSection(QStringView section) const
+std::optional<std::pair<qsizetype, qsizetype>> ProfileDocument::sectionRange(QStringView section) const
 {
     const Section *found = findSection(requestName(section));
     if (!found || found->header < 0)
-        return m_bytes;
+        return std::nullopt;
     const qsizetype from = m_lines[found->header].start;
     const qsizetype to = found->end < qsizetype(m_lines.size()) ? m_lines[found->end].start : m_bytes.size();
-    return spliced({Splice{from, to, {}}});
+    return std::pair(from, to);
+}
+
+std::optional<QByteArray> ProfileDocument::sectionBytes(QStringView section) const
+{
+    const auto range = sectionRange(section);
+    if (!range)
+        return std::nullopt;
+    return m_bytes.sliced(range->first, range->second - range->first);
+}
+
+QByteArray ProfileDocument::withoutSection(QStringView section) const
+{
+    const auto range = sectionRange(section);
+    if (!range)
+        return m_bytes;
+    return spliced({Splice{range->first, range->second, {}}});
 }
 
 } // namespace tessel

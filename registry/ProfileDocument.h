@@ -48,6 +48,9 @@ public:
     // gives it for the section's name: a list that reads one key of every
     // section in a single pass.
     QList<std::pair<QString, std::optional<QString>>> sectionValues(QStringView key) const;
+    // The bytes of the section's line and the lines up to the next section
+    // line; nothing when it is missing.
+    std::optional<QByteArray> sectionBytes(QStringView section) const;
     // Whether a section of this name exists.
     bool hasSection(QStringView section) const;
     // The names of all named sections, in file order (duplicates included).
@@ -100,6 +103,8 @@ private:
     const Section *findSection(QString name) const;
     const Line *findKey(const Section &section, const QString &name) const;
     std::optional<QString> valueOf(const Line *line) const;
+    // The byte range of the section's lines, when it exists.
+    std::optional<std::pair<qsizetype, qsizetype>> sectionRange(QStringView section) const;
     // Bytes from..to of the file replaced by others.
     struct Splice
     {

@@ -14,6 +14,8 @@ enum class WriteFailure {
     Unencodable,    // a character the file's encoding cannot hold
     TooLong,        // a value longer than a read gives back whole
     NameTaken,      // another record already uses the name
+    RecordChanged,  // another program changed the record since it was read
+    RecordRemoved,  // another program removed the record since it was read
     NoPermission,   // the file or its folder may not be written
     DiskFull,       // no space left for the new file
     Busy,           // the file's lock could not be had

@@ -11,6 +11,7 @@
 #include "dialogs/frmOptions.h"
 #include "i18n/Messages.h"
 #include "platform/MessageBoxes.h"
+#include "registry/ProfileStore.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/FileSizeLimit.h"
 
@@ -344,4 +345,68 @@ TEST_F(NativeDialogTest, EnterAndEscPressNothingAndTheCloseBoxCancels)
     }));
     EXPECT_EQ(dialog.Tag(), TagCancel);
     EXPECT_TRUE(sectionNames().isEmpty());
+}
+
+// Another program changes the record while its dialog is open: the user
+// chooses between going back, taking the record as it is now, and saving
+// over it; nothing is overwritten without that choice.
+TEST_F(NativeDialogTest, ARecordChangedMeanwhileIsSavedOverOnlyWhenTheUserSaysSo)
+{
+    openRecord(u"Roads"_s, "Type=1\r\nDescription=as read\r\nConnect=RDS1\r\n");
+    frmNativeConfig dialog(session);
+    QLineEdit *description = text(dialog, "txtDescription");
+    const QString question = session.GetMsgText(Msg::RecordChangedMeanwhile, {u"Roads"_s});
+
+    ASSERT_TRUE(execModal(dialog, [&] {
+        replaceText(description, u"mine"_s);
+        WriteProfileString(u"Roads"_s, u"Description"_s, u"theirs"_s, session.RegistryIniPath);
+        const QByteArray theirs = registryBytes();
+
+        messageBoxes.answers.enqueue(MsgBoxResult::Cancel);
+        press(dialog, "cmdOK");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(description->text(), u"mine"_s);
+        EXPECT_EQ(registryBytes(), theirs);
+
+        messageBoxes.answers.enqueue(MsgBoxResult::No);
+        press(dialog, "cmdOK");
+        EXPECT_TRUE(dialog.isVisible());
+        EXPECT_EQ(description->text(), u"theirs"_s) << "the record as it is now";
+        EXPECT_EQ(registryBytes(), theirs);
+
+        replaceText(description, u"mine again"_s);
+        WriteProfileString(u"Roads"_s, u"Connect"_s, u"RDS2"_s, session.RegistryIniPath);
+        messageBoxes.answers.enqueue(MsgBoxResult::Yes);
+        press(dialog, "cmdOK");
+    }));
+
+    EXPECT_EQ(dialog.Tag(), TagOk);
+    EXPECT_EQ(messageBoxes.texts(), QStringList(3, question));
+    EXPECT_EQ(messageBoxes.shown.first().style, MsgBoxStyle::YesNoCancelQuestion);
+    EXPECT_EQ(readKey(u"Roads"_s, u"Description"_s), u"mine again"_s);
+    EXPECT_EQ(readKey(u"Roads"_s, u"Connect"_s), u"RDS1"_s) << "the user's storage name, over theirs";
+}
+
+TEST_F(NativeDialogTest, ARecordRemovedOrRenamedAwayMeanwhileIsNotBroughtBackUnasked)
+{
+    openRecord(u"Roads"_s, "Type=1\r\nConnect=RDS1\r\n");
+    frmNativeConfig dialog(session);
+    ASSERT_TRUE(execModal(dialog, [&] {
+        writeRegistry("[Streets]\r\nType=1\r\nConnect=RDS1\r\n");
+        messageBoxes.answers.enqueue(MsgBoxResult::No);
+        press(dialog, "cmdOK");
+    }));
+    EXPECT_EQ(dialog.Tag(), TagCancel);
+    EXPECT_EQ(messageBoxes.texts(), QStringList{session.GetMsgText(Msg::RecordRemovedMeanwhile, {u"Roads"_s})});
+    EXPECT_EQ(registryBytes(), "[Streets]\r\nType=1\r\nConnect=RDS1\r\n");
+
+    openRecord(u"Roads"_s, "Type=1\r\nConnect=RDS1\r\n");
+    frmNativeConfig again(session);
+    ASSERT_TRUE(execModal(again, [&] {
+        writeRegistry("");
+        messageBoxes.answers.enqueue(MsgBoxResult::Yes);
+        press(again, "cmdOK");
+    }));
+    EXPECT_EQ(again.Tag(), TagOk);
+    EXPECT_EQ(sectionNames(), QStringList{u"Roads"_s});
 }

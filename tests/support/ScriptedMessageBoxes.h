@@ -9,7 +9,8 @@
 namespace tessel::test {
 
 // Records every message box and answers from a queue of results; with the
-// queue empty, a question is answered No and any other box OK.
+// queue empty, a question is answered No (Cancel where it offers Cancel) and
+// any other box OK.
 class ScriptedMessageBoxes final : public MessageBoxes
 {
 public:
@@ -25,7 +26,14 @@ public:
         shown.append({text, style, title});
         if (!answers.isEmpty())
             return answers.dequeue();
-        return style == MsgBoxStyle::YesNoQuestion ? MsgBoxResult::No : MsgBoxResult::Ok;
+        switch (style) {
+        case MsgBoxStyle::YesNoQuestion:
+            return MsgBoxResult::No;
+        case MsgBoxStyle::YesNoCancelQuestion:
+            return MsgBoxResult::Cancel;
+        default:
+            return MsgBoxResult::Ok;
+        }
     }
 
     QStringList texts() const

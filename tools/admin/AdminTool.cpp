@@ -283,6 +283,8 @@ private:
                                                     "writable for you)");
         case WriteFailure::DiskFull:
             return result.detail() + QStringLiteral(" (free some disk space and try again)");
+        case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
+        case WriteFailure::RecordRemoved:
         case WriteFailure::Busy:
         case WriteFailure::SystemError:
             break;

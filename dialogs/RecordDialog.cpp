@@ -1,0 +1,47 @@
+#include "dialogs/RecordDialog.h"
+
+#include "dialogs/WriteFailureText.h"
+#include "i18n/Messages.h"
+#include "platform/MessageBoxes.h"
+
+namespace tessel {
+
+void RecordDialog::openRecord()
+{
+    m_asRead = ReadStoredRecord(m_session.RegistryIniPath, m_session.CurrentSrcName);
+    loadRecord();
+}
+
+bool RecordDialog::saveRecord(RecordSave save)
+{
+    if (save.currentName != NewRecordMarker)
+        save.unchangedSince = m_asRead;
+    WriteResult saved = SaveRecord(m_session.RegistryIniPath, save);
+    const bool changed = !saved && saved.failure() == WriteFailure::RecordChanged;
+    const bool removed = !saved && saved.failure() == WriteFailure::RecordRemoved;
+    if (changed || removed) {
+        const QString question = removed ? Msg::RecordRemovedMeanwhile : Msg::RecordChangedMeanwhile;
+        switch (m_session.MsgBox(m_session.GetMsgText(question, {save.currentName}),
+                                 MsgBoxStyle::YesNoCancelQuestion)) {
+        case MsgBoxResult::Yes:
+            save.unchangedSince.reset();
+            saved = SaveRecord(m_session.RegistryIniPath, save);
+            break;
+        case MsgBoxResult::No:
+            if (removed) {
+                setTag(TagCancel);
+                hide();
+            } else {
+                openRecord();
+            }
+            return false;
+        default:
+            return false;
+        }
+    }
+    if (!saved)
+        m_session.MsgBox(WriteFailureText(m_session, saved), MsgBoxStyle::Exclamation);
+    return saved.ok();
+}
+
+} // namespace tessel

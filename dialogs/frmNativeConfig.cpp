@@ -143,6 +143,7 @@ void frmNativeConfig::createControls()
     optEditable = Placed(new QRadioButton(QStringLiteral("Editable"), attributesFrame),
                          "optEditable", {120, 1005, 1950, 255});
     optEditable->setChecked(true);
+    TabToSelectedOption({optBackdrop, optReadOnly, optEditable});
 
     cmdOK = PlacedButton(this, "cmdOK", QStringLiteral("&OK"), {3720, 360, 975, 375});
     cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {3720, 840, 975, 375});

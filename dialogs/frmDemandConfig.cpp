@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
 
@@ -66,12 +67,29 @@ const QString &launchReason(LaunchFailure failure)
     return Msg::NotRunnable;
 }
 
+// Drops the list below the box, as a drop-down list does, rather than over
+// it: a list laid over the box is sized by measuring every entry first.
+class ListBelowStyle final : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
 
 DropDownList::DropDownList(QWidget *parent)
     : QComboBox(parent)
     , m_model(new EntityListModel(this))
 {
+    auto *style = new ListBelowStyle;
+    style->setParent(this);
+    setStyle(style);
     setModel(m_model);
     // Neither the list nor the box measures every entry.
     static_cast<QListView *>(view())->setUniformItemSizes(true);

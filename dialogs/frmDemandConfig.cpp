@@ -148,7 +148,7 @@ void frmDemandConfig::createControls()
     txtDLD = Placed(new QLineEdit(sourceFrame), "txtDLD", {240, 600, 2775, 285});
     dldLabel->setBuddy(txtDLD);
     cmdBrowse = PlacedButton(sourceFrame, "cmdBrowse", QStringLiteral("Browse..."),
-                             {1530, 240, 1485, 315});
+                             {1530, 270, 1485, 315});
     cmdDLD = PlacedButton(sourceFrame, "cmdDLD", QStringLiteral("DLD Builder..."),
                           {3240, 480, 1335, 375});
     auto *entityLabel = Placed(new QLabel(QStringLiteral("Entity:"), sourceFrame), "Label4",
@@ -164,7 +164,7 @@ void frmDemandConfig::createControls()
     chkAutoID = Placed(new QCheckBox(QStringLiteral("Automatic"), sourceFrame), "chkAutoID",
                        {2160, 1605, 1290, 375});
     chkReadOnly = Placed(new QCheckBox(QStringLiteral("Read Only"), sourceFrame), "chkReadOnly",
-                         {3495, 1680, 1095, 255});
+                         {3495, 1680, 1155, 255});
     chkReadOnly->setChecked(true);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
     cmdOptions = PlacedButton(sourceFrame, "cmdOptions", QStringLiteral("O&ptions..."),

@@ -69,7 +69,7 @@ void frmOptions::createControls()
     auto *scalesFrame = Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1",
                           {120, 120, 5085, 1455});
     m_chkAllScales = Placed(new QCheckBox(QStringLiteral("All Scales"), scalesFrame), "chkAllScales",
-                            {3900, 360, 1095, 405});
+                            {3900, 360, 1110, 405});
     m_chkAllScales->setChecked(true);
     const QString zero = QStringLiteral("0");
     m_txtOverViewScale = numberBox(scalesFrame, "txtOverViewScale", zero, {2925, 1050, 855, 285});
@@ -78,14 +78,14 @@ void frmOptions::createControls()
     for (NumberBox *scaleBox : {m_txtOverViewScale, m_txtMaxScale, m_txtMinScale})
         scaleBox->setEnabled(false);
     const QString scalePrefix = QStringLiteral("1:");
-    m_lblOverview1 = placedLabel(scalesFrame, "lblOverview1", scalePrefix, {2685, 1080, 135, 255});
-    placedLabel(scalesFrame, "Label5", scalePrefix, {2685, 720, 135, 255});
-    placedLabel(scalesFrame, "Label4", scalePrefix, {2685, 360, 135, 255});
+    m_lblOverview1 = placedLabel(scalesFrame, "lblOverview1", scalePrefix, {2685, 1080, 150, 255});
+    placedLabel(scalesFrame, "Label5", scalePrefix, {2685, 720, 150, 255});
+    placedLabel(scalesFrame, "Label4", scalePrefix, {2685, 360, 150, 255});
     // Each scale box is named by the caption at the start of its row, not by "1:".
     m_lblOverviewScale = placedLabel(scalesFrame, "lblOverviewScale",
                                      QStringLiteral("Overview Render Scale:"), {120, 1080, 2325, 255});
     m_lblOverviewScale->setBuddy(m_txtOverViewScale);
-    placedLabel(scalesFrame, "Label2", QStringLiteral("Maximum Active Scale:"), {120, 720, 1695, 255})
+    placedLabel(scalesFrame, "Label2", QStringLiteral("Maximum Active Scale:"), {120, 720, 1710, 255})
         ->setBuddy(m_txtMaxScale);
     placedLabel(scalesFrame, "Label1", QStringLiteral("Minimum Active Scale:"), {120, 360, 1695, 255})
         ->setBuddy(m_txtMinScale);

@@ -527,6 +527,60 @@ TEST_F(WindowsTest, TabAndShiftTabReachEveryControlOfEachWindow)
     }
 }
 
+// The letters that the window's enabled, shown controls take as access keys.
+QSet<QChar> accessKeysTaken(const QWidget &window)
+{
+    QSet<QChar> taken;
+    const QList<QWidget *> controls = window.findChildren<QWidget *>();
+    for (const QWidget *control : controls) {
+        const auto *label = qobject_cast<const QLabel *>(control);
+        const QWidget *target = label ? label->buddy() : control;
+        if (!target || !target->isEnabled() || !target->isVisibleTo(&window))
+            continue;
+        const QString caption = control->property("text").toString();
+        const qsizetype marker = caption.indexOf(u'&');
+        if ((label || qobject_cast<const QAbstractButton *>(control)) && marker >= 0
+            && marker + 1 < caption.size())
+            taken.insert(caption.at(marker + 1).toLower());
+    }
+    return taken;
+}
+
+// Alt with a letter that no enabled, shown control takes, pressed on the
+// keyboard, types nothing into the box that holds the focus, in any window:
+// among them Alt+O while OK is still disabled and Alt+H for the disabled Help.
+TEST_F(WindowsTest, AccessKeysWithoutAnEnabledControlTypeNothing)
+{
+    int boxes = 0;
+    for (const Window &window : everyWindow()) {
+        SCOPED_TRACE(window.name);
+        const std::unique_ptr<QWidget> loaded = window.load();
+        ASSERT_NO_FATAL_FAILURE(showActive(*loaded));
+        const QSet<QChar> taken = accessKeysTaken(*loaded);
+        const QList<QWidget *> controls = loaded->findChildren<QWidget *>();
+        for (QWidget *control : controls) {
+            auto *line = qobject_cast<QLineEdit *>(control);
+            auto *text = qobject_cast<QPlainTextEdit *>(control);
+            if ((!line && !text) || !control->isEnabled() || !control->isVisibleTo(loaded.get()))
+                continue;
+            ++boxes;
+            line ? line->setText(u"Roads"_s) : text->setPlainText(u"Roads"_s);
+            control->setFocus();
+            line ? line->selectAll() : text->selectAll();
+            for (char letter = 'a'; letter <= 'z'; ++letter) {
+                if (!taken.contains(QLatin1Char(letter)))
+                    QTest::keyClick(loaded->windowHandle(), Qt::Key(Qt::Key_A + letter - 'a'),
+                                    Qt::AltModifier);
+            }
+            EXPECT_EQ(line ? line->text() : text->toPlainText(), u"Roads"_s)
+                << control->objectName().toStdString();
+            EXPECT_TRUE(loaded->isVisible());
+        }
+        loaded->hide();
+    }
+    EXPECT_EQ(boxes, 14); // both native kinds, demand-load, options and debug
+}
+
 TEST_F(WindowsTest, AltCCancelsEveryDialogThatEnterAndEscLeaveOpen)
 {
     int cancelled = 0;

@@ -23,7 +23,12 @@ bool UseQtTranslations(const QString &language)
     bool known = false;
     const int code = QMetaEnum::fromType<QLocale::Language>().keyToValue(
         name.toLatin1().constData(), &known);
-    if (!known || code == QLocale::English || !QCoreApplication::instance())
+    if (!known)
+        return false;
+    // The file dialog's dates, sizes and file type descriptions follow the
+    // default locale.
+    QLocale::setDefault(QLocale(QLocale::Language(code)));
+    if (code == QLocale::English || !QCoreApplication::instance())
         return false;
     auto *translator = new QTranslator(QCoreApplication::instance());
     if (!translator->load(QLocale(QLocale::Language(code)), QStringLiteral("qtbase"),

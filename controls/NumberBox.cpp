@@ -28,7 +28,7 @@ public:
         for (const QChar c : std::as_const(input)) {
             if (isDigit(c))
                 continue;
-            while (kept < m_before.size() && (m_before.at(kept) != c || isDigit(m_before.at(kept))))
+            while (kept < m_before.size() && m_before.at(kept) != c)
                 ++kept;
             if (kept == m_before.size())
                 return Invalid;

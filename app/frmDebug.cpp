@@ -4,6 +4,7 @@
 
 #include "controls/AccessibleNames.h"
 #include "controls/ControlHelpers.h"
+#include "controls/StrayAccessKeys.h"
 #include "dialogs/Session.h"
 
 namespace tessel {
@@ -26,6 +27,7 @@ frmDebug::frmDebug(Session &session, QWidget *parent)
 void frmDebug::Form_Load()
 {
     m_session.TranslateForm(this);
+    SwallowStrayAccessKeys(this);
     // The trace box has no label: it is announced by the window's caption.
     Debug->setAccessibleName(AccessibleCaption(windowTitle()));
 }

@@ -26,6 +26,8 @@ frmNewSrc::frmNewSrc(Session &session, const QPixmap &iconStrip, QWidget *parent
     cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {3840, 960, 975, 375});
 
     connect(lstSrcTypes, &GeoList::Click, this, &frmNewSrc::lstSrcTypes_Click);
+    // Double-click or Enter on an entry chooses it.
+    connect(lstSrcTypes, &QListWidget::itemActivated, cmdOK, &QPushButton::click);
     connect(cmdOK, &QPushButton::clicked, this, &frmNewSrc::cmdOK_Click);
     connect(cmdCancel, &QPushButton::clicked, this, &frmNewSrc::cmdCancel_Click);
 

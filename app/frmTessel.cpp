@@ -8,6 +8,7 @@
 #include "app/frmNewSrc.h"
 #include "controls/ControlHelpers.h"
 #include "controls/GeoList.h"
+#include "controls/StrayAccessKeys.h"
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/Session.h"
 #include "dialogs/WriteFailureText.h"
@@ -67,6 +68,10 @@ void frmTessel::createControls()
     picIcons->hide();
 
     connect(lstSrcs, &GeoList::Click, this, &frmTessel::lstSrcs_Click);
+    // Refilling the list leaves nothing selected.
+    connect(lstSrcs->model(), &QAbstractItemModel::modelReset, this, &frmTessel::UpdateUI);
+    // Double-click or Enter on an entry configures it.
+    connect(lstSrcs, &QListWidget::itemActivated, cmdConfig, &QPushButton::click);
     connect(cmdAdd, &QPushButton::clicked, this, &frmTessel::cmdAdd_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &frmTessel::cmdDelete_Click);
     connect(cmdConfig, &QPushButton::clicked, this, &frmTessel::cmdConfig_Click);
@@ -76,6 +81,7 @@ void frmTessel::createControls()
 void frmTessel::Form_Load()
 {
     m_session.TranslateForm(this);
+    SwallowStrayAccessKeys(this);
     m_hostLink.traceFormLoaded();
     RefreshRegSrcs();
     m_hostLink.registerWithHost();

@@ -86,8 +86,10 @@ set(CPACK_DEBIAN_PACKAGE_SECTION science)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # The postinst script creates the group with addgroup.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser")
-# The windows' font, Arial, resolves to its metric twin from this package.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation")
+# The windows' font, Arial, resolves to its metric twin from the first
+# package; the second translates Qt's own texts (message box buttons, the file
+# dialog) into the language Tessel is set to.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-translations-l10n")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

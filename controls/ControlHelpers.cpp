@@ -10,6 +10,7 @@
 #include <QRadioButton>
 #include <QWidget>
 
+#include <algorithm>
 #include <cmath>
 
 #include "controls/TextHelpers.h"
@@ -114,6 +115,20 @@ void SetTabOrder(const QList<QWidget *> &order)
 {
     for (qsizetype i = 1; i < order.size(); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);
+}
+
+void TabToSelectedOption(const QList<QRadioButton *> &group)
+{
+    const auto update = [group] {
+        const bool anySelected = std::any_of(group.begin(), group.end(),
+                                             [](const QRadioButton *option) { return option->isChecked(); });
+        for (QRadioButton *option : group)
+            option->setFocusPolicy(!anySelected || option->isChecked() ? Qt::StrongFocus
+                                                                       : Qt::ClickFocus);
+    };
+    for (QRadioButton *option : group)
+        QObject::connect(option, &QRadioButton::toggled, option, update);
+    update();
 }
 
 QPushButton *PlacedButton(QWidget *container, const char *name, const QString &caption,

@@ -11,6 +11,7 @@ class QComboBox;
 class QFont;
 class QLineEdit;
 class QPushButton;
+class QRadioButton;
 class QWidget;
 
 namespace tessel {
@@ -77,6 +78,10 @@ public:
 
 // Tab moves through the controls in the order given.
 void SetTabOrder(const QList<QWidget *> &order);
+
+// Tab into a group of option buttons lands on its selected option (on every
+// option while none is selected); within the group the arrow keys move.
+void TabToSelectedOption(const QList<QRadioButton *> &group);
 
 // A command button of a window's design. It is never the window's default
 // button: Enter does not press it.

@@ -149,6 +149,14 @@ void GeoList::mouseMoveEvent(QMouseEvent *event)
     QListWidget::mouseMoveEvent(event);
 }
 
+// A click on the empty part of the list clears the selection when the button
+// is released.
+void GeoList::mouseReleaseEvent(QMouseEvent *event)
+{
+    const QScopedValueRollback userInput(m_handlingUserInput, true);
+    QListWidget::mouseReleaseEvent(event);
+}
+
 void GeoList::onSelectionChanged()
 {
     if (m_handlingUserInput)

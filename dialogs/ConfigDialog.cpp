@@ -4,6 +4,7 @@
 #include <QKeyEvent>
 
 #include "controls/ControlHelpers.h"
+#include "controls/StrayAccessKeys.h"
 #include "platform/MessageBoxes.h"
 
 namespace tessel {
@@ -17,6 +18,7 @@ ConfigDialog::ConfigDialog(Session &session, QWidget *parent)
 void ConfigDialog::beginLoad()
 {
     m_session.TranslateForm(this);
+    SwallowStrayAccessKeys(this);
     if (m_session.mainWindow)
         CentreForm(this, m_session.mainWindow);
     m_tag = TagCancel;

@@ -23,7 +23,8 @@ protected:
 
     void setTag(const QString &tag) { m_tag = tag; }
     // The first steps of every window's load: its captions are translated,
-    // it is centred over the main window, and Tag becomes "CANCEL".
+    // its boxes swallow access keys that no control takes, it is centred
+    // over the main window, and Tag becomes "CANCEL".
     void beginLoad();
     // A fixed-size dialog frame without minimise and maximise buttons, with
     // a client area of the given size in twips and the windows' font.

@@ -14,6 +14,9 @@ namespace {
 // straight into one buffer.
 constexpr qint64 BlockSize = qint64(1) << 20;
 
+constexpr char ByteOrderMark[] = "\xEF\xBB\xBF";
+constexpr int ByteOrderMarkLength = sizeof(ByteOrderMark) - 1;
+
 constexpr char Keyword[] = "ENTITY DLD";
 constexpr int KeywordLength = sizeof(Keyword) - 1;
 
@@ -39,7 +42,7 @@ char upperAscii(char c)
 class DeclarationScanner
 {
 public:
-    explicit DeclarationScanner(QStringList &names)
+    explicit DeclarationScanner(EntityNames &names)
         : m_names(names)
     {
     }
@@ -48,14 +51,47 @@ public:
     {
         const char *position = data;
         const char *const end = data + size;
+        if (m_atFileStart)
+            position = skipByteOrderMark(position, end);
         while (position < end)
             position = step(position, end);
     }
 
     // At the end of the file: its last line need not end with a carriage return.
-    void finish() { endLine(); }
+    void finish()
+    {
+        if (m_atFileStart)
+            endByteOrderMark(); // a file shorter than the mark
+        endLine();
+    }
 
 private:
+    // Passes over the bytes of the mark at the start of the file, which may
+    // arrive split across blocks; bytes that turn out not to be the mark are
+    // read as text.
+    const char *skipByteOrderMark(const char *position, const char *end)
+    {
+        while (position < end && m_markMatched < ByteOrderMarkLength) {
+            if (*position != ByteOrderMark[m_markMatched]) {
+                endByteOrderMark();
+                return position;
+            }
+            ++m_markMatched;
+            ++position;
+        }
+        if (m_markMatched == ByteOrderMarkLength)
+            m_atFileStart = false;
+        return position;
+    }
+
+    void endByteOrderMark()
+    {
+        m_atFileStart = false;
+        const char *const matched = ByteOrderMark;
+        for (const char *position = matched; position < matched + m_markMatched;)
+            position = step(position, matched + m_markMatched);
+    }
+
     enum class State {
         LeadingSpace, // before the first character that is not white space
         Keyword,      // matching the keyword; m_matched characters so far
@@ -117,14 +153,14 @@ private:
     void endLine()
     {
         if (m_state == State::Separator || m_state == State::Name)
-            m_names.append(decodedName());
+            m_names.append(trimmedName());
         m_state = State::LeadingSpace;
         m_matched = 0;
         m_name.clear();
         m_afterCarriageReturn = true;
     }
 
-    QString decodedName() const
+    QByteArrayView trimmedName() const
     {
         qsizetype first = 0;
         qsizetype last = m_name.size();
@@ -132,10 +168,12 @@ private:
             ++first;
         while (last > first && isWhiteSpace(m_name.at(last - 1)))
             --last;
-        return Windows1252::Decode(QByteArrayView(m_name).sliced(first, last - first));
+        return QByteArrayView(m_name).sliced(first, last - first);
     }
 
-    QStringList &m_names;
+    EntityNames &m_names;
+    bool m_atFileStart = true;
+    int m_markMatched = 0;
     State m_state = State::LeadingSpace;
     int m_matched = 0;
     QByteArray m_name;
@@ -143,6 +181,27 @@ private:
 };
 
 } // namespace
+
+QString EntityNames::at(qsizetype index) const
+{
+    const qsizetype begin = index == 0 ? 0 : m_ends.at(index - 1);
+    return Windows1252::Decode(QByteArrayView(m_bytes).sliced(begin, m_ends.at(index) - begin));
+}
+
+QStringList EntityNames::toList() const
+{
+    QStringList list;
+    list.reserve(size());
+    for (qsizetype index = 0; index < size(); ++index)
+        list.append(at(index));
+    return list;
+}
+
+void EntityNames::append(QByteArrayView name)
+{
+    m_bytes.append(name);
+    m_ends.append(m_bytes.size());
+}
 
 DldEntities ReadDldEntities(QIODevice &device)
 {

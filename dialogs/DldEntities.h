@@ -1,5 +1,8 @@
 #pragma once
 
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -7,18 +10,37 @@ class QIODevice;
 
 namespace tessel {
 
+// Entity names as the file spells them, kept as the undecoded bytes of all
+// names in one block: a file of millions of declarations costs a few bytes
+// per name, and a name is decoded only when it is shown.
+class EntityNames
+{
+public:
+    qsizetype size() const { return m_ends.size(); }
+    bool isEmpty() const { return m_ends.isEmpty(); }
+    QString at(qsizetype index) const;
+    QStringList toList() const;
+
+    void append(QByteArrayView name);
+
+private:
+    QByteArray m_bytes;
+    QList<qsizetype> m_ends; // where each name ends in m_bytes
+};
+
 // The entities a DLD file declares, in the order of their declarations, and
 // the system's description of the failure that stopped the reading early
 // (empty when the whole file was read).
 struct DldEntities
 {
-    QStringList names;
+    EntityNames names;
     QString errorText;
 
     bool failed() const { return !errorText.isEmpty(); }
 };
 
-// Reads the entity declarations of a DLD file, a Windows-1252 text file.
+// Reads the entity declarations of a DLD file, a Windows-1252 text file; a
+// UTF-8 byte-order mark that an editor put at its start is skipped.
 // A line ends at a carriage return, or at a carriage return followed by a line
 // feed; a line feed alone does not end a line. A line declares an entity when,
 // with blanks, TABs, line feeds and carriage returns trimmed from both ends,

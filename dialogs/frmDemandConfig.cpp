@@ -4,14 +4,17 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListView>
+#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
 
 #include "controls/ControlHelpers.h"
-#include "controls/KeyPressFilter.h"
+#include "controls/NumberBox.h"
 #include "controls/SingleLineText.h"
 #include "controls/TextHelpers.h"
 #include "dialogs/DldEntities.h"
+#include "dialogs/EntityListModel.h"
 #include "dialogs/FileFilter.h"
 #include "i18n/Messages.h"
 #include "platform/FileDialogs.h"
@@ -53,7 +56,54 @@ Qt::CheckState readOnlyState(qint16 stored)
     }
 }
 
+const QString &launchReason(LaunchFailure failure)
+{
+    switch (failure) {
+    case LaunchFailure::FileNotFound:
+        return Msg::FileNotFound;
+    case LaunchFailure::PermissionDenied:
+        return Msg::PermissionDenied;
+    case LaunchFailure::NotRunnable:
+        break;
+    }
+    return Msg::NotRunnable;
+}
+
+// Drops the list below the box, as a drop-down list does, rather than over
+// it: a list laid over the box is sized by measuring every entry first.
+class ListBelowStyle final : public QProxyStyle
+{
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+
 } // namespace
+
+DropDownList::DropDownList(QWidget *parent)
+    : QComboBox(parent)
+    , m_model(new EntityListModel(this))
+{
+    auto *style = new ListBelowStyle;
+    style->setParent(this);
+    setStyle(style);
+    setModel(m_model);
+    // Neither the list nor the box measures every entry.
+    static_cast<QListView *>(view())->setUniformItemSizes(true);
+    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+}
+
+void DropDownList::setEntries(EntityNames names)
+{
+    const QSignalBlocker quiet(this);
+    m_model->setNames(std::move(names));
+    setCurrentIndex(-1);
+}
 
 void DropDownList::showPopup()
 {
@@ -100,7 +150,7 @@ void frmDemandConfig::createControls()
     txtDLD = Placed(new QLineEdit(sourceFrame), "txtDLD", {240, 600, 2775, 285});
     dldLabel->setBuddy(txtDLD);
     cmdBrowse = PlacedButton(sourceFrame, "cmdBrowse", QStringLiteral("Browse..."),
-                             {1530, 240, 1485, 315});
+                             {1530, 270, 1485, 315});
     cmdDLD = PlacedButton(sourceFrame, "cmdDLD", QStringLiteral("DLD Builder..."),
                           {3240, 480, 1335, 375});
     auto *entityLabel = Placed(new QLabel(QStringLiteral("Entity:"), sourceFrame), "Label4",
@@ -111,12 +161,12 @@ void frmDemandConfig::createControls()
     entityLabel->setBuddy(cmbEntities);
     auto *idLabel = Placed(new QLabel(QStringLiteral("Source ID:"), sourceFrame), "Label5",
                            {240, 1680, 855, 255});
-    txtID = Placed(new QLineEdit(sourceFrame), "txtID", {1200, 1650, 735, 315});
+    txtID = Placed(new NumberBox(QString(), sourceFrame), "txtID", {1200, 1650, 735, 315});
     idLabel->setBuddy(txtID);
     chkAutoID = Placed(new QCheckBox(QStringLiteral("Automatic"), sourceFrame), "chkAutoID",
                        {2160, 1605, 1290, 375});
     chkReadOnly = Placed(new QCheckBox(QStringLiteral("Read Only"), sourceFrame), "chkReadOnly",
-                         {3495, 1680, 1095, 255});
+                         {3495, 1680, 1155, 255});
     chkReadOnly->setChecked(true);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
     cmdOptions = PlacedButton(sourceFrame, "cmdOptions", QStringLiteral("O&ptions..."),
@@ -136,7 +186,6 @@ void frmDemandConfig::connectEvents()
     connect(cmbEntities, &QComboBox::currentIndexChanged, this,
             &frmDemandConfig::cmbEntities_Click);
     connect(chkAutoID, &QCheckBox::stateChanged, this, &frmDemandConfig::chkAutoID_Click);
-    KeyPressFilter::install(txtID, NumericKeyFilter);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmDemandConfig::cmdBrowse_Click);
     connect(cmdDLD, &QPushButton::clicked, this, &frmDemandConfig::cmdDLD_Click);
     connect(cmdOptions, &QPushButton::clicked, this, &frmDemandConfig::cmdOptions_Click);
@@ -175,7 +224,7 @@ void frmDemandConfig::RefreshConfig()
     LoadEntities();
     SelectListItem(cmbEntities, connect.entity);
     const SourceId id = ParseSourceId(record.text(RecordKey::ID));
-    txtID->setText(id.number);
+    txtID->setStoredText(id.number);
     chkAutoID->setChecked(id.automatic);
     if (record.whole16(RecordKey::Private) & PrivateBit::Locked)
         Lock();
@@ -248,7 +297,7 @@ void frmDemandConfig::UpdateUI()
 
 void frmDemandConfig::LoadEntities()
 {
-    cmbEntities->clear();
+    cmbEntities->clearEntries();
     if (!FileExists(txtDLD->text()))
         return;
     DldEntities read;
@@ -256,12 +305,8 @@ void frmDemandConfig::LoadEntities()
         const BusyCursor busy;
         read = ReadDldEntities(txtDLD->text());
     }
-    {
-        // Filling the list selects nothing: the user chooses.
-        const QSignalBlocker quiet(cmbEntities);
-        cmbEntities->addItems(read.names);
-        cmbEntities->setCurrentIndex(-1);
-    }
+    // Filling the list selects nothing: the user chooses.
+    cmbEntities->setEntries(std::move(read.names));
     if (read.failed())
         showExclamation(Msg::ErrorReadingIcf, {read.errorText});
 }
@@ -269,7 +314,7 @@ void frmDemandConfig::LoadEntities()
 void frmDemandConfig::txtDLD_Change()
 {
     if (cmbEntities->count() > 0)
-        cmbEntities->clear();
+        cmbEntities->clearEntries();
     UpdateUI();
 }
 
@@ -303,9 +348,9 @@ void frmDemandConfig::cmdBrowse_Click()
 void frmDemandConfig::cmdDLD_Click()
 {
     const QString program = AddBackslash(m_session.ApplicationDir) + BuilderProgram;
-    QString errorText;
-    if (!m_session.processLauncher->startDetached(program, &errorText))
-        showExclamation(Msg::ErrorRunning, {program, errorText});
+    LaunchFailure failure{};
+    if (!m_session.processLauncher->startDetached(program, &failure))
+        showExclamation(Msg::ErrorRunning, {program, m_session.GetMsgText(launchReason(failure))});
 }
 
 void frmDemandConfig::cmdOptions_Click()

@@ -4,6 +4,7 @@
 
 #include <QComboBox>
 
+#include "dialogs/DldEntities.h"
 #include "dialogs/RecordDialog.h"
 #include "dialogs/OptionsHolder.h"
 
@@ -13,14 +14,26 @@ class QPushButton;
 
 namespace tessel {
 
+class NumberBox;
+
+class EntityListModel;
+
 // A drop-down list that announces the opening of its list before the list
-// shows, so that its owner can fill it afresh.
+// shows, so that its owner can fill it afresh. Its entries are the rows of
+// an entity list model; the list is fast however many there are.
 class DropDownList final : public QComboBox
 {
     Q_OBJECT
 public:
-    using QComboBox::QComboBox;
+    explicit DropDownList(QWidget *parent = nullptr);
     void showPopup() override;
+
+    // Replaces the entries, selecting none; no change of the selection is announced.
+    void setEntries(EntityNames names);
+    void clearEntries() { setEntries({}); }
+
+private:
+    EntityListModel *m_model;
 
 signals:
     void DropDown();
@@ -69,7 +82,7 @@ private:
     QPushButton *cmdBrowse = nullptr;
     QPushButton *cmdDLD = nullptr;
     DropDownList *cmbEntities = nullptr;
-    QLineEdit *txtID = nullptr;
+    NumberBox *txtID = nullptr;
     QCheckBox *chkAutoID = nullptr;
     QCheckBox *chkReadOnly = nullptr;
     QPushButton *cmdOptions = nullptr;

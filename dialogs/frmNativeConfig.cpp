@@ -114,11 +114,11 @@ void frmNativeConfig::createControls()
     storageLabel->setBuddy(txtStorage);
     txtStorage->setMaxLength(StorageLengthLimit);
     chkReadOnly = placedCheckBox(sourceFrame, "chkReadOnly", QStringLiteral("Read Only"),
-                                 {2325, 180, 1095, 255}, false);
+                                 {2280, 270, 1155, 285}, false);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
     auto *idLabel = placedLabel(sourceFrame, "Label4", QStringLiteral("SourceID:"),
                                 {120, 1200, 735, 255});
-    txtID = Placed(new QLineEdit(sourceFrame), "txtID", {840, 1140, 615, 315});
+    txtID = Placed(new QLineEdit(sourceFrame), "txtID", {870, 1140, 615, 315});
     idLabel->setBuddy(txtID);
     chkAutoID = placedCheckBox(sourceFrame, "chkAutoID", QStringLiteral("Automatic"),
                                {1680, 1200, 1515, 255}, true);
@@ -140,10 +140,11 @@ void frmNativeConfig::createControls()
     optBackdrop = Placed(new QRadioButton(QStringLiteral("Backdrop"), attributesFrame),
                          "optBackdrop", {120, 360, 1215, 255});
     optReadOnly = Placed(new QRadioButton(QStringLiteral("Read Only"), attributesFrame),
-                         "optReadOnly", {120, 682, 1095, 255});
+                         "optReadOnly", {120, 682, 1155, 255});
     optEditable = Placed(new QRadioButton(QStringLiteral("Editable"), attributesFrame),
                          "optEditable", {120, 1005, 1950, 255});
     optEditable->setChecked(true);
+    TabToSelectedOption({optBackdrop, optReadOnly, optEditable});
 
     cmdOK = PlacedButton(this, "cmdOK", QStringLiteral("&OK"), {3720, 360, 975, 375});
     cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {3720, 840, 975, 375});

@@ -7,8 +7,11 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <cmath>
+#include <limits>
+
 #include "controls/ControlHelpers.h"
-#include "controls/KeyPressFilter.h"
+#include "controls/NumberBox.h"
 #include "registry/DataSourceRecord.h"
 
 namespace tessel {
@@ -22,11 +25,18 @@ QLabel *placedLabel(QWidget *container, const char *name, const QString &caption
     return Placed(new QLabel(caption, container), name, twips);
 }
 
-QLineEdit *numberBox(QWidget *container, const char *name, const QString &text, QRect twips)
+NumberBox *numberBox(QWidget *container, const char *name, const QString &text, QRect twips)
 {
-    auto *box = Placed(new QLineEdit(text, container), name, twips);
-    KeyPressFilter::install(box, NumericKeyFilter);
-    return box;
+    return Placed(new NumberBox(text, container), name, twips);
+}
+
+// A stored number beyond the range of a double reads as infinite; the box
+// shows it, and a save writes it, as the largest double of its sign.
+QString shownNumber(double number)
+{
+    if (std::isinf(number))
+        number = std::copysign(std::numeric_limits<double>::max(), number);
+    return DecimalText(number);
 }
 
 } // namespace
@@ -59,23 +69,23 @@ void frmOptions::createControls()
     auto *scalesFrame = Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1",
                           {120, 120, 5085, 1455});
     m_chkAllScales = Placed(new QCheckBox(QStringLiteral("All Scales"), scalesFrame), "chkAllScales",
-                            {3900, 360, 1095, 405});
+                            {3900, 360, 1110, 405});
     m_chkAllScales->setChecked(true);
     const QString zero = QStringLiteral("0");
     m_txtOverViewScale = numberBox(scalesFrame, "txtOverViewScale", zero, {2925, 1050, 855, 285});
     m_txtMaxScale = numberBox(scalesFrame, "txtMaxScale", zero, {2925, 690, 855, 285});
     m_txtMinScale = numberBox(scalesFrame, "txtMinScale", zero, {2925, 330, 855, 285});
-    for (QLineEdit *scaleBox : {m_txtOverViewScale, m_txtMaxScale, m_txtMinScale})
+    for (NumberBox *scaleBox : {m_txtOverViewScale, m_txtMaxScale, m_txtMinScale})
         scaleBox->setEnabled(false);
     const QString scalePrefix = QStringLiteral("1:");
-    m_lblOverview1 = placedLabel(scalesFrame, "lblOverview1", scalePrefix, {2685, 1080, 135, 255});
-    placedLabel(scalesFrame, "Label5", scalePrefix, {2685, 720, 135, 255});
-    placedLabel(scalesFrame, "Label4", scalePrefix, {2685, 360, 135, 255});
+    m_lblOverview1 = placedLabel(scalesFrame, "lblOverview1", scalePrefix, {2685, 1080, 150, 255});
+    placedLabel(scalesFrame, "Label5", scalePrefix, {2685, 720, 150, 255});
+    placedLabel(scalesFrame, "Label4", scalePrefix, {2685, 360, 150, 255});
     // Each scale box is named by the caption at the start of its row, not by "1:".
     m_lblOverviewScale = placedLabel(scalesFrame, "lblOverviewScale",
                                      QStringLiteral("Overview Render Scale:"), {120, 1080, 2325, 255});
     m_lblOverviewScale->setBuddy(m_txtOverViewScale);
-    placedLabel(scalesFrame, "Label2", QStringLiteral("Maximum Active Scale:"), {120, 720, 1695, 255})
+    placedLabel(scalesFrame, "Label2", QStringLiteral("Maximum Active Scale:"), {120, 720, 1710, 255})
         ->setBuddy(m_txtMaxScale);
     placedLabel(scalesFrame, "Label1", QStringLiteral("Minimum Active Scale:"), {120, 360, 1695, 255})
         ->setBuddy(m_txtMinScale);
@@ -102,13 +112,13 @@ void frmOptions::RefreshOptions()
     const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
     if (record.isNew())
         return;
-    m_txtPriority->setText(DecimalText(record.number(RecordKey::Priority)));
+    m_txtPriority->setStoredText(shownNumber(record.number(RecordKey::Priority)));
     m_chkAuto->setChecked(record.number(RecordKey::AutoConnect) != 0);
     const Scales scales = ParseScales(record.text(RecordKey::Scales));
-    m_txtMinScale->setText(DecimalText(scales.minimum));
-    m_txtMaxScale->setText(DecimalText(scales.maximum));
+    m_txtMinScale->setStoredText(shownNumber(scales.minimum));
+    m_txtMaxScale->setStoredText(shownNumber(scales.maximum));
     m_chkAllScales->setChecked(scales.allScales());
-    m_txtOverViewScale->setText(DecimalText(scales.overview));
+    m_txtOverViewScale->setStoredText(shownNumber(scales.overview));
     if (record.whole16(RecordKey::Private) & PrivateBit::Locked) {
         DisableInputs(this);
         m_cmdOK->setEnabled(false);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "controls/NumberBox.h"
 #include "dialogs/ConfigDialog.h"
 
 class QCheckBox;
@@ -54,11 +55,11 @@ private:
     QPushButton *m_cmdCancel = nullptr;
     QPushButton *m_cmdOK = nullptr;
     QCheckBox *m_chkAuto = nullptr;
-    QLineEdit *m_txtPriority = nullptr;
+    NumberBox *m_txtPriority = nullptr;
     QCheckBox *m_chkAllScales = nullptr;
-    QLineEdit *m_txtOverViewScale = nullptr;
-    QLineEdit *m_txtMaxScale = nullptr;
-    QLineEdit *m_txtMinScale = nullptr;
+    NumberBox *m_txtOverViewScale = nullptr;
+    NumberBox *m_txtMaxScale = nullptr;
+    NumberBox *m_txtMinScale = nullptr;
     QLabel *m_lblOverview1 = nullptr;
     QLabel *m_lblOverviewScale = nullptr;
 };

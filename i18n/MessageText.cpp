@@ -1,6 +1,7 @@
 #include "i18n/MessageText.h"
 
 #include "i18n/MessageTable.h"
+#include "i18n/QtTranslations.h"
 #include "platform/AppPaths.h"
 #include "registry/ProfileStore.h"
 
@@ -13,6 +14,7 @@ void SelectLanguage(const QString &applicationDir, LanguageSetting &language)
         ReadProfileString(QStringLiteral("Language"), QStringLiteral("ActiveLanguage"), english,
                           JoinPath(applicationDir, QStringLiteral("LANGUAGE.INI")));
     language.SetLanguage(name.isEmpty() ? english : name);
+    UseQtTranslations(language.language());
 }
 
 QString GetMsgText(const MessageTable *table, const QString &text, const QStringList &arguments)

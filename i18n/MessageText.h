@@ -9,7 +9,8 @@ class LanguageSetting;
 class MessageTable;
 
 // Reads ActiveLanguage from LANGUAGE.INI in applicationDir ("English" when the
-// file, the key or its value is missing) and hands it to language.
+// file, the key or its value is missing) and hands it to language; Qt's own
+// texts follow it from then on (UseQtTranslations).
 void SelectLanguage(const QString &applicationDir, LanguageSetting &language);
 
 // The message text in the active language with its placeholders filled in.

@@ -29,6 +29,10 @@ inline const QString ChooseEntity = QStringLiteral("Please choose an entity befo
 inline const QString SelectDldFile = QStringLiteral("Select DLD File");
 inline const QString DldFileFilter = QStringLiteral("DLD File (*.DLD)|*.DLD|");
 inline const QString ErrorRunning = QStringLiteral("Error while attempting to run ^1: ^2");
+// The reasons that fill in ^2 of ErrorRunning.
+inline const QString FileNotFound = QStringLiteral("file not found");
+inline const QString PermissionDenied = QStringLiteral("permission denied");
+inline const QString NotRunnable = QStringLiteral("not a program this system can run");
 inline const QString ErrorReadingIcf = QStringLiteral("Unexpected error reading ICF file: ^n^1");
 // A data source name that the registry file cannot hold as a section name.
 inline const QString NameNotStorable = QStringLiteral(
@@ -75,9 +79,10 @@ inline QStringList all()
             InternalErrorGetConfigForm, InternalErrorSrcTypeToIcon, ConfigureNativeRaster,
             EnterValidDatasourceName, EnterDataSourceName, ChooseValidDldFile,
             EnterFullValidPath, ChooseEntity, SelectDldFile, DldFileFilter, ErrorRunning,
-            ErrorReadingIcf, NameNotStorable, NameTaken, ValueHasLineBreak, ValueUnencodable,
-            ValueTooLong, RegistryNoPermission, RegistryDiskFull, RegistryBusy, RegistryWriteFailed,
-            EntityHasLineBreak, RecordChangedMeanwhile, RecordRemovedMeanwhile};
+            FileNotFound, PermissionDenied, NotRunnable, ErrorReadingIcf, NameNotStorable, NameTaken,
+            ValueHasLineBreak, ValueUnencodable, ValueTooLong, RegistryNoPermission, RegistryDiskFull,
+            RegistryBusy, RegistryWriteFailed, EntityHasLineBreak, RecordChangedMeanwhile,
+            RecordRemovedMeanwhile};
 }
 
 } // namespace tessel::Msg

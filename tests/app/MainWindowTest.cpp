@@ -187,13 +187,9 @@ TEST_F(MainWindowTest, DeleteAfterYesRemovesTheSectionAndRefillsTheList)
     EXPECT_EQ(sources()->ListIndex(), -1);
     EXPECT_EQ(main.refreshSignals, 1);
 
-    // The refill leaves the buttons as they were; with nothing selected they do nothing.
-    ASSERT_TRUE(button("cmdDelete")->isEnabled());
-    button("cmdDelete")->click();
-    button("cmdConfig")->click();
-    EXPECT_EQ(messageBoxes.shown.size(), 1);
-    EXPECT_TRUE(main.opened.empty());
-    EXPECT_EQ(main.refreshSignals, 1);
+    // The refill leaves nothing selected, so nothing is there to delete or configure.
+    EXPECT_FALSE(button("cmdDelete")->isEnabled());
+    EXPECT_FALSE(button("cmdConfig")->isEnabled());
 }
 
 TEST_F(MainWindowTest, DeleteAfterNoWhileConnectedOrFailingChangesNothing)
@@ -245,6 +241,33 @@ TEST_F(MainWindowTest, ConfigureOpensTheDialogOfTheRecordsType)
     EXPECT_EQ(main.opened, expected);
     EXPECT_EQ(main.refreshSignals, 0);
     EXPECT_TRUE(messageBoxes.shown.isEmpty());
+}
+
+// A click on the empty part of the list clears the selection and with it
+// Configure and Delete; a double-click or Enter on an entry configures it.
+TEST_F(MainWindowTest, EmptyClickDisablesTheButtonsAndDoubleClickOrEnterConfigures)
+{
+    writeRegistry(FourTypes);
+    ScriptedMainWindow &main = load();
+    GeoList *list = sources();
+    select(QStringLiteral("Roads"));
+    ASSERT_TRUE(button("cmdDelete")->isEnabled());
+    const QPoint empty(5, list->viewport()->height() - 3);
+    ASSERT_FALSE(list->indexAt(empty).isValid());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, empty);
+    EXPECT_EQ(list->ListIndex(), -1);
+    EXPECT_FALSE(button("cmdDelete")->isEnabled());
+    EXPECT_FALSE(button("cmdConfig")->isEnabled());
+    QTest::keyClick(list, Qt::Key_Return); // nothing selected: nothing to configure
+    EXPECT_TRUE(main.opened.empty());
+
+    test::doubleClickListItem(list, 0);
+    select(QStringLiteral("Relief"));
+    QTest::keyClick(list, Qt::Key_Return);
+    const std::vector<OpenedDialog> expected = {
+        {ConfigDialogKind::Native, QStringLiteral("Network"), 1},
+        {ConfigDialogKind::Native, QStringLiteral("Relief"), 2}};
+    EXPECT_EQ(main.opened, expected);
 }
 
 TEST_F(MainWindowTest, AConfirmedDialogRefillsTheListAndSignalsTheHost)
@@ -397,7 +420,9 @@ TEST_F(NewSourceDialogTest, ListsTheCatalogueTypesInFileOrderWithTheirIcons)
     EXPECT_EQ(messageBoxes.texts(), QStringList{Msg::InternalErrorSrcTypeToIcon});
 }
 
-TEST_F(NewSourceDialogTest, OkIsEnabledOnceATypeIsSelectedByKeyboard)
+// OK is enabled once a type is selected; Enter or a double-click on an
+// entry is OK.
+TEST_F(NewSourceDialogTest, OkIsEnabledOnceATypeIsSelectedAndEnterOrDoubleClickChoosesIt)
 {
     load("[Sources]\nNative=1\nRaster Image=2,Raster\n");
     execModal(*chooser, [this] {
@@ -406,11 +431,17 @@ TEST_F(NewSourceDialogTest, OkIsEnabledOnceATypeIsSelectedByKeyboard)
         QTest::keyClick(types(), Qt::Key_Down);
         QTest::keyClick(types(), Qt::Key_Down);
         EXPECT_TRUE(button("cmdOK")->isEnabled());
-        button("cmdOK")->click();
+        QTest::keyClick(types(), Qt::Key_Return);
     });
     EXPECT_EQ(chooser->Tag(), TagOk);
     EXPECT_EQ(chooser->chosenType(), 2);
     EXPECT_FALSE(chooser->isVisible());
+
+    execModal(*chooser, [this] {
+        test::doubleClickListItem(types(), 0);
+    });
+    EXPECT_EQ(chooser->Tag(), TagOk);
+    EXPECT_EQ(chooser->chosenType(), 1);
 }
 
 } // namespace

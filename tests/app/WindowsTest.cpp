@@ -5,6 +5,7 @@
 
 #include <QAbstractItemView>
 #include <QAccessible>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QGroupBox>
 #include <QImage>
@@ -14,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QStyle>
 #include <QTest>
 
 #include <functional>
@@ -42,23 +44,18 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One control as the design places it: its container (empty for the window
-// itself), its place in twips and its caption (a frame's title, else the
-// control's text). A height of 0 leaves the height to the control, as a
-// drop-down list takes it from its font.
+// A control of a window's design: its container (empty for the window
+// itself) and its caption (a frame's title, else the control's text).
 struct DesignedControl
 {
     const char *name;
     const char *container;
-    QRect twips;
     QString caption = {};
 };
 
-void expectDesign(const QWidget &window, const QString &title, QSize clientTwips,
-                  const QList<DesignedControl> &design)
+void expectControls(const QWidget &window, const QString &title, const QList<DesignedControl> &design)
 {
     EXPECT_EQ(window.windowTitle(), title);
-    EXPECT_EQ(window.size(), TwipsRect(0, 0, clientTwips.width(), clientTwips.height()).size());
     for (const DesignedControl &designed : design) {
         SCOPED_TRACE(designed.name);
         const auto *control = window.findChild<QWidget *>(QLatin1String(designed.name));
@@ -66,15 +63,65 @@ void expectDesign(const QWidget &window, const QString &title, QSize clientTwips
         const QString container = QLatin1String(designed.container);
         EXPECT_EQ(control->parentWidget()->objectName(),
                   container.isEmpty() ? window.objectName() : container);
-        const QRect &t = designed.twips;
-        const QRect place = TwipsRect(t.x(), t.y(), t.width(), t.height());
-        if (t.height() == 0)
-            EXPECT_EQ(QRect(control->pos(), QSize(control->width(), 0)), place);
-        else
-            EXPECT_EQ(control->geometry(), place);
         const auto *frame = qobject_cast<const QGroupBox *>(control);
         EXPECT_EQ(frame ? frame->title() : control->property("text").toString(), designed.caption);
     }
+}
+
+// The width a control's caption needs to be read whole.
+int captionWidth(const QWidget *control)
+{
+    if (qobject_cast<const QLabel *>(control) || qobject_cast<const QCheckBox *>(control)
+        || qobject_cast<const QRadioButton *>(control))
+        return control->sizeHint().width();
+    if (const auto *button = qobject_cast<const QPushButton *>(control)) {
+        const QString caption = QString(button->text()).remove(u'&');
+        return button->fontMetrics().horizontalAdvance(caption) + 6;
+    }
+    return 0;
+}
+
+// Where a control draws: a label, check box or option button draws its
+// caption at the caption's size, aligned within its place; other controls
+// fill their place.
+QRect drawnRect(const QWidget *control)
+{
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    if (const auto *label = qobject_cast<const QLabel *>(control))
+        alignment = label->alignment();
+    else if (!qobject_cast<const QCheckBox *>(control) && !qobject_cast<const QRadioButton *>(control))
+        return control->geometry();
+    return QStyle::alignedRect(control->layoutDirection(), alignment,
+                               control->sizeHint().boundedTo(control->size()), control->geometry());
+}
+
+// The controls of the window and of its frames that the user sees: each
+// draws inside its container (a frame's inside is below its title), none
+// draws over another, and each caption fits its control.
+QStringList untidyControls(const QWidget &window)
+{
+    QList<const QWidget *> shown;
+    const QList<QWidget *> children = window.findChildren<QWidget *>();
+    for (const QWidget *control : children) {
+        const QWidget *container = control->parentWidget();
+        if (control->window() == &window && control->isVisibleTo(&window)
+            && (container == &window || qobject_cast<const QGroupBox *>(container)))
+            shown.append(control);
+    }
+    QStringList untidy;
+    for (const QWidget *control : shown) {
+        const QString name = control->objectName();
+        if (!control->parentWidget()->contentsRect().contains(drawnRect(control)))
+            untidy.append(name + u" leaves its container"_s);
+        if (captionWidth(control) > control->width())
+            untidy.append(name + u" cuts its caption"_s);
+        for (const QWidget *other : shown) {
+            if (other != control && other->parentWidget() == control->parentWidget()
+                && name < other->objectName() && drawnRect(control).intersects(drawnRect(other)))
+                untidy.append(name + u" overlaps "_s + other->objectName());
+        }
+    }
+    return untidy;
 }
 
 // A window that cannot be resized and shows the form font; a dialog has
@@ -203,15 +250,15 @@ protected:
 TEST_F(WindowsTest, MainWindowDesign)
 {
     frmTessel window(session, hostLink);
-    expectDesign(window, u"VelumGIS Datasource Registration"_s, {5715, 2100}, {
-        {"Label1", "", {120, 120, 3810, 255}, u"Registered Datasources:"_s},
-        {"lstSrcs", "", {120, 360, 3975, 1380}},
-        {"cmdAdd", "", {4200, 360, 1395, 255}, u"&New..."_s},
-        {"cmdDelete", "", {4200, 720, 1395, 255}, u"&Delete"_s},
-        {"cmdConfig", "", {4200, 1080, 1395, 255}, u"Config&ure..."_s},
-        {"cmdClose", "", {4200, 1710, 1395, 255}, u"&Close"_s},
-        {"cmdShutdown", "", {1320, 3000, 495, 375}, u"XXX"_s},
-        {"picIcons", "", {2400, 0, 1200, 240}},
+    expectControls(window, u"VelumGIS Datasource Registration"_s, {
+        {"Label1", "", u"Registered Datasources:"_s},
+        {"lstSrcs", ""},
+        {"cmdAdd", "", u"&New..."_s},
+        {"cmdDelete", "", u"&Delete"_s},
+        {"cmdConfig", "", u"Config&ure..."_s},
+        {"cmdClose", "", u"&Close"_s},
+        {"cmdShutdown", "", u"XXX"_s},
+        {"picIcons", ""},
     });
     expectFixedFrame(window, mainWindow);
     // The hidden button and the icon strip lie outside what the user sees.
@@ -222,11 +269,11 @@ TEST_F(WindowsTest, MainWindowDesign)
 TEST_F(WindowsTest, TypeChooserDesign)
 {
     frmNewSrc chooser(session, SourceIconStrip());
-    expectDesign(chooser, u"New Data Source"_s, {4890, 1965}, {
-        {"Label1", "", {180, 120, 3315, 255}, u"Select type of new Datasource:"_s},
-        {"lstSrcTypes", "", {120, 360, 3495, 1155}},
-        {"cmdOK", "", {3840, 480, 975, 375}, u"&OK"_s},
-        {"cmdCancel", "", {3840, 960, 975, 375}, u"&Cancel"_s},
+    expectControls(chooser, u"New Data Source"_s, {
+        {"Label1", "", u"Select type of new Datasource:"_s},
+        {"lstSrcTypes", ""},
+        {"cmdOK", "", u"&OK"_s},
+        {"cmdCancel", "", u"&Cancel"_s},
     });
     expectFixedFrame(chooser, mainWindow);
 }
@@ -234,8 +281,7 @@ TEST_F(WindowsTest, TypeChooserDesign)
 TEST_F(WindowsTest, DebugWindowDesign)
 {
     frmDebug window(session);
-    expectDesign(window, u"Tessel Debug Information"_s, {5175, 3240},
-                 {{"Debug", "", {120, 120, 4935, 3015}}});
+    expectControls(window, u"Tessel Debug Information"_s, {{"Debug", ""}});
     expectFixedFrame(window, mainWindow);
     EXPECT_EQ(window.findChild<QPlainTextEdit *>()->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
 }
@@ -243,40 +289,40 @@ TEST_F(WindowsTest, DebugWindowDesign)
 TEST_F(WindowsTest, NativeDialogDesignAndTabOrder)
 {
     frmNativeConfig dialog(session);
-    expectDesign(dialog, u"Configure Native Data Source"_s, {4755, 5835}, {
-        {"Label1", "", {120, 120, 2625, 255}, u"Data Source Name:"_s},
-        {"txtName", "", {120, 360, 3495, 285}},
-        {"Label2", "", {120, 840, 2175, 255}, u"Description:"_s},
-        {"txtDescription", "", {120, 1080, 3495, 285}},
-        {"Frame3D1", "", {120, 1440, 3495, 1575}, u"Source"_s},
-        {"Label3", "Frame3D1", {120, 360, 2175, 255}, u"Storage Name: (8 char max.)"_s},
-        {"txtStorage", "Frame3D1", {120, 600, 2655, 285}},
-        {"chkReadOnly", "Frame3D1", {2325, 180, 1095, 255}, u"Read Only"_s},
-        {"Label4", "Frame3D1", {120, 1200, 735, 255}, u"SourceID:"_s},
-        {"txtID", "Frame3D1", {840, 1140, 615, 315}},
-        {"chkAutoID", "Frame3D1", {1680, 1200, 1515, 255}, u"Automatic"_s},
-        {"Frame3D3", "", {120, 4515, 3495, 1215}, u"Area Capabilites"_s},
-        {"chkCreate", "Frame3D3", {240, 360, 1455, 255}, u"Allow Creation"_s},
-        {"chkImport", "Frame3D3", {1920, 360, 1335, 255}, u"Allow Import"_s},
-        {"chkExport", "Frame3D3", {240, 720, 1455, 255}, u"Allow Export"_s},
-        {"chkUnload", "Frame3D3", {1920, 735, 1455, 255}, u"Allow Unloads"_s},
-        {"Frame3D2", "", {120, 3120, 3495, 1350}, u"Attributes"_s},
-        {"optBackdrop", "Frame3D2", {120, 360, 1215, 255}, u"Backdrop"_s},
-        {"optReadOnly", "Frame3D2", {120, 682, 1095, 255}, u"Read Only"_s},
-        {"optEditable", "Frame3D2", {120, 1005, 1950, 255}, u"Editable"_s},
-        {"cmdOK", "", {3720, 360, 975, 375}, u"&OK"_s},
-        {"cmdCancel", "", {3720, 840, 975, 375}, u"&Cancel"_s},
-        {"cmdHelp", "", {3720, 1320, 975, 375}, u"&Help"_s},
-        {"cmdOptions", "", {3720, 2040, 975, 375}, u"O&ptions..."_s},
+    expectControls(dialog, u"Configure Native Data Source"_s, {
+        {"Label1", "", u"Data Source Name:"_s},
+        {"txtName", ""},
+        {"Label2", "", u"Description:"_s},
+        {"txtDescription", ""},
+        {"Frame3D1", "", u"Source"_s},
+        {"Label3", "Frame3D1", u"Storage Name: (8 char max.)"_s},
+        {"txtStorage", "Frame3D1"},
+        {"chkReadOnly", "Frame3D1", u"Read Only"_s},
+        {"Label4", "Frame3D1", u"SourceID:"_s},
+        {"txtID", "Frame3D1"},
+        {"chkAutoID", "Frame3D1", u"Automatic"_s},
+        {"Frame3D3", "", u"Area Capabilites"_s},
+        {"chkCreate", "Frame3D3", u"Allow Creation"_s},
+        {"chkImport", "Frame3D3", u"Allow Import"_s},
+        {"chkExport", "Frame3D3", u"Allow Export"_s},
+        {"chkUnload", "Frame3D3", u"Allow Unloads"_s},
+        {"Frame3D2", "", u"Attributes"_s},
+        {"optBackdrop", "Frame3D2", u"Backdrop"_s},
+        {"optReadOnly", "Frame3D2", u"Read Only"_s},
+        {"optEditable", "Frame3D2", u"Editable"_s},
+        {"cmdOK", "", u"&OK"_s},
+        {"cmdCancel", "", u"&Cancel"_s},
+        {"cmdHelp", "", u"&Help"_s},
+        {"cmdOptions", "", u"O&ptions..."_s},
     });
     expectFixedFrame(dialog, mainWindow);
     EXPECT_FALSE(dialog.findChild<QPushButton *>(u"cmdHelp"_s)->isEnabled());
 
+    // The option group is one stop, at its selected option.
     const QStringList tabOrder = {
         u"txtName"_s,   u"txtDescription"_s, u"txtStorage"_s,  u"chkReadOnly"_s, u"txtID"_s,
         u"chkAutoID"_s, u"chkCreate"_s,      u"cmdOK"_s,       u"cmdOptions"_s,  u"cmdHelp"_s,
-        u"cmdCancel"_s, u"optBackdrop"_s,    u"optReadOnly"_s, u"optEditable"_s, u"chkImport"_s,
-        u"chkExport"_s, u"chkUnload"_s};
+        u"cmdCancel"_s, u"optEditable"_s,    u"chkImport"_s,   u"chkExport"_s,   u"chkUnload"_s};
     QStringList focusChain;
     QWidget *widget = dialog.findChild<QWidget *>(u"txtName"_s);
     while (focusChain.size() < tabOrder.size()) {
@@ -290,25 +336,25 @@ TEST_F(WindowsTest, NativeDialogDesignAndTabOrder)
 TEST_F(WindowsTest, DemandLoadDialogDesign)
 {
     frmDemandConfig dialog(session);
-    expectDesign(dialog, u"Configure Demand Load Datasource"_s, {4890, 3480}, {
-        {"Label1", "", {120, 120, 2775, 255}, u"Data Source Name:"_s},
-        {"txtName", "", {120, 360, 3615, 285}},
-        {"Label2", "", {120, 720, 1335, 255}, u"Description:"_s},
-        {"txtDescription", "", {120, 960, 3615, 285}},
-        {"cmdOK", "", {3795, 360, 1020, 375}, u"&OK"_s},
-        {"cmdCancel", "", {3780, 840, 1035, 375}, u"&Cancel"_s},
-        {"Frame3D1", "", {120, 1320, 4695, 2055}, u"Source"_s},
-        {"Label3", "Frame3D1", {240, 360, 1455, 255}, u"DLD File:"_s},
-        {"txtDLD", "Frame3D1", {240, 600, 2775, 285}},
-        {"cmdBrowse", "Frame3D1", {1530, 240, 1485, 315}, u"Browse..."_s},
-        {"cmdDLD", "Frame3D1", {3240, 480, 1335, 375}, u"DLD Builder..."_s},
-        {"Label4", "Frame3D1", {240, 960, 735, 255}, u"Entity:"_s},
-        {"cmbEntities", "Frame3D1", {240, 1200, 2775, 0}},
-        {"Label5", "Frame3D1", {240, 1680, 855, 255}, u"Source ID:"_s},
-        {"txtID", "Frame3D1", {1200, 1650, 735, 315}},
-        {"chkAutoID", "Frame3D1", {2160, 1605, 1290, 375}, u"Automatic"_s},
-        {"chkReadOnly", "Frame3D1", {3495, 1680, 1095, 255}, u"Read Only"_s},
-        {"cmdOptions", "Frame3D1", {3240, 1200, 1335, 375}, u"O&ptions..."_s},
+    expectControls(dialog, u"Configure Demand Load Datasource"_s, {
+        {"Label1", "", u"Data Source Name:"_s},
+        {"txtName", ""},
+        {"Label2", "", u"Description:"_s},
+        {"txtDescription", ""},
+        {"cmdOK", "", u"&OK"_s},
+        {"cmdCancel", "", u"&Cancel"_s},
+        {"Frame3D1", "", u"Source"_s},
+        {"Label3", "Frame3D1", u"DLD File:"_s},
+        {"txtDLD", "Frame3D1"},
+        {"cmdBrowse", "Frame3D1", u"Browse..."_s},
+        {"cmdDLD", "Frame3D1", u"DLD Builder..."_s},
+        {"Label4", "Frame3D1", u"Entity:"_s},
+        {"cmbEntities", "Frame3D1"},
+        {"Label5", "Frame3D1", u"Source ID:"_s},
+        {"txtID", "Frame3D1"},
+        {"chkAutoID", "Frame3D1", u"Automatic"_s},
+        {"chkReadOnly", "Frame3D1", u"Read Only"_s},
+        {"cmdOptions", "Frame3D1", u"O&ptions..."_s},
     });
     expectFixedFrame(dialog, mainWindow);
     EXPECT_FALSE(dialog.findChild<QComboBox *>(u"cmbEntities"_s)->isEditable());
@@ -322,32 +368,43 @@ TEST_F(WindowsTest, DemandLoadDialogDesign)
 TEST_F(WindowsTest, OptionsDialogDesign)
 {
     frmOptions form(session);
-    expectDesign(form, u"Options"_s, {6510, 2895}, {
-        {"cmdCancel", "", {5340, 705, 1050, 315}, u"&Cancel"_s},
-        {"cmdOK", "", {5340, 330, 1050, 315}, u"&OK"_s},
-        {"chkAuto", "", {120, 2520, 4560, 255}, u"Auto-Connect for new documents"_s},
-        {"Frame2", "", {120, 1680, 5085, 735}, u"Draw Order"_s},
-        {"txtPriority", "Frame2", {2025, 315, 1095, 285}, u"127"_s},
-        {"Label7", "Frame2", {120, 360, 1815, 255}, u"Relative Priority (0-255):"_s},
-        {"Frame1", "", {120, 120, 5085, 1455}, u"Scales"_s},
-        {"chkAllScales", "Frame1", {3900, 360, 1095, 405}, u"All Scales"_s},
-        {"txtOverViewScale", "Frame1", {2925, 1050, 855, 285}, u"0"_s},
-        {"txtMaxScale", "Frame1", {2925, 690, 855, 285}, u"0"_s},
-        {"txtMinScale", "Frame1", {2925, 330, 855, 285}, u"0"_s},
-        {"lblOverview1", "Frame1", {2685, 1080, 135, 255}, u"1:"_s},
-        {"Label5", "Frame1", {2685, 720, 135, 255}, u"1:"_s},
-        {"Label4", "Frame1", {2685, 360, 135, 255}, u"1:"_s},
-        {"lblOverviewScale", "Frame1", {120, 1080, 2325, 255}, u"Overview Render Scale:"_s},
-        {"Label2", "Frame1", {120, 720, 1695, 255}, u"Maximum Active Scale:"_s},
-        {"Label1", "Frame1", {120, 360, 1695, 255}, u"Minimum Active Scale:"_s},
+    expectControls(form, u"Options"_s, {
+        {"cmdCancel", "", u"&Cancel"_s},
+        {"cmdOK", "", u"&OK"_s},
+        {"chkAuto", "", u"Auto-Connect for new documents"_s},
+        {"Frame2", "", u"Draw Order"_s},
+        {"txtPriority", "Frame2", u"127"_s},
+        {"Label7", "Frame2", u"Relative Priority (0-255):"_s},
+        {"Frame1", "", u"Scales"_s},
+        {"chkAllScales", "Frame1", u"All Scales"_s},
+        {"txtOverViewScale", "Frame1", u"0"_s},
+        {"txtMaxScale", "Frame1", u"0"_s},
+        {"txtMinScale", "Frame1", u"0"_s},
+        {"lblOverview1", "Frame1", u"1:"_s},
+        {"Label5", "Frame1", u"1:"_s},
+        {"Label4", "Frame1", u"1:"_s},
+        {"lblOverviewScale", "Frame1", u"Overview Render Scale:"_s},
+        {"Label2", "Frame1", u"Maximum Active Scale:"_s},
+        {"Label1", "Frame1", u"Minimum Active Scale:"_s},
     });
     expectFixedFrame(form, mainWindow);
+}
+
+// In every window no control leaves its container or overlaps another, and
+// every caption is read whole.
+TEST_F(WindowsTest, EveryWindowIsLaidOutWithoutOverlaps)
+{
+    for (const Window &window : everyWindow()) {
+        SCOPED_TRACE(window.name);
+        const std::unique_ptr<QWidget> loaded = window.load();
+        EXPECT_EQ(untidyControls(*loaded), QStringList());
+    }
 }
 
 TEST_F(WindowsTest, OdbcDialogIsAResizableNotice)
 {
     frmODBCConfig dialog(session);
-    expectDesign(dialog, u"ODBC Config"_s, {3060, 3270}, {});
+    EXPECT_EQ(dialog.windowTitle(), u"ODBC Config"_s);
     EXPECT_TRUE(dialog.findChildren<QWidget *>().isEmpty());
     EXPECT_NE(dialog.minimumSize(), dialog.maximumSize());
     EXPECT_TRUE(dialog.windowFlags() & Qt::WindowMaximizeButtonHint);
@@ -468,6 +525,60 @@ TEST_F(WindowsTest, TabAndShiftTabReachEveryControlOfEachWindow)
         }
         loaded->hide();
     }
+}
+
+// The letters that the window's enabled, shown controls take as access keys.
+QSet<QChar> accessKeysTaken(const QWidget &window)
+{
+    QSet<QChar> taken;
+    const QList<QWidget *> controls = window.findChildren<QWidget *>();
+    for (const QWidget *control : controls) {
+        const auto *label = qobject_cast<const QLabel *>(control);
+        const QWidget *target = label ? label->buddy() : control;
+        if (!target || !target->isEnabled() || !target->isVisibleTo(&window))
+            continue;
+        const QString caption = control->property("text").toString();
+        const qsizetype marker = caption.indexOf(u'&');
+        if ((label || qobject_cast<const QAbstractButton *>(control)) && marker >= 0
+            && marker + 1 < caption.size())
+            taken.insert(caption.at(marker + 1).toLower());
+    }
+    return taken;
+}
+
+// Alt with a letter that no enabled, shown control takes, pressed on the
+// keyboard, types nothing into the box that holds the focus, in any window:
+// among them Alt+O while OK is still disabled and Alt+H for the disabled Help.
+TEST_F(WindowsTest, AccessKeysWithoutAnEnabledControlTypeNothing)
+{
+    int boxes = 0;
+    for (const Window &window : everyWindow()) {
+        SCOPED_TRACE(window.name);
+        const std::unique_ptr<QWidget> loaded = window.load();
+        ASSERT_NO_FATAL_FAILURE(showActive(*loaded));
+        const QSet<QChar> taken = accessKeysTaken(*loaded);
+        const QList<QWidget *> controls = loaded->findChildren<QWidget *>();
+        for (QWidget *control : controls) {
+            auto *line = qobject_cast<QLineEdit *>(control);
+            auto *text = qobject_cast<QPlainTextEdit *>(control);
+            if ((!line && !text) || !control->isEnabled() || !control->isVisibleTo(loaded.get()))
+                continue;
+            ++boxes;
+            line ? line->setText(u"Roads"_s) : text->setPlainText(u"Roads"_s);
+            control->setFocus();
+            line ? line->selectAll() : text->selectAll();
+            for (char letter = 'a'; letter <= 'z'; ++letter) {
+                if (!taken.contains(QLatin1Char(letter)))
+                    QTest::keyClick(loaded->windowHandle(), Qt::Key(Qt::Key_A + letter - 'a'),
+                                    Qt::AltModifier);
+            }
+            EXPECT_EQ(line ? line->text() : text->toPlainText(), u"Roads"_s)
+                << control->objectName().toStdString();
+            EXPECT_TRUE(loaded->isVisible());
+        }
+        loaded->hide();
+    }
+    EXPECT_EQ(boxes, 14); // both native kinds, demand-load, options and debug
 }
 
 TEST_F(WindowsTest, AltCCancelsEveryDialogThatEnterAndEscLeaveOpen)

@@ -115,16 +115,6 @@ TEST(DisableInputs, DisablesEverythingButCommandButtonsOfTheDialogItself)
     EXPECT_TRUE(ownedText->isEnabled());
 }
 
-TEST(NumericKeyFilter, PassesDigitsAndBackspaceOnly)
-{
-    for (int key = 0; key < 256; ++key) {
-        int filtered = key;
-        NumericKeyFilter(filtered);
-        const bool kept = key == 8 || (key >= '0' && key <= '9');
-        EXPECT_EQ(filtered, kept ? key : 0) << key;
-    }
-}
-
 TEST(KeyPressFilter, TypedKeysPassThroughTheHandler)
 {
     QLineEdit box;

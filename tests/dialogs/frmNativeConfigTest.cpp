@@ -1,3 +1,4 @@
+#include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
@@ -215,6 +216,33 @@ TEST_F(NativeDialogTest, AccessModeSetsCreationAndExportOnly)
         EXPECT_FALSE(box(dialog, "chkImport")->isChecked());
         EXPECT_TRUE(box(dialog, "chkUnload")->isChecked());
     }));
+}
+
+// Tab into the Attributes group lands on the selected option, so Tab and
+// Space keep the access mode; after an arrow key moved the selection, Tab
+// lands on the newly selected option.
+TEST_F(NativeDialogTest, TabIntoTheAccessModesLandsOnTheSelectedOne)
+{
+    openRecord(u"Roads"_s, "Connect=RDS1\r\nAttributes=2\r\nCapabilities=2\r\n");
+    frmNativeConfig dialog(session);
+    ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
+        const auto press = [&dialog](Qt::Key key) { QTest::keyClick(dialog.windowHandle(), key); };
+        const auto tabIntoGroup = [&] {
+            child<QPushButton>(dialog, "cmdCancel")->setFocus();
+            press(Qt::Key_Tab);
+            return QApplication::focusWidget();
+        };
+        EXPECT_EQ(tabIntoGroup(), option(dialog, "optReadOnly"));
+        press(Qt::Key_Space);
+        EXPECT_TRUE(option(dialog, "optReadOnly")->isChecked());
+        press(Qt::Key_Down);
+        EXPECT_TRUE(option(dialog, "optEditable")->isChecked());
+        EXPECT_EQ(tabIntoGroup(), option(dialog, "optEditable"));
+        press(Qt::Key_Up);
+        press(Qt::Key_Tab);
+        EXPECT_EQ(QApplication::focusWidget(), box(dialog, "chkImport"));
+    }));
+    EXPECT_EQ(readKey(u"Roads"_s, u"Attributes"_s), u"2"_s);
 }
 
 TEST_F(NativeDialogTest, StoredAccessModeAndCapabilitiesAreWrittenBackAsRead)

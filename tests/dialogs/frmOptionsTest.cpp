@@ -4,6 +4,12 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QContextMenuEvent>
+#include <QMimeData>
+#include <QTimer>
+
+#include <functional>
+#include <limits>
 
 #include "dialogs/OptionsHolder.h"
 #include "dialogs/frmOptions.h"
@@ -101,22 +107,89 @@ TEST_F(OptionsDialogTest, AllScalesWritesZerosButKeepsTheTypedRange)
     EXPECT_FALSE(form.txtMaxScale()->isEnabled());
 }
 
-TEST_F(OptionsDialogTest, NumberBoxesTakeOnlyDigitsAndBackspace)
+// However text arrives in a number box (typed, pasted by key or by the
+// context menu, dropped), an edit that adds anything but digits is refused
+// whole; digits get in. The paste shortcut is a key the filter discards.
+TEST_F(OptionsDialogTest, NumberBoxesTakeOnlyDigitsHoweverTextArrives)
 {
     OptionsHolder options(session);
     frmOptions &form = options.form();
     form.chkAllScales()->setChecked(false);
-    QGuiApplication::clipboard()->setText(u"42"_s);
-
+    const auto pasteByMenu = [](QLineEdit *box) {
+        QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
+        QApplication::sendEvent(box, &event);
+        QWidget *menu = QApplication::activePopupWidget();
+        ASSERT_NE(menu, nullptr);
+        QTest::keyClick(menu, Qt::Key_P); // "&Paste"
+    };
+    const auto drop = [](QLineEdit *box) {
+        QMimeData data;
+        data.setText(QGuiApplication::clipboard()->text());
+        const QPoint end(box->width() - 2, box->height() / 2);
+        QDragEnterEvent enter(end, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(box, &enter);
+        QDropEvent dropped(end, Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(box, &dropped);
+    };
+    const struct
+    {
+        const char *way;
+        std::function<void(QLineEdit *)> bring;
+        QString afterDigits;
+    } ways[] = {
+        {"Ctrl+V", [](QLineEdit *box) { QTest::keyClick(box, Qt::Key_V, Qt::ControlModifier); }, u"30"_s},
+        {"Shift+Insert", [](QLineEdit *box) { QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier); },
+         u"3042"_s},
+        {"context menu", pasteByMenu, u"3042"_s},
+        {"drop", drop, u"3042"_s},
+    };
     const QList<QLineEdit *> numberBoxes = scaleBoxes(form) << form.txtPriority();
-    for (QLineEdit *number : numberBoxes) {
-        replaceText(number, u"3x0 0.-é"_s);
-        QTest::keyClick(number, Qt::Key_V, Qt::ControlModifier);
-        EXPECT_EQ(number->text(), u"300"_s) << number->objectName().toStdString();
-        QTest::keyClick(number, Qt::Key_Backspace);
-        EXPECT_EQ(number->text(), u"30"_s) << number->objectName().toStdString();
+    for (const auto &way : ways) {
+        for (QLineEdit *number : numberBoxes) {
+            SCOPED_TRACE(way.way + QString(u" into "_s + number->objectName()).toStdString());
+            replaceText(number, u"30"_s);
+            number->setFocus();
+            QGuiApplication::clipboard()->setText(u"4x2"_s);
+            way.bring(number);
+            EXPECT_EQ(number->text(), u"30"_s);
+            QGuiApplication::clipboard()->setText(u"42"_s);
+            number->end(false);
+            way.bring(number);
+            EXPECT_EQ(number->text(), way.afterDigits);
+        }
     }
-    EXPECT_EQ(displayValues(options)[2], u"Priority=30"_s);
+    EXPECT_EQ(displayValues(options)[2], u"Priority=3042"_s);
+}
+
+// A stored number too large for a double is shown, and so saved, as the
+// largest double of its sign; a stored sign or fraction stays until the user
+// removes it, and the user adds digits only.
+TEST_F(OptionsDialogTest, StoredNumbersBeyondADoubleAreHeldToTheLargestDouble)
+{
+    const QByteArray huge(400, '9');
+    const QString largest = DecimalText(std::numeric_limits<double>::max());
+    openRecord("Scales=" + huge + ",5,-" + huge + "\r\nPriority=" + huge + "\r\n");
+    {
+        OptionsHolder options(session);
+        EXPECT_EQ(options.form().txtPriority()->text(), largest);
+        EXPECT_EQ(displayValues(options),
+                  (QStringList{u"AutoConnect=0"_s, u"Scales="_s + largest + u",5,-"_s + largest,
+                               u"Priority="_s + largest}));
+    }
+    openRecord("Scales=1.5,-3,0\r\n");
+    OptionsHolder options(session);
+    QLineEdit *minimum = options.form().txtMinScale();
+    QLineEdit *maximum = options.form().txtMaxScale();
+    EXPECT_EQ(displayValues(options)[1], u"Scales=1.5,-3,0"_s);
+    QGuiApplication::clipboard()->setText(u"-"_s);
+    minimum->setFocus();
+    QTest::keyClick(minimum, Qt::Key_Insert, Qt::ShiftModifier);
+    typeText(minimum, u"7"_s);
+    maximum->setFocus();
+    maximum->home(false);
+    QTest::keyClick(maximum, Qt::Key_Delete);
+    QTest::keyClick(maximum, Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_EQ(displayValues(options)[1], u"Scales=1.57,3,0"_s);
 }
 
 // Cancel goes back to the stored values of a record, but a new record has

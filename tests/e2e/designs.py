@@ -41,7 +41,7 @@ class NativeDesign:
     name = Place(120, 360, 3495, 285)
     description = Place(120, 1080, 3495, 285)
     storage = Place(120, 600, 2655, 285, container=(120, 1440))
-    source_id = Place(840, 1140, 615, 315, container=(120, 1440))
+    source_id = Place(870, 1140, 615, 315, container=(120, 1440))
     automatic = Place(1680, 1200, 1515, 255, container=(120, 1440))
     backdrop = Place(120, 360, 1215, 255, container=(120, 3120))
     editable = Place(120, 1005, 1950, 255, container=(120, 3120))

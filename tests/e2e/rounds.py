@@ -197,8 +197,8 @@ class KeyboardRound(Round):
         self.desktop.keys("Tab")
         self.desktop.type("41")
         # Automatic off; then past Allow Creation, OK, Options... and Cancel
-        # to Backdrop, the first of the attributes, and Down to Read Only.
-        self.desktop.keys("Tab", "space", *["Tab"] * 5, "Down", "space")
+        # to Editable, the selected one of the attributes, and Up to Read Only.
+        self.desktop.keys("Tab", "space", *["Tab"] * 5, "Up", "space")
         self.options(NATIVE, "Tab", "space", "Tab", *"1000", "Tab", *"50000", "Tab", *"200",
                      "Tab", "space")
         self.confirm(NATIVE)

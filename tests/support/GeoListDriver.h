@@ -20,6 +20,15 @@ inline void clickListItem(GeoList *list, int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
+// Double-clicks the item at row: a click, then the second press that the
+// system reports as a double-click.
+inline void doubleClickListItem(GeoList *list, int row)
+{
+    clickListItem(list, row);
+    const QPoint centre = list->visualItemRect(list->item(row)).center();
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+}
+
 // Clicks the first item whose name is name.
 inline void clickListItem(GeoList *list, const QString &name)
 {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <optional>
+
 #include <QString>
 #include <QStringList>
 
@@ -8,22 +10,22 @@
 namespace tessel::test {
 
 // Records every program start; starts nothing. Each start succeeds unless
-// failure is set, which is then given as the system's description.
+// failure is set, which is then given as the reason.
 class ScriptedProcessLauncher final : public ProcessLauncher
 {
 public:
-    bool startDetached(const QString &program, QString *errorText) override
+    bool startDetached(const QString &program, LaunchFailure *reason) override
     {
         started.append(program);
-        if (failure.isEmpty())
+        if (!failure)
             return true;
-        if (errorText)
-            *errorText = failure;
+        if (reason)
+            *reason = *failure;
         return false;
     }
 
     QStringList started;
-    QString failure;
+    std::optional<LaunchFailure> failure;
 };
 
 } // namespace tessel::test

@@ -1,8 +1,14 @@
 // tessel-bench: how fast the entity list of a large DLD file is read.
+#include "controls/ControlHelpers.h"
 #include "dialogs/DldEntities.h"
+#include "dialogs/frmDemandConfig.h"
 
 #include <benchmark/benchmark.h>
 
+#include <sys/resource.h>
+
+#include <QAbstractItemView>
+#include <QApplication>
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
@@ -14,6 +20,9 @@ namespace {
 constexpr int Declarations = 100'000;
 // About 50 MB in all: each declaration is followed by lines of its own.
 constexpr int LinesPerDeclaration = 8;
+
+// A file that is nothing but declarations: 2.5 million of them, about 50 MB.
+constexpr int BareDeclarations = 2'500'000;
 
 QByteArray DeclarationBlock(int number)
 {
@@ -29,16 +38,19 @@ QByteArray DeclarationBlock(int number)
 class DldFile
 {
 public:
-    DldFile()
+    DldFile(int declarations, QByteArray (*block)(int number))
         : m_path(m_directory.filePath(QStringLiteral("LARGE.DLD")))
     {
-        QByteArray bytes;
-        for (int number = 0; number < Declarations; ++number)
-            bytes += DeclarationBlock(number);
+        // Written block by block: the file's bytes are not held at once.
         QFile file(m_path);
-        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+        if (!file.open(QIODevice::WriteOnly))
             qFatal("cannot write %s", qPrintable(m_path));
-        m_size = bytes.size();
+        for (int number = 0; number < declarations; ++number) {
+            const QByteArray bytes = block(number);
+            if (file.write(bytes) != bytes.size())
+                qFatal("cannot write %s", qPrintable(m_path));
+        }
+        m_size = file.size();
     }
 
     const QString &path() const { return m_path; }
@@ -54,7 +66,7 @@ private:
 // whole file and collect its declarations.
 void BM_LoadEntities(benchmark::State &state)
 {
-    static const DldFile file;
+    static const DldFile file(Declarations, DeclarationBlock);
     for (auto _ : state) {
         const DldEntities read = ReadDldEntities(file.path());
         if (read.failed() || read.names.size() != Declarations)
@@ -63,5 +75,51 @@ void BM_LoadEntities(benchmark::State &state)
     state.SetBytesProcessed(state.iterations() * file.size());
 }
 BENCHMARK(BM_LoadEntities)->Unit(benchmark::kMillisecond);
+
+QByteArray BareDeclaration(int number)
+{
+    return "ENTITY DLD E" + QByteArray::number(number).rightJustified(7, '0') + "\r\n";
+}
+
+QApplication &Application()
+{
+    static int argc = 1;
+    static char name[] = "tessel-bench";
+    static char *argv[] = {name, nullptr};
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    static QApplication application(argc, argv);
+    return application;
+}
+
+// What opening the entity list does with a file of bare declarations: read
+// it, fill the drop-down list, select the stored entity (the last one) as a
+// stored record's dialog does, and show the open list. The peak memory of
+// the process is reported in MB.
+void BM_OpenEntityList(benchmark::State &state)
+{
+    Application();
+    static const DldFile file(BareDeclarations, BareDeclaration);
+    DropDownList list;
+    list.resize(185, 21);
+    list.show();
+    for (auto _ : state) {
+        DldEntities read = ReadDldEntities(file.path());
+        if (read.failed() || read.names.size() != BareDeclarations)
+            state.SkipWithError("the file was not read whole");
+        list.setEntries(std::move(read.names));
+        SelectListItem(&list, QString::fromLatin1(BareDeclaration(BareDeclarations - 1).sliced(11, 8)));
+        if (list.currentIndex() != BareDeclarations - 1)
+            state.SkipWithError("the stored entity was not selected");
+        list.QComboBox::showPopup();
+        QApplication::processEvents();
+        list.hidePopup();
+    }
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    state.counters["peak_MB"] = double(usage.ru_maxrss) / 1024;
+    state.SetBytesProcessed(state.iterations() * file.size());
+}
+BENCHMARK(BM_OpenEntityList)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 } // namespace

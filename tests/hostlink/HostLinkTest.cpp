@@ -4,7 +4,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 #include "hostlink/HostLink.h"
+#include "platform/TerminationSignals.h"
 #include "tests/hostlink/FakeHost.h"
 #include "tests/support/TestFiles.h"
 
@@ -165,6 +168,24 @@ TEST_F(HostLinkTest, ShutDownSignalsTheHostAndRemovesTheEndpointsBeforeTheEnd)
     EXPECT_EQ(aloneEnds.count(), 1);
 }
 
+// A termination signal that comes while Tessel waits for the host's answer to
+// a query is served inside that wait, as the host's press would be.
+TEST_F(HostLinkTest, ATerminationSignalDuringAQueryShutsDownInsideTheWait)
+{
+    const auto link = linkedLink();
+    const QStringList endpoints{EndpointPath(runtime.path(), link->windowHandle()),
+                                EndpointPath(runtime.path(), link->shutdownButtonHandle())};
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, link.get(), &HostLink::shutDown);
+    QStringList signalledAtEnd;
+    QObject::connect(link.get(), &HostLink::ended, [&] { signalledAtEnd = host.windowsSignalled; });
+    host.whileNotified = [] { ::raise(SIGTERM); };
+
+    link->IsConnected(QStringLiteral("Roads"));
+
+    EXPECT_EQ(signalledAtEnd, (QStringList{QStringLiteral("NOTIFY"), QStringLiteral("SHUTDOWN")}));
+    EXPECT_FALSE(QFileInfo::exists(endpoints[0]) || QFileInfo::exists(endpoints[1]));
+}
 
 TEST_F(HostLinkTest, APressOnTheShutdownButtonIsAShutdownRequest)
 {

@@ -45,15 +45,14 @@ QString usageText(const QString &applicationDir)
                "  %1/SRCS.INI      the data source types\n"
                "  %1/TESSEL.LRT    the message translations\n"
                "  %1/LANGUAGE.INI  the language of the messages\n"
-               "  DIRECTORYVELUMGIS.INI  the host's keys TesselhWnd and TesselSignal (without\n"
-               "                 DIRECTORY: VELUMGIS.INI in $XDG_CONFIG_HOME or ~/.config)\n"
+               "  VELUMGIS.INI in DIRECTORY  the host's keys TesselhWnd and TesselSignal\n"
+               "                 (without DIRECTORY: in $XDG_CONFIG_HOME or ~/.config)\n"
                "  $XDG_RUNTIME_DIR/velum-hwnd-N  the message sockets; /tmp/velum-UID when\n"
                "                 $XDG_RUNTIME_DIR is not a private directory of the user\n"
                "  /tmp/velum-UID/tessel-*.instance  the lock that allows one copy per user\n"
                "                 and application directory\n")
         .arg(applicationDir);
 }
-
 
 // A failure that stops start-up: said on the terminal and in a message box,
 // since no window of the program exists yet.
@@ -132,11 +131,12 @@ int Main()
     session.fileDialogs = &fileDialogs;
     session.processLauncher = &processLauncher;
 
+    // A request to terminate closes the program as the host's shut-down
+    // press does, even while it waits inside a send to the host. One that
+    // comes before the link exists waits for it.
+    TerminationSignals terminationSignals;
     HostLink hostLink(std::get<HostCommandLine>(hostCommandLine));
     QObject::connect(&hostLink, &HostLink::ended, &endProgramNow);
-    // A request to terminate closes the program as the host's shut-down
-    // press does, even while it waits inside a send to the host.
-    TerminationSignals terminationSignals;
     QObject::connect(&terminationSignals, &TerminationSignals::received, &hostLink, &HostLink::shutDown);
     frmTessel mainWindow(session, hostLink);
     session.mainWindow = &mainWindow;

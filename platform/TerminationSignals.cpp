@@ -1,6 +1,9 @@
 #include "platform/TerminationSignals.h"
 
+#include <QtGlobal>
+
 #include <cerrno>
+#include <cstring>
 
 #include <sys/socket.h>
 #include <unistd.h>
@@ -30,8 +33,11 @@ TerminationSignals::TerminationSignals(QObject *parent)
     int ends[2] = {-1, -1};
     // Non-blocking both ways: the handler never waits, and a burst of signals
     // that fills the pair loses only repeats.
-    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0)
-        qFatal("Cannot create the socket pair for termination signals");
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
+        qWarning("Termination signals end Tessel at once: no socket pair for them (%s)",
+                 std::strerror(errno));
+        return;
+    }
     m_reader = std::make_unique<ServedDescriptor>(ends[0], [this] { readPending(); });
     writeEnd = ends[1];
 
@@ -45,6 +51,8 @@ TerminationSignals::TerminationSignals(QObject *parent)
 
 TerminationSignals::~TerminationSignals()
 {
+    if (!m_reader)
+        return;
     for (size_t i = 0; i < std::size(HandledSignals); ++i)
         ::sigaction(HandledSignals[i], &m_previous[i], nullptr);
     ::close(writeEnd);

@@ -389,7 +389,9 @@ void MessageEndpoint::acceptWaiting()
             std::make_unique<ServedDescriptor>(connection, [this, connection] { readFrom(connection); });
         m_incoming.push_back(std::move(incoming));
     }
-    scheduleExpiry();
+    // The expiry timer waits for the event loop; a program inside its own
+    // send drops its expired connections here.
+    dropExpired();
 }
 
 void MessageEndpoint::readFrom(int connection)

@@ -16,8 +16,6 @@ using namespace tessel;
 
 namespace {
 
-constexpr uid_t OtherUser = 65534;
-
 mode_t modeOf(const QString &path)
 {
     struct stat status{};
@@ -31,52 +29,27 @@ bool makeDirectory(const QString &path, mode_t mode)
     return ::mkdir(encoded.constData(), 0700) == 0 && ::chmod(encoded.constData(), mode) == 0;
 }
 
-// What another user, or a careless one, leaves where a private directory belongs.
-enum class Planted { Nothing, PrivateDirectory, OpenDirectory, ForeignDirectory, LinkToPrivateDirectory, PlainFile };
-
-struct Case
-{
-    const char *name;
-    Planted planted;
-    bool usable;
-};
-
-const Case Cases[] = {
-    {"missing", Planted::Nothing, false},
-    {"private directory", Planted::PrivateDirectory, true},
-    {"directory open to others", Planted::OpenDirectory, false},
-    {"directory of another user", Planted::ForeignDirectory, false},
-    {"link to a private directory", Planted::LinkToPrivateDirectory, false},
-    {"plain file", Planted::PlainFile, false},
-};
-
 class PrivateDirectoryTest : public ::testing::Test
 {
 protected:
-    // Puts planted at path; false when this user cannot (a foreign owner needs root).
-    bool plant(Planted planted, const QString &path)
+    // What another user, or a careless one, leaves where a private directory
+    // belongs; false when this user cannot (a foreign owner needs root).
+    bool plant(const char *what, const QString &path)
     {
-        switch (planted) {
-        case Planted::Nothing:
-            return true;
-        case Planted::PrivateDirectory:
+        const QByteArray name(what);
+        if (name == "private directory")
             return makeDirectory(path, 0700);
-        case Planted::OpenDirectory:
+        if (name == "directory open to others")
             return makeDirectory(path, 01777);
-        case Planted::ForeignDirectory:
+        if (name == "directory of another user")
             return ::geteuid() == 0 && makeDirectory(path, 0700)
-                && ::chown(QFile::encodeName(path).constData(), OtherUser, OtherUser) == 0;
-        case Planted::LinkToPrivateDirectory:
+                && ::chown(QFile::encodeName(path).constData(), 65534, 65534) == 0;
+        if (name == "link to a private directory")
             return QFile::link(elsewhere.path(), path);
-        case Planted::PlainFile: {
-            QFile file(path);
-            return file.open(QIODevice::WriteOnly);
-        }
-        }
-        return false;
+        QFile file(path);
+        return name == "nothing" || file.open(QIODevice::WriteOnly);
     }
 
-    // Removes whatever is at path.
     static void clear(const QString &path)
     {
         ::chown(QFile::encodeName(path).constData(), ::geteuid(), ::getegid());
@@ -88,79 +61,75 @@ protected:
 
     QTemporaryDir root;
     QTemporaryDir elsewhere;
-    QString error;
 };
 
-TEST_F(PrivateDirectoryTest, TheRuntimeDirectoryIsUsedOnlyWhenItIsTheUsersAlone)
+// $XDG_RUNTIME_DIR is used only when private, else the user's temp directory,
+// which is made private and never taken over when something else is there.
+TEST_F(PrivateDirectoryTest, OnlyAPrivateDirectoryOfTheUserHoldsItsSockets)
 {
     const QString runtime = root.filePath(QStringLiteral("runtime"));
-    for (const Case &c : Cases) {
-        SCOPED_TRACE(c.name);
+    const struct { const char *planted; bool usable; } cases[] = {
+        {"nothing", false}, {"private directory", true}, {"directory open to others", false},
+        {"directory of another user", false}, {"link to a private directory", false},
+        {"plain file", false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.planted);
         clear(runtime);
         clear(userTemp());
         if (!plant(c.planted, runtime))
             continue;
+        QString error;
         EXPECT_EQ(RuntimeDirectory(runtime, root.path(), &error), c.usable ? runtime : userTemp());
         EXPECT_EQ(QFileInfo::exists(userTemp()), !c.usable);
-    }
-    clear(runtime);
-    EXPECT_EQ(RuntimeDirectory(QString(), root.path(), &error), userTemp());
-}
+        EXPECT_EQ(modeOf(userTemp()), c.usable ? mode_t(0) : mode_t(0700));
 
-TEST_F(PrivateDirectoryTest, TheUsersTempDirectoryIsMadePrivateAndNeverTakenOver)
-{
-    for (const Case &c : Cases) {
-        SCOPED_TRACE(c.name);
         clear(userTemp());
-        if (!plant(c.planted, userTemp()))
-            continue;
+        ASSERT_TRUE(plant(c.planted, userTemp()));
         const mode_t plantedMode = modeOf(userTemp());
-        error.clear();
-        const QString directory = UserTempDirectory(root.path(), &error);
-        if (c.planted == Planted::Nothing || c.usable) {
-            EXPECT_EQ(directory, userTemp());
-            EXPECT_EQ(modeOf(userTemp()), mode_t(0700));
-        } else {
-            EXPECT_TRUE(directory.isEmpty());
+        const bool created = QByteArray(c.planted) == "nothing";
+        EXPECT_EQ(UserTempDirectory(root.path(), &error).isEmpty(), !c.usable && !created);
+        if (!c.usable && !created) {
             EXPECT_TRUE(error.contains(userTemp())) << error.toStdString();
-            EXPECT_EQ(modeOf(userTemp()), plantedMode);   // not repaired, not taken over
+            EXPECT_EQ(modeOf(userTemp()), plantedMode);   // not repaired
         }
     }
+    clear(runtime);
     clear(userTemp());
 }
 
 TEST_F(PrivateDirectoryTest, OneCopyPerUserAndApplicationDirectoryWhateverTheEnvironment)
 {
     const QString app = QStringLiteral("/opt/velum");
-    SingleInstance first(app, root.path());
-    ASSERT_TRUE(first.claim());
-    for (const char *runtime : {"", "/nonexistent"}) {
-        qputenv("XDG_RUNTIME_DIR", runtime);
-        SingleInstance second(app, root.path());
-        EXPECT_FALSE(second.claim()) << runtime;
+    {
+        SingleInstance first(app, root.path());
+        ASSERT_TRUE(first.claim());
+        for (const char *runtime : {"", "/nonexistent"}) {
+            qputenv("XDG_RUNTIME_DIR", runtime);
+            SingleInstance second(app, root.path());
+            EXPECT_FALSE(second.claim()) << runtime;
+        }
+        SingleInstance otherInstallation(QStringLiteral("/home/gis/velum"), root.path());
+        EXPECT_TRUE(otherInstallation.claim());
     }
-    SingleInstance otherInstallation(QStringLiteral("/home/gis/velum"), root.path());
-    EXPECT_TRUE(otherInstallation.claim());
+    SingleInstance afterTheFirstEnded(app, root.path());
+    EXPECT_TRUE(afterTheFirstEnded.claim());
 }
 
-TEST_F(PrivateDirectoryTest, TheLockFollowsNoLinkAndAnEndedCopyNoLongerBlocks)
+// A link in the lock's place: nothing is created through it, and the start
+// is not refused for it.
+TEST_F(PrivateDirectoryTest, TheLockFollowsNoLink)
 {
-    const QString app = QStringLiteral("/opt/velum");
-    { SingleInstance ended(app, root.path()); ASSERT_TRUE(ended.claim()); }
+    { SingleInstance ended(QStringLiteral("/opt/velum"), root.path()); ASSERT_TRUE(ended.claim()); }
     const QStringList locks = QDir(userTemp()).entryList(QDir::Files);
     ASSERT_EQ(locks.size(), 1);
-    EXPECT_EQ(modeOf(QDir(userTemp()).filePath(locks[0])), mode_t(0600));
-    SingleInstance next(app, root.path());
-    EXPECT_TRUE(next.claim());
+    const QString lock = QDir(userTemp()).filePath(locks[0]);
+    EXPECT_EQ(modeOf(lock), mode_t(0600));
 
-    // A link in the lock's place: nothing is created through it, and the
-    // start is not refused for it.
-    clear(userTemp());
-    ASSERT_TRUE(makeDirectory(userTemp(), 0700));
+    ASSERT_TRUE(QFile::remove(lock));
     const QString target = elsewhere.filePath(QStringLiteral("created-through-link"));
-    for (const QString &name : locks)
-        ASSERT_TRUE(QFile::link(target, QDir(userTemp()).filePath(name)));
-    SingleInstance linked(app, root.path());
+    ASSERT_TRUE(QFile::link(target, lock));
+    SingleInstance linked(QStringLiteral("/opt/velum"), root.path());
     EXPECT_TRUE(linked.claim());
     EXPECT_FALSE(QFileInfo::exists(target));
 }

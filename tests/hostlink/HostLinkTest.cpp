@@ -138,7 +138,7 @@ TEST_F(HostLinkTest, RefreshGoesToTheRefreshWindowWithoutTouchingTheProfile)
     EXPECT_EQ(host.received.size(), 1);
 }
 
-TEST_F(HostLinkTest, ShutDownSignalsTheHostAndRemovesTheEndpointsBeforeTheEnd)
+TEST_F(HostLinkTest, ShutDownSignalsTheHostOnceAndRemovesTheEndpointsBeforeTheEnd)
 {
     const auto link = linkedLink();
     const QStringList endpoints{EndpointPath(runtime.path(), link->windowHandle()),
@@ -155,8 +155,10 @@ TEST_F(HostLinkTest, ShutDownSignalsTheHostAndRemovesTheEndpointsBeforeTheEnd)
     });
 
     link->shutDown();
+    link->shutDown();   // a second request: the same closing
 
     EXPECT_EQ(ends, 1);
+    EXPECT_EQ(host.windowsSignalled, QStringList{QStringLiteral("SHUTDOWN")});
     EXPECT_EQ(signalledAtEnd, QStringList{QStringLiteral("SHUTDOWN")});
     EXPECT_FALSE(endpointsLeftAtEnd);
     EXPECT_FALSE(QFileInfo::exists(hostIni));

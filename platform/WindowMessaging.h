@@ -40,10 +40,11 @@ QString EndpointPath(const QString &directory, qint32 handle);
 
 // Sends a message to the endpoint of handle and returns the receiver's result
 // once the receiver has handled it. Gives 0 at once for a handle of 0 or
-// below, a missing endpoint or a refused connection, and 0 after timeout when
-// the receiver does not answer. While it waits, messages sent to this
-// program's own endpoints are handled (as a window thread handles sent
-// messages inside SendMessage); no other event is processed meanwhile.
+// below, a missing endpoint (or anything but a socket of this user in its
+// place) or a refused connection, and 0 after timeout when the receiver does
+// not answer. While it waits, the program's served descriptors are served:
+// messages sent to its own endpoints are handled (as a window thread handles
+// sent messages inside SendMessage); no other event is processed meanwhile.
 qint32 SendMessage(qint32 handle, qint32 message, qint32 wParam, qint32 lParam,
                    std::chrono::milliseconds timeout = SendMessageTimeout);
 

@@ -17,6 +17,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/SingleInstance.h"
+#include "platform/TerminationSignals.h"
 #include "registry/ProfilePaths.h"
 
 namespace tessel {
@@ -24,6 +25,34 @@ namespace {
 
 constexpr int ExitRefused = 1;
 constexpr int ExitStartupFailed = 1;
+
+// What "tessel --help" prints. The host never passes an option, so the two
+// options cannot be mistaken for a host's command line.
+QString usageText(const QString &applicationDir)
+{
+    return QStringLiteral(
+               "Usage: tessel [NOTIFY REFRESH SHUTDOWN [DIRECTORY]]\n"
+               "       tessel --help | --version\n\n"
+               "Tessel edits TESSEL.INI, the data source registry of Velum GIS. Velum GIS starts\n"
+               "it with the handles of three of its windows and its profile directory:\n"
+               "  NOTIFY     the window that receives the registration and connection queries\n"
+               "  REFRESH    the window told to reload the registry after every change\n"
+               "  SHUTDOWN   the window told that Tessel closes\n"
+               "  DIRECTORY  the directory of VELUMGIS.INI, ending in \"/\"\n"
+               "A handle of 0 switches its window off; without arguments Tessel works alone.\n\n"
+               "Files:\n"
+               "  %1/TESSEL.INI    the data source registry\n"
+               "  %1/SRCS.INI      the data source types\n"
+               "  %1/TESSEL.LRT    the message translations\n"
+               "  %1/LANGUAGE.INI  the language of the messages\n"
+               "  VELUMGIS.INI in DIRECTORY  the host's keys TesselhWnd and TesselSignal\n"
+               "                 (without DIRECTORY: in $XDG_CONFIG_HOME or ~/.config)\n"
+               "  $XDG_RUNTIME_DIR/velum-hwnd-N  the message sockets; /tmp/velum-UID when\n"
+               "                 $XDG_RUNTIME_DIR is not a private directory of the user\n"
+               "  /tmp/velum-UID/tessel-*.instance  the lock that allows one copy per user\n"
+               "                 and application directory\n")
+        .arg(applicationDir);
+}
 
 // A failure that stops start-up: said on the terminal and in a message box,
 // since no window of the program exists yet.
@@ -44,9 +73,33 @@ int stopStartup(MessageBoxes &messageBoxes, const QString &problem)
 
 } // namespace
 
+bool IsInformationRequest(const QStringList &arguments)
+{
+    return arguments.size() == 2
+        && (arguments[1] == QStringLiteral("--help") || arguments[1] == QStringLiteral("--version"));
+}
+
+int PrintInformation()
+{
+    const QString text = QCoreApplication::arguments().value(1) == QStringLiteral("--help")
+        ? usageText(ApplicationDirectory())
+        : QStringLiteral("tessel %1\n").arg(QCoreApplication::applicationVersion());
+    std::fputs(qUtf8Printable(text), stdout);
+    return EXIT_SUCCESS;
+}
+
 int Main()
 {
+    const QString applicationDir = ApplicationDirectory();
     QtMessageBoxes messageBoxes;
+    SingleInstance instance(applicationDir);
+    if (!instance.claim()) {
+        // No message table exists yet: the text is shown as it stands.
+        const QString alreadyRunning = GetMsgText(nullptr, Msg::AlreadyRunning);
+        qCritical("%s", qUtf8Printable(alreadyRunning));
+        messageBoxes.show(alreadyRunning, MsgBoxStyle::Critical, ApplicationTitle);
+        return ExitRefused;
+    }
 
     // A command line the host link cannot read stops the program before
     // anything is written.
@@ -55,15 +108,6 @@ int Main()
     if (const auto *error = std::get_if<CommandLineError>(&hostCommandLine))
         return stopStartup(messageBoxes, DescribeCommandLineError(*error, commandLine));
 
-    SingleInstance instance(QCoreApplication::applicationFilePath());
-    if (!instance.claim()) {
-        // No message table exists yet: the text is shown as it stands.
-        messageBoxes.show(GetMsgText(nullptr, Msg::AlreadyRunning), MsgBoxStyle::Critical,
-                          ApplicationTitle);
-        return ExitRefused;
-    }
-
-    const QString applicationDir = ApplicationDirectory();
     LanguageSetting language;
     MessageTable messageTable(language);
     const QString translationFile = JoinPath(applicationDir, QStringLiteral("TESSEL.LRT"));
@@ -87,8 +131,13 @@ int Main()
     session.fileDialogs = &fileDialogs;
     session.processLauncher = &processLauncher;
 
+    // A request to terminate closes the program as the host's shut-down
+    // press does, even while it waits inside a send to the host. One that
+    // comes before the link exists waits for it.
+    TerminationSignals terminationSignals;
     HostLink hostLink(std::get<HostCommandLine>(hostCommandLine));
     QObject::connect(&hostLink, &HostLink::ended, &endProgramNow);
+    QObject::connect(&terminationSignals, &TerminationSignals::received, &hostLink, &HostLink::shutDown);
     frmTessel mainWindow(session, hostLink);
     session.mainWindow = &mainWindow;
     mainWindow.show();

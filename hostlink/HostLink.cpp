@@ -2,6 +2,8 @@
 
 #include <QLoggingCategory>
 
+#include <utility>
+
 #include "hostlink/DebugTrace.h"
 #include "platform/WindowMessaging.h"
 #include "registry/NumericText.h"
@@ -115,6 +117,10 @@ void HostLink::SignalParent()
 
 void HostLink::shutDown()
 {
+    // A second request (a signal, the host's press) that comes while the
+    // host is being told is the same closing.
+    if (std::exchange(m_shuttingDown, true))
+        return;
     sendSignalMessage(m_commandLine.ShutdownhWnd);
     m_shutdownButton.reset();
     m_window.reset();

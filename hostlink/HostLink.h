@@ -58,7 +58,7 @@ public:
     // The REFRESH signal, to the refresh window.
     void SignalParent();
     // Tells the host that the program is closing, removes the endpoints and
-    // reports ended().
+    // reports ended(); once only.
     void shutDown();
 
 signals:
@@ -73,6 +73,7 @@ private:
     HostCommandLine m_commandLine;
     std::unique_ptr<MessageEndpoint> m_window;
     std::unique_ptr<MessageEndpoint> m_shutdownButton;
+    bool m_shuttingDown = false;
 };
 
 } // namespace tessel

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 
+#include <cerrno>
+#include <cstring>
+
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -22,21 +25,47 @@ QString ProfileDirectory()
     return QDir::homePath() + QStringLiteral("/.config");
 }
 
-QString RuntimeDirectory()
+QString PrivateDirectoryProblem(const QString &directory)
 {
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty())
-        return runtime;
+    struct stat status{};
+    if (::lstat(QFile::encodeName(directory).constData(), &status) != 0)
+        return QString::fromLocal8Bit(std::strerror(errno));
+    if (S_ISLNK(status.st_mode))
+        return QStringLiteral("it is a symbolic link");
+    if (!S_ISDIR(status.st_mode))
+        return QStringLiteral("it is not a directory");
+    if (status.st_uid != ::geteuid())
+        return QStringLiteral("it belongs to another user");
+    if ((status.st_mode & 077) != 0)
+        return QStringLiteral("it is open to other users (mode %1)")
+            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+    return {};
+}
 
-    const uid_t uid = ::getuid();
-    const QString fallback = QStringLiteral("/tmp/velum-%1").arg(uid);
-    const QByteArray path = QFile::encodeName(fallback);
-    ::mkdir(path.constData(), 0700);
-    struct stat info {};
-    if (::lstat(path.constData(), &info) != 0 || !S_ISDIR(info.st_mode) || info.st_uid != uid
-        || (info.st_mode & 077) != 0)
-        return {};
-    return fallback;
+QString UserTempDirectory(const QString &tempRoot, QString *errorText)
+{
+    const QString directory = JoinPath(tempRoot, QStringLiteral("velum-%1").arg(::geteuid()));
+    // Made private from the start; an existing one is checked, never repaired,
+    // since whatever another user put in it while it was open stays there.
+    ::mkdir(QFile::encodeName(directory).constData(), 0700);
+    const QString problem = PrivateDirectoryProblem(directory);
+    if (problem.isEmpty())
+        return directory;
+    if (errorText)
+        *errorText = QStringLiteral("The directory %1 cannot be used: %2.").arg(directory, problem);
+    return {};
+}
+
+QString RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot, QString *errorText)
+{
+    if (!runtimeDir.isEmpty() && PrivateDirectoryProblem(runtimeDir).isEmpty())
+        return runtimeDir;
+    return UserTempDirectory(tempRoot, errorText);
+}
+
+QString RuntimeDirectory(QString *errorText)
+{
+    return RuntimeDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"), errorText);
 }
 
 QString JoinPath(const QString &directory, const QString &fileName)

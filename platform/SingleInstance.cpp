@@ -2,24 +2,49 @@
 
 #include <QCryptographicHash>
 #include <QFile>
+#include <QLoggingCategory>
+
+#include <cerrno>
+#include <cstring>
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "platform/AppPaths.h"
 
-namespace tessel {
+Q_LOGGING_CATEGORY(lcInstance, "tessel.instance", QtInfoMsg)
 
-SingleInstance::SingleInstance(const QString &executablePath)
+namespace tessel {
+namespace {
+
+// Opens the lock file without following a link and refuses anything but a
+// private regular file of the user with no other name: what claim() made.
+int openLockFile(const QString &path, QString *problem)
 {
-    const QByteArray pathHash =
-        QCryptographicHash::hash(executablePath.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
-    const QString directory = RuntimeDirectory();
-    if (!directory.isEmpty()) {
-        m_lockPath = JoinPath(directory, QStringLiteral("tessel-%1.instance")
-                                             .arg(QString::fromLatin1(pathHash)));
+    const int fd = ::open(QFile::encodeName(path).constData(),
+                          O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        *problem = QString::fromLocal8Bit(std::strerror(errno));
+        return -1;
     }
+    struct stat status{};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
+        || status.st_nlink != 1 || (status.st_mode & 077) != 0) {
+        ::close(fd);
+        *problem = QStringLiteral("it is not a private file of this user");
+        return -1;
+    }
+    return fd;
+}
+
+} // namespace
+
+SingleInstance::SingleInstance(const QString &applicationDirectory, const QString &tempRoot)
+    : m_applicationDirectory(applicationDirectory)
+    , m_tempRoot(tempRoot)
+{
 }
 
 SingleInstance::~SingleInstance()
@@ -30,12 +55,25 @@ SingleInstance::~SingleInstance()
 
 bool SingleInstance::claim()
 {
-    if (m_fd >= 0 || m_lockPath.isEmpty())
-        return true; // without a place to claim, a start is never refused
-    const QByteArray path = QFile::encodeName(m_lockPath);
-    const int fd = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-    if (fd < 0)
+    if (m_fd >= 0)
         return true;
+    QString problem;
+    const QString directory = UserTempDirectory(m_tempRoot, &problem);
+    if (directory.isEmpty()) {
+        qCWarning(lcInstance).noquote() << "Cannot tell whether Tessel already runs:" << problem;
+        return true;
+    }
+    const QByteArray key = QCryptographicHash::hash(m_applicationDirectory.toUtf8(),
+                                                    QCryptographicHash::Sha1).toHex().left(16);
+    const QString path =
+        JoinPath(directory, QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key)));
+    const int fd = openLockFile(path, &problem);
+    if (fd < 0) {
+        qCWarning(lcInstance).noquote()
+            << "Cannot tell whether Tessel already runs: the lock file" << path
+            << "cannot be used:" << problem;
+        return true;
+    }
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
         return false;

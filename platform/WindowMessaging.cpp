@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <QtEndian>
 
 #include <algorithm>
@@ -22,6 +23,8 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include "platform/AppPaths.h"
+
 Q_LOGGING_CATEGORY(lcMessaging, "tessel.messaging", QtInfoMsg)
 
 namespace tessel {
@@ -29,14 +32,11 @@ namespace {
 
 constexpr size_t MessageSize = 12;
 constexpr size_t ResultSize = 4;
-// A sender writes its message right after connecting; one that has not done
-// so within this time is dropped rather than allowed to hold up the receiver.
-constexpr std::chrono::milliseconds IncomingMessageTimeout{1'000};
 // How long a sender lets a receiver with a full connection queue catch up.
 constexpr std::chrono::milliseconds ConnectRetryInterval{10};
-constexpr int ListenBacklog = 16;
+constexpr int ListenBacklog = 64;
 constexpr int OpenAttempts = 64;
-constexpr mode_t PrivateDirectoryMode = 0700;
+constexpr mode_t PrivateSocketMode = 0600;
 
 // Closes the socket it holds when it goes out of scope.
 class Descriptor
@@ -94,12 +94,6 @@ std::array<char, MessageSize> encodeMessage(const WindowMessage &message)
     return bytes;
 }
 
-WindowMessage decodeMessage(const std::array<char, MessageSize> &bytes)
-{
-    return {qFromLittleEndian<qint32>(bytes.data()), qFromLittleEndian<qint32>(bytes.data() + 4),
-            qFromLittleEndian<qint32>(bytes.data() + 8)};
-}
-
 bool sendAll(int fd, const char *data, size_t size)
 {
     // MSG_NOSIGNAL: a peer that has gone away must not kill this program.
@@ -108,57 +102,95 @@ bool sendAll(int fd, const char *data, size_t size)
 
 } // namespace
 
-// The endpoints this program has open. A program waiting inside SendMessage
-// serves them, so that two programs sending to each other cannot deadlock.
-class OpenEndpoints
+// The descriptors this program serves. A program waiting inside SendMessage
+// serves them too, so that two programs sending to each other cannot deadlock.
+class ServedDescriptors
 {
 public:
-    static void add(MessageEndpoint *endpoint) { endpoints().push_back(endpoint); }
-    static void remove(MessageEndpoint *endpoint) { std::erase(endpoints(), endpoint); }
+    static void add(ServedDescriptor *served) { all().push_back(served); }
+    static void remove(ServedDescriptor *served) { std::erase(all(), served); }
 
     static void appendPollRequests(std::vector<pollfd> &requests)
     {
-        for (const MessageEndpoint *endpoint : endpoints())
-            requests.push_back({endpoint->m_listener, POLLIN, 0});
+        for (const ServedDescriptor *served : all())
+            requests.push_back({served->m_fd, POLLIN, 0});
     }
 
-    // Serves each endpoint whose socket poll reported readable. A handler may
-    // open or close endpoints, so each one is looked up again before use.
+    // Runs the handler of the descriptor fd, if it is still served: a handler
+    // may stop serving any descriptor, its own included, so each is looked up
+    // afresh and its handler copied before it runs.
+    static void serve(int fd)
+    {
+        const auto found = std::find_if(all().begin(), all().end(),
+                                        [fd](const ServedDescriptor *s) { return s->m_fd == fd; });
+        if (found == all().end())
+            return;
+        const std::function<void()> onReadable = (*found)->m_onReadable;
+        onReadable();
+    }
+
     static void serveReady(const std::vector<pollfd> &polled, size_t first)
     {
         for (size_t i = first; i < polled.size(); ++i) {
-            if ((polled[i].revents & POLLIN) == 0)
-                continue;
-            const auto &open = endpoints();
-            const auto found = std::find_if(open.begin(), open.end(), [&](const MessageEndpoint *e) {
-                return e->m_listener == polled[i].fd;
-            });
-            if (found != open.end())
-                (*found)->serveWaitingMessages();
+            if (polled[i].revents != 0)
+                serve(polled[i].fd);
         }
     }
 
 private:
-    static std::vector<MessageEndpoint *> &endpoints()
+    static std::vector<ServedDescriptor *> &all()
     {
-        static std::vector<MessageEndpoint *> open;
-        return open;
+        static std::vector<ServedDescriptor *> served;
+        return served;
     }
 };
+
+ServedDescriptor::ServedDescriptor(int fd, std::function<void()> onReadable)
+    : m_fd(fd)
+    , m_onReadable(std::move(onReadable))
+    , m_notifier(new QSocketNotifier(fd, QSocketNotifier::Read))
+{
+    QObject::connect(m_notifier, &QSocketNotifier::activated, m_notifier,
+                     [fd] { ServedDescriptors::serve(fd); });
+    ServedDescriptors::add(this);
+}
+
+ServedDescriptor::~ServedDescriptor()
+{
+    if (m_fd >= 0)
+        ::close(release());
+}
+
+int ServedDescriptor::release()
+{
+    stopServing();
+    return std::exchange(m_fd, -1);
+}
+
+void ServedDescriptor::stopServing()
+{
+    if (!m_notifier)
+        return;
+    ServedDescriptors::remove(this);
+    // Its own handler may be what stops it, while the notifier is still
+    // delivering: the notifier goes later, silenced now.
+    m_notifier->setEnabled(false);
+    m_notifier->deleteLater();
+    m_notifier = nullptr;
+}
 
 namespace {
 
 enum class WaitResult { Ready, TimedOut, Failed };
 
-// Waits until fd has something to read (or has closed). When serveOwnEndpoints
-// is set, messages arriving at this program's endpoints meanwhile are handled.
-// A negative fd just serves the endpoints until the deadline.
-WaitResult waitReadable(int fd, const QDeadlineTimer &deadline, bool serveOwnEndpoints)
+// Waits until fd has something to read (or has closed), serving this
+// program's descriptors (its endpoints among them) meanwhile. A negative fd
+// just serves them until the deadline.
+WaitResult waitReadable(int fd, const QDeadlineTimer &deadline)
 {
     for (;;) {
         std::vector<pollfd> requests{{fd, POLLIN, 0}};
-        if (serveOwnEndpoints)
-            OpenEndpoints::appendPollRequests(requests);
+        ServedDescriptors::appendPollRequests(requests);
         const qint64 remaining = deadline.remainingTime();
         if (remaining == 0)
             return WaitResult::TimedOut;
@@ -169,19 +201,17 @@ WaitResult waitReadable(int fd, const QDeadlineTimer &deadline, bool serveOwnEnd
                 continue;
             return WaitResult::Failed;
         }
-        if (serveOwnEndpoints)
-            OpenEndpoints::serveReady(requests, 1);
+        ServedDescriptors::serveReady(requests, 1);
         if (requests[0].revents != 0)
             return WaitResult::Ready;
     }
 }
 
-bool receiveExactly(int fd, char *data, size_t size, const QDeadlineTimer &deadline,
-                    bool serveOwnEndpoints)
+bool receiveExactly(int fd, char *data, size_t size, const QDeadlineTimer &deadline)
 {
     size_t received = 0;
     while (received < size) {
-        if (waitReadable(fd, deadline, serveOwnEndpoints) != WaitResult::Ready)
+        if (waitReadable(fd, deadline) != WaitResult::Ready)
             return false;
         const ssize_t count = ::recv(fd, data + received, size - received, 0);
         if (count > 0)
@@ -200,49 +230,20 @@ bool connectBefore(int fd, const sockaddr_un &address, const QDeadlineTimer &dea
         // EAGAIN: the receiver's queue of waiting connections is full.
         if (errno != EAGAIN || deadline.hasExpired())
             return false;
-        waitReadable(-1, QDeadlineTimer(ConnectRetryInterval), true);
+        waitReadable(-1, QDeadlineTimer(ConnectRetryInterval));
     }
     return true;
 }
 
-} // namespace
-
-QString ResolveEndpointDirectory(const QString &runtimeDir, const QString &tempRoot,
-                                 QString *errorText)
+// An endpoint is a socket of this user, never a link or another kind of file
+// put in its place.
+bool isOwnSocket(const char *path)
 {
-    if (!runtimeDir.isEmpty())
-        return runtimeDir;
-
-    const uid_t user = ::geteuid();
-    const QString directory = tempRoot + QStringLiteral("/velum-") + QString::number(user);
-    const QByteArray encoded = QFile::encodeName(directory);
-    const auto refuse = [&](const QString &reason) {
-        if (errorText)
-            *errorText = QStringLiteral("The message endpoint directory %1 cannot be used: %2")
-                             .arg(directory, reason);
-        return QString();
-    };
-
-    if (::mkdir(encoded.constData(), PrivateDirectoryMode) != 0 && errno != EEXIST)
-        return refuse(systemError());
     struct stat status{};
-    if (::lstat(encoded.constData(), &status) != 0)
-        return refuse(systemError());
-    if (!S_ISDIR(status.st_mode))
-        return refuse(QStringLiteral("it is not a directory"));
-    if (status.st_uid != user)
-        return refuse(QStringLiteral("it belongs to another user"));
-    if ((status.st_mode & 0777) != PrivateDirectoryMode
-        && ::chmod(encoded.constData(), PrivateDirectoryMode) != 0)
-        return refuse(systemError());
-    return directory;
+    return ::lstat(path, &status) == 0 && S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid();
 }
 
-QString EndpointDirectory(QString *errorText)
-{
-    return ResolveEndpointDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"),
-                                    errorText);
-}
+} // namespace
 
 QString EndpointPath(const QString &directory, qint32 handle)
 {
@@ -255,14 +256,16 @@ qint32 SendMessage(qint32 handle, qint32 message, qint32 wParam, qint32 lParam,
     if (handle <= 0)
         return 0;
     QString error;
-    const QString directory = EndpointDirectory(&error);
+    const QString directory = RuntimeDirectory(&error);
     if (directory.isEmpty()) {
         qCWarning(lcMessaging).noquote() << error;
         return 0;
     }
     sockaddr_un address;
-    if (!toSocketAddress(EndpointPath(directory, handle), address))
+    if (!toSocketAddress(EndpointPath(directory, handle), address) || !isOwnSocket(address.sun_path)) {
+        qCDebug(lcMessaging) << "window" << handle << "is not there";
         return 0;
+    }
 
     const Descriptor connection(openStreamSocket());
     const QDeadlineTimer deadline(timeout);
@@ -273,7 +276,7 @@ qint32 SendMessage(qint32 handle, qint32 message, qint32 wParam, qint32 lParam,
     const auto request = encodeMessage({message, wParam, lParam});
     std::array<char, ResultSize> reply{};
     if (!sendAll(connection.get(), request.data(), request.size())
-        || !receiveExactly(connection.get(), reply.data(), reply.size(), deadline, true)) {
+        || !receiveExactly(connection.get(), reply.data(), reply.size(), deadline)) {
         if (deadline.hasExpired())
             qCWarning(lcMessaging) << "window" << handle << "did not answer message" << message
                                    << "within" << timeout.count() << "ms";
@@ -284,6 +287,36 @@ qint32 SendMessage(qint32 handle, qint32 message, qint32 wParam, qint32 lParam,
     return result;
 }
 
+MessageReader::State MessageReader::readFrom(int fd)
+{
+    while (m_received < MessageSize) {
+        const ssize_t count = ::recv(fd, m_bytes.data() + m_received, MessageSize - m_received, 0);
+        if (count > 0)
+            m_received += size_t(count);
+        else if (count < 0 && errno == EINTR)
+            continue;
+        else if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK))
+            return State::Incomplete;
+        else
+            return State::Failed;
+    }
+    return State::Complete;
+}
+
+WindowMessage MessageReader::message() const
+{
+    return {qFromLittleEndian<qint32>(m_bytes.data()), qFromLittleEndian<qint32>(m_bytes.data() + 4),
+            qFromLittleEndian<qint32>(m_bytes.data() + 8)};
+}
+
+// A connection whose message is still arriving.
+struct MessageEndpoint::Incoming
+{
+    std::unique_ptr<ServedDescriptor> socket;
+    MessageReader reader;
+    QDeadlineTimer deadline{IncomingMessageTimeout};
+};
+
 std::unique_ptr<MessageEndpoint> MessageEndpoint::open(Handler handler, QString *errorText)
 {
     const auto fail = [errorText](const QString &reason) {
@@ -292,7 +325,7 @@ std::unique_ptr<MessageEndpoint> MessageEndpoint::open(Handler handler, QString 
         return std::unique_ptr<MessageEndpoint>();
     };
     QString error;
-    const QString directory = EndpointDirectory(&error);
+    const QString directory = RuntimeDirectory(&error);
     if (directory.isEmpty())
         return fail(error);
 
@@ -313,7 +346,10 @@ std::unique_ptr<MessageEndpoint> MessageEndpoint::open(Handler handler, QString 
                 continue;
             return fail(QStringLiteral("Cannot create %1: %2").arg(path, systemError()));
         }
-        if (::listen(listener.get(), ListenBacklog) != 0) {
+        // The socket got its mode from the umask. Nobody can connect before
+        // listen(), so making it the user's alone in between closes every gap.
+        if (::chmod(address.sun_path, PrivateSocketMode) != 0
+            || ::listen(listener.get(), ListenBacklog) != 0) {
             const QString reason = systemError();
             ::unlink(address.sun_path);
             return fail(QStringLiteral("Cannot listen on %1: %2").arg(path, reason));
@@ -325,45 +361,79 @@ std::unique_ptr<MessageEndpoint> MessageEndpoint::open(Handler handler, QString 
 }
 
 MessageEndpoint::MessageEndpoint(int listener, qint32 handle, QString path, Handler handler)
-    : m_listener(listener)
+    : m_listener(std::make_unique<ServedDescriptor>(listener, [this] { acceptWaiting(); }))
     , m_handle(handle)
     , m_path(std::move(path))
     , m_handler(std::move(handler))
-    , m_notifier(new QSocketNotifier(listener, QSocketNotifier::Read))
+    , m_expiry(std::make_unique<QTimer>())
 {
-    QObject::connect(m_notifier, &QSocketNotifier::activated, m_notifier,
-                     [this] { serveWaitingMessages(); });
-    OpenEndpoints::add(this);
+    m_expiry->setSingleShot(true);
+    QObject::connect(m_expiry.get(), &QTimer::timeout, m_expiry.get(), [this] { dropExpired(); });
 }
 
 MessageEndpoint::~MessageEndpoint()
 {
-    OpenEndpoints::remove(this);
-    // The endpoint may be destroyed by its own handler, while its notifier is
-    // still delivering: the notifier goes later, silenced now.
-    m_notifier->setEnabled(false);
-    m_notifier->deleteLater();
     ::unlink(QFile::encodeName(m_path).constData());
-    ::close(m_listener);
 }
 
-void MessageEndpoint::serveWaitingMessages()
+void MessageEndpoint::acceptWaiting()
 {
-    // One message per call: the handler may destroy this endpoint, and a
-    // further waiting sender keeps the socket readable for the next round.
-    const Descriptor connection(
-        ::accept4(m_listener, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK));
-    if (!connection.isValid())
+    for (;;) {
+        const int connection = ::accept4(m_listener->fd(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+        if (connection < 0)
+            break;
+        if (m_incoming.size() >= MaxIncomingConnections)
+            m_incoming.pop_front();
+        auto incoming = std::make_unique<Incoming>();
+        incoming->socket =
+            std::make_unique<ServedDescriptor>(connection, [this, connection] { readFrom(connection); });
+        m_incoming.push_back(std::move(incoming));
+    }
+    // The expiry timer waits for the event loop; a program inside its own
+    // send drops its expired connections here.
+    dropExpired();
+}
+
+void MessageEndpoint::readFrom(int connection)
+{
+    const auto found = std::find_if(m_incoming.begin(), m_incoming.end(), [connection](const auto &i) {
+        return i->socket->fd() == connection;
+    });
+    if (found == m_incoming.end())
         return;
-    std::array<char, MessageSize> request{};
-    if (!receiveExactly(connection.get(), request.data(), request.size(),
-                        QDeadlineTimer(IncomingMessageTimeout), false))
+    const MessageReader::State state = (*found)->reader.readFrom(connection);
+    if (state == MessageReader::State::Incomplete)
         return;
+    const std::unique_ptr<Incoming> incoming = std::move(*found);
+    m_incoming.erase(found);
+    scheduleExpiry();
+    if (state == MessageReader::State::Failed)
+        return;
+
+    // The handler may send messages itself, and this endpoint may be gone
+    // when it returns: the connection is taken out of service first, and
+    // nothing of the endpoint is used afterwards.
+    const Descriptor socket(incoming->socket->release());
     const Handler handler = m_handler;
-    const qint32 result = handler(decodeMessage(request));
+    const qint32 result = handler(incoming->reader.message());
     std::array<char, ResultSize> reply{};
     qToLittleEndian<qint32>(result, reply.data());
-    sendAll(connection.get(), reply.data(), reply.size());
+    sendAll(socket.get(), reply.data(), reply.size());
+}
+
+void MessageEndpoint::dropExpired()
+{
+    while (!m_incoming.empty() && m_incoming.front()->deadline.hasExpired())
+        m_incoming.pop_front();
+    scheduleExpiry();
+}
+
+void MessageEndpoint::scheduleExpiry()
+{
+    if (m_incoming.empty())
+        m_expiry->stop();
+    else
+        m_expiry->start(std::chrono::milliseconds(m_incoming.front()->deadline.remainingTime() + 1));
 }
 
 } // namespace tessel

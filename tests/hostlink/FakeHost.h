@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -42,6 +43,8 @@ public:
     QList<Received> received;
     QStringList windowsSignalled;
     std::optional<QString> answer;
+    // Runs while the notify window handles a message, before it answers.
+    std::function<void()> whileNotified;
 
 private:
     std::unique_ptr<MessageEndpoint> recorder(const QString &window)
@@ -51,6 +54,8 @@ private:
             received.append({window, message,
                              ReadProfileString(HostIniSection, TesselhWndKey, QString(), m_iniPath),
                              ReadProfileString(HostIniSection, TesselSignalKey, QString(), m_iniPath)});
+            if (window == QStringLiteral("NOTIFY") && whileNotified)
+                whileNotified();
             if (window == QStringLiteral("NOTIFY") && answer)
                 WriteProfileString(HostIniSection, TesselSignalKey, *answer, m_iniPath);
             return 0;

@@ -4,7 +4,10 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
+#include <csignal>
+
 #include "hostlink/HostLink.h"
+#include "platform/TerminationSignals.h"
 #include "tests/hostlink/FakeHost.h"
 #include "tests/support/TestFiles.h"
 
@@ -135,7 +138,7 @@ TEST_F(HostLinkTest, RefreshGoesToTheRefreshWindowWithoutTouchingTheProfile)
     EXPECT_EQ(host.received.size(), 1);
 }
 
-TEST_F(HostLinkTest, ShutDownSignalsTheHostAndRemovesTheEndpointsBeforeTheEnd)
+TEST_F(HostLinkTest, ShutDownSignalsTheHostOnceAndRemovesTheEndpointsBeforeTheEnd)
 {
     const auto link = linkedLink();
     const QStringList endpoints{EndpointPath(runtime.path(), link->windowHandle()),
@@ -152,8 +155,10 @@ TEST_F(HostLinkTest, ShutDownSignalsTheHostAndRemovesTheEndpointsBeforeTheEnd)
     });
 
     link->shutDown();
+    link->shutDown();   // a second request: the same closing
 
     EXPECT_EQ(ends, 1);
+    EXPECT_EQ(host.windowsSignalled, QStringList{QStringLiteral("SHUTDOWN")});
     EXPECT_EQ(signalledAtEnd, QStringList{QStringLiteral("SHUTDOWN")});
     EXPECT_FALSE(endpointsLeftAtEnd);
     EXPECT_FALSE(QFileInfo::exists(hostIni));
@@ -165,6 +170,24 @@ TEST_F(HostLinkTest, ShutDownSignalsTheHostAndRemovesTheEndpointsBeforeTheEnd)
     EXPECT_EQ(aloneEnds.count(), 1);
 }
 
+// A termination signal that comes while Tessel waits for the host's answer to
+// a query is served inside that wait, as the host's press would be.
+TEST_F(HostLinkTest, ATerminationSignalDuringAQueryShutsDownInsideTheWait)
+{
+    const auto link = linkedLink();
+    const QStringList endpoints{EndpointPath(runtime.path(), link->windowHandle()),
+                                EndpointPath(runtime.path(), link->shutdownButtonHandle())};
+    TerminationSignals terminationSignals;
+    QObject::connect(&terminationSignals, &TerminationSignals::received, link.get(), &HostLink::shutDown);
+    QStringList signalledAtEnd;
+    QObject::connect(link.get(), &HostLink::ended, [&] { signalledAtEnd = host.windowsSignalled; });
+    host.whileNotified = [] { ::raise(SIGTERM); };
+
+    link->IsConnected(QStringLiteral("Roads"));
+
+    EXPECT_EQ(signalledAtEnd, (QStringList{QStringLiteral("NOTIFY"), QStringLiteral("SHUTDOWN")}));
+    EXPECT_FALSE(QFileInfo::exists(endpoints[0]) || QFileInfo::exists(endpoints[1]));
+}
 
 TEST_F(HostLinkTest, APressOnTheShutdownButtonIsAShutdownRequest)
 {

@@ -6,6 +6,9 @@
 #include <QProcess>
 #include <QTemporaryDir>
 
+#include <csignal>
+#include <optional>
+
 #include "hostlink/HostLink.h"
 #include "registry/ProfileStore.h"
 #include "tests/hostlink/HostProcess.h"
@@ -79,28 +82,54 @@ TEST_F(HostSessionTest, TesselRegistersAndTheHostClosesIt)
     EXPECT_TRUE(endpointsLeft().isEmpty()) << endpointsLeft().join(u' ').toStdString();
 }
 
-// Tessel stopped by a bad command line stays on its message box; it is
-// checked there and then ended.
-class BadCommandLineTest : public HostSessionTest
+// However it is asked to terminate, idle, Tessel closes as the host's press
+// closes it. (While it waits inside a send: HostLinkTest.)
+TEST_F(HostSessionTest, ATerminationSignalClosesTesselAsTheHostsPressDoes)
+{
+    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+        SCOPED_TRACE(signalNumber);
+        HostProcess host({QStringLiteral("--profile-dir"), hostDirectory});
+        ASSERT_TRUE(host.start());
+        ASSERT_TRUE(host.waitForLine(QStringLiteral("^NOTIFY ")));
+        ASSERT_EQ(::kill(pid_t(host.tesselPid()), signalNumber), 0);
+        ASSERT_TRUE(host.waitForEnd());
+        EXPECT_EQ(host.lines().filter(QRegularExpression(QStringLiteral("^(SHUTDOWN|EXIT) "))),
+                  (QStringList{QStringLiteral("SHUTDOWN message=513 wParam=0 lParam=0"),
+                               QStringLiteral("EXIT code=0")}));
+        EXPECT_TRUE(endpointsLeft().isEmpty()) << endpointsLeft().join(u' ').toStdString();
+    }
+}
+
+// Tessel started from a terminal: what it says there until it has said the
+// awaited text (without one: until it ends), and whether it is still running
+// (on its message box) or has ended with a code.
+class TerminalStartTest : public HostSessionTest
 {
 protected:
     struct Outcome
     {
-        QString report;
+        QString said;
+        std::optional<int> exitCode;
         QStringList endpoints;
     };
 
-    Outcome start(const QStringList &arguments)
+    Outcome start(const QStringList &arguments, const QString &awaited,
+                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
     {
         QProcess tessel;
+        tessel.setProcessEnvironment(environment);
+        tessel.setProcessChannelMode(QProcess::MergedChannels);
         tessel.start(programPath("tessel"), arguments);
         EXPECT_TRUE(tessel.waitForStarted());
         Outcome outcome;
         EXPECT_TRUE(QTest::qWaitFor([&] {
-            outcome.report += QString::fromUtf8(tessel.readAllStandardError());
-            return outcome.report.contains(QStringLiteral("Command line:"))
+            outcome.said += QString::fromUtf8(tessel.readAllStandardOutput());
+            return (!awaited.isEmpty() && outcome.said.contains(awaited))
                 || tessel.state() == QProcess::NotRunning;
         }, ProcessTimeoutMs));
+        outcome.said += QString::fromUtf8(tessel.readAllStandardOutput());
+        if (tessel.state() == QProcess::NotRunning)
+            outcome.exitCode = tessel.exitCode();
         outcome.endpoints = endpointsLeft();
         tessel.kill();
         tessel.waitForFinished();
@@ -108,27 +137,49 @@ protected:
     }
 };
 
-TEST_F(BadCommandLineTest, AHandleThatIsNoNumberOrTooBigStopsTesselBeforeAnythingIsWritten)
+TEST_F(TerminalStartTest, ABadCommandLineStopsTesselBeforeAnythingIsWrittenAndOptionsAreAnswered)
 {
     const struct
     {
         QStringList arguments;
         QString expected;
+        std::optional<int> exitCode;   // none: still on its message box
     } cases[] = {
         {{QStringLiteral("abc"), QStringLiteral("2"), QStringLiteral("3"), hostDirectory},
-         QStringLiteral("Type mismatch: the window handle \"abc\"")},
+         QStringLiteral("Type mismatch: the window handle \"abc\""), std::nullopt},
         {{QStringLiteral("4294967296"), QStringLiteral("2"), QStringLiteral("3"), hostDirectory},
-         QStringLiteral("Overflow: the window handle \"4294967296\"")},
+         QStringLiteral("Overflow: the window handle \"4294967296\""), std::nullopt},
+        {{QStringLiteral("--help")}, QStringLiteral("tessel [NOTIFY REFRESH SHUTDOWN [DIRECTORY]]"), 0},
+        {{QStringLiteral("--version")}, QStringLiteral("tessel 1."), 0},
     };
     for (const auto &c : cases) {
         SCOPED_TRACE(c.arguments.join(u' ').toStdString());
-        const Outcome outcome = start(c.arguments);
-        EXPECT_TRUE(outcome.report.contains(c.expected)) << outcome.report.toStdString();
+        const Outcome outcome = start(c.arguments, c.exitCode ? QString() : c.expected);
+        EXPECT_TRUE(outcome.said.contains(c.expected)) << outcome.said.toStdString();
+        EXPECT_EQ(outcome.exitCode, c.exitCode);
         EXPECT_TRUE(outcome.endpoints.isEmpty());
     }
     EXPECT_FALSE(QFileInfo::exists(hostIni));
     EXPECT_FALSE(QFileInfo::exists(profiles.filePath(HostIniFileName)));
 }
 
+// The first copy runs linked; a second one, with another runtime directory or
+// none and a command line that is not even valid, is refused for the first.
+TEST_F(TerminalStartTest, ASecondCopyIsRefusedWhateverItsEnvironmentBeforeItsCommandLineIsJudged)
+{
+    HostProcess host({QStringLiteral("--profile-dir"), hostDirectory});
+    ASSERT_TRUE(host.start());
+    ASSERT_TRUE(host.waitForLine(QStringLiteral("^NOTIFY ")));
+    QTemporaryDir otherRuntime;
+    for (const QString &runtime : {otherRuntime.path(), QString()}) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+        const QString alreadyRunning = QStringLiteral("Velum GIS Tessel is already running.");
+        const Outcome outcome = start({QStringLiteral("abc")}, alreadyRunning, environment);
+        EXPECT_TRUE(outcome.said.contains(alreadyRunning)) << outcome.said.toStdString();
+        EXPECT_FALSE(outcome.said.contains(QStringLiteral("Command line:")));
+    }
+    EXPECT_EQ(host.count(QStringLiteral("^(SHUTDOWN|EXIT) ")), 0);
+}
 
 } // namespace

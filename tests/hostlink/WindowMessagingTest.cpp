@@ -3,6 +3,8 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
 #include <QFileInfo>
 #include <QSet>
 #include <QTemporaryDir>
@@ -12,6 +14,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <iostream>
 #include <thread>
 
 #include "platform/WindowMessaging.h"
@@ -28,56 +31,6 @@ mode_t permissionsOf(const QString &path)
     struct stat status{};
     ::lstat(QFile::encodeName(path).constData(), &status);
     return status.st_mode & 07777;
-}
-
-class EndpointDirectoryTest : public ::testing::Test
-{
-protected:
-    QString expectedPrivateDirectory() const
-    {
-        return tempRoot.path() + QStringLiteral("/velum-") + QString::number(::geteuid());
-    }
-
-    QTemporaryDir tempRoot;
-    QString error;
-};
-
-TEST_F(EndpointDirectoryTest, TheRuntimeDirectoryOrElseAnOwnPrivateDirectoryIsUsed)
-{
-    EXPECT_EQ(ResolveEndpointDirectory(QStringLiteral("/run/user/1000"), tempRoot.path(), &error),
-              QStringLiteral("/run/user/1000"));
-    EXPECT_FALSE(QFileInfo::exists(expectedPrivateDirectory()));
-
-    EXPECT_EQ(ResolveEndpointDirectory(QString(), tempRoot.path(), &error), expectedPrivateDirectory());
-    EXPECT_EQ(permissionsOf(expectedPrivateDirectory()), mode_t(0700));
-
-    // A second program uses it as it finds it, made private again if opened up.
-    ::chmod(QFile::encodeName(expectedPrivateDirectory()).constData(), 0777);
-    EXPECT_EQ(ResolveEndpointDirectory(QString(), tempRoot.path(), &error), expectedPrivateDirectory());
-    EXPECT_EQ(permissionsOf(expectedPrivateDirectory()), mode_t(0700));
-}
-
-TEST_F(EndpointDirectoryTest, SomethingElseInItsPlaceIsRefused)
-{
-    QTemporaryDir elsewhere;
-    ASSERT_TRUE(QFile::link(elsewhere.path(), expectedPrivateDirectory()));
-    EXPECT_TRUE(ResolveEndpointDirectory(QString(), tempRoot.path(), &error).isEmpty());
-    EXPECT_TRUE(error.contains(expectedPrivateDirectory())) << error.toStdString();
-
-    ASSERT_TRUE(QFile::remove(expectedPrivateDirectory()));
-    QFile plainFile(expectedPrivateDirectory());
-    ASSERT_TRUE(plainFile.open(QIODevice::WriteOnly));
-    EXPECT_TRUE(ResolveEndpointDirectory(QString(), tempRoot.path(), &error).isEmpty());
-}
-
-TEST_F(EndpointDirectoryTest, ADirectoryOfAnotherUserIsRefused)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "needs root to give a directory to another user";
-    ASSERT_TRUE(QDir().mkdir(expectedPrivateDirectory()));
-    ASSERT_EQ(::chown(QFile::encodeName(expectedPrivateDirectory()).constData(), 65534, 65534), 0);
-    EXPECT_TRUE(ResolveEndpointDirectory(QString(), tempRoot.path(), &error).isEmpty());
-    EXPECT_TRUE(error.contains(QStringLiteral("another user"))) << error.toStdString();
 }
 
 class WindowMessagingTest : public ::testing::Test
@@ -114,16 +67,18 @@ TEST_F(WindowMessagingTest, MessageAndResultTravelWhole)
     EXPECT_EQ(received.lParam, 2147483647);
 }
 
-TEST_F(WindowMessagingTest, EndpointsHaveDistinctPositiveHandlesAndLeaveNoSocketBehind)
+TEST_F(WindowMessagingTest, EndpointsHaveDistinctPositiveHandlesAreTheUsersAloneAndLeaveNoSocketBehind)
 {
     std::vector<std::unique_ptr<MessageEndpoint>> endpoints;
     QSet<qint32> handles;
     for (int i = 0; i < 40; ++i) {
+        const mode_t umask = ::umask(i % 2 == 0 ? 0 : 077);
         endpoints.push_back(MessageEndpoint::open([](const WindowMessage &) { return 0; }));
+        ::umask(umask);
         ASSERT_TRUE(endpoints.back());
         const qint32 handle = endpoints.back()->handle();
         EXPECT_GT(handle, 0);
-        EXPECT_TRUE(QFileInfo::exists(pathOf(handle)));
+        EXPECT_EQ(permissionsOf(pathOf(handle)), mode_t(0600));
         handles.insert(handle);
     }
     EXPECT_EQ(handles.size(), 40);
@@ -131,19 +86,27 @@ TEST_F(WindowMessagingTest, EndpointsHaveDistinctPositiveHandlesAndLeaveNoSocket
     EXPECT_TRUE(QDir(runtime.path()).entryList(QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot).isEmpty());
 }
 
-TEST_F(WindowMessagingTest, AWindowThatIsNotThereFailsAtOnce)
+TEST_F(WindowMessagingTest, AWindowThatIsNotThereOrNotASocketOfTheUserFailsAtOnce)
 {
     const int staleListener = rawListen(pathOf(4242));
     ASSERT_GE(staleListener, 0);
     ::close(staleListener);   // a crashed program's socket: present, refusing
 
+    // A link planted in an endpoint's place, to a live endpoint elsewhere.
+    int handled = 0;
+    QTemporaryDir elsewhere;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(elsewhere.path()));
+    auto target = MessageEndpoint::open([&](const WindowMessage &) { return ++handled; });
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+    ASSERT_TRUE(target);
+    ASSERT_TRUE(QFile::link(EndpointPath(elsewhere.path(), target->handle()), pathOf(4343)));
+
     QElapsedTimer clock;
     clock.start();
-    EXPECT_EQ(SendMessage(0, WM_LBUTTONDOWN, 0, 0), 0);
-    EXPECT_EQ(SendMessage(-17, WM_LBUTTONDOWN, 0, 0), 0);
-    EXPECT_EQ(SendMessage(closedHandle(), WM_LBUTTONDOWN, 0, 0), 0);
-    EXPECT_EQ(SendMessage(4242, WM_LBUTTONDOWN, 0, 0), 0);
+    for (const qint32 handle : {0, -17, closedHandle(), 4242, 4343})
+        EXPECT_EQ(SendMessage(handle, WM_LBUTTONDOWN, 0, 0), 0) << handle;
     EXPECT_LT(clock.elapsed(), 1000);
+    EXPECT_EQ(handled, 0);
 }
 
 TEST_F(WindowMessagingTest, AReceiverThatNeverAnswersTimesOut)
@@ -202,16 +165,68 @@ TEST_F(WindowMessagingTest, OwnEndpointsAreServedWhileWaitingForAnAnswer)
     ::close(listener);
 }
 
-TEST_F(WindowMessagingTest, AnIdleEndpointIsServedByTheEventLoop)
+bool closedByPeer(int fd)
 {
-    int handled = 0;
-    auto endpoint = MessageEndpoint::open([&](const WindowMessage &) { return ++handled; });
+    char byte;
+    return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
+}
+
+// Served by the event loop, senders that connect and stay silent, or deliver
+// slowly, hold up nobody: a proper message is answered at once, a silent
+// sender is dropped after its own second, and beyond the cap the oldest at
+// once.
+TEST_F(WindowMessagingTest, SilentAndSlowSendersHoldUpNoProperMessage)
+{
+    auto endpoint = MessageEndpoint::open([](const WindowMessage &message) { return message.wParam; });
     ASSERT_TRUE(endpoint);
-    std::optional<qint32> result;
-    std::thread peer([&, path = pathOf(endpoint->handle())] { result = rawSend(path, 513, 0, 0); });
-    QTRY_COMPARE_WITH_TIMEOUT(handled, 1, 10000);
-    peer.join();
-    EXPECT_EQ(result, 1);
+    const QString path = pathOf(endpoint->handle());
+    for (const size_t silentCount : {size_t(20), MessageEndpoint::MaxIncomingConnections + 8}) {
+        SCOPED_TRACE(silentCount);
+        QElapsedTimer sinceConnected;
+        sinceConnected.start();
+        std::vector<int> silent;
+        for (size_t i = 0; i < silentCount; ++i)
+            silent.push_back(rawConnect(path));
+        ASSERT_GE(silent.back(), 0);
+
+        std::optional<qint32> slowAnswer, properAnswer;
+        qint64 properLatency = -1;   // microseconds
+        std::thread slow([&] {
+            std::array<char, 12> message{};
+            qToLittleEndian<qint32>(WM_LBUTTONDOWN, message.data());
+            qToLittleEndian<qint32>(9, message.data() + 4);
+            const int fd = rawConnect(path);
+            ::send(fd, message.data(), 5, MSG_NOSIGNAL);
+            std::this_thread::sleep_for(300ms);
+            ::send(fd, message.data() + 5, 7, MSG_NOSIGNAL);
+            slowAnswer = rawReadResult(fd);
+            ::close(fd);
+        });
+        QEventLoop eventLoop;
+        QTimer::singleShot(5000, &eventLoop, &QEventLoop::quit);
+        std::thread proper([&] {
+            QElapsedTimer clock;
+            clock.start();
+            properAnswer = rawSend(path, WM_LBUTTONDOWN, 7, 0);
+            properLatency = clock.nsecsElapsed() / 1000;
+            QMetaObject::invokeMethod(&eventLoop, &QEventLoop::quit, Qt::QueuedConnection);
+        });
+        eventLoop.exec();
+        proper.join();
+        EXPECT_EQ(properAnswer, 7);
+        EXPECT_LT(properLatency, 100'000);
+        std::cout << silentCount << " silent senders: a proper message answered in " << properLatency
+                  << " us\n";
+
+        EXPECT_EQ(closedByPeer(silent.front()), silentCount > MessageEndpoint::MaxIncomingConnections);
+        EXPECT_FALSE(closedByPeer(silent.back()));
+        EXPECT_TRUE(QTest::qWaitFor([&] { return closedByPeer(silent.back()); }, 5000));
+        EXPECT_GE(sinceConnected.elapsed(), 900);
+        slow.join();
+        EXPECT_EQ(slowAnswer, 9);
+        for (const int fd : silent)
+            ::close(fd);
+    }
 }
 
 TEST_F(WindowMessagingTest, AHandlerMayCloseItsOwnEndpoint)

@@ -34,15 +34,18 @@ std::optional<QString> decodeTemplate(QByteArrayView bytes)
                                                                            : QStringConverter::Utf16LE,
                            QStringConverter::Flag::Stateless);
     const QString text = decoder(body);
-    return decoder.hasError() ? std::nullopt : std::optional<QString>(text);
+    if (decoder.hasError() || body.size() % codec.unitSize() != 0)
+        return std::nullopt;
+    return text;
 }
 
 // A control character that no text line holds (TAB, vertical tab and form
-// feed are blanks of the format).
+// feed are blanks of the format), or a byte-order mark after the file's start,
+// which the store's reading drops at the start of a line.
 std::optional<QChar> strayControl(QStringView line)
 {
     for (const QChar c : line) {
-        if (c.category() == QChar::Other_Control && !IsProfileBlank(c))
+        if ((c.category() == QChar::Other_Control && !IsProfileBlank(c)) || c == QChar::ByteOrderMark)
             return c;
     }
     return std::nullopt;
@@ -212,7 +215,9 @@ TemplateReading ReadTemplate(QByteArrayView bytes)
         const QStringView trimmed = TrimProfileBlanks(line);
         if (trimmed.isEmpty() || trimmed.startsWith(u';'))
             continue;
-        if (trimmed.startsWith(u'[') && trimmed.endsWith(u']') && trimmed.size() > 1) {
+        if (trimmed.startsWith(u'[')) {
+            if (trimmed.size() < 2 || !trimmed.endsWith(u']'))
+                return atLine(number, QStringLiteral("a section line ends with \"]\""));
             const QString name = TrimProfileBlanks(trimmed.sliced(1, trimmed.size() - 2)).toString();
             if (name.isEmpty())
                 return atLine(number, QStringLiteral("the section has no name"));

@@ -75,7 +75,8 @@ QString ProblemWithEncoding(const QString &text, const ProfileCodec &codec)
         ++at;
     const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
     const QString character = text.sliced(at, length);
-    return QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile file without a byte-order mark")
+    return QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
+                          "file without a byte-order mark")
         .arg(character, QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
 }
 

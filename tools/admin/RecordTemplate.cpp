@@ -76,7 +76,10 @@ struct NumberRange
             return {};
         if (least == most)
             return QStringLiteral("must be %1, not \"%2\"").arg(least).arg(text);
-        return QStringLiteral("must be a whole number from %1 to %2, not \"%3\"").arg(least).arg(most).arg(text);
+        return QStringLiteral("must be a whole number from %1 to %2, not \"%3\"")
+            .arg(least)
+            .arg(most)
+            .arg(text);
     }
 };
 
@@ -149,7 +152,9 @@ QString problemWithConnect(const QString &text, qint32 type)
     if (text.isEmpty())
         return QStringLiteral("must hold the storage name");
     if (text.size() > StorageNameLimit)
-        return QStringLiteral("the storage name \"%1\" is longer than %2 characters").arg(text).arg(StorageNameLimit);
+        return QStringLiteral("the storage name \"%1\" is longer than %2 characters")
+            .arg(text)
+            .arg(StorageNameLimit);
     return {};
 }
 
@@ -163,7 +168,9 @@ QString problemWithValue(RecordKey key, const QString &text, qint32 type)
     case RecordKey::ID:
         if (text.compare(AutomaticId, Qt::CaseInsensitive) == 0 || whole32.holds(text))
             return {};
-        return QStringLiteral("must be Auto or a whole number from 0 to %1, not \"%2\"").arg(Whole32Limit).arg(text);
+        return QStringLiteral("must be Auto or a whole number from 0 to %1, not \"%2\"")
+            .arg(Whole32Limit)
+            .arg(text);
     case RecordKey::Scales: {
         const QStringList fields = text.split(u',');
         if (fields.size() == 3 && std::all_of(fields.begin(), fields.end(), [&](const QString &field) {
@@ -209,8 +216,9 @@ TemplateReading ReadTemplate(QByteArrayView bytes)
     for (const QString &line : text->split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
         ++number;
         if (const std::optional<QChar> control = strayControl(line)) {
+            const QString code = QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0');
             return atLine(number, QStringLiteral("the control character U+%1 is no text; this is no template file")
-                                      .arg(QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0')));
+                                      .arg(code));
         }
         const QStringView trimmed = TrimProfileBlanks(line);
         if (trimmed.isEmpty() || trimmed.startsWith(u';'))

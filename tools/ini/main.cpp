@@ -24,7 +24,8 @@ const char Usage[] =
     "       tessel-ini set FILE SECTION KEY VALUE        write KEY=VALUE in SECTION\n"
     "       tessel-ini delete FILE SECTION               remove SECTION and its keys\n"
     "A FILE without a directory is the file of that name in the profile directory\n"
-    "($XDG_CONFIG_HOME, or ~/.config). Arguments and output are UTF-8.\n";
+    "($XDG_CONFIG_HOME, or ~/.config). Arguments and output are UTF-8. set refuses\n"
+    "a value that would not read back as given and characters the file cannot hold.\n";
 
 void Print(const QString &text)
 {
@@ -87,7 +88,8 @@ int Run(const QStringList &arguments)
     }
     if (command == u"set" && count == 5) {
         const QString what = arguments[3] + QStringLiteral(" in [") + arguments[2] + u']';
-        const QString problem = ProblemWithWrite(arguments[2], arguments[3], arguments[4], ResolveProfilePath(arguments[1]));
+        const QString problem =
+            ProblemWithWrite(arguments[2], arguments[3], arguments[4], ResolveProfilePath(arguments[1]));
         if (!problem.isEmpty())
             return Refuse(what + QStringLiteral(" was not written: ") + problem);
         return Written(WriteProfileString(arguments[2], arguments[3], arguments[4], arguments[1]),

@@ -1,6 +1,8 @@
 #include "registry/ProfileReading.h"
 
+#include "registry/ProfileCodec.h"
 #include "registry/ProfileDocument.h"
+#include "registry/ProfileNames.h"
 #include "registry/ProfileStore.h"
 
 namespace tessel {
@@ -72,6 +74,39 @@ QString JoinNameList(const QStringList &names)
     for (const QString &name : names)
         list.append(name).append(ListSeparator);
     return list;
+}
+
+QString ProblemWithEncoding(const QString &text, const ProfileCodec &codec)
+{
+    const QString fitted = codec.fit(text);
+    if (fitted == text)
+        return {};
+    qsizetype at = 0;
+    while (at < fitted.size() && fitted[at] == text[at])
+        ++at;
+    const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+    const QString character = text.sliced(at, length);
+    return QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
+                          "file without a byte-order mark")
+        .arg(character, QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+}
+
+QString ProblemWithStoredValue(const QString &value, const ProfileCodec &codec)
+{
+    if (value.contains(QChar(0)) || value.contains(u'\r') || value.contains(u'\n'))
+        return QStringLiteral("the value holds a NUL or a line break");
+    if (!FitsLargestBuffer(value.size(), ValueMargin)) {
+        return QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
+            .arg(value.size())
+            .arg(ReadBufferLimit - ValueMargin - 1);
+    }
+    if (const QString problem = ProblemWithEncoding(value, codec); !problem.isEmpty())
+        return problem;
+    if (TrimProfileBlanks(value).size() != value.size())
+        return QStringLiteral("the value begins or ends with a blank, which reading removes");
+    if (StripQuotes(value).size() != value.size())
+        return QStringLiteral("the value is enclosed in quotes, which reading removes");
+    return {};
 }
 
 } // namespace tessel

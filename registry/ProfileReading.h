@@ -10,6 +10,7 @@
 // off values, defaults tidied, lists joined, and the limits of the read buffer.
 namespace tessel {
 
+class ProfileCodec;
 class ProfileDocument;
 
 // A read's buffer starts at ReadBufferStart characters and grows by
@@ -41,5 +42,16 @@ QString LookupString(const ProfileDocument &document, QStringView section, QStri
 // fit the largest read buffer, or whose first name is empty, reads as the
 // empty list.
 QString JoinNameList(const QStringList &names);
+
+// Why text cannot be written to a file of codec's encoding unchanged: it
+// holds a character the encoding has no code for. Empty when it can.
+QString ProblemWithEncoding(const QString &text, const ProfileCodec &codec);
+
+// Why value, written as the text after "=" of a key line in a file of
+// codec's encoding, would not read back as the same text (a NUL or line
+// break, a length the largest read buffer does not hold, a character the
+// encoding lacks, blanks at an end or enclosing quotes that reading removes).
+// Empty when it reads back whole.
+QString ProblemWithStoredValue(const QString &value, const ProfileCodec &codec);
 
 } // namespace tessel

@@ -1,7 +1,10 @@
 // The tessel-ini command: the profile store for scripts.
 #include "ProfileTestSupport.h"
 
+#include <QFile>
 #include <QProcess>
+
+#include <sys/stat.h>
 
 using namespace tessel;
 using namespace tessel::test;
@@ -44,7 +47,7 @@ TEST_F(TesselIni, WritesAndReadsUtf8TextsInWindows1252Files)
     EXPECT_EQ(run({u"sections"_qs, file}).output, u"Rivers\n");
 }
 
-TEST_F(TesselIni, BadUsageExitsWithTwoAndRefusedWritesWithOne)
+TEST_F(TesselIni, BadUsageExitsWithTwo)
 {
     const QString file = fileWith("[A]\r\nk=v\r\n");
     for (const QStringList &arguments : {QStringList{}, {u"get"_qs, file, u"A"_qs}, {u"sections"_qs},
@@ -53,10 +56,37 @@ TEST_F(TesselIni, BadUsageExitsWithTwoAndRefusedWritesWithOne)
         EXPECT_EQ(outcome.exitCode, 2) << arguments.join(u' ').toStdString();
         EXPECT_TRUE(outcome.errors.contains(u"Usage: tessel-ini"));
     }
-    const Outcome refused = run({u"set"_qs, file, u"A"_qs, u"k=j"_qs, u"v"_qs});
-    EXPECT_EQ(refused.exitCode, 1);
-    EXPECT_TRUE(refused.errors.contains(u"not written")) << refused.errors.toStdString();
+}
+
+// A write that would not read back as given is refused, naming the cause,
+// and a file that is not a regular file is refused before it is opened.
+TEST_F(TesselIni, RefusesWhatWouldNotReadBackAndFilesThatAreNotRegular)
+{
+    const QString file = fileWith("[A]\r\nk=v\r\n");
+    const QString fifo = path(u"fifo"_qs);
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const struct
+    {
+        QStringList arguments;
+        const char16_t *message;
+    } cases[] = {
+        {{u"set"_qs, file, u"A"_qs, u"k=j"_qs, u"v"_qs}, u"k=j in [A] was not written"},
+        {{u"set"_qs, file, u"A"_qs, u"k"_qs, u"\u03a9"_qs}, u"k in [A] was not written: \"\u03a9\" (U+03A9) has no code"},
+        {{u"set"_qs, file, u"\u6f22"_qs, u"k"_qs, u"v"_qs}, u"(U+6F22) has no code"},
+        {{u"set"_qs, file, u"A"_qs, u"k"_qs, u"a\nb"_qs}, u"holds a NUL or a line break"},
+        {{u"set"_qs, file, u"A"_qs, u"k"_qs, QString(31999, u'x')}, u"the value is 31999 characters long"},
+        {{u"set"_qs, file, u"A"_qs, u"k"_qs, u"v "_qs}, u"begins or ends with a blank"},
+        {{u"set"_qs, file, u"A"_qs, u"k"_qs, u"'v'"_qs}, u"enclosed in quotes"},
+        {{u"get"_qs, fifo, u"A"_qs, u"k"_qs}, u"is not a regular file"},
+        {{u"set"_qs, fifo, u"A"_qs, u"k"_qs, u"v"_qs}, u"is not a regular file"},
+    };
+    for (const auto &refused : cases) {
+        const Outcome outcome = run(refused.arguments);
+        EXPECT_EQ(outcome.exitCode, 1) << refused.arguments.join(u' ').first(40).toStdString();
+        EXPECT_TRUE(outcome.errors.contains(QStringView(refused.message))) << outcome.errors.toStdString();
+    }
     EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
+    EXPECT_EQ(run({u"set"_qs, fileWith("\xef\xbb\xbf"), u"A"_qs, u"k"_qs, u"\u03a9 \u6f22"_qs}).exitCode, 0);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -11,10 +12,13 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include "registry/DataSourceRecord.h"
 #include "registry/ProfileStore.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestFiles.h"
 #include "tools/admin/AdminTool.h"
+
+#include <sys/stat.h>
 
 using namespace tessel;
 using tessel::test::readBytes;
@@ -59,8 +63,7 @@ TEST_F(TesselAdmin, ImportWritesEveryKeyInTheDialogsOrderWithTheirDefaults)
 {
     importText("[ Roads ]\r\nType=1\r\nConnect=RDS1\r\n"
                "[Ortho]\r\nType=2\r\nConnect=ORTHO\r\nDescription=Photos 2024\r\n"
-               "[Parcels]\r\nType=4\r\nConnect=/data/parcels.dld Main Parcels\r\n"
-               "Attributes=3\r\nCapabilities=15\r\nID=12\r\nScales=0,0,500\r\n");
+               "[Parcels]\r\nType=4\r\nConnect=/data/parcels.dld Main Parcels\r\nID=12\r\nScales=0,0,500\r\n");
 
     EXPECT_EQ(registry(),
               "[Roads]\r\nType=1\r\nDescription=\r\nConnect=RDS1\r\nReadOnly=0\r\nID=Auto\r\n"
@@ -80,17 +83,95 @@ TEST_F(TesselAdmin, OneBadRecordWritesNothingAndEveryFailureIsNamed)
                "[Good]\r\nType=1\r\nConnect=OK\r\n"
                "[Odbc]\r\nType=5\r\n"
                "[Long]\r\nType=2\r\nConnect=TOOLONGNAME\r\n"
-               "[NoEntity]\r\nType=4\r\nConnect=/data/roads.dld\r\n"
-               "[BadScales]\r\nType=1\r\nConnect=S\r\nScales=1,x,3\r\n"
-               "[BadId]\r\nType=1\r\nConnect=S\r\nID=12a\r\n"
                "[<<__New__>>]\r\nType=1\r\nConnect=S\r\n");
 
     EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("template.ini"))}),
               AdminExit::Refused);
     EXPECT_TRUE(registry().isEmpty());
-    for (const char *bad : {"[Odbc]", "[Long]", "[NoEntity]", "[BadScales]", "[BadId]", "[<<__New__>>]"})
+    for (const char *bad : {"[Odbc]: Type", "[Long]: Connect", "[<<__New__>>]"})
         EXPECT_TRUE(messages.contains(QLatin1String(bad))) << bad << messages.toStdString();
     EXPECT_FALSE(messages.contains(QLatin1String("[Good]")));
+}
+
+// Each template would register something other than what it says, or
+// nothing at all: the import names the cause and leaves the registry as it was.
+TEST_F(TesselAdmin, TemplatesThatWouldBeStoredChangedAreRefused)
+{
+    const QByteArray original = "[Old]\r\nType=1\r\nConnect=OLD\r\n";
+    const QByteArray roads = "[Roads]\r\nType=1\r\nConnect=R\r\n";
+    const struct
+    {
+        QByteArray text;
+        const char *message;
+    } cases[] = {
+        {"", "holds no section"},
+        {"; only a comment\r\n\r\n", "holds no section"},
+        {QByteArray("\x7f" "ELF\x02\x01\x00\x00[A]\r\n", 12), "line 1: the control character U+007F"},
+        {"\xef\xbb\xbf[Roads]\r\nDescription=\xff\r\n", "not in the encoding the mark names"},
+        {"[   ]\r\nType=1\r\nConnect=R\r\n", "line 1: the section has no name"},
+        {"Type=1\r\n" + roads, "line 1: a key before the first section"},
+        {roads + "Descripton\r\n", "line 4: the line is no section line"},
+        {roads + "Descripton=Main roads\r\n", "[Roads]: Descripton: a record has no such key"},
+        {roads + "type=2\r\n", "[Roads]: type: the key is given twice"},
+        {roads + "Description=" + QByteArray(31999, 'x') + "\r\n",
+         "[Roads]: Description: the value is 31999 characters long"},
+        {roads + "Description=\xce\xa9 \xe6\xbc\xa2\r\n", "[Roads]: Description: \"\u03a9\" (U+03A9) has no code"},
+        {"[\xe6\xbc\xa2]\r\nType=1\r\nConnect=R\r\n", "the name: \"\u6f22\" (U+6F22) has no code"},
+        {roads + "Description=\" Main\"\r\n", "[Roads]: Description: the value begins or ends with a blank"},
+        {roads + "Description=\"\"Main\"\"\r\n", "[Roads]: Description: the value is enclosed in quotes"},
+        {"[Roads]\r\nType=1.0\r\nConnect=R\r\n", "[Roads]: Type: must be 1, 2 or 4"},
+        {roads + "Private=99999999999\r\n", "[Roads]: Private: must be a whole number from 0 to 32767"},
+        {roads + "Priority=256\r\n", "[Roads]: Priority: must be a whole number from 0 to 255"},
+        {roads + "ReadOnly=2\r\n", "[Roads]: ReadOnly: must be a whole number from 0 to 1"},
+        {roads + "Capabilities=16\r\n", "[Roads]: Capabilities: must be a whole number from 0 to 15"},
+        {roads + "ID=-1\r\n", "[Roads]: ID: must be Auto or a whole number"},
+        {roads + "Scales=1,x,3\r\n", "[Roads]: Scales: must be three whole numbers"},
+        {"[P]\r\nType=4\r\nConnect=/data/p.dld P\r\nAttributes=3\r\n", "[P]: Attributes: must be 1"},
+        {"[P]\r\nType=4\r\nConnect=/data/p.dld\r\n", "[P]: Connect: names no entity"},
+    };
+    for (const auto &bad : cases) {
+        writeBytes(path(QStringLiteral("TESSEL.INI")), original);
+        writeBytes(path(QStringLiteral("template.ini")), bad.text);
+        EXPECT_EQ(run({QStringLiteral("import"), path(QStringLiteral("template.ini"))}), AdminExit::Refused)
+            << bad.message;
+        EXPECT_TRUE(messages.contains(QString::fromUtf8(bad.message))) << messages.toStdString();
+        EXPECT_EQ(registry(), original) << bad.message;
+    }
+}
+
+// A template's own encoding is read, and the registry's decides what it can
+// hold: a UTF-8 registry holds every character, up to the longest value.
+TEST_F(TesselAdmin, TemplatesAreReadInTheirEncodingAndStoredInTheRegistrys)
+{
+    importText("[Stra\xc3\x9f" "e]\r\nType=1\r\nConnect=S\r\n");               // UTF-8, no mark
+    importText("[Gr\xfcn]\r\nType=1\r\nConnect=G\r\nDescription=\"Main\"\r\n"); // Windows-1252
+    EXPECT_EQ(RecordNames(path(QStringLiteral("TESSEL.INI"))),
+              (QStringList{QStringLiteral("Stra\u00dfe"), QStringLiteral("Gr\u00fcn")}));
+    EXPECT_TRUE(registry().startsWith("[Stra\xdf" "e]\r\n"));
+    EXPECT_TRUE(registry().contains("Description=Main\r\n"));
+
+    writeBytes(path(QStringLiteral("TESSEL.INI")), "\xef\xbb\xbf");
+    const QString longest = QString(31997, u'x') + u"\u6f22";
+    importText("[\xce\xa9]\r\nType=1\r\nConnect=O\r\nDescription=" + longest.toUtf8() + "\r\n");
+    EXPECT_EQ(ReadProfileString(QStringLiteral("\u03a9"), QStringLiteral("Description"), {},
+                                path(QStringLiteral("TESSEL.INI"))),
+              longest);
+}
+
+TEST_F(TesselAdmin, FilesThatAreNotRegularAreRefusedWithoutWaiting)
+{
+    const QString fifo = path(QStringLiteral("fifo"));
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    writeBytes(path(QStringLiteral("template.ini")), "[Roads]\r\nType=1\r\nConnect=R\r\n");
+    for (const QStringList &arguments :
+         {QStringList{QStringLiteral("list"), QStringLiteral("--registry"), fifo},
+          {QStringLiteral("list"), QStringLiteral("--sources"), QStringLiteral("/dev/zero")},
+          {QStringLiteral("import"), path(QStringLiteral("template.ini")), QStringLiteral("--registry"), fifo},
+          {QStringLiteral("import"), fifo}}) {
+        EXPECT_EQ(run(arguments), AdminExit::Refused);
+        EXPECT_TRUE(messages.contains(QLatin1String("is not a regular file"))) << messages.toStdString();
+    }
+    EXPECT_TRUE(registry().isEmpty());
 }
 
 TEST_F(TesselAdmin, ExistingNamesNeedReplaceWhichKeepsTheirProtection)

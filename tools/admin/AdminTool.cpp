@@ -1,6 +1,5 @@
 #include "tools/admin/AdminTool.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QHash>
 #include <QIODevice>
@@ -8,11 +7,13 @@
 
 #include "platform/Windows1252.h"
 #include "registry/DataSourceRecord.h"
+#include "registry/ProfileCodec.h"
 #include "registry/ProfileDocument.h"
 #include "registry/ProfileEdit.h"
 #include "registry/ProfileStore.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/RecordTemplate.h"
+#include "tools/common/ProfileFileCheck.h"
 
 namespace tessel {
 namespace {
@@ -134,19 +135,20 @@ public:
         if (m_call.operands.size() != 1)
             return badUsage();
         const QString path = QFileInfo(m_call.operands.first()).absoluteFilePath();
-        QFile input(path);
-        if (!input.open(QIODevice::ReadOnly)) {
-            m_err << QStringLiteral("Cannot read %1: %2\n").arg(path, input.errorString());
+        const TemplateReading reading = ReadTemplateFile(path);
+        if (const auto *problem = std::get_if<QString>(&reading)) {
+            m_err << QStringLiteral("Nothing was registered from %1: %2\n").arg(path, *problem);
             return AdminExit::Refused;
         }
-        const ProfileDocument file(input.readAll());
+        const ProfileCodec registryCodec = CodecOfFile(m_registry);
 
         const RegistrySnapshot registry(m_registry);
         QList<CheckedRecord> records;
         QStringList failures;
         QHash<QString, QString> seen;   // case-folded name -> section
-        for (const QString &section : file.sectionNames()) {
-            auto checked = CheckTemplateRecord(file, section);
+        for (const TemplateSection &templateSection : std::get<QList<TemplateSection>>(reading)) {
+            const QString &section = templateSection.name;
+            auto checked = CheckTemplateRecord(templateSection, registryCodec);
             if (const auto *reason = std::get_if<QString>(&checked)) {
                 failures.append(QStringLiteral("[%1]: %2").arg(section, *reason));
                 continue;
@@ -308,6 +310,13 @@ int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QI
         err << AdminUsage();
         return AdminExit::BadUsage;
     }
+    // A FIFO or a device would block the first read of the store.
+    for (const QString &file : {call.files.registry, call.files.sources}) {
+        if (const QString problem = ProblemWithFileKind(file); !problem.isEmpty()) {
+            err << problem << QStringLiteral("; nothing was read or written.\n");
+            return AdminExit::Refused;
+        }
+    }
     AdminCommands commands(call, out, err);
     if (call.command == QLatin1String("list") && call.operands.isEmpty())
         return commands.list();
@@ -337,8 +346,9 @@ QString AdminUsage()
         "                           file on standard output\n"
         "  import FILE [--replace]  registers every section of FILE; with --replace an existing\n"
         "                           record of the same name is replaced and keeps its Private\n"
-        "                           bits. When any record fails its check nothing is written\n"
-        "                           and every failure is listed.\n"
+        "                           bits. Every value is stored exactly as given; when any\n"
+        "                           record fails its check nothing is written and every\n"
+        "                           failure is listed.\n"
         "  remove NAME... [--force] removes records; protected records (Private bit 2) only\n"
         "                           with --force\n"
         "\n"

@@ -1,25 +1,87 @@
 #include "tools/admin/RecordTemplate.h"
 
-#include "controls/TextHelpers.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileDocument.h"
+#include <algorithm>
+#include <array>
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStringDecoder>
+
+#include "registry/ProfileCodec.h"
+#include "registry/ProfileNames.h"
+#include "registry/ProfileReading.h"
 #include "registry/SourceCatalogue.h"
+#include "tools/common/ProfileFileCheck.h"
 
 namespace tessel {
 namespace {
 
 constexpr int StorageNameLimit = 8;
+constexpr qint64 Whole32Limit = 2147483647;
 
-bool isDigits(const QString &text)
+// The text of a template's bytes, or nothing when they are not valid in the
+// encoding their byte-order mark names.
+std::optional<QString> decodeTemplate(QByteArrayView bytes)
 {
-    if (text.isEmpty())
-        return false;
-    for (const QChar c : text) {
-        if (c < QLatin1Char('0') || c > QLatin1Char('9'))
-            return false;
+    const ProfileCodec codec = ProfileCodec::ForFile(bytes);
+    const QByteArrayView body = bytes.sliced(codec.byteOrderMarkSize());
+    if (codec.encoding() == ProfileCodec::Encoding::Windows1252) {
+        QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+        const QString text = utf8(body);
+        return utf8.hasError() ? codec.decode(body) : text;
     }
-    return true;
+    QStringDecoder decoder(codec.encoding() == ProfileCodec::Encoding::Utf8 ? QStringConverter::Utf8
+                                                                           : QStringConverter::Utf16LE,
+                           QStringConverter::Flag::Stateless);
+    const QString text = decoder(body);
+    if (decoder.hasError() || body.size() % codec.unitSize() != 0)
+        return std::nullopt;
+    return text;
 }
+
+// A control character that no text line holds (TAB, vertical tab and form
+// feed are blanks of the format), or a byte-order mark after the file's start,
+// which the store's reading drops at the start of a line.
+std::optional<QChar> strayControl(QStringView line)
+{
+    for (const QChar c : line) {
+        if ((c.category() == QChar::Other_Control && !IsProfileBlank(c)) || c == QChar::ByteOrderMark)
+            return c;
+    }
+    return std::nullopt;
+}
+
+QString atLine(int number, const QString &problem)
+{
+    return QStringLiteral("line %1: %2").arg(number).arg(problem);
+}
+
+struct NumberRange
+{
+    qint64 least;
+    qint64 most;
+
+    bool holds(QStringView text) const
+    {
+        bool ok = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+            return c >= u'0' && c <= u'9';
+        });
+        const qint64 number = ok ? text.toLongLong(&ok) : 0;
+        return ok && number >= least && number <= most;
+    }
+
+    QString problemWith(QStringView text) const
+    {
+        if (holds(text))
+            return {};
+        if (least == most)
+            return QStringLiteral("must be %1, not \"%2\"").arg(least).arg(text);
+        return QStringLiteral("must be a whole number from %1 to %2, not \"%3\"")
+            .arg(least)
+            .arg(most)
+            .arg(text);
+    }
+};
 
 // The values a configuration dialog saves for a new record of type that the
 // user leaves as they are.
@@ -52,149 +114,189 @@ RecordValues newRecordValues(qint32 type)
     return values;
 }
 
-class TemplateReader
+// The whole numbers a key holds: the dialogs' choices, Priority's labelled
+// range, and the 16-bit reading of Private. Demand-load records always carry
+// the Attributes and Capabilities their dialog writes.
+std::optional<NumberRange> rangeOf(RecordKey key, qint32 type)
 {
-public:
-    TemplateReader(const ProfileDocument &file, const QString &section)
-        : m_file(file)
-        , m_section(section)
-    {
+    const bool demandLoad = type == SourceType::DemandLoad;
+    switch (key) {
+    case RecordKey::ReadOnly:
+    case RecordKey::AutoConnect:
+        return NumberRange{0, 1};
+    case RecordKey::Attributes:
+        return demandLoad ? NumberRange{AccessMode::Backdrop, AccessMode::Backdrop}
+                          : NumberRange{AccessMode::None, AccessMode::Editable};
+    case RecordKey::Capabilities:
+        return NumberRange{0, demandLoad ? 0 : CapabilityBit::Create | CapabilityBit::Import
+                                                   | CapabilityBit::Unload | CapabilityBit::Export};
+    case RecordKey::Priority:
+        return NumberRange{0, 255};
+    case RecordKey::Private:
+        return NumberRange{0, 32767};
+    default:
+        return std::nullopt;
     }
+}
 
-    std::optional<QString> value(RecordKey key) const
-    {
-        return m_file.value(m_section, KeyName(key));
-    }
-
-    // Takes a flag ("0" or "1" in any number form) into values.
-    QString takeFlag(RecordKey key, RecordValues &values) const
-    {
-        if (const auto text = value(key)) {
-            if (!IsNumericText(*text))
-                return KeyName(key) + QStringLiteral(" must be 0 or 1, not \"%1\"").arg(*text);
-            values[key] = FlagText(LeadingNumber(*text) != 0);
-        }
-        return {};
-    }
-
-    // Takes a whole number of digits only, as the dialogs' number boxes hold.
-    QString takeDigits(RecordKey key, RecordValues &values) const
-    {
-        if (const auto text = value(key)) {
-            if (!isDigits(*text))
-                return KeyName(key) + QStringLiteral(" must be a whole number, not \"%1\"").arg(*text);
-            values[key] = *text;
-        }
-        return {};
-    }
-
-    QString takeId(RecordValues &values) const
-    {
-        if (const auto text = value(RecordKey::ID)) {
-            if (text->compare(AutomaticId, Qt::CaseInsensitive) == 0)
-                values[RecordKey::ID] = AutomaticId;
-            else if (isDigits(*text))
-                values[RecordKey::ID] = *text;
-            else
-                return QStringLiteral("ID must be Auto or a source number, not \"%1\"").arg(*text);
-        }
-        return {};
-    }
-
-    QString takeScales(RecordValues &values) const
-    {
-        if (const auto text = value(RecordKey::Scales)) {
-            const QStringList fields = text->split(QLatin1Char(','));
-            bool valid = fields.size() == 3;
-            for (const QString &field : fields)
-                valid = valid && isDigits(field);
-            if (!valid) {
-                return QStringLiteral("Scales must be three whole numbers joined by commas, not \"%1\"")
-                    .arg(*text);
-            }
-            values[RecordKey::Scales] = *text;
-        }
-        return {};
-    }
-
-    QString takeNativeKeys(RecordValues &values) const
-    {
-        const QString storage = value(RecordKey::Connect).value_or(QString());
-        if (storage.trimmed().isEmpty())
-            return QStringLiteral("Connect must hold the storage name");
-        if (storage.size() > StorageNameLimit) {
-            return QStringLiteral("the storage name \"%1\" is longer than %2 characters")
-                .arg(storage)
-                .arg(StorageNameLimit);
-        }
-        values[RecordKey::Connect] = storage;
-        if (const auto text = value(RecordKey::Attributes)) {
-            if (!isDigits(*text) || text->toInt() > AccessMode::Editable)
-                return QStringLiteral("Attributes must be 0, 1, 2 or 3, not \"%1\"").arg(*text);
-            values[RecordKey::Attributes] = *text;
-        }
-        if (const auto text = value(RecordKey::Capabilities)) {
-            const int all = CapabilityBit::Create | CapabilityBit::Import | CapabilityBit::Unload
-                            | CapabilityBit::Export;
-            if (!isDigits(*text) || text->toInt() > all)
-                return QStringLiteral("Capabilities must be a sum of 1, 2, 4 and 8, not \"%1\"").arg(*text);
-            values[RecordKey::Capabilities] = *text;
-        }
-        return {};
-    }
-
-    QString takeDemandConnect(RecordValues &values) const
-    {
-        const DemandConnect connect = SplitDemandConnect(value(RecordKey::Connect).value_or(QString()));
+QString problemWithConnect(const QString &text, qint32 type)
+{
+    if (type == SourceType::DemandLoad) {
+        const DemandConnect connect = SplitDemandConnect(text);
         if (connect.dldPath.isEmpty())
-            return QStringLiteral("Connect must hold the DLD file path, a blank and the entity");
+            return QStringLiteral("must hold the DLD file path, a blank and the entity");
         if (connect.entity.isEmpty())
-            return QStringLiteral("Connect names no entity after the DLD file path");
-        values[RecordKey::Connect] = DemandConnectText(connect.dldPath, connect.entity);
+            return QStringLiteral("names no entity after the DLD file path");
         return {};
     }
+    if (text.isEmpty())
+        return QStringLiteral("must hold the storage name");
+    if (text.size() > StorageNameLimit)
+        return QStringLiteral("the storage name \"%1\" is longer than %2 characters")
+            .arg(text)
+            .arg(StorageNameLimit);
+    return {};
+}
 
-private:
-    const ProfileDocument &m_file;
-    const QString &m_section;
-};
+// Why text is no value of key in a record of type; empty when it is one.
+QString problemWithValue(RecordKey key, const QString &text, qint32 type)
+{
+    const NumberRange whole32{0, Whole32Limit};
+    switch (key) {
+    case RecordKey::Connect:
+        return problemWithConnect(text, type);
+    case RecordKey::ID:
+        if (text.compare(AutomaticId, Qt::CaseInsensitive) == 0 || whole32.holds(text))
+            return {};
+        return QStringLiteral("must be Auto or a whole number from 0 to %1, not \"%2\"")
+            .arg(Whole32Limit)
+            .arg(text);
+    case RecordKey::Scales: {
+        const QStringList fields = text.split(u',');
+        if (fields.size() == 3 && std::all_of(fields.begin(), fields.end(), [&](const QString &field) {
+                return whole32.holds(field);
+            }))
+            return {};
+        return QStringLiteral("must be three whole numbers from 0 to %1 joined by commas, not \"%2\"")
+            .arg(Whole32Limit)
+            .arg(text);
+    }
+    default:
+        const std::optional<NumberRange> range = rangeOf(key, type);
+        return range ? range->problemWith(text) : QString();
+    }
+}
+
+std::optional<RecordKey> keyNamed(const QString &name)
+{
+    for (const RecordKeyEntry &entry : RecordKeys) {
+        if (name.compare(entry.name, Qt::CaseInsensitive) == 0)
+            return entry.key;
+    }
+    return std::nullopt;
+}
+
+QString keyList()
+{
+    QStringList names;
+    for (const RecordKeyEntry &entry : RecordKeys)
+        names.append(entry.name.toString());
+    return names.join(QStringLiteral(", "));
+}
 
 } // namespace
 
-std::variant<CheckedRecord, QString> CheckTemplateRecord(const ProfileDocument &file,
-                                                         const QString &section)
+TemplateReading ReadTemplate(QByteArrayView bytes)
+{
+    const std::optional<QString> text = decodeTemplate(bytes);
+    if (!text)
+        return QStringLiteral("the text after the byte-order mark is not in the encoding the mark names");
+    QList<TemplateSection> sections;
+    int number = 0;
+    for (const QString &line : text->split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+        ++number;
+        if (const std::optional<QChar> control = strayControl(line)) {
+            const QString code = QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0');
+            return atLine(number, QStringLiteral("the control character U+%1 is no text; this is no template file")
+                                      .arg(code));
+        }
+        const QStringView trimmed = TrimProfileBlanks(line);
+        if (trimmed.isEmpty() || trimmed.startsWith(u';'))
+            continue;
+        if (trimmed.startsWith(u'[')) {
+            if (trimmed.size() < 2 || !trimmed.endsWith(u']'))
+                return atLine(number, QStringLiteral("a section line ends with \"]\""));
+            const QString name = TrimProfileBlanks(trimmed.sliced(1, trimmed.size() - 2)).toString();
+            if (name.isEmpty())
+                return atLine(number, QStringLiteral("the section has no name"));
+            sections.append({name, number, {}});
+            continue;
+        }
+        const qsizetype equals = trimmed.indexOf(u'=');
+        if (equals < 0)
+            return atLine(number, QStringLiteral("the line is no section line, key=value line or comment"));
+        if (sections.isEmpty())
+            return atLine(number, QStringLiteral("a key before the first section belongs to no record"));
+        sections.back().keys.append({TrimProfileBlanks(trimmed.first(equals)).toString(),
+                                     StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1)))});
+    }
+    if (sections.isEmpty())
+        return QStringLiteral("the file holds no section, so it registers nothing");
+    return sections;
+}
+
+TemplateReading ReadTemplateFile(const QString &path)
+{
+    if (const QString problem = ProblemWithFileKind(path); !problem.isEmpty())
+        return problem;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+    return ReadTemplate(file.readAll());
+}
+
+std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &section,
+                                                         const ProfileCodec &registryCodec)
 {
     CheckedRecord record;
-    record.name = TrimWhiteSpace(section);
-    if (record.name.isEmpty())
-        return QStringLiteral("the data source name is empty");
+    record.name = section.name;
     if (!IsStorableName(record.name))
         return QStringLiteral("the name cannot be stored in the registry");
+    if (const QString problem = ProblemWithEncoding(record.name, registryCodec); !problem.isEmpty())
+        return QStringLiteral("the name: ") + problem;
 
-    const TemplateReader reader(file, section);
-    const QString typeText = reader.value(RecordKey::Type).value_or(QString());
-    record.type = IsNumericText(typeText) ? WholeNumber32(typeText) : 0;
+    std::array<std::optional<QString>, RecordKeys.size()> given;
+    for (const TemplateKey &key : section.keys) {
+        const std::optional<RecordKey> known = keyNamed(key.name);
+        if (!known)
+            return QStringLiteral("%1: a record has no such key (its keys are %2)").arg(key.name, keyList());
+        std::optional<QString> &value = given[std::size_t(*known)];
+        if (value)
+            return QStringLiteral("%1: the key is given twice").arg(key.name);
+        if (const QString problem = ProblemWithStoredValue(key.value, registryCodec); !problem.isEmpty())
+            return QStringLiteral("%1: %2").arg(key.name, problem);
+        value = key.value;
+    }
+
+    const QString typeText = given[std::size_t(RecordKey::Type)].value_or(QString());
+    record.type = NumberRange{1, 4}.holds(typeText) ? typeText.toInt() : 0;
     if (record.type != SourceType::Native && record.type != SourceType::NativeRaster
         && record.type != SourceType::DemandLoad) {
-        return QStringLiteral("Type must be 1, 2 or 4, not \"%1\"").arg(typeText);
+        return QStringLiteral("Type: must be 1, 2 or 4, not \"%1\"").arg(typeText);
     }
 
     record.values = newRecordValues(record.type);
-    record.values[RecordKey::Description] = reader.value(RecordKey::Description).value_or(QString());
-    const bool native = record.type != SourceType::DemandLoad;
-    for (const QString &problem :
-         {native ? reader.takeNativeKeys(record.values) : reader.takeDemandConnect(record.values),
-          reader.takeFlag(RecordKey::ReadOnly, record.values), reader.takeId(record.values),
-          reader.takeFlag(RecordKey::AutoConnect, record.values), reader.takeScales(record.values),
-          reader.takeDigits(RecordKey::Priority, record.values)}) {
-        if (!problem.isEmpty())
-            return problem;
-    }
-
-    if (const auto text = reader.value(RecordKey::Private)) {
-        if (!isDigits(*text))
-            return QStringLiteral("Private must be a whole number, not \"%1\"").arg(*text);
-        record.privateBits = WholeNumber16(*text);
+    for (const RecordKeyEntry &entry : RecordKeys) {
+        const std::optional<QString> &value = given[std::size_t(entry.key)];
+        if (!value && entry.key != RecordKey::Connect)
+            continue;
+        const QString text = value.value_or(QString());
+        if (const QString problem = problemWithValue(entry.key, text, record.type); !problem.isEmpty())
+            return entry.name.toString() + QStringLiteral(": ") + problem;
+        if (entry.key == RecordKey::Private)
+            record.privateBits = qint16(text.toInt());
+        else
+            record.values[entry.key] = text;
     }
     return record;
 }

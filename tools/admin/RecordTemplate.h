@@ -3,29 +3,61 @@
 #include <optional>
 #include <variant>
 
+#include <QByteArrayView>
+#include <QList>
 #include <QString>
 
 #include "registry/DataSourceRecord.h"
 
 namespace tessel {
 
-class ProfileDocument;
+class ProfileCodec;
 
-// A record of an import file, checked as the configuration dialogs check
-// their input, with the texts a dialog's save would write for it.
-struct CheckedRecord
+// One key line of a template: the key's name and its value as the store
+// reads it (blanks around it and a pair of enclosing quotes removed).
+struct TemplateKey
 {
-    QString name;               // trimmed as the dialogs trim it
-    qint32 type = 0;
-    RecordValues values;        // Type to Priority
-    std::optional<qint16> privateBits;   // a Private value the file gives
+    QString name;
+    QString value;
 };
 
-// Checks the section of file named section. Keys the file does not give take
-// the values a new record gets in its dialog; keys a dialog always writes the
-// same way (Attributes and Capabilities of demand-load records) take those.
-// Gives the reason when the record cannot be registered.
-std::variant<CheckedRecord, QString> CheckTemplateRecord(const ProfileDocument &file,
-                                                         const QString &section);
+// One section of a template: a record to register.
+struct TemplateSection
+{
+    QString name;              // between the brackets, blanks removed
+    int line = 0;              // the number of the section line, from 1
+    QList<TemplateKey> keys;   // in file order
+};
+
+using TemplateReading = std::variant<QList<TemplateSection>, QString>;
+
+// Reads a template, a profile file, strictly: each line is blank, a comment,
+// a section line with a name, or a key=value line inside a section, and at
+// least one section is given. A byte-order mark gives the encoding; a file
+// without one is read as UTF-8 when it is valid UTF-8, else as Windows-1252.
+// Gives the sections, or why the bytes are no template (naming the line).
+TemplateReading ReadTemplate(QByteArrayView bytes);
+
+// Reads the template at path; a path that is not a regular file is refused
+// before it is opened.
+TemplateReading ReadTemplateFile(const QString &path);
+
+// A record of a template, checked as the configuration dialogs check their
+// input, with the texts a dialog's save would write for it.
+struct CheckedRecord
+{
+    QString name;
+    qint32 type = 0;
+    RecordValues values;                 // Type to Priority
+    std::optional<qint16> privateBits;   // a Private value the template gives
+};
+
+// Checks one section of a template for a registry in registryCodec's encoding.
+// Keys the section does not give take the values a new record gets in its
+// dialog; every key it gives is stored exactly as given, so a key the record
+// does not have, a value out of its key's range, and a value the registry
+// would not read back as given are refused. Gives the reason, naming the key.
+std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &section,
+                                                         const ProfileCodec &registryCodec);
 
 } // namespace tessel

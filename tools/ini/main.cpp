@@ -1,5 +1,8 @@
 // tessel-ini: reads and writes profile files the way Tessel does, for scripts.
+#include "registry/ProfilePaths.h"
+#include "registry/ProfileReading.h"
 #include "registry/ProfileStore.h"
+#include "tools/common/ProfileFileCheck.h"
 
 #include <QString>
 #include <QStringList>
@@ -11,7 +14,7 @@ using namespace tessel;
 namespace {
 
 constexpr int ExitOk = 0;
-constexpr int ExitWriteRefused = 1;
+constexpr int ExitRefused = 1;
 constexpr int ExitUsage = 2;
 
 const char Usage[] =
@@ -21,7 +24,8 @@ const char Usage[] =
     "       tessel-ini set FILE SECTION KEY VALUE        write KEY=VALUE in SECTION\n"
     "       tessel-ini delete FILE SECTION               remove SECTION and its keys\n"
     "A FILE without a directory is the file of that name in the profile directory\n"
-    "($XDG_CONFIG_HOME, or ~/.config). Arguments and output are UTF-8.\n";
+    "($XDG_CONFIG_HOME, or ~/.config). Arguments and output are UTF-8. set refuses\n"
+    "a value that would not read back as given and characters the file cannot hold.\n";
 
 void Print(const QString &text)
 {
@@ -35,19 +39,37 @@ void PrintNames(const QString &list)
     Print(QString(list).replace(ListSeparator, QLatin1Char('\n')));
 }
 
+int Refuse(const QString &message)
+{
+    std::fprintf(stderr, "tessel-ini: %s\n", message.toUtf8().constData());
+    return ExitRefused;
+}
+
 int Written(const WriteResult &written, const QString &what)
 {
-    if (written)
-        return ExitOk;
-    std::fprintf(stderr, "tessel-ini: %s was not written: %s\n", what.toUtf8().constData(),
-                 written.detail().toUtf8().constData());
-    return ExitWriteRefused;
+    return written ? ExitOk : Refuse(what + QStringLiteral(" was not written: ") + written.detail());
+}
+
+// Why key=value cannot be written to the file so that it reads back as given.
+QString ProblemWithWrite(const QString &section, const QString &key, const QString &value,
+                         const QString &file)
+{
+    const ProfileCodec codec = CodecOfFile(file);
+    for (const QString &name : {section, key}) {
+        if (const QString problem = ProblemWithEncoding(name, codec); !problem.isEmpty())
+            return problem;
+    }
+    return ProblemWithStoredValue(value, codec);
 }
 
 int Run(const QStringList &arguments)
 {
     const QString command = arguments.value(0);
     const qsizetype count = arguments.size();
+    if (count >= 2) {
+        if (const QString problem = ProblemWithFileKind(ResolveProfilePath(arguments[1])); !problem.isEmpty())
+            return Refuse(problem);
+    }
     if (command == u"get" && (count == 4 || count == 5)) {
         const QString value = ReadProfileString(arguments[2], arguments[3], arguments.value(4), arguments[1]);
         if (arguments[3].isEmpty())
@@ -64,9 +86,15 @@ int Run(const QStringList &arguments)
         PrintNames(ReadProfileSections(arguments[1]));
         return ExitOk;
     }
-    if (command == u"set" && count == 5)
+    if (command == u"set" && count == 5) {
+        const QString what = arguments[3] + QStringLiteral(" in [") + arguments[2] + u']';
+        const QString problem =
+            ProblemWithWrite(arguments[2], arguments[3], arguments[4], ResolveProfilePath(arguments[1]));
+        if (!problem.isEmpty())
+            return Refuse(what + QStringLiteral(" was not written: ") + problem);
         return Written(WriteProfileString(arguments[2], arguments[3], arguments[4], arguments[1]),
-                       arguments[3] + QStringLiteral(" in [") + arguments[2] + u']');
+                       what);
+    }
     if (command == u"delete" && count == 3)
         return Written(DeleteProfileSection(arguments[2], arguments[1]), u'[' + arguments[2] + u']');
     std::fputs(Usage, stderr);

@@ -101,6 +101,16 @@ QString RegistrySnapshot::value(const QString &name, const QString &key) const
     return LookupString(*m_document, name, key, {});
 }
 
+std::optional<QString> RegistrySnapshot::storedValue(const QString &name, const QString &key) const
+{
+    return m_document->value(name, key);
+}
+
+const ProfileCodec &RegistrySnapshot::codec() const
+{
+    return m_document->codec();
+}
+
 DataSourceRecord RegistrySnapshot::record(const QString &name) const
 {
     return DataSourceRecord(m_document, name);

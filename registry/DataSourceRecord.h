@@ -11,6 +11,7 @@
 #include <QStringView>
 #include <QtGlobal>
 
+#include "registry/ProfileCodec.h"
 #include "registry/WriteResult.h"
 
 // A data source record: one section of the registry file, named by the data
@@ -138,6 +139,11 @@ public:
     QStringList keyNames(const QString &name) const;
     // The value of any key of the record, empty when it has none.
     QString value(const QString &name, const QString &key) const;
+    // The key's value as the file holds it, however long, quotes and all;
+    // nothing when the record has no such key.
+    std::optional<QString> storedValue(const QString &name, const QString &key) const;
+    // The encoding of the registry file.
+    const ProfileCodec &codec() const;
     DataSourceRecord record(const QString &name) const;
 
 private:

@@ -95,4 +95,19 @@ QString ProfileCodec::fit(const QString &text) const
     return m_encoding == Encoding::Windows1252 ? Windows1252::Fit(text) : text;
 }
 
+QString ProfileCodec::lostCharacters(const QString &text) const
+{
+    if (fit(text) == text)
+        return {};
+    QString lost;
+    for (qsizetype at = 0; at < text.size();) {
+        const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
+        const QString character = text.sliced(at, length);
+        if (fit(character) != character && !lost.contains(character))
+            lost += character;
+        at += length;
+    }
+    return lost;
+}
+
 } // namespace tessel

@@ -36,6 +36,9 @@ public:
 
     // The text as it reads back from the file after being written to it.
     QString fit(const QString &text) const;
+    // The characters of text that the encoding cannot hold, each once, in
+    // the order they first appear; empty when it holds them all.
+    QString lostCharacters(const QString &text) const;
 
 private:
     Encoding m_encoding = Encoding::Windows1252;

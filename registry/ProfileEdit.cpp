@@ -36,18 +36,6 @@ WriteResult FromFileError(const FileError &error)
     }
 }
 
-// The characters of text that the file's encoding turns into others.
-QString UnencodableCharacters(const ProfileCodec &codec, QStringView text)
-{
-    const QString fitted = codec.fit(text.toString());
-    QString lost;
-    for (qsizetype i = 0; i < text.size() && i < fitted.size(); ++i) {
-        if (fitted[i] != text[i] && !lost.contains(text[i]))
-            lost.append(text[i]);
-    }
-    return lost;
-}
-
 } // namespace
 
 WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
@@ -59,7 +47,7 @@ WriteResult CheckStorable(const ProfileDocument &document, QStringView section, 
         return {inValue ? WriteFailure::LineBreak : WriteFailure::BadName, key.toString(), problem};
     }
     for (const QStringView text : {section, key, value}) {
-        const QString lost = UnencodableCharacters(document.codec(), text);
+        const QString lost = document.codec().lostCharacters(text.toString());
         if (!lost.isEmpty())
             return {WriteFailure::Unencodable, key.toString(), lost};
     }

@@ -78,14 +78,10 @@ QString JoinNameList(const QStringList &names)
 
 QString ProblemWithEncoding(const QString &text, const ProfileCodec &codec)
 {
-    const QString fitted = codec.fit(text);
-    if (fitted == text)
+    const QString lost = codec.lostCharacters(text);
+    if (lost.isEmpty())
         return {};
-    qsizetype at = 0;
-    while (at < fitted.size() && fitted[at] == text[at])
-        ++at;
-    const qsizetype length = text[at].isHighSurrogate() && at + 1 < text.size() ? 2 : 1;
-    const QString character = text.sliced(at, length);
+    const QString character = lost.first(lost.front().isHighSurrogate() && lost.size() > 1 ? 2 : 1);
     return QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
                           "file without a byte-order mark")
         .arg(character, QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));

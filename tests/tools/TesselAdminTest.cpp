@@ -193,18 +193,34 @@ TEST_F(TesselAdmin, ExistingNamesNeedReplaceWhichKeepsTheirProtection)
               QStringLiteral("11"));
 }
 
+// An export imported again gives the registry back byte for byte, in either
+// encoding; a value that would not come back is named and nothing exported.
 TEST_F(TesselAdmin, ExportThenImportReproducesTheRegistry)
 {
-    importText("[Roads]\r\nType=1\r\nConnect=RDS1\r\nDescription=Roads \xe9t\xe9\r\nID=7\r\n"
-               "[Parcels]\r\nType=4\r\nConnect=/data/p.dld PARCELS\r\nPrivate=1\r\nReadOnly=0\r\n");
-    const QByteArray original = registry();
+    const QByteArray records = "[Roads]\r\nType=1\r\nConnect=RDS1\r\nDescription=Roads \xc3\xa9t\xc3\xa9\r\nID=7\r\n"
+                               "[Parcels]\r\nType=4\r\nConnect=/data/p.dld PARCELS\r\nPrivate=1\r\nReadOnly=0\r\n";
     writeBytes(path(QStringLiteral("SRCS.INI")), {});
+    for (const QByteArray &start : {QByteArray(), QByteArray("\xEF\xBB\xBF")}) {
+        const QByteArray unicode = start.isEmpty() ? "" : "Description=\xCE\xA9 \xE6\xBC\xA2\r\n";
+        writeBytes(path(QStringLiteral("TESSEL.INI")), start);
+        importText(records + "[Lakes]\r\nType=2\r\nConnect=L\r\n" + unicode);
+        const QByteArray original = registry();
 
-    ASSERT_EQ(run({QStringLiteral("export")}), AdminExit::Done);
-    writeBytes(path(QStringLiteral("exported.ini")), output);
-    writeBytes(path(QStringLiteral("TESSEL.INI")), {});
-    ASSERT_EQ(run({QStringLiteral("import"), path(QStringLiteral("exported.ini"))}), AdminExit::Done);
-    EXPECT_EQ(registry(), original);
+        ASSERT_EQ(run({QStringLiteral("export")}), AdminExit::Done) << messages.toStdString();
+        writeBytes(path(QStringLiteral("exported.ini")), output);
+        writeBytes(path(QStringLiteral("TESSEL.INI")), start);
+        ASSERT_EQ(run({QStringLiteral("import"), path(QStringLiteral("exported.ini"))}), AdminExit::Done);
+        EXPECT_EQ(registry(), original);
+    }
+
+    writeBytes(path(QStringLiteral("TESSEL.INI")),
+               "[Roads]\r\nType=1\r\nDescription=" + QByteArray(40000, 'x') + "\r\nConnect=\" q \"\r\n");
+    EXPECT_EQ(run({QStringLiteral("export")}), AdminExit::Refused);
+    EXPECT_TRUE(output.isEmpty());
+    EXPECT_TRUE(messages.contains(QLatin1String("[Roads] Description: the value is 40000 characters long")))
+        << messages.toStdString();
+    EXPECT_TRUE(messages.contains(QLatin1String("[Roads] Connect: the value begins or ends with a blank")))
+        << messages.toStdString();
 }
 
 TEST_F(TesselAdmin, ListShowAndRemove)

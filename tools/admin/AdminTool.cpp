@@ -5,11 +5,11 @@
 #include <QIODevice>
 #include <QTextStream>
 
-#include "platform/Windows1252.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/ProfileCodec.h"
 #include "registry/ProfileDocument.h"
 #include "registry/ProfileEdit.h"
+#include "registry/ProfileReading.h"
 #include "registry/ProfileStore.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/RecordTemplate.h"
@@ -102,31 +102,51 @@ public:
         return AdminExit::Done;
     }
 
+    // Writes the records as a template in the registry's own encoding (a
+    // byte-order mark for a Unicode registry), so that importing it gives
+    // every value back. A value that would not read back as it is stored is
+    // named, and nothing is written.
     int exportRecords()
     {
         const RegistrySnapshot registry(m_registry);
+        const ProfileCodec codec = registry.codec().encoding() == ProfileCodec::Encoding::Windows1252
+                                       ? ProfileCodec()
+                                       : ProfileCodec(ProfileCodec::Encoding::Utf8);
         const QStringList names = m_call.operands.isEmpty() ? registry.names() : m_call.operands;
         QString text;
+        QStringList problems;
         for (const QString &name : names) {
             if (!registry.contains(name))
                 return noSuchRecord(name);
-            const DataSourceRecord record = registry.record(name);
-            const qint32 type = record.whole32(RecordKey::Type);
+            const qint32 type = registry.record(name).whole32(RecordKey::Type);
             if (!ConfigDialogOfType(type) || type == SourceType::Odbc) {
                 m_err << QStringLiteral("Skipped %1: records of type %2 are not registered by Tessel.\n")
                              .arg(name)
                              .arg(type);
                 continue;
             }
-            const QStringList stored = registry.keyNames(name);
             text += QLatin1Char('[') % name % QStringLiteral("]\r\n");
             for (const RecordKeyEntry &entry : RecordKeys) {
                 const QString key = entry.name.toString();
-                if (stored.contains(key, Qt::CaseInsensitive))
-                    text += key % QLatin1Char('=') % record.text(entry.key) % QStringLiteral("\r\n");
+                const std::optional<QString> stored = registry.storedValue(name, key);
+                if (!stored)
+                    continue;
+                const QString value = StripQuotes(*stored);
+                if (const QString problem = ProblemWithStoredValue(value, codec); !problem.isEmpty())
+                    problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, problem));
+                text += key % QLatin1Char('=') % value % QStringLiteral("\r\n");
             }
         }
-        m_out.write(Windows1252::Encode(text));
+        if (!problems.isEmpty()) {
+            m_err << QStringLiteral("Nothing was exported: these values would not read back as "
+                                    "they are stored:\n");
+            for (const QString &problem : problems)
+                m_err << QStringLiteral("  ") << problem << QLatin1Char('\n');
+            return AdminExit::Refused;
+        }
+        if (codec.encoding() == ProfileCodec::Encoding::Utf8)
+            m_out.write("\xEF\xBB\xBF");
+        m_out.write(codec.encode(text));
         return AdminExit::Done;
     }
 

@@ -1,6 +1,7 @@
 // Writers that are killed, writers that race, and readers that must never be
 // served an old version of a file.
 #include "ProfileTestSupport.h"
+#include "tests/support/ChildProcess.h"
 
 #include "registry/ProfileCache.h"
 #include "registry/ProfileDocument.h"
@@ -30,25 +31,6 @@ QByteArray Registry()
     for (int i = 0; i < Records; ++i)
         bytes += "[Record " + QByteArray::number(i) + "]\r\nType=1\r\nDescription=record of the test\r\n";
     return bytes;
-}
-
-// Runs body in a child process; the child ends when body returns.
-template<typename Body>
-pid_t Spawn(Body body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        body();
-        ::_exit(0);
-    }
-    return pid;
-}
-
-int ExitCodeOf(pid_t pid)
-{
-    int status = 0;
-    ::waitpid(pid, &status, 0);
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
 }
 
 class ProfileConcurrency : public ProfileFileTest

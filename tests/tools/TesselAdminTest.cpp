@@ -14,6 +14,7 @@
 
 #include "registry/DataSourceRecord.h"
 #include "registry/ProfileStore.h"
+#include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestFiles.h"
 #include "tools/admin/AdminTool.h"
@@ -22,6 +23,7 @@
 
 using namespace tessel;
 using tessel::test::readBytes;
+using tessel::test::Spawn;
 using tessel::test::writeBytes;
 
 class TesselAdmin : public ::testing::Test
@@ -268,18 +270,6 @@ TEST_F(TesselAdmin, BadUsageExitsWithTwo)
 }
 
 namespace {
-
-// Runs body in a child process, which ends when body returns.
-template<typename Body>
-pid_t Spawn(Body body)
-{
-    const pid_t pid = ::fork();
-    if (pid == 0) {
-        body();
-        ::_exit(0);
-    }
-    return pid;
-}
 
 QByteArray Site(const QByteArray &value)
 {

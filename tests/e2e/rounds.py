@@ -29,18 +29,20 @@ ENTITIES = ("PARCELS", "WATER MAINS", "Main Roads", "ROADS", "ROADS")
 class TesselUnderTest:
     """The tessel process on the display, with its registry."""
 
-    def __init__(self, desktop, registry, app_dir, runtime_dir):
+    def __init__(self, desktop, registry, app_dir, runtime_dir, title=MAIN, shot="main-window"):
         self.desktop = desktop
         self.registry = registry
         self.app_dir = app_dir
         self.env = dict(desktop.env, QT_QPA_PLATFORM="xcb", XDG_RUNTIME_DIR=runtime_dir)
+        self.title = title
+        self.first_shot = shot
         self.process = None
         self.main = None
 
     def __enter__(self):
         self.process = subprocess.Popen([os.path.join(self.app_dir, "tessel")], env=self.env,
                                         cwd=self.app_dir)
-        self.main = self.window(MAIN, "main-window")
+        self.main = self.window(self.title, self.first_shot)
         return self
 
     def __exit__(self, *exc):
@@ -480,3 +482,58 @@ class MouseRound(Round):
         self.registry.expect_record(name, record, "mouse: demand-load record configured")
 
         self.rename_and_delete(DEMAND, name, "MouseDemand2", record)
+
+
+class LanguageRound:
+    """The windows whose texts Qt writes itself, in another language: the
+    delete question's buttons and the file dialog, by keyboard."""
+
+    def __init__(self, tessel, language, texts):
+        self.tessel = tessel
+        self.desktop = tessel.desktop
+        self.language = language.lower()
+        self.texts = texts
+
+    def shot(self, what):
+        return "%s-%s" % (self.language, what)
+
+    def run(self):
+        self.tessel.focus_main()
+        before = self.tessel.registry.records()
+        self.desktop.keys("Down", self.texts["delete"])
+        self.tessel.window(QUESTION, self.shot("delete-question"))
+        self.desktop.keys("Escape")
+        self.desktop.wait_gone(QUESTION)
+
+        self.tessel.focus_main()
+        self.desktop.keys("alt+n")
+        self.tessel.window(self.texts["chooser"], self.shot("new-data-source"))
+        self.desktop.keys(*["Down"] * (DEMAND_ROW + 1), "alt+o")
+        self.tessel.window(self.texts["demand"], self.shot("new-demand"))
+        # Name, Description, Cancel (OK is disabled), the DLD file, Browse...
+        self.desktop.keys("Tab", "Tab", "Tab", "Tab", "space")
+        self.tessel.window(self.texts["browse"], self.shot("file-dialog"))
+        self.desktop.keys("Escape")
+        self.desktop.wait_gone(self.texts["browse"])
+        self.desktop.focus(self.desktop.find_window(self.texts["demand"]))
+        self.desktop.keys(self.texts["cancel"])
+        self.desktop.wait_gone(self.texts["demand"])
+
+        self.tessel.focus_main()
+        self.desktop.keys(self.texts["close"])
+        self.tessel.expect_ended()
+        if self.tessel.registry.records() != before:
+            raise AssertionError("the %s round changed the registry" % self.language)
+
+
+# What the language rounds look for and press, as TESSEL.LRT translates it.
+LANGUAGES = {
+    "German": {"main": "VelumGIS – Registrierung der Datenquellen", "delete": "alt+l",
+               "chooser": "Neue Datenquelle",
+               "demand": "Bedarfsgesteuerte Datenquelle konfigurieren",
+               "browse": "DLD-Datei auswählen", "cancel": "alt+a", "close": "alt+s"},
+    "French": {"main": "VelumGIS – Enregistrement des sources de données", "delete": "alt+s",
+               "chooser": "Nouvelle source de données",
+               "demand": "Configurer une source de données chargée à la demande",
+               "browse": "Sélectionner un fichier DLD", "cancel": "alt+a", "close": "alt+f"},
+}

@@ -3,9 +3,11 @@
 
 One round with the keyboard alone, then one with the mouse, each of which
 creates, configures, renames and deletes a record of every type that has a
-configuration dialog, and opens and closes the notice of the ODBC type. After
-every step TESSEL.INI is read back through tessel-ini. Every window that
-opens is saved as a PNG screenshot.
+configuration dialog, and opens and closes the notice of the ODBC type; then
+one short round each in German and French through the windows whose texts
+Qt writes itself (a question's buttons, the file dialog). After every step
+TESSEL.INI is read back through tessel-ini. Every window that opens is saved
+as a PNG screenshot.
 
 The program runs from a copy of its application directory in a temporary
 directory, so the sample registry of the build is never touched.
@@ -22,7 +24,7 @@ import sys
 import tempfile
 
 from registry_check import Registry
-from rounds import KeyboardRound, MouseRound, TesselUnderTest
+from rounds import LANGUAGES, KeyboardRound, LanguageRound, MouseRound, TesselUnderTest
 from xdesktop import Desktop, VirtualDisplay, missing_programs
 
 SKIPPED = 77
@@ -47,6 +49,11 @@ def make_application_directory(arguments, parent):
         shutil.copy2(os.path.join(arguments.data_dir, name), app_dir)
     shutil.copy2(arguments.registry, os.path.join(app_dir, "TESSEL.INI"))
     return app_dir
+
+
+def set_language(app_dir, language):
+    with open(os.path.join(app_dir, "LANGUAGE.INI"), "w", newline="\r\n") as settings:
+        settings.write("[Language]\nActiveLanguage=%s\n" % language)
 
 
 def prepare_output(directory):
@@ -74,6 +81,15 @@ def run(arguments, work_dir):
             except BaseException:
                 print("failed; the screen now: " + desktop.screenshot("failure"))
                 raise
+        for language, texts in LANGUAGES.items():
+            set_language(app_dir, language)
+            with TesselUnderTest(desktop, registry, app_dir, runtime_dir, texts["main"],
+                                 language.lower() + "-main-window") as tessel:
+                try:
+                    LanguageRound(tessel, language, texts).run()
+                except BaseException:
+                    print("failed; the screen now: " + desktop.screenshot("failure"))
+                    raise
     # Nothing but the rounds' own records changed, and those are gone again.
     if registry.records() != sample_records:
         raise AssertionError("the sample records changed:\n%s" % registry.records())

@@ -44,4 +44,27 @@ bool RecordDialog::saveRecord(RecordSave save)
     return saved.ok();
 }
 
+void RecordDialog::cmdOK_Click()
+{
+    setTag(TagOk);
+    if (!checkInput())
+        return;
+    if (!SaveConfig()) {
+        setTag(TagCancel);
+        return;
+    }
+    hide();
+}
+
+void RecordDialog::cmdCancel_Click()
+{
+    setTag(TagCancel);
+    hide();
+}
+
+void RecordDialog::cmdOptions_Click()
+{
+    m_options->show();
+}
+
 } // namespace tessel

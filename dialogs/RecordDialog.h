@@ -1,7 +1,14 @@
 #pragma once
 
+#include <optional>
+
 #include "dialogs/ConfigDialog.h"
+#include "dialogs/OptionsHolder.h"
 #include "registry/DataSourceRecord.h"
+
+class QCheckBox;
+class QLineEdit;
+class QPushButton;
 
 namespace tessel {
 
@@ -28,6 +35,32 @@ protected:
     // nothing was written and the dialog is open with the user's input
     // (or, when the user discarded it, closed as cancelled).
     bool saveRecord(RecordSave save);
+
+    // The dialog's checks of its input on OK, in order, stopping at the first
+    // that fails (which tells the user).
+    virtual bool checkInput() = 0;
+    // Saves the record from the controls; false when nothing was saved.
+    virtual bool SaveConfig() = 0;
+
+    // OK: Tag becomes "OK", the input is checked and the record saved, and
+    // the dialog hides; a failed check or save leaves it open.
+    void cmdOK_Click();
+    void cmdCancel_Click();
+    void cmdOptions_Click();
+
+    // The controls that both record dialogs have.
+    QLineEdit *txtName = nullptr;
+    QLineEdit *txtDescription = nullptr;
+    QCheckBox *chkReadOnly = nullptr;
+    QCheckBox *chkAutoID = nullptr;
+    QPushButton *cmdOK = nullptr;
+    QPushButton *cmdCancel = nullptr;
+    QPushButton *cmdOptions = nullptr;
+
+    // The display options of the record, loaded with the record.
+    std::optional<OptionsHolder> m_options;
+    // A locked record (Private bit 1) leaves only Cancel usable.
+    bool m_locked = false;
 
 private:
     StoredRecord m_asRead;

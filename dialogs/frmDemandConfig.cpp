@@ -119,11 +119,6 @@ frmDemandConfig::frmDemandConfig(Session &session, QWidget *parent)
     Form_Load();
 }
 
-frmDemandConfig::~frmDemandConfig()
-{
-    Form_Unload();
-}
-
 void frmDemandConfig::createControls()
 {
     setObjectName(QStringLiteral("frmDemandConfig"));
@@ -206,11 +201,6 @@ void frmDemandConfig::loadRecord()
     UpdateUI();
 }
 
-void frmDemandConfig::Form_Unload()
-{
-    m_options.reset();
-}
-
 void frmDemandConfig::RefreshConfig()
 {
     const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
@@ -256,7 +246,7 @@ bool frmDemandConfig::SaveConfig()
                        PrivateOnSave::CarryOnRename});
 }
 
-bool frmDemandConfig::checkFormDetails()
+bool frmDemandConfig::checkInput()
 {
     if (!HasTextBesideBlanks(txtName)) {
         showExclamation(Msg::EnterDataSourceName);
@@ -351,29 +341,6 @@ void frmDemandConfig::cmdDLD_Click()
     LaunchFailure failure{};
     if (!m_session.processLauncher->startDetached(program, &failure))
         showExclamation(Msg::ErrorRunning, {program, m_session.GetMsgText(launchReason(failure))});
-}
-
-void frmDemandConfig::cmdOptions_Click()
-{
-    m_options->show();
-}
-
-void frmDemandConfig::cmdOK_Click()
-{
-    setTag(TagOk);
-    if (!checkFormDetails())
-        return;
-    if (!SaveConfig()) {
-        setTag(TagCancel);
-        return;
-    }
-    hide();
-}
-
-void frmDemandConfig::cmdCancel_Click()
-{
-    setTag(TagCancel);
-    hide();
 }
 
 } // namespace tessel

@@ -6,7 +6,6 @@
 
 #include "dialogs/DldEntities.h"
 #include "dialogs/RecordDialog.h"
-#include "dialogs/OptionsHolder.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -48,18 +47,16 @@ class frmDemandConfig final : public RecordDialog
     Q_OBJECT
 public:
     explicit frmDemandConfig(Session &session, QWidget *parent = nullptr);
-    ~frmDemandConfig() override;
 
 private:
     void createControls();
     void connectEvents();
 
     void Form_Load();
-    void Form_Unload();
     void RefreshConfig();
     void loadRecord() override;
-    bool SaveConfig();
-    bool checkFormDetails();
+    bool SaveConfig() override;
+    bool checkInput() override;
     void UpdateUI();
     void LoadEntities();
     void Lock();
@@ -70,26 +67,12 @@ private:
     void chkAutoID_Click();
     void cmdBrowse_Click();
     void cmdDLD_Click();
-    void cmdOptions_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
 
-    QLineEdit *txtName = nullptr;
-    QLineEdit *txtDescription = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QPushButton *cmdCancel = nullptr;
     QLineEdit *txtDLD = nullptr;
     QPushButton *cmdBrowse = nullptr;
     QPushButton *cmdDLD = nullptr;
     DropDownList *cmbEntities = nullptr;
     NumberBox *txtID = nullptr;
-    QCheckBox *chkAutoID = nullptr;
-    QCheckBox *chkReadOnly = nullptr;
-    QPushButton *cmdOptions = nullptr;
-
-    // The display options of the record, loaded with the dialog.
-    std::optional<OptionsHolder> m_options;
-    bool m_locked = false;
 };
 
 } // namespace tessel

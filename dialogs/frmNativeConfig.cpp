@@ -85,11 +85,6 @@ frmNativeConfig::frmNativeConfig(Session &session, QWidget *parent)
     Form_Load();
 }
 
-frmNativeConfig::~frmNativeConfig()
-{
-    Form_Unload();
-}
-
 void frmNativeConfig::createControls()
 {
     setObjectName(QStringLiteral("frmNativeConfig"));
@@ -204,11 +199,6 @@ void frmNativeConfig::loadRecord()
     UpdateUI();
 }
 
-void frmNativeConfig::Form_Unload()
-{
-    m_options.reset();
-}
-
 void frmNativeConfig::RefreshConfig()
 {
     const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
@@ -263,18 +253,18 @@ void frmNativeConfig::UpdateUI()
     cmdOK->setEnabled(!m_locked && HasTextBesideBlanks(txtName) && HasTextBesideBlanks(txtStorage));
 }
 
-bool frmNativeConfig::ValidDatasource()
+// A name that fails its check keeps the focus for correcting it.
+bool frmNativeConfig::checkInput()
 {
     const QString name = TrimWhiteSpace(txtName->text());
-    if (name.isEmpty()) {
+    if (name.isEmpty())
         showExclamation(Msg::EnterValidDatasourceName);
-        return false;
-    }
-    if (!IsStorableName(name)) {
+    else if (!IsStorableName(name))
         showExclamation(Msg::NameNotStorable, {name});
-        return false;
-    }
-    return true;
+    else
+        return true;
+    txtName->setFocus();
+    return false;
 }
 
 std::array<frmNativeConfig::AccessModeOption, 3> frmNativeConfig::accessModeOptions() const
@@ -324,31 +314,6 @@ bool frmNativeConfig::SaveConfig()
     m_options->fillDisplayValues(values);
     return saveRecord({m_session.CurrentSrcName, TrimWhiteSpace(txtName->text()), values,
                        PrivateOnSave::MarkSavedByNative});
-}
-
-void frmNativeConfig::cmdOK_Click()
-{
-    setTag(TagOk);
-    if (!ValidDatasource()) {
-        txtName->setFocus();
-        return;
-    }
-    if (!SaveConfig()) {
-        setTag(TagCancel);
-        return;
-    }
-    hide();
-}
-
-void frmNativeConfig::cmdCancel_Click()
-{
-    setTag(TagCancel);
-    hide();
-}
-
-void frmNativeConfig::cmdOptions_Click()
-{
-    m_options->show();
 }
 
 } // namespace tessel

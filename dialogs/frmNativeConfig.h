@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "dialogs/RecordDialog.h"
-#include "dialogs/OptionsHolder.h"
 
 class QCheckBox;
 class QLineEdit;
@@ -29,18 +28,16 @@ class frmNativeConfig final : public RecordDialog
     Q_OBJECT
 public:
     explicit frmNativeConfig(Session &session, QWidget *parent = nullptr);
-    ~frmNativeConfig() override;
 
 private:
     void createControls();
     void connectEvents();
 
     void Form_Load();
-    void Form_Unload();
     void RefreshConfig();
     void loadRecord() override;
-    bool SaveConfig();
-    bool ValidDatasource();
+    bool SaveConfig() override;
+    bool checkInput() override;
     void UpdateUI();
     void UpdateCapabilities();
     void Lock();
@@ -61,16 +58,9 @@ private:
     int selectedAccessMode() const;
     int checkedCapabilities() const;
 
-    void cmdOK_Click();
-    void cmdCancel_Click();
-    void cmdOptions_Click();
 
-    QLineEdit *txtName = nullptr;
-    QLineEdit *txtDescription = nullptr;
     QLineEdit *txtStorage = nullptr;
-    QCheckBox *chkReadOnly = nullptr;
     QLineEdit *txtID = nullptr;
-    QCheckBox *chkAutoID = nullptr;
     QCheckBox *chkCreate = nullptr;
     QCheckBox *chkImport = nullptr;
     QCheckBox *chkExport = nullptr;
@@ -78,14 +68,7 @@ private:
     QRadioButton *optBackdrop = nullptr;
     QRadioButton *optReadOnly = nullptr;
     QRadioButton *optEditable = nullptr;
-    QPushButton *cmdOK = nullptr;
-    QPushButton *cmdCancel = nullptr;
     QPushButton *cmdHelp = nullptr;
-    QPushButton *cmdOptions = nullptr;
-
-    // The display options of the record, loaded with the dialog.
-    std::optional<OptionsHolder> m_options;
-    bool m_locked = false;
 };
 
 } // namespace tessel

@@ -13,7 +13,7 @@
 #include "controls/NumberBox.h"
 #include "controls/SingleLineText.h"
 #include "controls/TextHelpers.h"
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 #include "dialogs/EntityListModel.h"
 #include "dialogs/FileFilter.h"
 #include "i18n/Messages.h"

@@ -4,7 +4,7 @@
 
 #include <QComboBox>
 
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 #include "dialogs/RecordDialog.h"
 #include "dialogs/OptionsHolder.h"
 

@@ -2,7 +2,7 @@
 // with the file handed over in small pieces and, at times, a read failure.
 #include "FuzzCheck.h"
 
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 #include "platform/Windows1252.h"
 
 #include <QByteArray>

@@ -11,7 +11,7 @@
 
 #include "app/frmTessel.h"
 #include "controls/GeoList.h"
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 #include "hostlink/HostLink.h"
 #include "platform/AppPaths.h"
 #include "registry/ProfileStore.h"

@@ -1,4 +1,4 @@
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 
 #include <QByteArray>
 #include <QFile>

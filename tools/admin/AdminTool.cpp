@@ -155,10 +155,8 @@ public:
         const QStringList keyNames = registry.keyNames(name);
         if (m_call.json) {
             QJsonObject keys;
-            for (const QString &key : keyNames) {
-                if (!keys.contains(key))   // a key given twice reads as its first line
-                    keys.insert(key, JsonValue(key, registry.value(name, key)));
-            }
+            for (const QString &key : keyNames)
+                keys.insert(key, JsonValue(key, registry.value(name, key)));
             const QJsonObject record{{QStringLiteral("name"), nameInFile(registry, name)},
                                      {QStringLiteral("keys"), keys}};
             m_out.write(QJsonDocument(record).toJson());

@@ -4,9 +4,9 @@
 
 #include <QComboBox>
 
-#include "registry/DldEntities.h"
 #include "dialogs/RecordDialog.h"
 #include "dialogs/OptionsHolder.h"
+#include "registry/DldEntities.h"
 
 class QCheckBox;
 class QLineEdit;

@@ -2,7 +2,7 @@
 
 #include <QAbstractListModel>
 
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 
 namespace tessel {
 

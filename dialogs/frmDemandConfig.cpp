@@ -13,7 +13,6 @@
 #include "controls/NumberBox.h"
 #include "controls/SingleLineText.h"
 #include "controls/TextHelpers.h"
-#include "dialogs/DldEntities.h"
 #include "dialogs/EntityListModel.h"
 #include "dialogs/FileFilter.h"
 #include "i18n/Messages.h"
@@ -21,6 +20,7 @@
 #include "platform/MessageBoxes.h"
 #include "platform/ProcessLauncher.h"
 #include "registry/DataSourceRecord.h"
+#include "registry/DldEntities.h"
 #include "registry/ProfileNames.h"
 
 namespace tessel {

@@ -4,8 +4,8 @@
 
 #include <QComboBox>
 
-#include "dialogs/DldEntities.h"
 #include "dialogs/RecordDialog.h"
+#include "registry/DldEntities.h"
 
 class QCheckBox;
 class QLineEdit;

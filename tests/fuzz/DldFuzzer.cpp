@@ -2,8 +2,8 @@
 // with the file handed over in small pieces and, at times, a read failure.
 #include "FuzzCheck.h"
 
-#include "dialogs/DldEntities.h"
 #include "platform/Windows1252.h"
+#include "registry/DldEntities.h"
 
 #include <QByteArray>
 #include <QIODevice>

@@ -6,14 +6,15 @@
 #include "HostileFiles.h"
 
 #include <QElapsedTimer>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTimer>
 
 #include "app/frmTessel.h"
 #include "controls/GeoList.h"
-#include "dialogs/DldEntities.h"
 #include "hostlink/HostLink.h"
 #include "platform/AppPaths.h"
+#include "registry/DldEntities.h"
 #include "registry/ProfileStore.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/TestFiles.h"
@@ -169,10 +170,16 @@ TEST_F(HostileFiles, TheToolsReadEveryHostileRegistry)
         EXPECT_TRUE(list.finished);
         EXPECT_EQ(list.exitCode, 0);
         EXPECT_EQ(LineCount(list.output), ProfileSectionNames(registry()).size());
+        const ToolRun check = RunTool("tessel-admin", {u"check"_qs, u"--format"_qs, u"json"_qs,
+                                                       u"--registry"_qs, registry(), u"--sources"_qs,
+                                                       catalogue()});
+        EXPECT_TRUE(check.finished);
+        EXPECT_TRUE(check.exitCode == 0 || check.exitCode == 1) << check.exitCode;
+        EXPECT_TRUE(QJsonDocument::fromJson(check.output).isObject());
         ReportFigure(QStringLiteral("tools: %1 (%2): tessel-ini sections %3 ms, get %4 ms, "
-                                    "tessel-admin list %5 ms")
+                                    "tessel-admin list %5 ms, check %6 ms")
                          .arg(QLatin1String(hostile.what), Megabytes(hostile.bytes.size()))
-                         .arg(sections.ms).arg(value.ms).arg(list.ms));
+                         .arg(sections.ms).arg(value.ms).arg(list.ms).arg(check.ms));
     }
 }
 

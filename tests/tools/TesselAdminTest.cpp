@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTextStream>
@@ -16,6 +17,7 @@
 #include "registry/ProfileStore.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QtPrinting.h"
 #include "tests/support/TestFiles.h"
 #include "tools/admin/AdminTool.h"
 
@@ -247,6 +249,108 @@ TEST_F(TesselAdmin, ListShowAndRemove)
     EXPECT_TRUE(ProfileSectionNames(path(QStringLiteral("TESSEL.INI"))).isEmpty());
 }
 
+// Each registry with the lines check writes for it and its exit code; DIR
+// stands for the test's directory, which holds a.dld and a directory sub.dld.
+TEST_F(TesselAdmin, CheckNamesEachProblemOfTheRegistryOnALineAndExitsByThem)
+{
+    writeBytes(path(QStringLiteral("a.dld")), "ENTITY DLD PARCELS\r\nENTITY DLD \xc4sten\r\nENTITY DLD ?\r\nFIELD x\r\n");
+    ASSERT_TRUE(QDir(dir.path()).mkdir(QStringLiteral("sub.dld")));
+    writeBytes(path(QStringLiteral("SRCS.INI")), "[Sources]\r\nNative=1\r\nSpecial=9\r\n");
+    const struct
+    {
+        QByteArray registry;
+        const char *lines;
+        int exitCode;
+    } cases[] = {
+        {"[Roads]\r\nType=1\r\nConnect=ROADS\r\nPriority=0\r\nID=auto\r\nScales=0,100,5\r\nPrivate=8\r\n"
+         "[Ortho]\r\nType=2\r\nConnect=ORTHO\r\nAttributes=1\r\n"
+         "[Parcels]\r\nType=4\r\nConnect=DIR/a.dld PARCELS\r\nAttributes=1\r\n"
+         "[East]\r\nType=4\r\nConnect=DIR/a.dld \xc3\x84sten\r\n"
+         "[Odbc]\r\nType=5\r\nConnect=DSN=gis;UID=viewer\r\n[Own]\r\nType=9\r\n"
+         "[Base]\r\nType=1\r\nConnect=B\r\nPrivate=3\r\n",
+         "[Base] note: Private: the record is locked (its dialogs open read-only) and protected against deletion\n",
+         AdminExit::Done},
+        {"[Roads]\r\nConnect=R\r\n[Odd]\r\nType=7\r\n[Word]\r\nType=one\r\n",
+         "[Roads] Type: missing; the record reads as type 1\n"
+         "[Odd] Type: SRCS.INI does not offer type 7, and Tessel has no icon or dialog for it\n"
+         "[Word] Type: must be a whole number from 0 to 2147483647, not \"one\"\n",
+         AdminExit::ProblemsFound},
+        {"[Roads]\r\nType=1\r\nConnect=R\r\n[ROADS]\r\nType=1\r\nConnect=R\r\n"
+         "[<<__New__>>]\r\nType=1\r\nConnect=N\r\n",
+         "[ROADS] the host reads only the first section of this name, [Roads]\n"
+         "[<<__New__>>] Tessel cannot store a record of this name\n",
+         AdminExit::ProblemsFound},
+        {"[Empty]\r\nType=1\r\n[Long]\r\nType=2\r\nConnect=TOOLONGNAME\r\nPriority=300\r\nReadOnly=x\r\n"
+         "Scales=1,2\r\nAttributes=4\r\n[Demand]\r\nType=4\r\nConnect=DIR/a.dld PARCELS\r\nAttributes=3\r\n",
+         "[Empty] Connect: must hold the storage name\n"
+         "[Long] Connect: the storage name \"TOOLONGNAME\" is longer than 8 characters\n"
+         "[Long] ReadOnly: must be a whole number from 0 to 1, not \"x\"\n"
+         "[Long] Attributes: must be a whole number from 0 to 3, not \"4\"\n"
+         "[Long] Scales: must be three whole numbers from 0 to 2147483647 joined by commas, not \"1,2\"\n"
+         "[Long] Priority: must be a whole number from 0 to 255, not \"300\"\n"
+         "[Demand] Attributes: must be 1, not \"3\"\n",
+         AdminExit::ProblemsFound},
+        {"[Gone]\r\nType=4\r\nConnect=DIR/gone.dld PARCELS\r\n[Gone too]\r\nType=4\r\nConnect=DIR/gone.dld X\r\n"
+         "[Folder]\r\nType=4\r\nConnect=DIR/sub.dld PARCELS\r\n[Case]\r\nType=4\r\nConnect=DIR/a.dld parcels\r\n"
+         "[Omega]\r\nType=4\r\nConnect=DIR/a.dld \xce\xa9\r\n[Bare]\r\nType=4\r\nConnect=DIR/a.dld\r\n",
+         "[Gone] Connect: cannot read the DLD file DIR/gone.dld: No such file or directory\n"
+         "[Gone too] Connect: cannot read the DLD file DIR/gone.dld: No such file or directory\n"
+         "[Folder] Connect: cannot read the DLD file DIR/sub.dld: it is not a regular file\n"
+         "[Case] Connect: the DLD file DIR/a.dld does not declare the entity \"parcels\"\n"
+         "[Omega] Connect: the DLD file DIR/a.dld does not declare the entity \"\u03a9\"\n"
+         "[Bare] Connect: names no entity after the DLD file path\n",
+         AdminExit::ProblemsFound},
+    };
+    const QByteArray here = QFile::encodeName(dir.path());
+    for (const auto &check : cases) {
+        // A UTF-8 registry, so that a name can hold what Windows-1252 cannot.
+        writeBytes(path(QStringLiteral("TESSEL.INI")),
+                   "\xef\xbb\xbf" + QByteArray(check.registry).replace("DIR", here));
+        EXPECT_EQ(run({QStringLiteral("check")}), check.exitCode) << check.lines;
+        EXPECT_EQ(QString::fromUtf8(output), QString::fromUtf8(check.lines).replace(QLatin1String("DIR"), dir.path()));
+        EXPECT_TRUE(messages.endsWith(QLatin1String(" of ") + path(QStringLiteral("TESSEL.INI")) + QLatin1String(".\n")))
+            << messages.toStdString();
+    }
+}
+
+// Each command's JSON output parsed back equals the document expected.
+TEST_F(TesselAdmin, JsonOutputIsOneDocumentWithNumbersWhereTheKeysHoldThem)
+{
+    writeBytes(path(QStringLiteral("SRCS.INI")), "[Sources]\r\nNative=1\r\n");
+    writeBytes(path(QStringLiteral("TESSEL.INI")),
+               "[Roads]\r\nType=1\r\nDescription=Road \"net\"\r\nConnect=R\r\nID=Auto\r\nPriority=x\r\n"
+               "Scales=0,0,0\r\nPrivate=2\r\nTag=7\r\n"
+               "[Gr\xfcn]\r\ntype=1\r\nConnect=42\r\nID=12\r\n");
+    const struct
+    {
+        QStringList arguments;
+        const char *json;
+    } cases[] = {
+        {{QStringLiteral("list")},
+         R"([{"name": "Roads", "type": 1, "typeName": "Native", "description": "Road \"net\""},
+             {"name": "Grün", "type": 1, "typeName": "Native", "description": ""}])"},
+        {{QStringLiteral("show"), QStringLiteral("roads")},
+         R"({"name": "Roads", "keys": {"Type": 1, "Description": "Road \"net\"", "Connect": "R", "ID": "Auto",
+             "Priority": "x", "Scales": "0,0,0", "Private": 2, "Tag": "7"}})"},
+        {{QStringLiteral("show"), QStringLiteral("GRÜN")},
+         R"({"name": "Grün", "keys": {"type": 1, "Connect": "42", "ID": 12}})"},
+        {{QStringLiteral("check")},
+         R"({"registry": "REGISTRY", "records": 2,
+             "problems": [{"section": "Roads", "key": "Priority",
+                           "text": "must be a whole number from 0 to 255, not \"x\""}],
+             "information": [{"section": "Roads", "key": "Private",
+                              "text": "the record is protected against deletion"}]})"},
+    };
+    for (const auto &command : cases) {
+        run(command.arguments + QStringList{QStringLiteral("--format"), QStringLiteral("json")});
+        QJsonParseError error;
+        const QJsonDocument written = QJsonDocument::fromJson(output, &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << output.toStdString();
+        const QByteArray expected = QByteArray(command.json).replace("REGISTRY", path(QStringLiteral("TESSEL.INI")).toUtf8());
+        EXPECT_EQ(written, QJsonDocument::fromJson(expected)) << output.toStdString();
+    }
+}
+
 TEST_F(TesselAdmin, AWriteThatFailsIsReportedAndRefused)
 {
     writeBytes(path(QStringLiteral("template.ini")), "[Roads]\r\nType=1\r\nConnect=R\r\n");
@@ -266,6 +370,10 @@ TEST_F(TesselAdmin, BadUsageExitsWithTwo)
     EXPECT_EQ(run({QStringLiteral("show")}), AdminExit::BadUsage);
     EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--registry")}), AdminExit::BadUsage);
     EXPECT_EQ(run({QStringLiteral("import"), QStringLiteral("--bogus")}), AdminExit::BadUsage);
+    EXPECT_EQ(run({QStringLiteral("check"), QStringLiteral("Roads")}), AdminExit::BadUsage);
+    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--format"), QStringLiteral("xml")}), AdminExit::BadUsage);
+    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("json")}),
+              AdminExit::BadUsage);
     EXPECT_TRUE(messages.startsWith(QLatin1String("Usage: tessel-admin")));
 }
 

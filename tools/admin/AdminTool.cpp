@@ -3,9 +3,13 @@
 #include <QFileInfo>
 #include <QHash>
 #include <QIODevice>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTextStream>
 
 #include "registry/DataSourceRecord.h"
+#include "registry/NumericText.h"
 #include "registry/ProfileCodec.h"
 #include "registry/ProfileDocument.h"
 #include "registry/ProfileEdit.h"
@@ -13,6 +17,7 @@
 #include "registry/ProfileStore.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/RecordTemplate.h"
+#include "tools/admin/RegistryCheck.h"
 #include "tools/common/ProfileFileCheck.h"
 
 namespace tessel {
@@ -25,7 +30,15 @@ struct Invocation
     AdminFiles files;
     bool replace = false;
     bool force = false;
+    bool json = false;
 };
+
+// The commands whose results can be written as JSON.
+bool TakesFormat(const QString &command)
+{
+    return command == QLatin1String("list") || command == QLatin1String("show")
+           || command == QLatin1String("check");
+}
 
 // Splits the arguments into command, operands and options; false on an
 // option that is unknown or lacks its value.
@@ -41,6 +54,12 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
             // not the profile directory the store gives bare names.
             (argument == QLatin1String("--registry") ? call.files.registry : call.files.sources) =
                 QFileInfo(arguments[i]).absoluteFilePath();
+        } else if (argument == QLatin1String("--format")) {
+            if (++i == arguments.size())
+                return false;
+            call.json = arguments[i] == QLatin1String("json");
+            if (!call.json && arguments[i] != QLatin1String("text"))
+                return false;
         } else if (argument == QLatin1String("--replace")) {
             call.replace = true;
         } else if (argument == QLatin1String("--force")) {
@@ -53,7 +72,37 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
             call.operands.append(argument);
         }
     }
-    return !call.command.isEmpty();
+    return !call.command.isEmpty() && (!call.json || TakesFormat(call.command));
+}
+
+// A value for JSON output: a number where the key holds numbers and the
+// whole value reads as one, else the text as the registry reads it.
+QJsonValue JsonValue(const QString &key, const QString &value)
+{
+    const std::optional<RecordKey> known = RecordKeyNamed(key);
+    if (known && HoldsNumber(*known) && IsNumericText(value))
+        return LeadingNumber(value);
+    return value;
+}
+
+QJsonArray JsonFindings(const QList<CheckFinding> &findings)
+{
+    QJsonArray array;
+    for (const CheckFinding &finding : findings) {
+        QJsonObject object{{QStringLiteral("section"), finding.section},
+                           {QStringLiteral("text"), finding.text}};
+        if (!finding.key.isEmpty())
+            object.insert(QStringLiteral("key"), finding.key);
+        array.append(object);
+    }
+    return array;
+}
+
+QString FindingLine(const CheckFinding &finding, const QString &note = {})
+{
+    return QLatin1Char('[') % finding.section % QStringLiteral("] ") % note
+           % (finding.key.isEmpty() ? QString() : finding.key % QStringLiteral(": ")) % finding.text
+           % QLatin1Char('\n');
 }
 
 class AdminCommands
@@ -76,14 +125,22 @@ public:
         }
         const RegistrySnapshot registry(m_registry);
         QString text;
+        QJsonArray records;
         for (const QString &name : registry.names()) {
             const DataSourceRecord record = registry.record(name);
             const qint32 type = record.whole32(RecordKey::Type);
-            text += name % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
-                    % typeName.value(type) % QLatin1Char('\t') % record.text(RecordKey::Description)
-                    % QLatin1Char('\n');
+            const QString description = record.text(RecordKey::Description);
+            if (m_call.json) {
+                records.append(QJsonObject{{QStringLiteral("name"), name},
+                                           {QStringLiteral("type"), type},
+                                           {QStringLiteral("typeName"), typeName.value(type)},
+                                           {QStringLiteral("description"), description}});
+            } else {
+                text += name % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
+                        % typeName.value(type) % QLatin1Char('\t') % description % QLatin1Char('\n');
+            }
         }
-        m_out.write(text.toUtf8());
+        m_out.write(m_call.json ? QJsonDocument(records).toJson() : text.toUtf8());
         return AdminExit::Done;
     }
 
@@ -95,11 +152,50 @@ public:
         const RegistrySnapshot registry(m_registry);
         if (!registry.contains(name))
             return noSuchRecord(name);
-        QString text;
-        for (const QString &key : registry.keyNames(name))
-            text += key % QLatin1Char('=') % registry.value(name, key) % QLatin1Char('\n');
-        m_out.write(text.toUtf8());
+        const QStringList keyNames = registry.keyNames(name);
+        if (m_call.json) {
+            QJsonObject keys;
+            for (const QString &key : keyNames)
+                keys.insert(key, JsonValue(key, registry.value(name, key)));
+            const QJsonObject record{{QStringLiteral("name"), nameInFile(registry, name)},
+                                     {QStringLiteral("keys"), keys}};
+            m_out.write(QJsonDocument(record).toJson());
+        } else {
+            QString text;
+            for (const QString &key : keyNames)
+                text += key % QLatin1Char('=') % registry.value(name, key) % QLatin1Char('\n');
+            m_out.write(text.toUtf8());
+        }
         return AdminExit::Done;
+    }
+
+    // One line a problem, then one a note; the counts on the error stream.
+    int check()
+    {
+        if (!m_call.operands.isEmpty())
+            return badUsage();
+        const RegistrySnapshot registry(m_registry);
+        const RegistryCheckReport report = CheckRegistry(registry, ReadSourceCatalogue(m_call.files.sources));
+        if (m_call.json) {
+            const QJsonObject result{{QStringLiteral("registry"), m_registry},
+                                     {QStringLiteral("records"), report.records},
+                                     {QStringLiteral("problems"), JsonFindings(report.problems)},
+                                     {QStringLiteral("information"), JsonFindings(report.information)}};
+            m_out.write(QJsonDocument(result).toJson());
+        } else {
+            QString text;
+            for (const CheckFinding &problem : report.problems)
+                text += FindingLine(problem);
+            for (const CheckFinding &information : report.information)
+                text += FindingLine(information, QStringLiteral("note: "));
+            m_out.write(text.toUtf8());
+        }
+        m_err << QStringLiteral("%1 problem(s) and %2 note(s) in %3 record(s) of %4.\n")
+                     .arg(report.problems.size())
+                     .arg(report.information.size())
+                     .arg(report.records)
+                     .arg(m_registry);
+        return report.problems.isEmpty() ? AdminExit::Done : AdminExit::ProblemsFound;
     }
 
     // Writes the records as a template in the registry's own encoding (a
@@ -277,6 +373,17 @@ private:
         return AdminExit::Refused;
     }
 
+    // The name as the registry spells it, which a command may give in any
+    // letter case.
+    static QString nameInFile(const RegistrySnapshot &registry, const QString &name)
+    {
+        for (const QString &stored : registry.names()) {
+            if (stored.compare(name, Qt::CaseInsensitive) == 0)
+                return stored;
+        }
+        return name;
+    }
+
     int noSuchRecord(const QString &name)
     {
         m_err << QStringLiteral("There is no data source named \"%1\" in %2. \"tessel-admin list\" "
@@ -342,6 +449,8 @@ int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QI
         return commands.list();
     if (call.command == QLatin1String("show"))
         return commands.show();
+    if (call.command == QLatin1String("check"))
+        return commands.check();
     if (call.command == QLatin1String("export"))
         return commands.exportRecords();
     if (call.command == QLatin1String("import"))
@@ -355,6 +464,7 @@ QString AdminUsage()
 {
     return QStringLiteral(
         "Usage: tessel-admin COMMAND [ARGUMENTS] [--registry FILE] [--sources FILE]\n"
+        "                    [--format text|json]\n"
         "\n"
         "Registers Velum GIS data sources in TESSEL.INI with the rules of Tessel's dialogs.\n"
         "\n"
@@ -362,6 +472,10 @@ QString AdminUsage()
         "  list                     one line a record: name, type code, type name, description\n"
         "                           (tab-separated, in file order)\n"
         "  show NAME                the record's keys in file order, key=value a line\n"
+        "  check                    one line a problem, naming the record: a missing or unknown\n"
+        "                           Type, a hidden or unstorable name, a value out of its key's\n"
+        "                           rules, a DLD file that cannot be read or lacks the entity;\n"
+        "                           lines with \"note:\" name locked or protected records\n"
         "  export [NAME...]         the named records (all when none is named) as a profile\n"
         "                           file on standard output\n"
         "  import FILE [--replace]  registers every section of FILE; with --replace an existing\n"
@@ -375,8 +489,10 @@ QString AdminUsage()
         "Options:\n"
         "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
         "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
+        "  --format json     list, show and check write one JSON document instead of lines\n"
         "\n"
-        "Exit codes: 0 done, 1 refused or invalid input, 2 bad usage.\n");
+        "Exit codes: 0 done (check: no problems), 1 refused or invalid input (check: problems\n"
+        "found), 2 bad usage.\n");
 }
 
 } // namespace tessel

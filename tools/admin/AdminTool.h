@@ -12,6 +12,7 @@ namespace tessel {
 namespace AdminExit {
 inline constexpr int Done = 0;
 inline constexpr int Refused = 1;    // refused, or invalid input
+inline constexpr int ProblemsFound = 1;   // check: the registry has problems
 inline constexpr int BadUsage = 2;
 }
 

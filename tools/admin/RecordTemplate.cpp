@@ -114,13 +114,15 @@ RecordValues newRecordValues(qint32 type)
     return values;
 }
 
-// The whole numbers a key holds: the dialogs' choices, Priority's labelled
-// range, and the 16-bit reading of Private. Demand-load records always carry
-// the Attributes and Capabilities their dialog writes.
+// The whole numbers a key holds: any type code, the dialogs' choices,
+// Priority's labelled range, and the 16-bit reading of Private. Demand-load
+// records always carry the Attributes and Capabilities their dialog writes.
 std::optional<NumberRange> rangeOf(RecordKey key, qint32 type)
 {
     const bool demandLoad = type == SourceType::DemandLoad;
     switch (key) {
+    case RecordKey::Type:
+        return NumberRange{0, Whole32Limit};
     case RecordKey::ReadOnly:
     case RecordKey::AutoConnect:
         return NumberRange{0, 1};
@@ -139,6 +141,8 @@ std::optional<NumberRange> rangeOf(RecordKey key, qint32 type)
     }
 }
 
+// The storage name of a native record, the DLD file and entity of a
+// demand-load record; other types hold what their own programs write.
 QString problemWithConnect(const QString &text, qint32 type)
 {
     if (type == SourceType::DemandLoad) {
@@ -149,6 +153,8 @@ QString problemWithConnect(const QString &text, qint32 type)
             return QStringLiteral("names no entity after the DLD file path");
         return {};
     }
+    if (ConfigDialogOfType(type) != ConfigDialogKind::Native)
+        return {};
     if (text.isEmpty())
         return QStringLiteral("must hold the storage name");
     if (text.size() > StorageNameLimit)
@@ -158,8 +164,17 @@ QString problemWithConnect(const QString &text, qint32 type)
     return {};
 }
 
-// Why text is no value of key in a record of type; empty when it is one.
-QString problemWithValue(RecordKey key, const QString &text, qint32 type)
+QString keyList()
+{
+    QStringList names;
+    for (const RecordKeyEntry &entry : RecordKeys)
+        names.append(entry.name.toString());
+    return names.join(QStringLiteral(", "));
+}
+
+} // namespace
+
+QString ProblemWithRecordValue(RecordKey key, const QString &text, qint32 type)
 {
     const NumberRange whole32{0, Whole32Limit};
     switch (key) {
@@ -187,7 +202,12 @@ QString problemWithValue(RecordKey key, const QString &text, qint32 type)
     }
 }
 
-std::optional<RecordKey> keyNamed(const QString &name)
+bool HoldsNumber(RecordKey key)
+{
+    return key == RecordKey::ID || rangeOf(key, SourceType::Native).has_value();
+}
+
+std::optional<RecordKey> RecordKeyNamed(QStringView name)
 {
     for (const RecordKeyEntry &entry : RecordKeys) {
         if (name.compare(entry.name, Qt::CaseInsensitive) == 0)
@@ -195,16 +215,6 @@ std::optional<RecordKey> keyNamed(const QString &name)
     }
     return std::nullopt;
 }
-
-QString keyList()
-{
-    QStringList names;
-    for (const RecordKeyEntry &entry : RecordKeys)
-        names.append(entry.name.toString());
-    return names.join(QStringLiteral(", "));
-}
-
-} // namespace
 
 TemplateReading ReadTemplate(QByteArrayView bytes)
 {
@@ -267,7 +277,7 @@ std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &
 
     std::array<std::optional<QString>, RecordKeys.size()> given;
     for (const TemplateKey &key : section.keys) {
-        const std::optional<RecordKey> known = keyNamed(key.name);
+        const std::optional<RecordKey> known = RecordKeyNamed(key.name);
         if (!known)
             return QStringLiteral("%1: a record has no such key (its keys are %2)").arg(key.name, keyList());
         std::optional<QString> &value = given[std::size_t(*known)];
@@ -291,7 +301,7 @@ std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &
         if (!value && entry.key != RecordKey::Connect)
             continue;
         const QString text = value.value_or(QString());
-        if (const QString problem = problemWithValue(entry.key, text, record.type); !problem.isEmpty())
+        if (const QString problem = ProblemWithRecordValue(entry.key, text, record.type); !problem.isEmpty())
             return entry.name.toString() + QStringLiteral(": ") + problem;
         if (entry.key == RecordKey::Private)
             record.privateBits = qint16(text.toInt());

@@ -1,7 +1,7 @@
 // tessel-bench: how fast the entity list of a large DLD file is read.
 #include "controls/ControlHelpers.h"
-#include "dialogs/DldEntities.h"
 #include "dialogs/frmDemandConfig.h"
+#include "registry/DldEntities.h"
 
 #include <benchmark/benchmark.h>
 

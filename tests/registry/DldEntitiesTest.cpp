@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cstring>
 
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 
 using namespace tessel;
 

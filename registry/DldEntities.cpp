@@ -1,4 +1,4 @@
-#include "dialogs/DldEntities.h"
+#include "registry/DldEntities.h"
 
 #include <QByteArray>
 #include <QFile>
@@ -184,8 +184,13 @@ private:
 
 QString EntityNames::at(qsizetype index) const
 {
+    return Windows1252::Decode(encodedAt(index));
+}
+
+QByteArrayView EntityNames::encodedAt(qsizetype index) const
+{
     const qsizetype begin = index == 0 ? 0 : m_ends.at(index - 1);
-    return Windows1252::Decode(QByteArrayView(m_bytes).sliced(begin, m_ends.at(index) - begin));
+    return QByteArrayView(m_bytes).sliced(begin, m_ends.at(index) - begin);
 }
 
 QStringList EntityNames::toList() const

@@ -19,6 +19,8 @@ public:
     qsizetype size() const { return m_ends.size(); }
     bool isEmpty() const { return m_ends.isEmpty(); }
     QString at(qsizetype index) const;
+    // The name's bytes as the file holds them, in Windows-1252.
+    QByteArrayView encodedAt(qsizetype index) const;
     QStringList toList() const;
 
     void append(QByteArrayView name);

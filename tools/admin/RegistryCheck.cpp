@@ -1,0 +1,177 @@
+#include "tools/admin/RegistryCheck.h"
+
+#include <algorithm>
+
+#include <QFileInfo>
+#include <QHash>
+#include <QSet>
+
+#include "platform/Windows1252.h"
+#include "registry/DataSourceRecord.h"
+#include "registry/DldEntities.h"
+#include "tools/admin/RecordTemplate.h"
+#include "tools/common/ProfileFileCheck.h"
+
+namespace tessel {
+namespace {
+
+// A demand-load record's entity, looked for in its DLD file.
+struct EntityUse
+{
+    qsizetype record = 0;   // the record's place in the file
+    QString section;
+    QString dldPath;        // as the record gives it
+    QString entity;
+};
+
+class RegistryChecker
+{
+public:
+    RegistryChecker(const RegistrySnapshot &registry, const QList<CatalogueEntry> &catalogue)
+        : m_registry(registry)
+    {
+        for (const CatalogueEntry &entry : catalogue)
+            m_offeredTypes.insert(entry.type);
+    }
+
+    RegistryCheckReport run()
+    {
+        const QStringList names = m_registry.names();
+        QHash<QString, QString> firstOfName;   // case-folded name -> the first section's name
+        for (qsizetype index = 0; index < names.size(); ++index) {
+            const QString &name = names[index];
+            const QString folded = name.toCaseFolded();
+            if (const auto first = firstOfName.constFind(folded); first != firstOfName.cend()) {
+                addProblem(index, name, {},
+                           QStringLiteral("the host reads only the first section of this name, [%1]")
+                               .arg(*first));
+                continue;
+            }
+            firstOfName.insert(folded, name);
+            if (!IsStorableName(name))
+                addProblem(index, name, {}, QStringLiteral("Tessel cannot store a record of this name"));
+            checkRecord(index, name);
+        }
+        for (const QList<EntityUse> &uses : std::as_const(m_dldUses))
+            checkDldFile(uses);
+
+        // The DLD files are checked after the records: put their findings
+        // back in file order.
+        std::stable_sort(m_problems.begin(), m_problems.end(),
+                         [](const auto &a, const auto &b) { return a.first < b.first; });
+        RegistryCheckReport report;
+        report.records = names.size();
+        for (const auto &problem : std::as_const(m_problems))
+            report.problems.append(problem.second);
+        report.information = m_information;
+        return report;
+    }
+
+private:
+    void checkRecord(qsizetype index, const QString &name)
+    {
+        const DataSourceRecord record = m_registry.record(name);
+        const qint32 type = record.whole32(RecordKey::Type);
+        for (const RecordKeyEntry &entry : RecordKeys) {
+            const QString key = entry.name.toString();
+            if (!m_registry.storedValue(name, key) && entry.key != RecordKey::Connect) {
+                if (entry.key == RecordKey::Type)
+                    addProblem(index, name, key,
+                               QStringLiteral("missing; the record reads as type %1").arg(type));
+                continue;
+            }
+            const QString text = record.text(entry.key);
+            if (const QString problem = ProblemWithRecordValue(entry.key, text, type); !problem.isEmpty()) {
+                addProblem(index, name, key, problem);
+            } else if (entry.key == RecordKey::Type && !isKnownType(type)) {
+                addProblem(index, name, key,
+                           QStringLiteral("SRCS.INI does not offer type %1, and Tessel has no icon or "
+                                          "dialog for it").arg(type));
+            } else if (entry.key == RecordKey::Connect && type == SourceType::DemandLoad) {
+                const DemandConnect connect = SplitDemandConnect(text);
+                m_dldUses[QFileInfo(connect.dldPath).absoluteFilePath()].append(
+                    {index, name, connect.dldPath, connect.entity});
+            }
+        }
+        noteLocks(name, record.whole16(RecordKey::Private));
+    }
+
+    bool isKnownType(qint32 type) const
+    {
+        return m_offeredTypes.contains(type) || (SrcTypeToIcon(type) && ConfigDialogOfType(type));
+    }
+
+    void noteLocks(const QString &name, qint16 privateBits)
+    {
+        QStringList locks;
+        if (privateBits & PrivateBit::Locked)
+            locks.append(QStringLiteral("locked (its dialogs open read-only)"));
+        if (privateBits & PrivateBit::Protected)
+            locks.append(QStringLiteral("protected against deletion"));
+        if (!locks.isEmpty()) {
+            m_information.append({name, KeyName(RecordKey::Private),
+                                  QStringLiteral("the record is ") + locks.join(QStringLiteral(" and "))});
+        }
+    }
+
+    // Reads one DLD file and looks for the entities of all records that use it.
+    void checkDldFile(const QList<EntityUse> &uses)
+    {
+        const QString path = uses.first().dldPath;
+        QString failure;
+        DldEntities read;
+        if (!ProblemWithFileKind(path).isEmpty()) {
+            failure = QStringLiteral("it is not a regular file");
+        } else {
+            read = ReadDldEntities(path);
+            failure = read.errorText;
+        }
+        const QString connect = KeyName(RecordKey::Connect);
+        if (!failure.isEmpty()) {
+            for (const EntityUse &use : uses) {
+                addProblem(use.record, use.section, connect,
+                           QStringLiteral("cannot read the DLD file %1: %2").arg(use.dldPath, failure));
+            }
+            return;
+        }
+        // The names are compared as the file holds them, in its code page;
+        // an entity that the code page cannot hold is declared by no file.
+        QSet<QByteArray> wanted;
+        for (const EntityUse &use : uses)
+            wanted.insert(Windows1252::Encode(use.entity));
+        QSet<QByteArray> declared;
+        for (qsizetype index = 0; index < read.names.size() && declared.size() < wanted.size(); ++index) {
+            const QByteArrayView name = read.names.encodedAt(index);
+            if (wanted.contains(QByteArray::fromRawData(name.data(), name.size())))
+                declared.insert(name.toByteArray());
+        }
+        for (const EntityUse &use : uses) {
+            if (Windows1252::Fit(use.entity) != use.entity
+                || !declared.contains(Windows1252::Encode(use.entity))) {
+                addProblem(use.record, use.section, connect,
+                           QStringLiteral("the DLD file %1 does not declare the entity \"%2\"")
+                               .arg(use.dldPath, use.entity));
+            }
+        }
+    }
+
+    void addProblem(qsizetype record, const QString &section, const QString &key, const QString &text)
+    {
+        m_problems.append({record, {section, key, text}});
+    }
+
+    const RegistrySnapshot &m_registry;
+    QSet<qint32> m_offeredTypes;
+    QHash<QString, QList<EntityUse>> m_dldUses;   // by the DLD file's absolute path
+    QList<std::pair<qsizetype, CheckFinding>> m_problems;
+    QList<CheckFinding> m_information;
+};
+
+} // namespace
+
+RegistryCheckReport CheckRegistry(const RegistrySnapshot &registry, const QList<CatalogueEntry> &catalogue)
+{
+    return RegistryChecker(registry, catalogue).run();
+}
+
+} // namespace tessel

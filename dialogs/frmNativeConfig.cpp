@@ -16,14 +16,13 @@
 #include "i18n/Messages.h"
 #include "platform/MessageBoxes.h"
 #include "registry/DataSourceRecord.h"
+#include "registry/RecordRules.h"
 
 namespace tessel {
 namespace {
 
 constexpr int ClientWidthTwips = 4755;
 constexpr int ClientHeightTwips = 5835;
-constexpr int NameLengthLimit = 50;
-constexpr int StorageLengthLimit = 8;
 constexpr qint16 NativeRasterType = 2;
 
 QLabel *placedLabel(QWidget *container, const char *name, const QString &caption, QRect twips)
@@ -69,14 +68,6 @@ void showStoredText(QLineEdit *box, const QString &text, int typingLimit)
 
 } // namespace
 
-int FilterNameKey(int key, bool allowBlank)
-{
-    const auto between = [key](char first, char last) { return key >= first && key <= last; };
-    const bool passes = (key >= 0 && key < ' ') || between('0', '9') || between('A', 'Z')
-                        || between('a', 'z') || key == '_' || (key == ' ' && allowBlank);
-    return passes ? key : 0;
-}
-
 frmNativeConfig::frmNativeConfig(Session &session, QWidget *parent)
     : RecordDialog(session, parent)
 {
@@ -107,7 +98,7 @@ void frmNativeConfig::createControls()
                                      {120, 360, 2175, 255});
     txtStorage = Placed(new QLineEdit(sourceFrame), "txtStorage", {120, 600, 2655, 285});
     storageLabel->setBuddy(txtStorage);
-    txtStorage->setMaxLength(StorageLengthLimit);
+    txtStorage->setMaxLength(StorageNameLimit);
     chkReadOnly = placedCheckBox(sourceFrame, "chkReadOnly", QStringLiteral("Read Only"),
                                  {2280, 270, 1155, 285}, false);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
@@ -206,7 +197,7 @@ void frmNativeConfig::RefreshConfig()
         return;
     txtName->setText(record.name());
     txtDescription->setText(record.text(RecordKey::Description));
-    showStoredText(txtStorage, record.text(RecordKey::Connect), StorageLengthLimit);
+    showStoredText(txtStorage, record.text(RecordKey::Connect), StorageNameLimit);
     chkReadOnly->setChecked(record.number(RecordKey::ReadOnly) != 0);
 
     const SourceId id = ParseSourceId(record.text(RecordKey::ID));

@@ -12,12 +12,6 @@ class QRadioButton;
 
 namespace tessel {
 
-// The key filter of the name and storage boxes, given the typed character's
-// code page code: control keys (below 32, Backspace among them), digits,
-// letters A to Z and a to z, the underscore and, when allowBlank is set, the
-// blank keep their code; every other key gives 0, which discards it.
-int FilterNameKey(int key, bool allowBlank);
-
 // The configuration dialog of native data sources (type 1) and native raster
 // data sources (type 2): name, description, storage name, source number,
 // access mode and area capabilities, with the display options. OK writes the

@@ -8,6 +8,7 @@
 #include <QString>
 
 #include "registry/DataSourceRecord.h"
+#include "registry/RecordRules.h"
 
 namespace tessel {
 
@@ -51,17 +52,6 @@ struct CheckedRecord
     RecordValues values;                 // Type to Priority
     std::optional<qint16> privateBits;   // a Private value the template gives
 };
-
-// Why text, as a read gives it, is no value of key in a record of type, by the
-// rules of the configuration dialogs (a number within its key's range, a
-// storage name or DLD file and entity in Connect); empty when it is one.
-QString ProblemWithRecordValue(RecordKey key, const QString &text, qint32 type);
-
-// Whether the key's value is a number (ID holds "Auto" as well).
-bool HoldsNumber(RecordKey key);
-
-// The record key of this name, letter case ignored.
-std::optional<RecordKey> RecordKeyNamed(QStringView name);
 
 // Checks one section of a template for a registry in registryCodec's encoding.
 // Keys the section does not give take the values a new record gets in its

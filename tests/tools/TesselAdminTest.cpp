@@ -311,6 +311,9 @@ TEST_F(TesselAdmin, CheckNamesEachProblemOfTheRegistryOnALineAndExitsByThem)
         EXPECT_TRUE(messages.endsWith(QLatin1String(" of ") + path(QStringLiteral("TESSEL.INI")) + QLatin1String(".\n")))
             << messages.toStdString();
     }
+    EXPECT_EQ(run({QStringLiteral("check"), QStringLiteral("--registry"), path(QStringLiteral("MISSING.INI"))}),
+              AdminExit::ProblemsFound);
+    EXPECT_TRUE(messages.startsWith(QLatin1String("There is no registry file"))) << messages.toStdString();
 }
 
 // Each command's JSON output parsed back equals the document expected.

@@ -174,6 +174,12 @@ public:
     {
         if (!m_call.operands.isEmpty())
             return badUsage();
+        // A misspelt --registry must not pass as a registry without problems.
+        if (!QFileInfo::exists(m_registry)) {
+            m_err << QStringLiteral("There is no registry file %1. Check the path given with "
+                                    "--registry.\n").arg(m_registry);
+            return AdminExit::ProblemsFound;
+        }
         const RegistrySnapshot registry(m_registry);
         const RegistryCheckReport report = CheckRegistry(registry, ReadSourceCatalogue(m_call.files.sources));
         if (m_call.json) {

@@ -115,15 +115,21 @@ void frmTessel::RefreshRegSrcs()
 
 void frmTessel::followRegistry()
 {
-    const QString selected = lstSrcs->ListIndex() == -1 ? QString() : GeoListItemName(lstSrcs->Text());
+    // The entry that holds the focus mark: the selected one, if any.
+    const int selected = lstSrcs->ListIndex();
+    const QListWidgetItem *marked =
+        selected != -1 ? lstSrcs->item(selected) : lstSrcs->currentItem();
+    const QString markedName = marked ? marked->text() : QString();
     const int scrolled = lstSrcs->verticalScrollBar()->value();
     RefreshRegSrcs();
     lstSrcs->verticalScrollBar()->setValue(scrolled);
-    if (!selected.isEmpty()) {
+    if (!markedName.isEmpty()) {
         // Names match without regard to case, as the registry file matches them.
-        const QList<QListWidgetItem *> found = lstSrcs->findItems(selected, Qt::MatchFixedString);
+        const QList<QListWidgetItem *> found = lstSrcs->findItems(markedName, Qt::MatchFixedString);
         if (!found.isEmpty()) {
-            lstSrcs->setCurrentItem(found.first());
+            lstSrcs->setCurrentItem(found.first(), selected != -1
+                                                       ? QItemSelectionModel::ClearAndSelect
+                                                       : QItemSelectionModel::NoUpdate);
             lstSrcs->scrollToItem(found.first());
         }
     }

@@ -35,7 +35,8 @@ public:
     // Refills lstSrcs from the registry, with nothing selected.
     void RefreshRegSrcs();
     // Refills lstSrcs after another program changed the registry, keeping
-    // the selected record selected and the list where it was scrolled to.
+    // the selected record selected (and the focus mark on its entry) and the
+    // list where it was scrolled to.
     // The host is not told: the change was not made here.
     void followRegistry();
     // Enables Delete and Configure for the selected record.

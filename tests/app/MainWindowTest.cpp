@@ -9,9 +9,6 @@
 #include "app/RegistryWatcher.h"
 #include "app/frmNewSrc.h"
 #include "app/frmTessel.h"
-#include "dialogs/frmDemandConfig.h"
-#include "dialogs/frmNativeConfig.h"
-#include "dialogs/frmODBCConfig.h"
 #include "hostlink/HostLink.h"
 #include "i18n/Messages.h"
 #include "registry/ProfileStore.h"
@@ -50,12 +47,6 @@ public:
         : frmTessel(session, hostLink)
         , m_session(session)
     {
-    }
-
-    // The dialog the window itself would open for a kind.
-    std::unique_ptr<ConfigDialog> realConfigForm(ConfigDialogKind kind)
-    {
-        return frmTessel::createConfigForm(kind);
     }
 
     // How the configuration dialogs end; a confirmed one runs save first.
@@ -410,7 +401,8 @@ TEST_F(MainWindowTest, ListsChangesOnceItsDialogsHaveClosed)
     select(QStringLiteral("Relief"));
     button("cmdConfig")->click();
     EXPECT_EQ(refills.count(), 1);
-    EXPECT_EQ(listedNames(), QStringLiteral("Network, Roads, Census, Elsewhere, Meanwhile, Terrain"));
+    EXPECT_EQ(listedNames(),
+              QStringLiteral("Network, Roads, Census, Elsewhere, Meanwhile, Terrain"));
     EXPECT_EQ(sources()->ListIndex(), -1);
     EXPECT_TRUE(looked(looks->count()));
     EXPECT_EQ(refills.count(), 1);
@@ -456,18 +448,6 @@ TEST_F(NewSourceTest, OpensTheDialogOfTheChosenTypeForANewRecord)
     const std::vector<ListedItem> listed = {{QStringLiteral("Relief"), 4, 2}};
     EXPECT_EQ(test::listedItems(*sources()), listed);
     EXPECT_EQ(window->refreshSignals, 1);
-}
-
-TEST_F(MainWindowTest, EachTypeOpensItsOwnConfigurationDialog)
-{
-    ScriptedMainWindow &main = load();
-    EXPECT_NE(qobject_cast<frmNativeConfig *>(main.realConfigForm(ConfigDialogKind::Native).get()),
-              nullptr);
-    EXPECT_NE(qobject_cast<frmDemandConfig *>(
-                  main.realConfigForm(ConfigDialogKind::DemandLoad).get()),
-              nullptr);
-    EXPECT_NE(qobject_cast<frmODBCConfig *>(main.realConfigForm(ConfigDialogKind::Odbc).get()),
-              nullptr);
 }
 
 TEST_F(MainWindowTest, CloseUnloadsTheWindow)

@@ -4,8 +4,9 @@
 One round with the keyboard alone, then one with the mouse, each of which
 creates, configures, renames and deletes a record of every type that has a
 configuration dialog, and opens and closes the notice of the ODBC type. After
-every step TESSEL.INI is read back through tessel-ini. Every window that
-opens is saved as a PNG screenshot.
+every step TESSEL.INI is read back through tessel-ini. Between the rounds
+tessel-admin adds and removes a record, which the open main window must show
+within a second. Every window that opens is saved as a PNG screenshot.
 
 The program runs from a copy of its application directory in a temporary
 directory, so the sample registry of the build is never touched.
@@ -18,11 +19,12 @@ import argparse
 import glob
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
 from registry_check import Registry
-from rounds import KeyboardRound, MouseRound, TesselUnderTest
+from rounds import AdminChanges, KeyboardRound, MouseRound, TesselUnderTest
 from xdesktop import Desktop, VirtualDisplay, missing_programs
 
 SKIPPED = 77
@@ -63,11 +65,18 @@ def run(arguments, work_dir):
                         os.path.join(app_dir, "TESSEL.INI"))
     sample_records = registry.records()
 
+    def admin(*args):
+        subprocess.run([os.path.join(arguments.bin_dir, "tessel-admin"), *args,
+                        "--registry", registry.path,
+                        "--sources", os.path.join(app_dir, "SRCS.INI")],
+                       check=True, capture_output=True, timeout=30)
+
     with VirtualDisplay() as display:
         desktop = Desktop(display.name, arguments.output)
         with TesselUnderTest(desktop, registry, app_dir, runtime_dir) as tessel:
             try:
                 KeyboardRound(tessel).run()
+                AdminChanges(tessel, admin, work_dir).run()
                 mouse = MouseRound(tessel)
                 mouse.run()
                 mouse.close_program()

@@ -3,7 +3,9 @@
 #include <QCloseEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QScrollBar>
 
+#include "app/RegistryWatcher.h"
 #include "app/SourceListItems.h"
 #include "app/frmNewSrc.h"
 #include "controls/ControlHelpers.h"
@@ -27,6 +29,7 @@ frmTessel::frmTessel(Session &session, HostLink &hostLink, QWidget *parent)
     : QWidget(parent)
     , m_session(session)
     , m_hostLink(hostLink)
+    , m_registryWatcher(new RegistryWatcher(session.RegistryIniPath, this))
 {
     createControls();
     // The host may press the button as soon as it is published, which is
@@ -70,6 +73,7 @@ void frmTessel::createControls()
     connect(lstSrcs, &GeoList::Click, this, &frmTessel::lstSrcs_Click);
     // Refilling the list leaves nothing selected.
     connect(lstSrcs->model(), &QAbstractItemModel::modelReset, this, &frmTessel::UpdateUI);
+    connect(m_registryWatcher, &RegistryWatcher::changed, this, &frmTessel::followRegistry);
     // Double-click or Enter on an entry configures it.
     connect(lstSrcs, &QListWidget::itemActivated, cmdConfig, &QPushButton::click);
     connect(cmdAdd, &QPushButton::clicked, this, &frmTessel::cmdAdd_Click);
@@ -101,10 +105,35 @@ void frmTessel::closeEvent(QCloseEvent *event)
 
 void frmTessel::RefreshRegSrcs()
 {
+    // A type without an icon is reported while the list fills.
+    const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
     lstSrcs->Clear();
     lstSrcs->setPicture(picIcons->pixmap());
-    for (const ListedRecord &record : ListRecords(m_session.RegistryIniPath))
+    for (const ListedRecord &record : ListRecords(*m_registryWatcher->readForList()))
         AddSrcItem(m_session, *lstSrcs, record.name, record.type);
+}
+
+void frmTessel::followRegistry()
+{
+    // The entry that holds the focus mark: the selected one, if any.
+    const int selected = lstSrcs->ListIndex();
+    const QListWidgetItem *marked =
+        selected != -1 ? lstSrcs->item(selected) : lstSrcs->currentItem();
+    const QString markedName = marked ? marked->text() : QString();
+    const int scrolled = lstSrcs->verticalScrollBar()->value();
+    RefreshRegSrcs();
+    lstSrcs->verticalScrollBar()->setValue(scrolled);
+    if (!markedName.isEmpty()) {
+        // Names match without regard to case, as the registry file matches them.
+        const QList<QListWidgetItem *> found = lstSrcs->findItems(markedName, Qt::MatchFixedString);
+        if (!found.isEmpty()) {
+            lstSrcs->setCurrentItem(found.first(), selected != -1
+                                                       ? QItemSelectionModel::ClearAndSelect
+                                                       : QItemSelectionModel::NoUpdate);
+            lstSrcs->scrollToItem(found.first());
+        }
+    }
+    UpdateUI();
 }
 
 void frmTessel::UpdateUI()
@@ -154,6 +183,7 @@ void frmTessel::SignalParent()
 
 void frmTessel::cmdAdd_Click()
 {
+    const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
     std::optional<qint32> chosenType;
     {
         frmNewSrc chooser(m_session, picIcons->pixmap());
@@ -170,6 +200,7 @@ void frmTessel::cmdAdd_Click()
 
 void frmTessel::cmdConfig_Click()
 {
+    const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
     if (lstSrcs->ListIndex() == -1)
         return;
     if (!GetConfigForm(lstSrcs->ItemData(lstSrcs->ListIndex())))
@@ -182,6 +213,7 @@ void frmTessel::cmdConfig_Click()
 
 void frmTessel::cmdDelete_Click()
 {
+    const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
     if (lstSrcs->ListIndex() == -1)
         return;
     if (IsConnected()) {

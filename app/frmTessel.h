@@ -16,12 +16,14 @@ class ConfigDialog;
 class DataSourceRecord;
 class GeoList;
 class HostLink;
+class RegistryWatcher;
 struct Session;
 
 // The main window: lists the registered data sources with the icons of their
 // types and offers New, Delete, Configure and Close. After every change made
 // by a configuration dialog or a deletion it refills its list and tells the
-// host. Closing it ends the program.
+// host. A change another program makes to the registry is listed too, once
+// no dialog of the window is open. Closing it ends the program.
 class frmTessel : public QWidget
 {
     Q_OBJECT
@@ -32,6 +34,11 @@ public:
 
     // Refills lstSrcs from the registry, with nothing selected.
     void RefreshRegSrcs();
+    // Refills lstSrcs after another program changed the registry, keeping
+    // the selected record selected (and the focus mark on its entry) and the
+    // list where it was scrolled to.
+    // The host is not told: the change was not made here.
+    void followRegistry();
     // Enables Delete and Configure for the selected record.
     void UpdateUI();
     // Chooses the configuration dialog of a source type (and sets
@@ -72,6 +79,7 @@ private:
 
     Session &m_session;
     HostLink &m_hostLink;
+    RegistryWatcher *m_registryWatcher;
     std::optional<ConfigDialogKind> m_configForm;
 
     QLabel *Label1;

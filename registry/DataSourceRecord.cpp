@@ -123,11 +123,15 @@ QStringList RecordNames(const QString &registryPath)
 
 QList<ListedRecord> ListRecords(const QString &registryPath)
 {
-    const std::shared_ptr<const ProfileDocument> registry = ReadProfileDocument(registryPath);
+    return ListRecords(*ReadProfileDocument(registryPath));
+}
+
+QList<ListedRecord> ListRecords(const ProfileDocument &registry)
+{
     const QString typeDefault = ReadDefault(RecordKey::Type);
     QList<ListedRecord> records;
-    for (auto &[name, type] : registry->sectionValues(KeyName(RecordKey::Type)))
-        records.append({std::move(name), WholeNumber32(ReadValue(*registry, type, typeDefault))});
+    for (auto &[name, type] : registry.sectionValues(KeyName(RecordKey::Type)))
+        records.append({std::move(name), WholeNumber32(ReadValue(registry, type, typeDefault))});
     return records;
 }
 

@@ -162,6 +162,7 @@ struct ListedRecord
 
 // Every record's name and type in file order, from one reading of the file.
 QList<ListedRecord> ListRecords(const QString &registryPath);
+QList<ListedRecord> ListRecords(const ProfileDocument &registry);
 
 // "1" or "0", the encoding of ReadOnly and AutoConnect.
 QString FlagText(bool set);

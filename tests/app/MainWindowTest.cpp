@@ -2,12 +2,13 @@
 
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QTimer>
 
+#include <functional>
+
+#include "app/RegistryWatcher.h"
 #include "app/frmNewSrc.h"
 #include "app/frmTessel.h"
-#include "dialogs/frmDemandConfig.h"
-#include "dialogs/frmNativeConfig.h"
-#include "dialogs/frmODBCConfig.h"
 #include "hostlink/HostLink.h"
 #include "i18n/Messages.h"
 #include "registry/ProfileStore.h"
@@ -46,12 +47,6 @@ public:
         : frmTessel(session, hostLink)
         , m_session(session)
     {
-    }
-
-    // The dialog the window itself would open for a kind.
-    std::unique_ptr<ConfigDialog> realConfigForm(ConfigDialogKind kind)
-    {
-        return frmTessel::createConfigForm(kind);
     }
 
     // How the configuration dialogs end; a confirmed one runs save first.
@@ -105,6 +100,29 @@ protected:
         return window->findChild<QPushButton *>(QString::fromLatin1(name));
     }
     void select(const QString &name) { test::clickListItem(sources(), name); }
+    QString selectedName() const
+    {
+        return sources()->ListIndex() == -1 ? QString() : GeoListItemName(sources()->Text());
+    }
+    // The names the list shows, in order, separated by commas.
+    QString listedNames() const
+    {
+        QStringList names;
+        for (int row = 0; row < sources()->count(); ++row)
+            names.append(sources()->item(row)->text());
+        return names.join(QStringLiteral(", "));
+    }
+    // Times the window's registry watcher has looked at the file.
+    std::unique_ptr<QSignalSpy> watcherLooks() const
+    {
+        return std::make_unique<QSignalSpy>(
+            window->findChild<RegistryWatcher *>()->findChild<QTimer *>(), &QTimer::timeout);
+    }
+    void writeKey(const char *section, const char *key, const char *value)
+    {
+        ASSERT_TRUE(WriteProfileString(QString::fromLatin1(section), QString::fromLatin1(key),
+                                       QString::fromLatin1(value), session.RegistryIniPath));
+    }
 
     std::vector<int> shownStyles() const
     {
@@ -270,25 +288,6 @@ TEST_F(MainWindowTest, EmptyClickDisablesTheButtonsAndDoubleClickOrEnterConfigur
     EXPECT_EQ(main.opened, expected);
 }
 
-TEST_F(MainWindowTest, AConfirmedDialogRefillsTheListAndSignalsTheHost)
-{
-    writeRegistry(FourTypes);
-    ScriptedMainWindow &main = load();
-    main.ending = ScriptedConfigDialog::Ending::Ok;
-    main.save = [this] {
-        DeleteProfileSection(QStringLiteral("Relief"), session.RegistryIniPath);
-        WriteProfileString(QStringLiteral("Terrain"), QStringLiteral("Type"), QStringLiteral("2"),
-                           session.RegistryIniPath);
-    };
-    select(QStringLiteral("Relief"));
-    button("cmdConfig")->click();
-
-    EXPECT_TRUE(sources()->findItems(QStringLiteral("Relief"), Qt::MatchExactly).isEmpty());
-    EXPECT_EQ(sources()->findItems(QStringLiteral("Terrain"), Qt::MatchExactly).size(), 1);
-    EXPECT_EQ(sources()->ListIndex(), -1);
-    EXPECT_EQ(main.refreshSignals, 1);
-}
-
 TEST_F(MainWindowTest, ConfigureOnAConnectedSourceWarnsAndStillOpensTheDialog)
 {
     writeRegistry(FourTypes);
@@ -325,6 +324,89 @@ TEST_F(MainWindowTest, NewWithCancelInTheChooserOpensNothing)
     EXPECT_TRUE(main.opened.empty());
     EXPECT_EQ(main.refreshSignals, 0);
     EXPECT_TRUE(registryBytes().isEmpty());
+}
+
+// Another program changes the registry while the window is open: the list
+// follows, the selected record stays selected while it exists, and the
+// buttons follow the record; the host is not told.
+TEST_F(MainWindowTest, FollowsChangesOfOtherProgramsKeepingTheSelection)
+{
+    writeRegistry(FourTypes);
+    ScriptedMainWindow &main = load();
+    select(QStringLiteral("Roads"));
+    struct Step
+    {
+        const char *what;
+        std::function<void()> act;
+        const char *listed;
+        const char *selected;
+        bool deletable;
+    };
+    const std::vector<Step> steps = {
+        {"a record added", [&] { writeKey("Terrain", "Type", "2"); },
+         "Network, Relief, Roads, Census, Terrain", "Roads", true},
+        {"the selected record protected", [&] { writeKey("Roads", "Private", "2"); },
+         "Network, Relief, Roads, Census, Terrain", "Roads", false},
+        {"the selected record removed",
+         [&] { DeleteProfileSection(QStringLiteral("Roads"), session.RegistryIniPath); },
+         "Network, Relief, Census, Terrain", "", false},
+    };
+    for (const Step &step : steps) {
+        step.act();
+        EXPECT_TRUE(waitFor([&] {
+            return listedNames() == QLatin1String(step.listed)
+                && selectedName() == QLatin1String(step.selected)
+                && button("cmdDelete")->isEnabled() == step.deletable;
+        })) << step.what;
+        EXPECT_EQ(button("cmdConfig")->isEnabled(), *step.selected != 0) << step.what;
+    }
+    EXPECT_EQ(main.refreshSignals, 0);
+}
+
+// While the type chooser or a configuration dialog is open the list waits;
+// a change seen meanwhile is listed when the window closes it. A confirmed
+// dialog refills the list (nothing selected) and tells the host, and that
+// refill is not followed by a second one.
+TEST_F(MainWindowTest, ListsChangesOnceItsDialogsHaveClosed)
+{
+    writeRegistry(FourTypes);
+    ScriptedMainWindow &main = load();
+    const std::unique_ptr<QSignalSpy> looks = watcherLooks();
+    QSignalSpy refills(sources()->model(), &QAbstractItemModel::modelReset);
+    const auto looked = [&](qsizetype before) {
+        return waitFor([&] { return looks->count() > before; });
+    };
+    const auto changeWhileOpen = [&](const char *name) {
+        const qsizetype before = looks->count();
+        writeKey(name, "Type", "1");
+        EXPECT_TRUE(looked(before));
+        EXPECT_EQ(refills.count(), 0);
+    };
+
+    onNextModal<frmNewSrc>([&](frmNewSrc &chooser) {
+        changeWhileOpen("Elsewhere");
+        chooser.findChild<QPushButton *>(QStringLiteral("cmdCancel"))->click();
+    });
+    button("cmdAdd")->click();
+    EXPECT_TRUE(waitFor([&] { return refills.count() == 1; }));
+    EXPECT_EQ(listedNames(), QStringLiteral("Network, Relief, Roads, Census, Elsewhere"));
+
+    refills.clear();
+    main.ending = ScriptedConfigDialog::Ending::Ok;
+    main.save = [&] {
+        changeWhileOpen("Meanwhile");
+        DeleteProfileSection(QStringLiteral("Relief"), session.RegistryIniPath);
+        writeKey("Terrain", "Type", "2");
+    };
+    select(QStringLiteral("Relief"));
+    button("cmdConfig")->click();
+    EXPECT_EQ(refills.count(), 1);
+    EXPECT_EQ(listedNames(),
+              QStringLiteral("Network, Roads, Census, Elsewhere, Meanwhile, Terrain"));
+    EXPECT_EQ(sources()->ListIndex(), -1);
+    EXPECT_TRUE(looked(looks->count()));
+    EXPECT_EQ(refills.count(), 1);
+    EXPECT_EQ(main.refreshSignals, 1);
 }
 
 class NewSourceTest : public MainWindowTest
@@ -366,18 +448,6 @@ TEST_F(NewSourceTest, OpensTheDialogOfTheChosenTypeForANewRecord)
     const std::vector<ListedItem> listed = {{QStringLiteral("Relief"), 4, 2}};
     EXPECT_EQ(test::listedItems(*sources()), listed);
     EXPECT_EQ(window->refreshSignals, 1);
-}
-
-TEST_F(MainWindowTest, EachTypeOpensItsOwnConfigurationDialog)
-{
-    ScriptedMainWindow &main = load();
-    EXPECT_NE(qobject_cast<frmNativeConfig *>(main.realConfigForm(ConfigDialogKind::Native).get()),
-              nullptr);
-    EXPECT_NE(qobject_cast<frmDemandConfig *>(
-                  main.realConfigForm(ConfigDialogKind::DemandLoad).get()),
-              nullptr);
-    EXPECT_NE(qobject_cast<frmODBCConfig *>(main.realConfigForm(ConfigDialogKind::Odbc).get()),
-              nullptr);
 }
 
 TEST_F(MainWindowTest, CloseUnloadsTheWindow)

@@ -2,6 +2,7 @@
 
 import os
 import subprocess
+import time
 
 from designs import (CHOOSER_LIST, CHOOSER_OK, MAIN_CONFIGURE, MAIN_CLOSE, MAIN_DELETE,
                      MAIN_LIST, MAIN_NEW, DemandDesign, NativeDesign, OptionsDesign, Place)
@@ -79,6 +80,58 @@ def native_record(record_type, description, storage, source_id, attributes, capa
 
 def demand_record(description, connect, source_id, scales="0,0,0", priority=127):
     return saved_record(4, description, connect, 1, source_id, 1, 0, 0, scales, priority)
+
+
+class AdminChanges:
+    """tessel-admin imports a record and removes it again while the main
+    window is open, with the first record selected: the window shows each
+    change within a second, and after the removal it looks exactly as it did
+    before the import, its selection and buttons included."""
+
+    NAME = "Live Import"
+    WITHIN = 1.0
+
+    def __init__(self, tessel, admin, work_dir):
+        self.tessel = tessel
+        self.desktop = tessel.desktop
+        self.admin = admin
+        self.template = os.path.join(work_dir, "live-import.ini")
+
+    def run(self):
+        with open(self.template, "w", encoding="ascii") as template:
+            template.write("[%s]\nType=1\nDescription=Imported while Tessel runs\n"
+                           "Connect=LIVE\n" % self.NAME)
+        self.tessel.focus_main()
+        # Off the window, so that no row is drawn as hovered.
+        self.desktop.xdotool("mousemove", 1023, 767)
+        self.desktop.keys("End", "Home")
+        before = wait_until(self.still_window, "the main window to settle")
+
+        self.admin("import", self.template)
+        shown = self.seconds_until(lambda pixels: pixels != before, "the imported record")
+        self.desktop.screenshot("admin-import")
+        self.admin("remove", self.NAME)
+        gone = self.seconds_until(lambda pixels: pixels == before, "the removed record")
+        print("tessel-admin changes shown after %.2f s (import) and %.2f s (remove)" % (shown, gone))
+
+    def window_pixels(self):
+        return self.desktop.pixels().region(*self.desktop.geometry(self.tessel.main))
+
+    def still_window(self):
+        first = self.window_pixels()
+        return first if first == self.window_pixels() else None
+
+    def seconds_until(self, condition, what):
+        """Seconds from now to the first screenshot of the main window that
+        meets condition; fails when none taken within WITHIN seconds does."""
+        start = time.monotonic()
+        while True:
+            taken = time.monotonic() - start
+            if condition(self.window_pixels()):
+                return taken
+            if taken > self.WITHIN:
+                raise AssertionError("the main window did not show %s within %.1f s"
+                                     % (what, self.WITHIN))
 
 
 class Round:

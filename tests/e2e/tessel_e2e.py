@@ -3,11 +3,12 @@
 
 One round with the keyboard alone, then one with the mouse, each of which
 creates, configures, renames and deletes a record of every type that has a
-configuration dialog, and opens and closes the notice of the ODBC type; then
-one short round each in German and French through the windows whose texts
-Qt writes itself (a question's buttons, the file dialog). After every step
-TESSEL.INI is read back through tessel-ini. Every window that opens is saved
-as a PNG screenshot.
+configuration dialog, and opens and closes the notice of the ODBC type. After
+every step TESSEL.INI is read back through tessel-ini. Between the rounds
+tessel-admin adds and removes a record, which the open main window must show
+within a second. Last, one short round each in German and French goes through
+the windows whose texts Qt writes itself (a question's buttons, the file
+dialog). Every window that opens is saved as a PNG screenshot.
 
 The program runs from a copy of its application directory in a temporary
 directory, so the sample registry of the build is never touched.
@@ -17,14 +18,17 @@ missing.
 """
 
 import argparse
+import contextlib
 import glob
 import os
 import shutil
+import subprocess
 import sys
 import tempfile
 
 from registry_check import Registry
-from rounds import LANGUAGES, KeyboardRound, LanguageRound, MouseRound, TesselUnderTest
+from rounds import (LANGUAGES, AdminChanges, KeyboardRound, LanguageRound, MouseRound,
+                    TesselUnderTest)
 from xdesktop import Desktop, VirtualDisplay, missing_programs
 
 SKIPPED = 77
@@ -56,6 +60,16 @@ def set_language(app_dir, language):
         settings.write("[Language]\nActiveLanguage=%s\n" % language)
 
 
+@contextlib.contextmanager
+def failure_photographed(desktop):
+    """Saves the screen as it is when a round fails."""
+    try:
+        yield
+    except BaseException:
+        print("failed; the screen now: " + desktop.screenshot("failure"))
+        raise
+
+
 def prepare_output(directory):
     os.makedirs(directory, exist_ok=True)
     for old in glob.glob(os.path.join(directory, "*.png")):
@@ -70,26 +84,27 @@ def run(arguments, work_dir):
                         os.path.join(app_dir, "TESSEL.INI"))
     sample_records = registry.records()
 
+    def admin(*args):
+        subprocess.run([os.path.join(arguments.bin_dir, "tessel-admin"), *args,
+                        "--registry", registry.path,
+                        "--sources", os.path.join(app_dir, "SRCS.INI")],
+                       check=True, capture_output=True, timeout=30)
+
     with VirtualDisplay() as display:
         desktop = Desktop(display.name, arguments.output)
-        with TesselUnderTest(desktop, registry, app_dir, runtime_dir) as tessel:
-            try:
-                KeyboardRound(tessel).run()
-                mouse = MouseRound(tessel)
-                mouse.run()
-                mouse.close_program()
-            except BaseException:
-                print("failed; the screen now: " + desktop.screenshot("failure"))
-                raise
+        with TesselUnderTest(desktop, registry, app_dir, runtime_dir) as tessel, \
+                failure_photographed(desktop):
+            KeyboardRound(tessel).run()
+            AdminChanges(tessel, admin, work_dir).run()
+            mouse = MouseRound(tessel)
+            mouse.run()
+            mouse.close_program()
         for language, texts in LANGUAGES.items():
             set_language(app_dir, language)
             with TesselUnderTest(desktop, registry, app_dir, runtime_dir, texts["main"],
-                                 language.lower() + "-main-window") as tessel:
-                try:
-                    LanguageRound(tessel, language, texts).run()
-                except BaseException:
-                    print("failed; the screen now: " + desktop.screenshot("failure"))
-                    raise
+                                 language.lower() + "-main-window") as tessel, \
+                    failure_photographed(desktop):
+                LanguageRound(tessel, language, texts).run()
     # Nothing but the rounds' own records changed, and those are gone again.
     if registry.records() != sample_records:
         raise AssertionError("the sample records changed:\n%s" % registry.records())

@@ -1,10 +1,9 @@
 #include "i18n/MessageTable.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 #include <QStringDecoder>
 
-Q_LOGGING_CATEGORY(lcMessageTable, "tessel.i18n", QtWarningMsg)
+#include "platform/Logging.h"
 
 namespace tessel {
 

@@ -7,14 +7,15 @@
 
 #include "app/frmTessel.h"
 #include "dialogs/Session.h"
+#include "gui/FileDialogs.h"
+#include "gui/MessageBoxes.h"
 #include "hostlink/HostCommandLine.h"
 #include "hostlink/HostLink.h"
 #include "i18n/MessageTable.h"
 #include "i18n/MessageText.h"
 #include "i18n/Messages.h"
 #include "platform/AppPaths.h"
-#include "platform/FileDialogs.h"
-#include "platform/MessageBoxes.h"
+#include "platform/Logging.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
@@ -22,9 +23,6 @@
 
 namespace tessel {
 namespace {
-
-constexpr int ExitRefused = 1;
-constexpr int ExitStartupFailed = 1;
 
 // What "tessel --help" prints. The host never passes an option, so the two
 // options cannot be mistaken for a host's command line.
@@ -58,9 +56,9 @@ QString usageText(const QString &applicationDir)
 // since no window of the program exists yet.
 int stopStartup(MessageBoxes &messageBoxes, const QString &problem)
 {
-    qCritical("%s", qUtf8Printable(problem));
+    qCCritical(lcStartup).noquote() << problem;
     messageBoxes.show(problem, MsgBoxStyle::Critical, ApplicationTitle);
-    return ExitStartupFailed;
+    return EXIT_FAILURE;
 }
 
 // Ends the process without unwinding, so that no window runs any further
@@ -93,13 +91,9 @@ int Main()
     const QString applicationDir = ApplicationDirectory();
     QtMessageBoxes messageBoxes;
     SingleInstance instance(applicationDir);
-    if (!instance.claim()) {
-        // No message table exists yet: the text is shown as it stands.
-        const QString alreadyRunning = GetMsgText(nullptr, Msg::AlreadyRunning);
-        qCritical("%s", qUtf8Printable(alreadyRunning));
-        messageBoxes.show(alreadyRunning, MsgBoxStyle::Critical, ApplicationTitle);
-        return ExitRefused;
-    }
+    // No message table exists yet: the text is shown as it stands.
+    if (!instance.claim())
+        return stopStartup(messageBoxes, GetMsgText(nullptr, Msg::AlreadyRunning));
 
     // A command line the host link cannot read stops the program before
     // anything is written.

@@ -2,8 +2,8 @@
 
 #include "controls/GeoList.h"
 #include "dialogs/Session.h"
+#include "gui/MessageBoxes.h"
 #include "i18n/Messages.h"
-#include "platform/MessageBoxes.h"
 #include "registry/SourceCatalogue.h"
 
 namespace tessel {

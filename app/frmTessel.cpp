@@ -17,10 +17,10 @@
 #include "dialogs/frmDemandConfig.h"
 #include "dialogs/frmNativeConfig.h"
 #include "dialogs/frmODBCConfig.h"
+#include "gui/MessageBoxes.h"
 #include "hostlink/DebugTrace.h"
 #include "hostlink/HostLink.h"
 #include "i18n/Messages.h"
-#include "platform/MessageBoxes.h"
 #include "registry/DataSourceRecord.h"
 
 namespace tessel {

@@ -13,8 +13,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "controls/TextHelpers.h"
-#include "platform/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
+#include "platform/TextHelpers.h"
 
 namespace tessel {
 namespace {

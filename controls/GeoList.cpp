@@ -4,17 +4,6 @@
 #include <QKeyEvent>
 #include <QScopedValueRollback>
 
-// The icon strip is compiled into this static library, which registers it
-// itself before its first use.
-static void registerIconStrip()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(icons);
-        return true;
-    }();
-    Q_UNUSED(registered);
-}
-
 namespace tessel {
 namespace {
 
@@ -40,7 +29,6 @@ QString GeoListItemName(const QString &itemText)
 
 QPixmap SourceIconStrip()
 {
-    registerIconStrip();
     return QPixmap(QStringLiteral(":/icons/icon-strip.png"));
 }
 

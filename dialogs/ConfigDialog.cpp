@@ -5,7 +5,7 @@
 
 #include "controls/ControlHelpers.h"
 #include "controls/StrayAccessKeys.h"
-#include "platform/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 namespace tessel {
 

@@ -1,8 +1,8 @@
 #include "dialogs/RecordDialog.h"
 
 #include "dialogs/WriteFailureText.h"
+#include "gui/MessageBoxes.h"
 #include "i18n/Messages.h"
-#include "platform/MessageBoxes.h"
 
 namespace tessel {
 

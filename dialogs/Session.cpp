@@ -1,9 +1,10 @@
 #include "dialogs/Session.h"
 
 #include "controls/AccessibleNames.h"
+#include "controls/FormCaption.h"
+#include "gui/MessageBoxes.h"
 #include "i18n/MessageTable.h"
 #include "i18n/MessageText.h"
-#include "platform/MessageBoxes.h"
 
 namespace tessel {
 
@@ -20,7 +21,7 @@ int Session::MsgBox(const QString &text, int style) const
 void Session::TranslateForm(QWidget *window) const
 {
     if (messageTable)
-        messageTable->TranslateForm(window);
+        tessel::TranslateForm(window, *messageTable);
     NameLabelledControls(window);
 }
 

@@ -12,9 +12,9 @@
 #include "controls/ControlHelpers.h"
 #include "controls/KeyPressFilter.h"
 #include "controls/SingleLineText.h"
-#include "controls/TextHelpers.h"
+#include "gui/MessageBoxes.h"
 #include "i18n/Messages.h"
-#include "platform/MessageBoxes.h"
+#include "platform/TextHelpers.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/RecordRules.h"
 

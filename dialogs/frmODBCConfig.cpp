@@ -5,17 +5,6 @@
 
 #include "controls/ControlHelpers.h"
 
-// The pictures of the dialogs are compiled into this static library, which
-// registers them itself before their first use.
-static void registerDialogPictures()
-{
-    static const bool registered = [] {
-        Q_INIT_RESOURCE(dialogs);
-        return true;
-    }();
-    Q_UNUSED(registered);
-}
-
 namespace tessel {
 namespace {
 
@@ -28,7 +17,6 @@ constexpr int ClientHeightTwips = 3270;
 frmODBCConfig::frmODBCConfig(Session &session, QWidget *parent)
     : ConfigDialog(session, parent)
 {
-    registerDialogPictures();
     m_notice = QPixmap(NoticePicture);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
                    | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);

@@ -1,8 +1,6 @@
 #include "hostlink/DebugTrace.h"
 
-#include <QLoggingCategory>
-
-Q_LOGGING_CATEGORY(lcHostTrace, "tessel.hostlink.trace", QtInfoMsg)
+#include "platform/Logging.h"
 
 namespace tessel {
 

@@ -2,7 +2,7 @@
 
 #include <limits>
 
-#include "controls/TextHelpers.h"
+#include "platform/TextHelpers.h"
 #include "registry/NumericText.h"
 
 namespace tessel {

@@ -1,15 +1,12 @@
 #include "hostlink/HostLink.h"
 
-#include <QLoggingCategory>
-
 #include <utility>
 
 #include "hostlink/DebugTrace.h"
+#include "platform/Logging.h"
 #include "platform/WindowMessaging.h"
 #include "registry/NumericText.h"
 #include "registry/ProfileStore.h"
-
-Q_LOGGING_CATEGORY(lcHostLink, "tessel.hostlink", QtInfoMsg)
 
 namespace tessel {
 namespace {

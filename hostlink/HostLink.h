@@ -34,7 +34,6 @@ public:
     explicit HostLink(HostCommandLine commandLine, QObject *parent = nullptr);
     ~HostLink() override;
 
-    const HostCommandLine &commandLine() const { return m_commandLine; }
     // The endpoints' handles; 0 when an endpoint could not be opened.
     qint32 windowHandle() const;
     qint32 shutdownButtonHandle() const;

@@ -1,12 +1,9 @@
 #include "i18n/MessageTable.h"
 
 #include <QFile>
-#include <QLoggingCategory>
 #include <QStringDecoder>
 
-#include "i18n/FormCaption.h"
-
-Q_LOGGING_CATEGORY(lcMessageTable, "tessel.i18n", QtWarningMsg)
+#include "platform/Logging.h"
 
 namespace tessel {
 
@@ -69,12 +66,6 @@ QString MessageTable::Translate(const QString &text) const
 QString MessageTable::translation(const QString &text, const QString &language) const
 {
     return IsEnglish(language) ? text : m_translations.lookup(text, language);
-}
-
-void MessageTable::TranslateForm(QWidget *window) const
-{
-    for (const FormCaption &caption : FormCaption::ofWindow(window))
-        caption.showTranslation(Translate(caption.english()));
 }
 
 } // namespace tessel

@@ -5,8 +5,6 @@
 
 #include "i18n/TranslationFile.h"
 
-class QWidget;
-
 namespace tessel {
 
 // The language the message table answers in; set once at start-up.
@@ -44,12 +42,6 @@ public:
     // The translation of text in the active language, or text itself when the
     // table has none.
     QString Translate(const QString &text) const;
-
-    // Replaces the captions of window and of all its controls (window title,
-    // buttons, labels, check boxes, option buttons, frames) by their
-    // translations. The English captions are remembered on the widgets, so a
-    // window can be translated more than once.
-    void TranslateForm(QWidget *window) const;
 
     // The languages the loaded file holds translations for, English aside.
     const QStringList &languages() const { return m_translations.languages(); }

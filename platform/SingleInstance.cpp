@@ -2,7 +2,6 @@
 
 #include <QCryptographicHash>
 #include <QFile>
-#include <QLoggingCategory>
 
 #include <cerrno>
 #include <cstring>
@@ -13,8 +12,7 @@
 #include <unistd.h>
 
 #include "platform/AppPaths.h"
-
-Q_LOGGING_CATEGORY(lcInstance, "tessel.instance", QtInfoMsg)
+#include "platform/Logging.h"
 
 namespace tessel {
 namespace {

@@ -1,13 +1,12 @@
 #include "platform/TerminationSignals.h"
 
-#include <QtGlobal>
-
 #include <cerrno>
 #include <cstring>
 
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include "platform/Logging.h"
 #include "platform/WindowMessaging.h"
 
 namespace tessel {
@@ -34,8 +33,8 @@ TerminationSignals::TerminationSignals(QObject *parent)
     // Non-blocking both ways: the handler never waits, and a burst of signals
     // that fills the pair loses only repeats.
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
-        qWarning("Termination signals end Tessel at once: no socket pair for them (%s)",
-                 std::strerror(errno));
+        qCWarning(lcStartup, "Termination signals end Tessel at once: no socket pair for them (%s)",
+                  std::strerror(errno));
         return;
     }
     m_reader = std::make_unique<ServedDescriptor>(ends[0], [this] { readPending(); });

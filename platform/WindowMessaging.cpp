@@ -2,7 +2,6 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QRandomGenerator>
 #include <QSocketNotifier>
 #include <QTimer>
@@ -24,8 +23,7 @@
 #include <unistd.h>
 
 #include "platform/AppPaths.h"
-
-Q_LOGGING_CATEGORY(lcMessaging, "tessel.messaging", QtInfoMsg)
+#include "platform/Logging.h"
 
 namespace tessel {
 namespace {

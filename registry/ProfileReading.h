@@ -13,11 +13,8 @@ namespace tessel {
 class ProfileCodec;
 class ProfileDocument;
 
-// A read's buffer starts at ReadBufferStart characters and grows by
-// ReadBufferStep while the text fills it, up to ReadBufferLimit; a text that
-// still fills the largest buffer reads as empty.
-inline constexpr qsizetype ReadBufferStart = 2000;
-inline constexpr qsizetype ReadBufferStep = 2000;
+// The size of the largest read buffer, in characters: a text that fills it
+// reads as empty.
 inline constexpr qsizetype ReadBufferLimit = 32000;
 
 // Whether a value of this length reads back whole: a longer one fills the

@@ -10,8 +10,8 @@
 
 #include "dialogs/frmNativeConfig.h"
 #include "dialogs/frmOptions.h"
+#include "gui/MessageBoxes.h"
 #include "i18n/Messages.h"
-#include "platform/MessageBoxes.h"
 #include "registry/ProfileStore.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/FileSizeLimit.h"

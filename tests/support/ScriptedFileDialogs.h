@@ -6,7 +6,7 @@
 #include <QQueue>
 #include <QString>
 
-#include "platform/FileDialogs.h"
+#include "gui/FileDialogs.h"
 
 namespace tessel::test {
 

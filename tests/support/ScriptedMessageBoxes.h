@@ -4,7 +4,7 @@
 #include <QQueue>
 #include <QString>
 
-#include "platform/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 namespace tessel::test {
 

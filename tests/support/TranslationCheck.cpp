@@ -6,7 +6,7 @@
 
 #include <algorithm>
 
-#include "i18n/FormCaption.h"
+#include "controls/FormCaption.h"
 #include "i18n/MessageTable.h"
 
 namespace tessel::test {

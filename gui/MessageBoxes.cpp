@@ -1,4 +1,4 @@
-#include "platform/MessageBoxes.h"
+#include "gui/MessageBoxes.h"
 
 #include <QApplication>
 #include <QMessageBox>

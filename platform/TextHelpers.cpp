@@ -1,4 +1,4 @@
-#include "controls/TextHelpers.h"
+#include "platform/TextHelpers.h"
 
 #include <QFileInfo>
 
@@ -13,11 +13,6 @@ bool isOrdinaryFile(const QFileInfo &info)
 }
 
 } // namespace
-
-bool CharInSet(const QString &c, const QString &set)
-{
-    return !c.isEmpty() && set.contains(c);
-}
 
 QString TrimChars(const QString &text, const QString &set)
 {

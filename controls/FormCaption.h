@@ -9,6 +9,8 @@ class QWidget;
 
 namespace tessel {
 
+class MessageTable;
+
 // One translatable design text of a window: the window's title, or the caption
 // of a label, button, check box, option button or frame that belongs to it.
 // The English text is remembered on the widget the first time a translation is
@@ -37,5 +39,11 @@ private:
     QWidget *m_widget;
     Kind m_kind;
 };
+
+// Replaces the captions of window and of all its controls (window title,
+// buttons, labels, check boxes, option buttons, frames) by their translations
+// in table. The English captions are remembered on the widgets, so a window
+// can be translated more than once.
+void TranslateForm(QWidget *window, const MessageTable &table);
 
 } // namespace tessel

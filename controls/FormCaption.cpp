@@ -1,9 +1,11 @@
-#include "i18n/FormCaption.h"
+#include "controls/FormCaption.h"
 
 #include <QAbstractButton>
 #include <QGroupBox>
 #include <QLabel>
 #include <QVariant>
+
+#include "i18n/MessageTable.h"
 
 namespace tessel {
 
@@ -80,6 +82,12 @@ void FormCaption::showTranslation(const QString &translation) const
 {
     m_widget->setProperty(EnglishCaptionProperty, english());
     setText(translation);
+}
+
+void TranslateForm(QWidget *window, const MessageTable &table)
+{
+    for (const FormCaption &caption : FormCaption::ofWindow(window))
+        caption.showTranslation(table.Translate(caption.english()));
 }
 
 } // namespace tessel

@@ -2,20 +2,11 @@
 
 #include <QString>
 
-// Small operations on texts and paths shared by every window.
+// Small operations on texts and paths.
 namespace tessel {
 
 // Blank, TAB, line feed and carriage return.
 inline const QString WhiteSpaceChars = QStringLiteral(" \t\n\r");
-
-template<typename T>
-T ChooseValue(bool condition, const T &ifTrue, const T &ifFalse)
-{
-    return condition ? ifTrue : ifFalse;
-}
-
-// True when the one-character text c occurs in set (case-sensitive).
-bool CharInSet(const QString &c, const QString &set);
 
 // Removes every character of set from both ends of text.
 QString TrimChars(const QString &text, const QString &set);

@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QTemporaryDir>
 
+#include "controls/FormCaption.h"
 #include "i18n/MessageTable.h"
 #include "tests/support/TestFiles.h"
 #include "tests/support/TranslationCheck.h"
@@ -86,7 +87,7 @@ protected:
     void translateInto(const QString &name)
     {
         language.SetLanguage(name);
-        table.TranslateForm(&window);
+        TranslateForm(&window, table);
     }
 
     QTemporaryDir directory;

@@ -1,4 +1,4 @@
-#include "platform/FileDialogs.h"
+#include "gui/FileDialogs.h"
 
 #include <QApplication>
 #include <QFileDialog>

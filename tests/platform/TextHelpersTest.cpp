@@ -4,7 +4,7 @@
 #include <QFile>
 #include <QTemporaryDir>
 
-#include "controls/TextHelpers.h"
+#include "platform/TextHelpers.h"
 
 using namespace tessel;
 
@@ -34,13 +34,6 @@ TEST(NextToken, SplitsAtTheFirstSeparator)
     text = QStringLiteral("/data/roads.dld Main Roads");
     EXPECT_EQ(NextToken(text, QStringLiteral(" ")), QStringLiteral("/data/roads.dld"));
     EXPECT_EQ(text, QStringLiteral("Main Roads"));
-}
-
-TEST(CharInSet, IsExactAndCaseSensitive)
-{
-    EXPECT_TRUE(CharInSet(QStringLiteral("a"), QStringLiteral("abc")));
-    EXPECT_FALSE(CharInSet(QStringLiteral("A"), QStringLiteral("abc")));
-    EXPECT_FALSE(CharInSet(QString(), QStringLiteral("abc")));
 }
 
 TEST(AddBackslash, EndsThePathWithExactlyOneSeparator)

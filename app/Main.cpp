@@ -133,7 +133,6 @@ int Main()
     QObject::connect(&hostLink, &HostLink::ended, &endProgramNow);
     QObject::connect(&terminationSignals, &TerminationSignals::received, &hostLink, &HostLink::shutDown);
     frmTessel mainWindow(session, hostLink);
-    session.mainWindow = &mainWindow;
     mainWindow.show();
     return QApplication::exec();
 }

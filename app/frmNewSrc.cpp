@@ -10,8 +10,8 @@
 
 namespace tessel {
 
-frmNewSrc::frmNewSrc(Session &session, const QPixmap &iconStrip, QWidget *parent)
-    : ConfigDialog(session, parent)
+frmNewSrc::frmNewSrc(Session &session, const QPixmap &iconStrip, const QWidget *mainWindow)
+    : ConfigDialog(session, mainWindow)
 {
     setObjectName(QStringLiteral("frmNewSrc"));
     setWindowTitle(QStringLiteral("New Data Source"));
@@ -28,8 +28,8 @@ frmNewSrc::frmNewSrc(Session &session, const QPixmap &iconStrip, QWidget *parent
     connect(lstSrcTypes, &GeoList::Click, this, &frmNewSrc::lstSrcTypes_Click);
     // Double-click or Enter on an entry chooses it.
     connect(lstSrcTypes, &QListWidget::itemActivated, cmdOK, &QPushButton::click);
-    connect(cmdOK, &QPushButton::clicked, this, &frmNewSrc::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmNewSrc::cmdCancel_Click);
+    connect(cmdOK, &QPushButton::clicked, this, &frmNewSrc::accept);
+    connect(cmdCancel, &QPushButton::clicked, this, &frmNewSrc::reject);
 
     Form_Load(iconStrip);
 }
@@ -50,18 +50,6 @@ void frmNewSrc::Form_Load(const QPixmap &iconStrip)
 void frmNewSrc::lstSrcTypes_Click()
 {
     cmdOK->setEnabled(lstSrcTypes->ListIndex() != -1);
-}
-
-void frmNewSrc::cmdOK_Click()
-{
-    setTag(TagOk);
-    hide();
-}
-
-void frmNewSrc::cmdCancel_Click()
-{
-    setTag(TagCancel);
-    hide();
 }
 
 } // namespace tessel

@@ -17,7 +17,7 @@ class frmNewSrc final : public ConfigDialog
 {
     Q_OBJECT
 public:
-    frmNewSrc(Session &session, const QPixmap &iconStrip, QWidget *parent = nullptr);
+    frmNewSrc(Session &session, const QPixmap &iconStrip, const QWidget *mainWindow);
 
     // The type of the selected entry; 0 when none is selected.
     qint32 chosenType() const;
@@ -25,8 +25,6 @@ public:
 private:
     void Form_Load(const QPixmap &iconStrip);
     void lstSrcTypes_Click();
-    void cmdOK_Click();
-    void cmdCancel_Click();
 
     QLabel *Label1;
     GeoList *lstSrcTypes;

@@ -35,14 +35,7 @@ frmTessel::frmTessel(Session &session, HostLink &hostLink, QWidget *parent)
     // The host may press the button as soon as it is published, which is
     // while the window loads.
     connect(&m_hostLink, &HostLink::shutdownButtonPressed, this, &frmTessel::cmdShutdown_MouseDown);
-    m_session.mainWindow = this;
     Form_Load();
-}
-
-frmTessel::~frmTessel()
-{
-    if (m_session.mainWindow == this)
-        m_session.mainWindow = nullptr;
 }
 
 void frmTessel::createControls()
@@ -145,28 +138,25 @@ void frmTessel::UpdateUI()
     cmdConfig->setEnabled(selected);
 }
 
-bool frmTessel::GetConfigForm(qint32 type)
+std::optional<ConfigDialogKind> frmTessel::GetConfigForm(qint32 type)
 {
-    m_configForm = ConfigDialogOfType(type);
-    if (!m_configForm) {
-        m_session.MsgBox(m_session.GetMsgText(Msg::InternalErrorGetConfigForm),
-                         MsgBoxStyle::OkOnly);
-        return false;
-    }
-    if (*m_configForm == ConfigDialogKind::Native)
-        m_session.NativeSrcType = qint16(type);
-    return true;
+    const std::optional<ConfigDialogKind> kind = ConfigDialogOfType(type);
+    if (!kind)
+        m_session.MsgBox(m_session.GetMsgText(Msg::InternalErrorGetConfigForm), MsgBoxStyle::OkOnly);
+    return kind;
 }
 
-std::unique_ptr<ConfigDialog> frmTessel::createConfigForm(ConfigDialogKind kind)
+std::unique_ptr<ConfigDialog> frmTessel::createConfigForm(ConfigDialogKind kind,
+                                                          const QString &recordName,
+                                                          qint16 nativeType)
 {
     switch (kind) {
     case ConfigDialogKind::Native:
-        return std::make_unique<frmNativeConfig>(m_session);
+        return std::make_unique<frmNativeConfig>(m_session, recordName, nativeType, this);
     case ConfigDialogKind::DemandLoad:
-        return std::make_unique<frmDemandConfig>(m_session);
+        return std::make_unique<frmDemandConfig>(m_session, recordName, this);
     case ConfigDialogKind::Odbc:
-        return std::make_unique<frmODBCConfig>(m_session);
+        return std::make_unique<frmODBCConfig>(m_session, this);
     }
     return nullptr;
 }
@@ -186,16 +176,18 @@ void frmTessel::cmdAdd_Click()
     const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
     std::optional<qint32> chosenType;
     {
-        frmNewSrc chooser(m_session, picIcons->pixmap());
+        frmNewSrc chooser(m_session, picIcons->pixmap(), this);
         chooser.exec();
         if (chooser.Tag() == TagOk)
             chosenType = chooser.chosenType();
     }
-    if (chosenType) {
-        GetConfigForm(*chosenType);
-        m_session.CurrentSrcName = NewRecordMarker;
-    }
-    showConfigForm();
+    if (!chosenType)
+        return;
+    const std::optional<ConfigDialogKind> kind = GetConfigForm(*chosenType);
+    if (!kind)
+        return;
+    CurrentSrcName = NewRecordMarker;
+    showConfigForm(*kind, *chosenType);
 }
 
 void frmTessel::cmdConfig_Click()
@@ -203,12 +195,14 @@ void frmTessel::cmdConfig_Click()
     const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
     if (lstSrcs->ListIndex() == -1)
         return;
-    if (!GetConfigForm(lstSrcs->ItemData(lstSrcs->ListIndex())))
+    const qint32 type = lstSrcs->ItemData(lstSrcs->ListIndex());
+    const std::optional<ConfigDialogKind> kind = GetConfigForm(type);
+    if (!kind)
         return;
-    m_session.CurrentSrcName = GeoListItemName(lstSrcs->Text());
+    CurrentSrcName = GeoListItemName(lstSrcs->Text());
     if (IsConnected())
         m_session.MsgBox(m_session.GetMsgText(Msg::SourceConnected), MsgBoxStyle::Information);
-    showConfigForm();
+    showConfigForm(*kind, type);
 }
 
 void frmTessel::cmdDelete_Click()
@@ -249,12 +243,11 @@ void frmTessel::cmdShutdown_MouseDown()
     Form_Unload();
 }
 
-void frmTessel::showConfigForm()
+void frmTessel::showConfigForm(ConfigDialogKind kind, qint32 type)
 {
-    const std::optional<ConfigDialogKind> kind = std::exchange(m_configForm, std::nullopt);
-    if (!kind)
-        return;
-    const std::unique_ptr<ConfigDialog> dialog = createConfigForm(*kind);
+    if (kind == ConfigDialogKind::Native)
+        NativeSrcType = qint16(type);
+    const std::unique_ptr<ConfigDialog> dialog = createConfigForm(kind, CurrentSrcName, NativeSrcType);
     dialog->exec();
     if (dialog->Tag() == TagOk) {
         RefreshRegSrcs();

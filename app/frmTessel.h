@@ -30,7 +30,6 @@ class frmTessel : public QWidget
 public:
     // hostLink links the window with the GIS host that started the program.
     frmTessel(Session &session, HostLink &hostLink, QWidget *parent = nullptr);
-    ~frmTessel() override;
 
     // Refills lstSrcs from the registry, with nothing selected.
     void RefreshRegSrcs();
@@ -41,18 +40,21 @@ public:
     void followRegistry();
     // Enables Delete and Configure for the selected record.
     void UpdateUI();
-    // Chooses the configuration dialog of a source type (and sets
-    // NativeSrcType for the native types); reports a type without a dialog
-    // and returns false.
-    bool GetConfigForm(qint32 type);
+    // The configuration dialog of a source type; a type without one is
+    // reported and gives none.
+    std::optional<ConfigDialogKind> GetConfigForm(qint32 type);
 
 signals:
     // The window was unloaded: the program ends.
     void unloaded();
 
 protected:
-    // Makes (loads) a configuration dialog of the kind GetConfigForm chose.
-    virtual std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind);
+    // Makes (loads) a configuration dialog of the kind GetConfigForm chose,
+    // for the record recordName (NewRecordMarker for a new one); a native
+    // dialog is for sources of nativeType.
+    virtual std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind,
+                                                           const QString &recordName,
+                                                           qint16 nativeType);
     // Whether the host has the selected data source connected.
     virtual bool IsConnected();
     // Tells the host to reload the registry.
@@ -72,15 +74,20 @@ private:
     void lstSrcs_Click();
     void cmdShutdown_MouseDown();
 
-    // Shows the chosen dialog modal and unloads it; a confirmed dialog
-    // changed the registry, so the list is refilled and the host told.
-    void showConfigForm();
+    // Shows the dialog of kind for CurrentSrcName, a record of type, modal
+    // and unloads it; a confirmed dialog changed the registry, so the list is
+    // refilled and the host told.
+    void showConfigForm(ConfigDialogKind kind, qint32 type);
     DataSourceRecord selectedRecord() const;
 
     Session &m_session;
     HostLink &m_hostLink;
     RegistryWatcher *m_registryWatcher;
-    std::optional<ConfigDialogKind> m_configForm;
+    // The record the next configuration dialog edits: a section name of the
+    // registry, or NewRecordMarker for a new record.
+    QString CurrentSrcName;
+    // The type (1 or 2) the native dialog was last opened for.
+    qint16 NativeSrcType = 1;
 
     QLabel *Label1;
     GeoList *lstSrcs;

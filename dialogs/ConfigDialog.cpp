@@ -9,18 +9,30 @@
 
 namespace tessel {
 
-ConfigDialog::ConfigDialog(Session &session, QWidget *parent)
-    : QDialog(parent)
-    , m_session(session)
+ConfigDialog::ConfigDialog(Session &session, const QWidget *mainWindow)
+    : m_session(session)
+    , m_mainWindow(mainWindow)
 {
+}
+
+void ConfigDialog::accept()
+{
+    m_tag = TagOk;
+    QDialog::accept();
+}
+
+void ConfigDialog::reject()
+{
+    m_tag = TagCancel;
+    QDialog::reject();
 }
 
 void ConfigDialog::beginLoad()
 {
     m_session.TranslateForm(this);
     SwallowStrayAccessKeys(this);
-    if (m_session.mainWindow)
-        CentreForm(this, m_session.mainWindow);
+    if (m_mainWindow)
+        CentreForm(this, m_mainWindow);
     m_tag = TagCancel;
 }
 

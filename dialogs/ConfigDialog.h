@@ -10,18 +10,26 @@ namespace tessel {
 
 // A modal window that reports its result in Tag: "CANCEL" from the moment it
 // loads, "OK" once the user confirmed it. Anything but "OK" counts as Cancel.
-// OK and Cancel hide the window, which ends its modal loop; closing it with
-// the close box unloads it, which the opener sees as Cancel.
+// Accepting the window ends its modal loop with Tag "OK", rejecting it with
+// "CANCEL"; closing it with the close box unloads it, which the opener sees
+// as Cancel.
 class ConfigDialog : public QDialog
 {
     Q_OBJECT
 public:
     const QString &Tag() const { return m_tag; }
 
+    void accept() override;
+    void reject() override;
+
 protected:
-    explicit ConfigDialog(Session &session, QWidget *parent = nullptr);
+    // mainWindow is the window the dialog centres itself over when it loads
+    // (none: it stays where it is). It is no owner: every dialog is shown
+    // without one.
+    ConfigDialog(Session &session, const QWidget *mainWindow);
 
     void setTag(const QString &tag) { m_tag = tag; }
+    const QWidget *mainWindow() const { return m_mainWindow; }
     // The first steps of every window's load: its captions are translated,
     // its boxes swallow access keys that no control takes, it is centred
     // over the main window, and Tag becomes "CANCEL".
@@ -38,6 +46,7 @@ protected:
     Session &m_session;
 
 private:
+    const QWidget *const m_mainWindow;
     QString m_tag = TagCancel;
 };
 

@@ -1,16 +1,15 @@
 #include "dialogs/OptionsHolder.h"
 
-#include <QCheckBox>
-#include <QLabel>
-#include <QLineEdit>
-
 #include "dialogs/frmOptions.h"
 #include "registry/DataSourceRecord.h"
 
 namespace tessel {
 
-OptionsHolder::OptionsHolder(Session &session, OverviewRow overviewRow)
+OptionsHolder::OptionsHolder(Session &session, const QString &recordName,
+                             const QWidget *mainWindow, OverviewRow overviewRow)
     : m_session(session)
+    , m_recordName(recordName)
+    , m_mainWindow(mainWindow)
     , m_overviewRow(overviewRow)
 {
     load();
@@ -32,23 +31,18 @@ void OptionsHolder::show()
 
 void OptionsHolder::fillDisplayValues(RecordValues &values)
 {
-    const frmOptions &options = form();
-    values[RecordKey::AutoConnect] = FlagText(options.chkAuto()->checkState() != Qt::Unchecked);
-    values[RecordKey::Scales] = ScalesText(options.chkAllScales()->checkState() != Qt::Unchecked,
-                                           options.txtMinScale()->text(),
-                                           options.txtMaxScale()->text(),
-                                           options.txtOverViewScale()->text());
-    values[RecordKey::Priority] = options.txtPriority()->text();
+    const DisplayOptions options = form().values();
+    values[RecordKey::AutoConnect] = FlagText(options.autoConnect);
+    values[RecordKey::Scales] = ScalesText(options.allScales, options.minScale, options.maxScale,
+                                           options.overviewScale);
+    values[RecordKey::Priority] = options.priority;
 }
 
 void OptionsHolder::load()
 {
-    m_form = std::make_unique<frmOptions>(m_session);
-    if (m_overviewRow == OverviewRow::Hidden) {
-        m_form->lblOverviewScale()->hide();
-        m_form->lblOverview1()->hide();
-        m_form->txtOverViewScale()->hide();
-    }
+    m_form = std::make_unique<frmOptions>(m_session, m_recordName, m_mainWindow);
+    if (m_overviewRow == OverviewRow::Hidden)
+        m_form->hideOverviewRow();
     // The window cannot be deleted inside its own close event.
     QObject::connect(m_form.get(), &frmOptions::Unloaded, m_form.get(),
                      [this] { m_form.release()->deleteLater(); });

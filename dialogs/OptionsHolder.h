@@ -2,6 +2,10 @@
 
 #include <memory>
 
+#include <QString>
+
+class QWidget;
+
 namespace tessel {
 
 class RecordValues;
@@ -20,7 +24,10 @@ public:
     // overview row is hidden, and the hidden box still holds its value.
     enum class OverviewRow { Shown, Hidden };
 
-    explicit OptionsHolder(Session &session, OverviewRow overviewRow = OverviewRow::Shown);
+    // The options show the display keys of the record named recordName (or
+    // of a new record) and centre themselves over mainWindow.
+    OptionsHolder(Session &session, const QString &recordName, const QWidget *mainWindow,
+                  OverviewRow overviewRow = OverviewRow::Shown);
     ~OptionsHolder();
     OptionsHolder(const OptionsHolder &) = delete;
     OptionsHolder &operator=(const OptionsHolder &) = delete;
@@ -38,6 +45,8 @@ private:
     void load();
 
     Session &m_session;
+    const QString m_recordName;
+    const QWidget *const m_mainWindow;
     const OverviewRow m_overviewRow;
     std::unique_ptr<frmOptions> m_form;
 };

@@ -6,10 +6,20 @@
 
 namespace tessel {
 
+RecordDialog::RecordDialog(Session &session, const QString &recordName,
+                           OptionsHolder::OverviewRow overviewRow, const QWidget *mainWindow)
+    : ConfigDialog(session, mainWindow)
+    , m_recordName(recordName)
+    , m_overviewRow(overviewRow)
+{
+}
+
 void RecordDialog::openRecord()
 {
-    m_asRead = ReadStoredRecord(m_session.RegistryIniPath, m_session.CurrentSrcName);
-    loadRecord();
+    m_asRead = ReadStoredRecord(m_session.RegistryIniPath, m_recordName);
+    RefreshConfig();
+    m_options.emplace(m_session, m_recordName, mainWindow(), m_overviewRow);
+    UpdateUI();
 }
 
 bool RecordDialog::saveRecord(RecordSave save)
@@ -29,8 +39,7 @@ bool RecordDialog::saveRecord(RecordSave save)
             break;
         case MsgBoxResult::No:
             if (removed) {
-                setTag(TagCancel);
-                hide();
+                reject();
             } else {
                 openRecord();
             }
@@ -53,13 +62,7 @@ void RecordDialog::cmdOK_Click()
         setTag(TagCancel);
         return;
     }
-    hide();
-}
-
-void RecordDialog::cmdCancel_Click()
-{
-    setTag(TagCancel);
-    hide();
+    accept();
 }
 
 void RecordDialog::cmdOptions_Click()

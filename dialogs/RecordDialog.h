@@ -19,13 +19,19 @@ class RecordDialog : public ConfigDialog
 {
     Q_OBJECT
 protected:
-    using ConfigDialog::ConfigDialog;
+    // recordName is the section of the registry the dialog edits, or
+    // NewRecordMarker for a new record; overviewRow says whether its display
+    // options show the overview render scale.
+    RecordDialog(Session &session, const QString &recordName,
+                 OptionsHolder::OverviewRow overviewRow, const QWidget *mainWindow);
 
     // Reads the record into the dialog's controls and its display options,
     // and remembers it as read.
     void openRecord();
     // The dialog's part of openRecord: its controls from the record.
-    virtual void loadRecord() = 0;
+    virtual void RefreshConfig() = 0;
+    // Enables OK for the input the controls hold.
+    virtual void UpdateUI() = 0;
 
     // Saves the record as one replacement of the registry file. When another
     // program changed or removed the record since the dialog read it, the
@@ -43,10 +49,12 @@ protected:
     virtual bool SaveConfig() = 0;
 
     // OK: Tag becomes "OK", the input is checked and the record saved, and
-    // the dialog hides; a failed check or save leaves it open.
+    // the dialog is accepted; a failed check or save leaves it open.
     void cmdOK_Click();
-    void cmdCancel_Click();
     void cmdOptions_Click();
+
+    // The record the dialog edits: a section name, or NewRecordMarker.
+    const QString m_recordName;
 
     // The controls that both record dialogs have.
     QLineEdit *txtName = nullptr;
@@ -63,6 +71,7 @@ protected:
     bool m_locked = false;
 
 private:
+    const OptionsHolder::OverviewRow m_overviewRow;
     StoredRecord m_asRead;
 };
 

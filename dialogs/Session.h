@@ -2,7 +2,6 @@
 
 #include <QString>
 #include <QStringList>
-#include <QtGlobal>
 
 #include "registry/DataSourceRecord.h"
 
@@ -24,17 +23,10 @@ struct Session
     QString RegistryIniPath;   // TESSEL.INI in the application directory
     QString SourcesIniPath;    // SRCS.INI in the application directory
 
-    // The record the next configuration dialog edits: a section name of the
-    // registry, or NewRecordMarker for a new record. Set by the main window.
-    QString CurrentSrcName;
-    // The type (1 or 2) for which the native dialog is opened.
-    qint16 NativeSrcType = 1;
-
     const MessageTable *messageTable = nullptr;
     MessageBoxes *messageBoxes = nullptr;
     FileDialogs *fileDialogs = nullptr;
     ProcessLauncher *processLauncher = nullptr;
-    QWidget *mainWindow = nullptr;   // dialogs centre themselves over it
 
     QString GetMsgText(const QString &text, const QStringList &arguments = {}) const;
     // A message box with the application title; returns its MsgBoxResult.

@@ -111,8 +111,9 @@ void DropDownList::showPopup()
     QComboBox::showPopup();
 }
 
-frmDemandConfig::frmDemandConfig(Session &session, QWidget *parent)
-    : RecordDialog(session, parent)
+frmDemandConfig::frmDemandConfig(Session &session, const QString &recordName,
+                                 const QWidget *mainWindow)
+    : RecordDialog(session, recordName, OptionsHolder::OverviewRow::Shown, mainWindow)
 {
     createControls();
     connectEvents();
@@ -185,7 +186,7 @@ void frmDemandConfig::connectEvents()
     connect(cmdDLD, &QPushButton::clicked, this, &frmDemandConfig::cmdDLD_Click);
     connect(cmdOptions, &QPushButton::clicked, this, &frmDemandConfig::cmdOptions_Click);
     connect(cmdOK, &QPushButton::clicked, this, &frmDemandConfig::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmDemandConfig::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &RecordDialog::reject);
 }
 
 void frmDemandConfig::Form_Load()
@@ -194,16 +195,9 @@ void frmDemandConfig::Form_Load()
     openRecord();
 }
 
-void frmDemandConfig::loadRecord()
-{
-    RefreshConfig();
-    m_options.emplace(m_session);
-    UpdateUI();
-}
-
 void frmDemandConfig::RefreshConfig()
 {
-    const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
+    const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
     if (record.isNew())
         return;
     txtName->setText(record.name());
@@ -242,7 +236,7 @@ bool frmDemandConfig::SaveConfig()
     values[RecordKey::Attributes] = DemandLoadAttributes;
     values[RecordKey::Capabilities] = DemandLoadCapabilities;
     m_options->fillDisplayValues(values);
-    return saveRecord({m_session.CurrentSrcName, TrimWhiteSpace(txtName->text()), values,
+    return saveRecord({m_recordName, TrimWhiteSpace(txtName->text()), values,
                        PrivateOnSave::CarryOnRename});
 }
 

@@ -40,24 +40,23 @@ signals:
 
 // The configuration dialog of demand-load data sources: a DLD file and one
 // entity that the file declares, with the source number, the read-only flag
-// and the display options. OK writes the record named by the session's
-// CurrentSrcName, under the name typed in the dialog.
+// and the display options. OK writes the record it was opened for, under the
+// name typed in the dialog.
 class frmDemandConfig final : public RecordDialog
 {
     Q_OBJECT
 public:
-    explicit frmDemandConfig(Session &session, QWidget *parent = nullptr);
+    frmDemandConfig(Session &session, const QString &recordName, const QWidget *mainWindow);
 
 private:
     void createControls();
     void connectEvents();
 
     void Form_Load();
-    void RefreshConfig();
-    void loadRecord() override;
+    void RefreshConfig() override;
     bool SaveConfig() override;
     bool checkInput() override;
-    void UpdateUI();
+    void UpdateUI() override;
     void LoadEntities();
     void Lock();
 

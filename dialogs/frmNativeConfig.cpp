@@ -68,8 +68,10 @@ void showStoredText(QLineEdit *box, const QString &text, int typingLimit)
 
 } // namespace
 
-frmNativeConfig::frmNativeConfig(Session &session, QWidget *parent)
-    : RecordDialog(session, parent)
+frmNativeConfig::frmNativeConfig(Session &session, const QString &recordName,
+                                 qint16 nativeType, const QWidget *mainWindow)
+    : RecordDialog(session, recordName, OptionsHolder::OverviewRow::Hidden, mainWindow)
+    , m_nativeType(nativeType)
 {
     createControls();
     connectEvents();
@@ -163,14 +165,14 @@ void frmNativeConfig::connectEvents()
         });
     }
     connect(cmdOK, &QPushButton::clicked, this, &frmNativeConfig::cmdOK_Click);
-    connect(cmdCancel, &QPushButton::clicked, this, &frmNativeConfig::cmdCancel_Click);
+    connect(cmdCancel, &QPushButton::clicked, this, &RecordDialog::reject);
     connect(cmdOptions, &QPushButton::clicked, this, &frmNativeConfig::cmdOptions_Click);
 }
 
 void frmNativeConfig::Form_Load()
 {
     beginLoad();
-    if (m_session.NativeSrcType == NativeRasterType) {
+    if (m_nativeType == NativeRasterType) {
         // A raster source is a backdrop: it cannot be edited or exported.
         setWindowTitle(m_session.GetMsgText(Msg::ConfigureNativeRaster));
         chkExport->setChecked(false);
@@ -183,16 +185,9 @@ void frmNativeConfig::Form_Load()
     limitTyping(txtName, NameLengthLimit);
 }
 
-void frmNativeConfig::loadRecord()
-{
-    RefreshConfig();
-    m_options.emplace(m_session, OptionsHolder::OverviewRow::Hidden);
-    UpdateUI();
-}
-
 void frmNativeConfig::RefreshConfig()
 {
-    const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
+    const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
     if (record.isNew())
         return;
     txtName->setText(record.name());
@@ -295,7 +290,7 @@ int frmNativeConfig::checkedCapabilities() const
 bool frmNativeConfig::SaveConfig()
 {
     RecordValues values;
-    values[RecordKey::Type] = QString::number(m_session.NativeSrcType);
+    values[RecordKey::Type] = QString::number(m_nativeType);
     values[RecordKey::Description] = txtDescription->text();
     values[RecordKey::Connect] = txtStorage->text();
     values[RecordKey::ReadOnly] = FlagText(chkReadOnly->checkState() != Qt::Unchecked);
@@ -303,7 +298,7 @@ bool frmNativeConfig::SaveConfig()
     values[RecordKey::Attributes] = QString::number(selectedAccessMode());
     values[RecordKey::Capabilities] = QString::number(checkedCapabilities());
     m_options->fillDisplayValues(values);
-    return saveRecord({m_session.CurrentSrcName, TrimWhiteSpace(txtName->text()), values,
+    return saveRecord({m_recordName, TrimWhiteSpace(txtName->text()), values,
                        PrivateOnSave::MarkSavedByNative});
 }
 

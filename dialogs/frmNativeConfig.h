@@ -15,24 +15,24 @@ namespace tessel {
 // The configuration dialog of native data sources (type 1) and native raster
 // data sources (type 2): name, description, storage name, source number,
 // access mode and area capabilities, with the display options. OK writes the
-// record named by the session's CurrentSrcName under the name typed in the
-// dialog.
+// record it was opened for under the name typed in the dialog, with the type
+// it was opened for.
 class frmNativeConfig final : public RecordDialog
 {
     Q_OBJECT
 public:
-    explicit frmNativeConfig(Session &session, QWidget *parent = nullptr);
+    frmNativeConfig(Session &session, const QString &recordName, qint16 nativeType,
+                    const QWidget *mainWindow);
 
 private:
     void createControls();
     void connectEvents();
 
     void Form_Load();
-    void RefreshConfig();
-    void loadRecord() override;
+    void RefreshConfig() override;
     bool SaveConfig() override;
     bool checkInput() override;
-    void UpdateUI();
+    void UpdateUI() override;
     void UpdateCapabilities();
     void Lock();
 
@@ -52,6 +52,8 @@ private:
     int selectedAccessMode() const;
     int checkedCapabilities() const;
 
+    // 1 for a native source, 2 for a native raster source.
+    const qint16 m_nativeType;
 
     QLineEdit *txtStorage = nullptr;
     QLineEdit *txtID = nullptr;

@@ -14,8 +14,8 @@ constexpr int ClientHeightTwips = 3270;
 
 } // namespace
 
-frmODBCConfig::frmODBCConfig(Session &session, QWidget *parent)
-    : ConfigDialog(session, parent)
+frmODBCConfig::frmODBCConfig(Session &session, const QWidget *mainWindow)
+    : ConfigDialog(session, mainWindow)
 {
     m_notice = QPixmap(NoticePicture);
     setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint

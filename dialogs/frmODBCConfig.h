@@ -14,7 +14,7 @@ class frmODBCConfig final : public ConfigDialog
 {
     Q_OBJECT
 public:
-    explicit frmODBCConfig(Session &session, QWidget *parent = nullptr);
+    frmODBCConfig(Session &session, const QWidget *mainWindow);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -41,8 +41,9 @@ QString shownNumber(double number)
 
 } // namespace
 
-frmOptions::frmOptions(Session &session)
-    : ConfigDialog(session)
+frmOptions::frmOptions(Session &session, const QString &recordName, const QWidget *mainWindow)
+    : ConfigDialog(session, mainWindow)
+    , m_recordName(recordName)
 {
     createControls();
     connectEvents();
@@ -97,7 +98,7 @@ void frmOptions::createControls()
 void frmOptions::connectEvents()
 {
     connect(m_chkAllScales, &QCheckBox::toggled, this, &frmOptions::chkAllScales_Click);
-    connect(m_cmdOK, &QPushButton::clicked, this, &frmOptions::cmdOK_Click);
+    connect(m_cmdOK, &QPushButton::clicked, this, &frmOptions::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmOptions::cmdCancel_Click);
 }
 
@@ -109,7 +110,7 @@ void frmOptions::Form_Load()
 
 void frmOptions::RefreshOptions()
 {
-    const DataSourceRecord record(m_session.RegistryIniPath, m_session.CurrentSrcName);
+    const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
     if (record.isNew())
         return;
     m_txtPriority->setStoredText(shownNumber(record.number(RecordKey::Priority)));
@@ -125,6 +126,23 @@ void frmOptions::RefreshOptions()
     }
 }
 
+DisplayOptions frmOptions::values() const
+{
+    return {m_chkAuto->checkState() != Qt::Unchecked,
+            m_chkAllScales->checkState() != Qt::Unchecked,
+            m_txtMinScale->text(),
+            m_txtMaxScale->text(),
+            m_txtOverViewScale->text(),
+            m_txtPriority->text()};
+}
+
+void frmOptions::hideOverviewRow()
+{
+    for (QWidget *control : std::initializer_list<QWidget *>{m_lblOverviewScale, m_lblOverview1,
+                                                             m_txtOverViewScale})
+        control->hide();
+}
+
 void frmOptions::chkAllScales_Click()
 {
     const bool boxesEnabled = !GetCheck(m_chkAllScales, *m_session.messageBoxes);
@@ -132,17 +150,10 @@ void frmOptions::chkAllScales_Click()
         scaleBox->setEnabled(boxesEnabled);
 }
 
-void frmOptions::cmdOK_Click()
-{
-    setTag(TagOk);
-    hide();
-}
-
 void frmOptions::cmdCancel_Click()
 {
     RefreshOptions();
-    setTag(TagCancel);
-    hide();
+    reject();
 }
 
 void frmOptions::closeEvent(QCloseEvent *event)

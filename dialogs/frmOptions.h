@@ -5,10 +5,21 @@
 
 class QCheckBox;
 class QLabel;
-class QLineEdit;
 class QPushButton;
 
 namespace tessel {
+
+// The display options as the options dialog holds them: the check boxes as
+// checked or not (a grey box counts as checked), the numbers as typed.
+struct DisplayOptions
+{
+    bool autoConnect = false;
+    bool allScales = false;
+    QString minScale;
+    QString maxScale;
+    QString overviewScale;
+    QString priority;
+};
 
 // The display options of the record that the open configuration dialog
 // edits: active scale range, overview render scale, draw priority and
@@ -20,21 +31,18 @@ class frmOptions final : public ConfigDialog
 {
     Q_OBJECT
 public:
-    explicit frmOptions(Session &session);
+    // recordName is the section of the registry whose display keys the
+    // options show, or NewRecordMarker for a new record.
+    frmOptions(Session &session, const QString &recordName, const QWidget *mainWindow);
 
     // Reads the record's display keys into the controls; a new record keeps
     // the controls as they are.
     void RefreshOptions();
 
-    // The controls a configuration dialog reads when it saves.
-    QCheckBox *chkAuto() const { return m_chkAuto; }
-    QCheckBox *chkAllScales() const { return m_chkAllScales; }
-    QLineEdit *txtMinScale() const { return m_txtMinScale; }
-    QLineEdit *txtMaxScale() const { return m_txtMaxScale; }
-    QLineEdit *txtOverViewScale() const { return m_txtOverViewScale; }
-    QLineEdit *txtPriority() const { return m_txtPriority; }
-    QLabel *lblOverviewScale() const { return m_lblOverviewScale; }
-    QLabel *lblOverview1() const { return m_lblOverview1; }
+    // What the controls hold, as a configuration dialog saves it.
+    DisplayOptions values() const;
+    // Hides the overview render scale; the hidden box still holds its value.
+    void hideOverviewRow();
 
 signals:
     // The close box was used: the window is to be unloaded.
@@ -49,9 +57,9 @@ private:
     void Form_Load();
 
     void chkAllScales_Click();
-    void cmdOK_Click();
     void cmdCancel_Click();
 
+    const QString m_recordName;
     QPushButton *m_cmdCancel = nullptr;
     QPushButton *m_cmdOK = nullptr;
     QCheckBox *m_chkAuto = nullptr;

@@ -58,9 +58,10 @@ public:
     int refreshSignals = 0;
 
 protected:
-    std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind) override
+    std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind, const QString &recordName,
+                                                   qint16 nativeType) override
     {
-        opened.push_back({kind, m_session.CurrentSrcName, m_session.NativeSrcType});
+        opened.push_back({kind, recordName, nativeType});
         return std::make_unique<ScriptedConfigDialog>(m_session, ending, save);
     }
     bool IsConnected() override { return connected; }
@@ -310,7 +311,6 @@ TEST_F(MainWindowTest, ConfigureOnATypeWithoutDialogReportsItAndOpensNothing)
               (QStringList{Msg::InternalErrorSrcTypeToIcon, Msg::InternalErrorGetConfigForm}));
     EXPECT_EQ(shownStyles(), (std::vector<int>{MsgBoxStyle::OkOnly, MsgBoxStyle::OkOnly}));
     EXPECT_TRUE(main.opened.empty());
-    EXPECT_EQ(session.CurrentSrcName, NewRecordMarker);
 }
 
 TEST_F(MainWindowTest, NewWithCancelInTheChooserOpensNothing)
@@ -416,8 +416,6 @@ protected:
     {
         MainWindowTest::SetUp();
         writeCatalogue("[Sources]\nNative=1\nRaster Image=2,Raster\n");
-        session.CurrentSrcName = QStringLiteral("Network");
-        session.NativeSrcType = 1;
         load();
     }
 
@@ -466,7 +464,7 @@ protected:
     frmNewSrc &load(const QByteArray &catalogue)
     {
         test::writeBytes(session.SourcesIniPath, catalogue);
-        chooser = std::make_unique<frmNewSrc>(session, SourceIconStrip());
+        chooser = std::make_unique<frmNewSrc>(session, SourceIconStrip(), &mainWindow);
         return *chooser;
     }
 

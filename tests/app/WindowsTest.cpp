@@ -220,20 +220,19 @@ protected:
     {
         return {
             {"main window", [this] { return std::make_unique<frmTessel>(session, hostLink); }},
-            {"type chooser", [this] { return std::make_unique<frmNewSrc>(session, SourceIconStrip()); }},
+            {"type chooser", [this] { return std::make_unique<frmNewSrc>(session, SourceIconStrip(), &mainWindow); }},
             {"native", [this] { return nativeDialog(1); }},
             {"native raster", [this] { return nativeDialog(2); }},
-            {"demand-load", [this] { return std::make_unique<frmDemandConfig>(session); }},
-            {"ODBC", [this] { return std::make_unique<frmODBCConfig>(session); }},
-            {"options", [this] { return std::make_unique<frmOptions>(session); }},
+            {"demand-load", [this] { return std::make_unique<frmDemandConfig>(session, recordName, &mainWindow); }},
+            {"ODBC", [this] { return std::make_unique<frmODBCConfig>(session, &mainWindow); }},
+            {"options", [this] { return std::make_unique<frmOptions>(session, recordName, &mainWindow); }},
             {"debug", [this] { return std::make_unique<frmDebug>(session); }},
         };
     }
 
     std::unique_ptr<QWidget> nativeDialog(qint16 type)
     {
-        session.NativeSrcType = type;
-        return std::make_unique<frmNativeConfig>(session);
+        return std::make_unique<frmNativeConfig>(session, recordName, type, &mainWindow);
     }
 
     void useLanguage(const QString &name)
@@ -268,7 +267,7 @@ TEST_F(WindowsTest, MainWindowDesign)
 
 TEST_F(WindowsTest, TypeChooserDesign)
 {
-    frmNewSrc chooser(session, SourceIconStrip());
+    frmNewSrc chooser(session, SourceIconStrip(), &mainWindow);
     expectControls(chooser, u"New Data Source"_s, {
         {"Label1", "", u"Select type of new Datasource:"_s},
         {"lstSrcTypes", ""},
@@ -288,7 +287,7 @@ TEST_F(WindowsTest, DebugWindowDesign)
 
 TEST_F(WindowsTest, NativeDialogDesignAndTabOrder)
 {
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     expectControls(dialog, u"Configure Native Data Source"_s, {
         {"Label1", "", u"Data Source Name:"_s},
         {"txtName", ""},
@@ -335,7 +334,7 @@ TEST_F(WindowsTest, NativeDialogDesignAndTabOrder)
 
 TEST_F(WindowsTest, DemandLoadDialogDesign)
 {
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     expectControls(dialog, u"Configure Demand Load Datasource"_s, {
         {"Label1", "", u"Data Source Name:"_s},
         {"txtName", ""},
@@ -367,7 +366,7 @@ TEST_F(WindowsTest, DemandLoadDialogDesign)
 
 TEST_F(WindowsTest, OptionsDialogDesign)
 {
-    frmOptions form(session);
+    frmOptions form(session, recordName, &mainWindow);
     expectControls(form, u"Options"_s, {
         {"cmdCancel", "", u"&Cancel"_s},
         {"cmdOK", "", u"&OK"_s},
@@ -403,7 +402,7 @@ TEST_F(WindowsTest, EveryWindowIsLaidOutWithoutOverlaps)
 
 TEST_F(WindowsTest, OdbcDialogIsAResizableNotice)
 {
-    frmODBCConfig dialog(session);
+    frmODBCConfig dialog(session, &mainWindow);
     EXPECT_EQ(dialog.windowTitle(), u"ODBC Config"_s);
     EXPECT_TRUE(dialog.findChildren<QWidget *>().isEmpty());
     EXPECT_NE(dialog.minimumSize(), dialog.maximumSize());
@@ -490,7 +489,7 @@ TEST_F(WindowsTest, AccessKeyOfATranslatedLabelMovesToItsBox)
     writeBytes(path, "English: Description:\nGerman: &Beschreibung:\n");
     ASSERT_TRUE(table.LoadTable(path));
     useLanguage(u"German"_s);
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     ASSERT_NO_FATAL_FAILURE(showActive(dialog));
     auto *description = dialog.findChild<QLineEdit *>(u"txtDescription"_s);
     ASSERT_FALSE(description->hasFocus());

@@ -48,7 +48,7 @@ protected:
     void openRecord(const QString &name, const QByteArray &keys)
     {
         writeRegistry('[' + name.toUtf8() + "]\r\nType=4\r\n" + keys);
-        session.CurrentSrcName = name;
+        recordName = name;
     }
 
     template<typename W = QWidget>
@@ -95,7 +95,7 @@ protected:
 TEST_F(DemandConfig, NewRecordIsBuiltFromABrowsedFileAndAChosenEntity)
 {
     fileDialogs.answers.enqueue(dldPath);
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     EXPECT_EQ(dialog.Tag(), TagCancel);
     ASSERT_TRUE(execModal(dialog, [&] {
         QTest::keyClicks(text(dialog, "txtName"), u"Main Roads"_s);
@@ -135,7 +135,7 @@ TEST_F(DemandConfig, NewRecordIsBuiltFromABrowsedFileAndAChosenEntity)
 
 TEST_F(DemandConfig, CancelledBrowseKeepsThePathAndAChangedPathEmptiesTheList)
 {
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     QLineEdit *path = text(dialog, "txtDLD");
     path->setText(dldPath);
     chooseEntity(dialog, 0);
@@ -156,7 +156,7 @@ TEST_F(DemandConfig, ExistingRecordIsShownAndWrittenBackUnchanged)
     openRecord(u"Parcels"_s, "Description=Cadastral parcels\r\nConnect=" + dldPath.toUtf8()
                                  + " Main Roads\r\nReadOnly=2\r\nID=12\r\nAttributes=1\r\n"
                                    "Capabilities=0\r\nAutoConnect=1\r\nScales=0,0,25000\r\nPriority=50\r\n");
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     EXPECT_EQ(text(dialog, "txtDLD")->text(), dldPath);
     EXPECT_EQ(entities(dialog)->count(), 5);
     EXPECT_EQ(entities(dialog)->currentText(), u"Main Roads"_s);
@@ -176,7 +176,7 @@ TEST_F(DemandConfig, ExistingRecordIsShownAndWrittenBackUnchanged)
 TEST_F(DemandConfig, StoredValueThatIsNoNumberMeansAutomaticNumbering)
 {
     openRecord(u"Roads"_s, "Connect=" + dldPath.toUtf8() + "\r\nID=abc\r\nReadOnly=0\r\n");
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     EXPECT_EQ(control<QCheckBox>(dialog, "chkAutoID")->checkState(), Qt::Checked);
     EXPECT_TRUE(text(dialog, "txtID")->text().isEmpty());
     EXPECT_FALSE(text(dialog, "txtID")->isEnabled());
@@ -194,8 +194,8 @@ TEST_F(DemandConfig, RenameMovesTheRecordWithItsProtection)
 {
     writeRegistry("[Before]\r\nType=1\r\n[Old]\r\nType=4\r\nConnect=" + dldPath.toUtf8()
                   + " ROADS\r\nID=Auto\r\nPrivate=2\r\n[After]\r\nType=1\r\n");
-    session.CurrentSrcName = u"Old"_s;
-    frmDemandConfig dialog(session);
+    recordName = u"Old"_s;
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     ASSERT_TRUE(execModal(dialog, [&] {
         text(dialog, "txtName")->setText(u"  New\t"_s);
         button(dialog, "cmdOK")->click();
@@ -209,7 +209,7 @@ TEST_F(DemandConfig, NameTheRegistryCannotHoldIsRefused)
 {
     writeRegistry("[Roads]\r\nType=4\r\n");
     const QByteArray before = registryBytes();
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     ASSERT_TRUE(execModal(dialog, [&] {
         text(dialog, "txtName")->setText(u"Main]Roads"_s);
         text(dialog, "txtDLD")->setText(dldPath);
@@ -228,7 +228,7 @@ TEST_F(DemandConfig, LockedRecordLeavesOnlyCancelUsable)
 {
     openRecord(u"Utilities"_s, "Connect=" + dldPath.toUtf8() + " ROADS\r\nID=7\r\nPrivate=3\r\n");
     const QByteArray before = registryBytes();
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     EXPECT_EQ(entities(dialog)->currentText(), u"ROADS"_s);
     EXPECT_EQ(enabledControls(dialog), QStringList{u"cmdCancel"_s});
     ASSERT_TRUE(execModal(dialog, [&] {
@@ -243,7 +243,7 @@ TEST_F(DemandConfig, LockedRecordLeavesOnlyCancelUsable)
 
 TEST_F(DemandConfig, OkChecksTheRulesInOrderAndKeepsTheDialogOpen)
 {
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     QLineEdit *name = text(dialog, "txtName");
     QLineEdit *path = text(dialog, "txtDLD");
     QPushButton *ok = button(dialog, "cmdOK");
@@ -298,18 +298,18 @@ TEST_F(DemandConfig, OkChecksTheRulesInOrderAndKeepsTheDialogOpen)
 
 TEST_F(DemandConfig, DisplayOptionsAreTakenFromTheOptionsDialog)
 {
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     ASSERT_TRUE(execModal(dialog, [&] {
         text(dialog, "txtName")->setText(u"Roads"_s);
         text(dialog, "txtDLD")->setText(dldPath);
         chooseEntity(dialog, 3);
         onNextModal<frmOptions>([](frmOptions &options) {
-            options.chkAllScales()->click();
-            options.txtMinScale()->setText(u"100"_s);
-            options.txtMaxScale()->setText(u"200"_s);
-            EXPECT_FALSE(options.txtOverViewScale()->isHidden());
-            options.txtOverViewScale()->setText(u"400"_s);
-            options.txtPriority()->setText(u"300"_s);
+            child<QCheckBox>(options, "chkAllScales")->click();
+            child<QLineEdit>(options, "txtMinScale")->setText(u"100"_s);
+            child<QLineEdit>(options, "txtMaxScale")->setText(u"200"_s);
+            EXPECT_FALSE(child<QLineEdit>(options, "txtOverViewScale")->isHidden());
+            child<QLineEdit>(options, "txtOverViewScale")->setText(u"400"_s);
+            child<QLineEdit>(options, "txtPriority")->setText(u"300"_s);
             child<QPushButton>(options, "cmdOK")->click();
         });
         button(dialog, "cmdOptions")->click();
@@ -325,7 +325,7 @@ TEST_F(DemandConfig, ReadFailureIsReportedAndLeavesTheDialogUsable)
 {
     // Readable for root too: the memory file of a process cannot be read at
     // offset 0.
-    frmDemandConfig dialog(session);
+    frmDemandConfig dialog(session, recordName, &mainWindow);
     text(dialog, "txtDLD")->setText(u"/proc/self/mem"_s);
     openList(dialog);
     EXPECT_EQ(messageBoxes.texts(),
@@ -345,7 +345,7 @@ TEST_F(DemandConfig, BuilderIsStartedFromTheApplicationDirectory)
 {
     const QString builder = JoinPath(tempDir.path(), u"DLDBUILD.EXE"_s);
     {
-        frmDemandConfig dialog(session);
+        frmDemandConfig dialog(session, recordName, &mainWindow);
         button(dialog, "cmdDLD")->click();
         EXPECT_EQ(processLauncher.started, QStringList{builder});
         EXPECT_TRUE(messageBoxes.shown.isEmpty());
@@ -371,7 +371,7 @@ TEST_F(DemandConfig, BuilderIsStartedFromTheApplicationDirectory)
             QFile::setPermissions(builder, test.permissions);
         }
         messageBoxes.shown.clear();
-        frmDemandConfig dialog(session);
+        frmDemandConfig dialog(session, recordName, &mainWindow);
         button(dialog, "cmdDLD")->click();
         EXPECT_EQ(messageBoxes.texts(), QStringList{prefix + test.reason});
         ASSERT_EQ(messageBoxes.shown.size(), 1);

@@ -28,7 +28,7 @@ protected:
     void openRecord(const QString &name, const QByteArray &keys)
     {
         writeRegistry('[' + name.toUtf8() + "]\r\n" + keys);
-        session.CurrentSrcName = name;
+        recordName = name;
     }
 
     static QCheckBox *box(const frmNativeConfig &dialog, const char *name)
@@ -72,7 +72,7 @@ protected:
 
 TEST_F(NativeDialogTest, NewRecordIsWrittenWithEveryKeyInTheFixedOrder)
 {
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     EXPECT_EQ(dialog.Tag(), TagCancel);
     ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
         QTest::keyClicks(text(dialog, "txtName"), u"Roads"_s);
@@ -91,8 +91,7 @@ TEST_F(NativeDialogTest, NewRecordIsWrittenWithEveryKeyInTheFixedOrder)
 
 TEST_F(NativeDialogTest, NewRasterRecordIsABackdropWithoutCreationAndExport)
 {
-    session.NativeSrcType = 2;
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 2, &mainWindow);
     EXPECT_EQ(dialog.windowTitle(), u"Configure Native Raster Data Source"_s);
     EXPECT_TRUE(option(dialog, "optBackdrop")->isChecked());
     EXPECT_FALSE(option(dialog, "optReadOnly")->isEnabled());
@@ -109,7 +108,7 @@ TEST_F(NativeDialogTest, NewRasterRecordIsABackdropWithoutCreationAndExport)
 
 TEST_F(NativeDialogTest, TypedKeysPassTheNameAndStorageFilters)
 {
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     QLineEdit *name = text(dialog, "txtName");
     QLineEdit *storage = text(dialog, "txtStorage");
     // Letters, digits and the underscore pass; blanks only in the name.
@@ -139,7 +138,7 @@ TEST_F(NativeDialogTest, TypedKeysPassTheNameAndStorageFilters)
 
 TEST_F(NativeDialogTest, OkNeedsANameAndAStorageBesideBlanks)
 {
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     auto *ok = child<QPushButton>(dialog, "cmdOK");
     EXPECT_FALSE(ok->isEnabled());
     typeText(text(dialog, "txtName"), u"   "_s);
@@ -161,7 +160,7 @@ TEST_F(NativeDialogTest, RefusedAndFailedSavesKeepTheDialogOpenAndWriteNothing)
 {
     openRecord(u"Old"_s, "Type=1\r\nConnect=OLD\r\n[Roads]\r\nType=4\r\n;" + QByteArray(8192, '-') + "\r\n");
     const QByteArray before = registryBytes();
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     QLineEdit *name = text(dialog, "txtName");
     QLineEdit *description = text(dialog, "txtDescription");
     const auto paste = [](QLineEdit *box, const QString &pasted) {
@@ -202,7 +201,7 @@ TEST_F(NativeDialogTest, RefusedAndFailedSavesKeepTheDialogOpenAndWriteNothing)
 
 TEST_F(NativeDialogTest, AccessModeSetsCreationAndExportOnly)
 {
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     ASSERT_TRUE(runAndPress(dialog, "cmdCancel", [&] {
         clickButton(box(dialog, "chkImport"));
         for (const char *mode : {"optReadOnly", "optBackdrop"}) {
@@ -224,7 +223,7 @@ TEST_F(NativeDialogTest, AccessModeSetsCreationAndExportOnly)
 TEST_F(NativeDialogTest, TabIntoTheAccessModesLandsOnTheSelectedOne)
 {
     openRecord(u"Roads"_s, "Connect=RDS1\r\nAttributes=2\r\nCapabilities=2\r\n");
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
         const auto press = [&dialog](Qt::Key key) { QTest::keyClick(dialog.windowHandle(), key); };
         const auto tabIntoGroup = [&] {
@@ -251,7 +250,7 @@ TEST_F(NativeDialogTest, StoredAccessModeAndCapabilitiesAreWrittenBackAsRead)
     for (const QByteArray &stored : {QByteArray("0"), QByteArray("4"), QByteArray("Auto")}) {
         SCOPED_TRACE(stored.constData());
         openRecord(u"Roads"_s, "Connect=RDS1\r\nAttributes=" + stored + "\r\nCapabilities=15\r\n");
-        frmNativeConfig dialog(session);
+        frmNativeConfig dialog(session, recordName, 1, &mainWindow);
         for (const char *name : {"optBackdrop", "optReadOnly", "optEditable"})
             EXPECT_FALSE(option(dialog, name)->isChecked()) << name;
         ASSERT_TRUE(runAndPress(dialog, "cmdOK"));
@@ -260,7 +259,7 @@ TEST_F(NativeDialogTest, StoredAccessModeAndCapabilitiesAreWrittenBackAsRead)
     }
     // The stored capabilities win over what the access mode sets.
     openRecord(u"Roads"_s, "Connect=RDS1\r\nAttributes=1\r\nCapabilities=9\r\n");
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     EXPECT_TRUE(option(dialog, "optBackdrop")->isChecked());
     EXPECT_TRUE(box(dialog, "chkCreate")->isChecked());
     EXPECT_FALSE(box(dialog, "chkCreate")->isEnabled());
@@ -272,7 +271,7 @@ TEST_F(NativeDialogTest, SourceNumberIsShownOnlyWhenStoredAsANumber)
 {
     openRecord(u"Roads"_s, "Connect=RDS1\r\nID=12\r\n");
     {
-        frmNativeConfig dialog(session);
+        frmNativeConfig dialog(session, recordName, 1, &mainWindow);
         EXPECT_EQ(text(dialog, "txtID")->text(), u"12"_s);
         EXPECT_FALSE(box(dialog, "chkAutoID")->isChecked());
         ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
@@ -283,7 +282,7 @@ TEST_F(NativeDialogTest, SourceNumberIsShownOnlyWhenStoredAsANumber)
         EXPECT_EQ(readKey(u"Roads"_s, u"ID"_s), u"Auto"_s);
     }
     openRecord(u"Roads"_s, "Connect=RDS1\r\nID=x1\r\n");
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     EXPECT_TRUE(text(dialog, "txtID")->text().isEmpty());
     EXPECT_TRUE(box(dialog, "chkAutoID")->isChecked());
 }
@@ -294,7 +293,7 @@ TEST_F(NativeDialogTest, ExistingRecordIsWrittenBackWithTheSavedMark)
     openRecord(longName, "Type=1\r\nDescription=Main roads\r\nConnect=STORAGE12\r\nReadOnly=1\r\n"
                          "ID=7\r\nAttributes=2\r\nCapabilities=6\r\nAutoConnect=1\r\n"
                          "Scales=100,200,500\r\nPriority=40\r\nPrivate=2\r\n");
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     EXPECT_EQ(text(dialog, "txtName")->text(), longName);
     EXPECT_TRUE(box(dialog, "chkReadOnly")->isChecked());
     EXPECT_FALSE(box(dialog, "chkReadOnly")->isEnabled());
@@ -312,7 +311,7 @@ TEST_F(NativeDialogTest, LockedRecordCanOnlyBeCancelledOrItsOptionsViewed)
 {
     openRecord(u"Roads"_s, "Connect=RDS1\r\nPrivate=3\r\n");
     const QByteArray before = registryBytes();
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
 
     EXPECT_EQ(enabledControls(dialog), (QStringList{u"cmdCancel"_s, u"cmdOptions"_s}));
     ASSERT_TRUE(runAndPress(dialog, "cmdCancel", [&] {
@@ -329,16 +328,16 @@ TEST_F(NativeDialogTest, LockedRecordCanOnlyBeCancelledOrItsOptionsViewed)
 TEST_F(NativeDialogTest, DisplayOptionsWithoutOverviewAreSavedWithTheRecord)
 {
     openRecord(u"Roads"_s, "Connect=RDS1\r\nScales=0,0,500\r\n");
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] {
         onNextModal<frmOptions>([](frmOptions &options) {
-            for (QWidget *row : QList<QWidget *>{options.lblOverviewScale(), options.lblOverview1(),
-                                                 options.txtOverViewScale()})
+            for (QWidget *row : QList<QWidget *>{child<QLabel>(options, "lblOverviewScale"), child<QLabel>(options, "lblOverview1"),
+                                                 child<QLineEdit>(options, "txtOverViewScale")})
                 EXPECT_TRUE(row->isHidden()) << row->objectName().toStdString();
-            clickButton(options.chkAllScales());
-            replaceText(options.txtMinScale(), u"100"_s);
-            replaceText(options.txtMaxScale(), u"200"_s);
-            replaceText(options.txtPriority(), u"300"_s);
+            clickButton(child<QCheckBox>(options, "chkAllScales"));
+            replaceText(child<QLineEdit>(options, "txtMinScale"), u"100"_s);
+            replaceText(child<QLineEdit>(options, "txtMaxScale"), u"200"_s);
+            replaceText(child<QLineEdit>(options, "txtPriority"), u"300"_s);
             clickButton(child<QPushButton>(options, "cmdOK"));
         });
         press(dialog, "cmdOptions");
@@ -351,8 +350,8 @@ TEST_F(NativeDialogTest, DisplayOptionsWithoutOverviewAreSavedWithTheRecord)
 TEST_F(NativeDialogTest, RenameMovesTheTrimmedNameAndKeepsThePrivateBits)
 {
     writeRegistry("[A]\r\nConnect=RDS1\r\nPrivate=2\r\n[roads]\r\nConnect=R\r\n");
-    session.CurrentSrcName = u"A"_s;
-    frmNativeConfig dialog(session);
+    recordName = u"A"_s;
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     ASSERT_TRUE(runAndPress(dialog, "cmdOK", [&] { replaceText(text(dialog, "txtName"), u" B "_s); }));
     EXPECT_EQ(sectionNames(), (QStringList{u"roads"_s, u"B"_s}));
     EXPECT_EQ(readKey(u"B"_s, u"Private"_s), u"10"_s);
@@ -360,7 +359,7 @@ TEST_F(NativeDialogTest, RenameMovesTheTrimmedNameAndKeepsThePrivateBits)
 
 TEST_F(NativeDialogTest, EnterAndEscPressNothingAndTheCloseBoxCancels)
 {
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     ASSERT_TRUE(execModal(dialog, [&] {
         QLineEdit *name = text(dialog, "txtName");
         typeText(name, u"Roads"_s);
@@ -381,7 +380,7 @@ TEST_F(NativeDialogTest, EnterAndEscPressNothingAndTheCloseBoxCancels)
 TEST_F(NativeDialogTest, ARecordChangedMeanwhileIsSavedOverOnlyWhenTheUserSaysSo)
 {
     openRecord(u"Roads"_s, "Type=1\r\nDescription=as read\r\nConnect=RDS1\r\n");
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     QLineEdit *description = text(dialog, "txtDescription");
     const QString question = session.GetMsgText(Msg::RecordChangedMeanwhile, {u"Roads"_s});
 
@@ -418,7 +417,7 @@ TEST_F(NativeDialogTest, ARecordChangedMeanwhileIsSavedOverOnlyWhenTheUserSaysSo
 TEST_F(NativeDialogTest, ARecordRemovedOrRenamedAwayMeanwhileIsNotBroughtBackUnasked)
 {
     openRecord(u"Roads"_s, "Type=1\r\nConnect=RDS1\r\n");
-    frmNativeConfig dialog(session);
+    frmNativeConfig dialog(session, recordName, 1, &mainWindow);
     ASSERT_TRUE(execModal(dialog, [&] {
         writeRegistry("[Streets]\r\nType=1\r\nConnect=RDS1\r\n");
         messageBoxes.answers.enqueue(MsgBoxResult::No);
@@ -429,7 +428,7 @@ TEST_F(NativeDialogTest, ARecordRemovedOrRenamedAwayMeanwhileIsNotBroughtBackUna
     EXPECT_EQ(registryBytes(), "[Streets]\r\nType=1\r\nConnect=RDS1\r\n");
 
     openRecord(u"Roads"_s, "Type=1\r\nConnect=RDS1\r\n");
-    frmNativeConfig again(session);
+    frmNativeConfig again(session, recordName, 1, &mainWindow);
     ASSERT_TRUE(execModal(again, [&] {
         writeRegistry("");
         messageBoxes.answers.enqueue(MsgBoxResult::Yes);

@@ -37,7 +37,7 @@ protected:
 
     static QList<QLineEdit *> scaleBoxes(frmOptions &form)
     {
-        return {form.txtMinScale(), form.txtMaxScale(), form.txtOverViewScale()};
+        return {child<QLineEdit>(form, "txtMinScale"), child<QLineEdit>(form, "txtMaxScale"), child<QLineEdit>(form, "txtOverViewScale")};
     }
 
     // Shows the options modal and confirms them with button after edit.
@@ -53,7 +53,7 @@ protected:
     void openRecord(const QByteArray &section)
     {
         writeRegistry("[Roads]\r\n" + section);
-        session.CurrentSrcName = u"Roads"_s;
+        recordName = u"Roads"_s;
     }
 };
 
@@ -61,7 +61,7 @@ protected:
 
 TEST_F(OptionsDialogTest, NewRecordStartsWithAllScalesAndTheMiddlePriority)
 {
-    OptionsHolder options(session);
+    OptionsHolder options(session, recordName, &mainWindow);
     for (QLineEdit *scale : scaleBoxes(options.form()))
         EXPECT_FALSE(scale->isEnabled()) << scale->objectName().toStdString();
     EXPECT_EQ(displayValues(options),
@@ -72,16 +72,16 @@ TEST_F(OptionsDialogTest, StoredValuesAreShownAsNumbersAndARangeEnablesTheScaleB
 {
     openRecord("Scales=0,0,0500\r\nPriority=0200 high\r\nAutoConnect=2\r\n");
     {
-        OptionsHolder options(session);
-        EXPECT_TRUE(options.form().chkAllScales()->isChecked());
-        EXPECT_FALSE(options.form().txtMinScale()->isEnabled());
+        OptionsHolder options(session, recordName, &mainWindow);
+        EXPECT_TRUE(child<QCheckBox>(options.form(), "chkAllScales")->isChecked());
+        EXPECT_FALSE(child<QLineEdit>(options.form(), "txtMinScale")->isEnabled());
         EXPECT_EQ(displayValues(options),
                   (QStringList{u"AutoConnect=1"_s, u"Scales=0,0,500"_s, u"Priority=200"_s}));
     }
     for (const QByteArray &scales : {QByteArray("100,200,0"), QByteArray("250")}) {
         openRecord("Scales=" + scales + "\r\n");
-        OptionsHolder options(session);
-        EXPECT_FALSE(options.form().chkAllScales()->isChecked()) << scales.constData();
+        OptionsHolder options(session, recordName, &mainWindow);
+        EXPECT_FALSE(child<QCheckBox>(options.form(), "chkAllScales")->isChecked()) << scales.constData();
         for (QLineEdit *scale : scaleBoxes(options.form()))
             EXPECT_TRUE(scale->isEnabled()) << scales.constData();
     }
@@ -89,22 +89,22 @@ TEST_F(OptionsDialogTest, StoredValuesAreShownAsNumbersAndARangeEnablesTheScaleB
 
 TEST_F(OptionsDialogTest, AllScalesWritesZerosButKeepsTheTypedRange)
 {
-    OptionsHolder options(session);
+    OptionsHolder options(session, recordName, &mainWindow);
     ASSERT_TRUE(editAndClose(options, [](frmOptions &form) {
-        clickButton(form.chkAllScales());
-        replaceText(form.txtMinScale(), u"1a0x0"_s);
-        replaceText(form.txtMaxScale(), u"2-0.0"_s);
+        clickButton(child<QCheckBox>(form, "chkAllScales"));
+        replaceText(child<QLineEdit>(form, "txtMinScale"), u"1a0x0"_s);
+        replaceText(child<QLineEdit>(form, "txtMaxScale"), u"2-0.0"_s);
     }, "cmdOK"));
     EXPECT_EQ(options.form().Tag(), TagOk);
     EXPECT_EQ(displayValues(options)[1], u"Scales=100,200,0"_s);
 
-    ASSERT_TRUE(editAndClose(options, [](frmOptions &form) { clickButton(form.chkAllScales()); },
+    ASSERT_TRUE(editAndClose(options, [](frmOptions &form) { clickButton(child<QCheckBox>(form, "chkAllScales")); },
                              "cmdOK"));
     frmOptions &form = options.form();
     EXPECT_EQ(displayValues(options)[1], u"Scales=0,0,0"_s);
-    EXPECT_EQ(form.txtMinScale()->text(), u"100"_s);
-    EXPECT_EQ(form.txtMaxScale()->text(), u"200"_s);
-    EXPECT_FALSE(form.txtMaxScale()->isEnabled());
+    EXPECT_EQ(child<QLineEdit>(form, "txtMinScale")->text(), u"100"_s);
+    EXPECT_EQ(child<QLineEdit>(form, "txtMaxScale")->text(), u"200"_s);
+    EXPECT_FALSE(child<QLineEdit>(form, "txtMaxScale")->isEnabled());
 }
 
 // However text arrives in a number box (typed, pasted by key or by the
@@ -112,9 +112,9 @@ TEST_F(OptionsDialogTest, AllScalesWritesZerosButKeepsTheTypedRange)
 // whole; digits get in. The paste shortcut is a key the filter discards.
 TEST_F(OptionsDialogTest, NumberBoxesTakeOnlyDigitsHoweverTextArrives)
 {
-    OptionsHolder options(session);
+    OptionsHolder options(session, recordName, &mainWindow);
     frmOptions &form = options.form();
-    form.chkAllScales()->setChecked(false);
+    child<QCheckBox>(form, "chkAllScales")->setChecked(false);
     const auto pasteByMenu = [](QLineEdit *box) {
         QContextMenuEvent event(QContextMenuEvent::Keyboard, QPoint(2, 2), box->mapToGlobal(QPoint(2, 2)));
         QApplication::sendEvent(box, &event);
@@ -143,7 +143,7 @@ TEST_F(OptionsDialogTest, NumberBoxesTakeOnlyDigitsHoweverTextArrives)
         {"context menu", pasteByMenu, u"3042"_s},
         {"drop", drop, u"3042"_s},
     };
-    const QList<QLineEdit *> numberBoxes = scaleBoxes(form) << form.txtPriority();
+    const QList<QLineEdit *> numberBoxes = scaleBoxes(form) << child<QLineEdit>(form, "txtPriority");
     for (const auto &way : ways) {
         for (QLineEdit *number : numberBoxes) {
             SCOPED_TRACE(way.way + QString(u" into "_s + number->objectName()).toStdString());
@@ -170,16 +170,16 @@ TEST_F(OptionsDialogTest, StoredNumbersBeyondADoubleAreHeldToTheLargestDouble)
     const QString largest = DecimalText(std::numeric_limits<double>::max());
     openRecord("Scales=" + huge + ",5,-" + huge + "\r\nPriority=" + huge + "\r\n");
     {
-        OptionsHolder options(session);
-        EXPECT_EQ(options.form().txtPriority()->text(), largest);
+        OptionsHolder options(session, recordName, &mainWindow);
+        EXPECT_EQ(child<QLineEdit>(options.form(), "txtPriority")->text(), largest);
         EXPECT_EQ(displayValues(options),
                   (QStringList{u"AutoConnect=0"_s, u"Scales="_s + largest + u",5,-"_s + largest,
                                u"Priority="_s + largest}));
     }
     openRecord("Scales=1.5,-3,0\r\n");
-    OptionsHolder options(session);
-    QLineEdit *minimum = options.form().txtMinScale();
-    QLineEdit *maximum = options.form().txtMaxScale();
+    OptionsHolder options(session, recordName, &mainWindow);
+    QLineEdit *minimum = child<QLineEdit>(options.form(), "txtMinScale");
+    QLineEdit *maximum = child<QLineEdit>(options.form(), "txtMaxScale");
     EXPECT_EQ(displayValues(options)[1], u"Scales=1.5,-3,0"_s);
     QGuiApplication::clipboard()->setText(u"-"_s);
     minimum->setFocus();
@@ -198,12 +198,12 @@ TEST_F(OptionsDialogTest, StoredNumbersBeyondADoubleAreHeldToTheLargestDouble)
 TEST_F(OptionsDialogTest, CancelAndTheCloseBoxDropEditsAsTheRecordAllows)
 {
     const auto edit = [](frmOptions &form) {
-        clickButton(form.chkAllScales());
-        replaceText(form.txtPriority(), u"99"_s);
-        clickButton(form.chkAuto());
+        clickButton(child<QCheckBox>(form, "chkAllScales"));
+        replaceText(child<QLineEdit>(form, "txtPriority"), u"99"_s);
+        clickButton(child<QCheckBox>(form, "chkAuto"));
     };
     {
-        OptionsHolder options(session);
+        OptionsHolder options(session, recordName, &mainWindow);
         ASSERT_TRUE(editAndClose(options, edit, "cmdCancel"));
         EXPECT_EQ(options.form().Tag(), TagCancel);
         EXPECT_EQ(displayValues(options),
@@ -211,33 +211,33 @@ TEST_F(OptionsDialogTest, CancelAndTheCloseBoxDropEditsAsTheRecordAllows)
     }
     openRecord("Scales=100,200,300\r\nPriority=5\r\n");
     {
-        OptionsHolder options(session);
+        OptionsHolder options(session, recordName, &mainWindow);
         ASSERT_TRUE(editAndClose(options, edit, "cmdCancel"));
-        EXPECT_TRUE(options.form().txtMinScale()->isEnabled());
+        EXPECT_TRUE(child<QLineEdit>(options.form(), "txtMinScale")->isEnabled());
         EXPECT_EQ(displayValues(options),
                   (QStringList{u"AutoConnect=0"_s, u"Scales=100,200,300"_s, u"Priority=5"_s}));
     }
     for (const QString &name : {NewRecordMarker, u"Roads"_s}) {
-        session.CurrentSrcName = name;
-        OptionsHolder options(session, OptionsHolder::OverviewRow::Hidden);
+        recordName = name;
+        OptionsHolder options(session, recordName, &mainWindow, OptionsHolder::OverviewRow::Hidden);
         const QStringList stored = displayValues(options);
         ASSERT_TRUE(runModal<frmOptions>([&options] { options.show(); }, [&](frmOptions &form) {
             edit(form);
             form.close();
         }));
         EXPECT_EQ(displayValues(options), stored) << name.toStdString();
-        EXPECT_TRUE(options.form().txtOverViewScale()->isHidden()) << "reloaded without its row";
+        EXPECT_TRUE(child<QLineEdit>(options.form(), "txtOverViewScale")->isHidden()) << "reloaded without its row";
     }
 }
 
 TEST_F(OptionsDialogTest, LockedRecordLeavesOnlyCancelUsable)
 {
     openRecord("Private=9\r\nScales=100,200,0\r\n");
-    OptionsHolder options(session);
+    OptionsHolder options(session, recordName, &mainWindow);
     frmOptions &form = options.form();
     EXPECT_EQ(enabledControls(form), QStringList{u"cmdCancel"_s});
     // Cancel reloads the stored values and, with them, the lock.
     ASSERT_TRUE(editAndClose(options, [](frmOptions &) {}, "cmdCancel"));
-    EXPECT_FALSE(form.txtMinScale()->isEnabled());
+    EXPECT_FALSE(child<QLineEdit>(form, "txtMinScale")->isEnabled());
     EXPECT_FALSE(child<QPushButton>(form, "cmdOK")->isEnabled());
 }

@@ -34,7 +34,7 @@ public:
     ScriptedConfigDialog::Ending ending = ScriptedConfigDialog::Ending::Cancel;
 
 protected:
-    std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind) override
+    std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind, const QString &, qint16) override
     {
         return std::make_unique<ScriptedConfigDialog>(m_session, ending);
     }

@@ -16,14 +16,11 @@ void DialogFixture::SetUp()
     session.ApplicationDir = tempDir.path();
     session.RegistryIniPath = JoinPath(tempDir.path(), QStringLiteral("TESSEL.INI"));
     session.SourcesIniPath = JoinPath(tempDir.path(), QStringLiteral("SRCS.INI"));
-    session.CurrentSrcName = NewRecordMarker;
-    session.NativeSrcType = 1;
     session.messageBoxes = &messageBoxes;
     session.fileDialogs = &fileDialogs;
     session.processLauncher = &processLauncher;
     mainWindow.setObjectName(QStringLiteral("mainWindowStandIn"));
     mainWindow.setGeometry(200, 150, 640, 480);
-    session.mainWindow = &mainWindow;
 }
 
 void DialogFixture::TearDown()

@@ -109,6 +109,8 @@ protected:
     ScriptedProcessLauncher processLauncher;
     QWidget mainWindow;
     Session session;
+    // The record the dialog under test edits: a section name, or NewRecordMarker.
+    QString recordName = NewRecordMarker;
 
 private:
     // Polls the active modal window until one matches, then runs run on it.

@@ -16,15 +16,16 @@ public:
     enum class Ending { Ok, Cancel };
 
     ScriptedConfigDialog(Session &session, Ending ending, std::function<void()> save = {})
-        : ConfigDialog(session)
+        : ConfigDialog(session, nullptr)
     {
         QTimer::singleShot(0, this, [this, ending, save] {
-            if (ending == Ending::Ok) {
-                if (save)
-                    save();
-                setTag(TagOk);
+            if (ending == Ending::Cancel) {
+                reject();
+                return;
             }
-            hide();
+            if (save)
+                save();
+            accept();
         });
     }
 };

@@ -78,7 +78,8 @@ bool WriteAll(int fd, QByteArrayView bytes)
 
 void SyncDirectory(const QString &directory)
 {
-    const FileDescriptor fd(::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    const FileDescriptor fd(
+        ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (fd.isValid())
         ::fsync(fd.get());
 }

@@ -372,7 +372,9 @@ TEST_F(TesselAdmin, CommandLines)
     writeBytes(path(QStringLiteral("HERE.INI")), "[Here]\r\nType=1\r\n[-Dash]\r\nType=1\r\n");
     const QString previousDirectory = QDir::currentPath();
     ASSERT_TRUE(QDir::setCurrent(dir.path()));
-    const auto args = [](const char *line) { return QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts); };
+    const auto args = [](const char *line) {
+        return QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts);
+    };
     const struct
     {
         const char *arguments;

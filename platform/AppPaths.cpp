@@ -4,11 +4,10 @@
 #include <QDir>
 #include <QFile>
 
-#include <cerrno>
-#include <cstring>
-
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/SystemError.h"
 
 namespace tessel {
 
@@ -29,7 +28,7 @@ QString PrivateDirectoryProblem(const QString &directory)
 {
     struct stat status{};
     if (::lstat(QFile::encodeName(directory).constData(), &status) != 0)
-        return QString::fromLocal8Bit(std::strerror(errno));
+        return SystemErrorText();
     if (S_ISLNK(status.st_mode))
         return QStringLiteral("it is a symbolic link");
     if (!S_ISDIR(status.st_mode))

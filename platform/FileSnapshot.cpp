@@ -8,6 +8,8 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "platform/FileDescriptor.h"
+
 namespace tessel {
 
 namespace {
@@ -70,12 +72,10 @@ std::optional<FileSnapshot> ReadOpenFile(int fd)
 
 std::optional<FileSnapshot> ReadFileSnapshot(const QString &path)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
+    const FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    if (!fd.isValid())
         return std::nullopt;
-    std::optional<FileSnapshot> snapshot = ReadOpenFile(fd);
-    ::close(fd);
-    return snapshot;
+    return ReadOpenFile(fd.get());
 }
 
 } // namespace tessel

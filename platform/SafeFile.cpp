@@ -6,12 +6,13 @@
 
 #include <cerrno>
 #include <csignal>
-#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+
+#include "platform/SystemError.h"
 
 namespace tessel {
 
@@ -27,7 +28,7 @@ const QString TempSuffix = QStringLiteral(".tmp");
 FileError SystemError(const QString &what, const QString &path)
 {
     const int code = errno;
-    return {code, what + u' ' + path + u": " + QString::fromLocal8Bit(std::strerror(code))};
+    return {code, what + u' ' + path + u": " + SystemErrorText(code)};
 }
 
 bool LockExclusively(int fd)
@@ -77,11 +78,10 @@ bool WriteAll(int fd, QByteArrayView bytes)
 
 void SyncDirectory(const QString &directory)
 {
-    const int fd = ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    ::fsync(fd);
-    ::close(fd);
+    const FileDescriptor fd(
+        ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.isValid())
+        ::fsync(fd.get());
 }
 
 // The caller holds the file's lock, so a temporary file of its own process
@@ -97,12 +97,12 @@ std::optional<LockedFile> LockedFile::Lock(const QString &path, FileError *error
 {
     const QByteArray nativePath = QFile::encodeName(path);
     for (int attempt = 0; attempt < MaxLockAttempts; ++attempt) {
-        const int fd = ::open(nativePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+        LockedFile file(FileDescriptor(::open(nativePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)));
+        const int fd = file.descriptor();
         if (fd < 0) {
             *error = SystemError(QStringLiteral("cannot open"), path);
             return std::nullopt;
         }
-        LockedFile file(fd);
         if (!LockExclusively(fd)) {
             *error = SystemError(QStringLiteral("cannot lock"), path);
             return std::nullopt;
@@ -116,21 +116,10 @@ std::optional<LockedFile> LockedFile::Lock(const QString &path, FileError *error
     return std::nullopt;
 }
 
-LockedFile::LockedFile(LockedFile &&other) noexcept
-    : m_fd(std::exchange(other.m_fd, -1))
-{
-}
-
-LockedFile::~LockedFile()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
 FilePermissions LockedFile::permissions() const
 {
     struct stat status{};
-    ::fstat(m_fd, &status);
+    ::fstat(m_fd.get(), &status);
     return FilePermissions{quint32(status.st_mode & 07777), quint32(status.st_uid), quint32(status.st_gid)};
 }
 
@@ -155,7 +144,8 @@ bool ReplaceFileContents(const QString &path, QByteArrayView bytes, const FilePe
     const QString tempPath = TempPath(path);
     const QByteArray nativeTemp = QFile::encodeName(tempPath);
     ::unlink(nativeTemp.constData());
-    const int fd = ::open(nativeTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    FileDescriptor file(::open(nativeTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
+    const int fd = file.get();
     if (fd < 0) {
         *error = SystemError(QStringLiteral("cannot create"), tempPath);
         return false;
@@ -167,7 +157,7 @@ bool ReplaceFileContents(const QString &path, QByteArrayView bytes, const FilePe
     bool written = WriteAll(fd, bytes) && ::fchmod(fd, mode_t(permissions.mode)) == 0 && ::fsync(fd) == 0;
     if (!written)
         *error = SystemError(QStringLiteral("cannot write"), tempPath);
-    if (::close(fd) != 0 && written) {
+    if (!file.close() && written) {
         *error = SystemError(QStringLiteral("cannot write"), tempPath);
         written = false;
     }

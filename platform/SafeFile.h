@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "platform/FileDescriptor.h"
+
 // Changing a file that others read and write at the same time: an advisory
 // lock around each change, and a replacement that is never seen half-written.
 namespace tessel {
@@ -36,17 +38,13 @@ public:
     // Opens the file for writing (creating it empty when missing) and locks it.
     static std::optional<LockedFile> Lock(const QString &path, FileError *error);
 
-    LockedFile(LockedFile &&other) noexcept;
-    LockedFile &operator=(LockedFile &&) = delete;
-    ~LockedFile();
-
-    int descriptor() const { return m_fd; }
+    int descriptor() const { return m_fd.get(); }
     FilePermissions permissions() const;
 
 private:
-    explicit LockedFile(int fd) : m_fd(fd) { }
+    explicit LockedFile(FileDescriptor fd) : m_fd(std::move(fd)) { }
 
-    int m_fd = -1;
+    FileDescriptor m_fd;
 };
 
 // The file that path finally names through any symbolic links, also when the

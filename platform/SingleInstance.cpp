@@ -3,9 +3,6 @@
 #include <QCryptographicHash>
 #include <QFile>
 
-#include <cerrno>
-#include <cstring>
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -13,26 +10,26 @@
 
 #include "platform/AppPaths.h"
 #include "platform/Logging.h"
+#include "platform/SystemError.h"
 
 namespace tessel {
 namespace {
 
 // Opens the lock file without following a link and refuses anything but a
 // private regular file of the user with no other name: what claim() made.
-int openLockFile(const QString &path, QString *problem)
+FileDescriptor openLockFile(const QString &path, QString *problem)
 {
-    const int fd = ::open(QFile::encodeName(path).constData(),
-                          O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-    if (fd < 0) {
-        *problem = QString::fromLocal8Bit(std::strerror(errno));
-        return -1;
+    FileDescriptor fd(::open(QFile::encodeName(path).constData(),
+                             O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
+    if (!fd.isValid()) {
+        *problem = SystemErrorText();
+        return fd;
     }
     struct stat status{};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
+    if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
         || status.st_nlink != 1 || (status.st_mode & 077) != 0) {
-        ::close(fd);
         *problem = QStringLiteral("it is not a private file of this user");
-        return -1;
+        return FileDescriptor();
     }
     return fd;
 }
@@ -45,15 +42,9 @@ SingleInstance::SingleInstance(const QString &applicationDirectory, const QStrin
 {
 }
 
-SingleInstance::~SingleInstance()
-{
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
 bool SingleInstance::claim()
 {
-    if (m_fd >= 0)
+    if (m_lock.isValid())
         return true;
     QString problem;
     const QString directory = UserTempDirectory(m_tempRoot, &problem);
@@ -65,18 +56,16 @@ bool SingleInstance::claim()
                                                     QCryptographicHash::Sha1).toHex().left(16);
     const QString path =
         JoinPath(directory, QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key)));
-    const int fd = openLockFile(path, &problem);
-    if (fd < 0) {
+    FileDescriptor fd = openLockFile(path, &problem);
+    if (!fd.isValid()) {
         qCWarning(lcInstance).noquote()
             << "Cannot tell whether Tessel already runs: the lock file" << path
             << "cannot be used:" << problem;
         return true;
     }
-    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        ::close(fd);
+    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
         return false;
-    }
-    m_fd = fd;
+    m_lock = std::move(fd);
     return true;
 }
 

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/FileDescriptor.h"
+
 namespace tessel {
 
 // Tells whether another copy of this program is running: one copy per user
@@ -14,7 +16,6 @@ class SingleInstance
 public:
     explicit SingleInstance(const QString &applicationDirectory,
                             const QString &tempRoot = QStringLiteral("/tmp"));
-    ~SingleInstance();
     SingleInstance(const SingleInstance &) = delete;
     SingleInstance &operator=(const SingleInstance &) = delete;
 
@@ -26,7 +27,7 @@ public:
 private:
     QString m_applicationDirectory;
     QString m_tempRoot;
-    int m_fd = -1;
+    FileDescriptor m_lock;
 };
 
 } // namespace tessel

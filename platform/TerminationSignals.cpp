@@ -1,12 +1,12 @@
 #include "platform/TerminationSignals.h"
 
 #include <cerrno>
-#include <cstring>
 
 #include <sys/socket.h>
 #include <unistd.h>
 
 #include "platform/Logging.h"
+#include "platform/SystemError.h"
 #include "platform/WindowMessaging.h"
 
 namespace tessel {
@@ -34,7 +34,7 @@ TerminationSignals::TerminationSignals(QObject *parent)
     // that fills the pair loses only repeats.
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
         qCWarning(lcStartup, "Termination signals end Tessel at once: no socket pair for them (%s)",
-                  std::strerror(errno));
+                  qUtf8Printable(SystemErrorText()));
         return;
     }
     m_reader = std::make_unique<ServedDescriptor>(ends[0], [this] { readPending(); });

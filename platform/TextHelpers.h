@@ -5,10 +5,13 @@
 // Small operations on texts and paths.
 namespace tessel {
 
-// Blank, TAB, line feed and carriage return.
+// Blank, TAB, line feed and carriage return: what is trimmed from a typed
+// record name and from the lines and names of a DLD file. The blanks of
+// profile lines are another set (IsProfileBlank in registry/ProfileNames.h).
 inline const QString WhiteSpaceChars = QStringLiteral(" \t\n\r");
 
-// Removes every character of set from both ends of text.
+// Removes every character of set from both ends of text. The dialogs' OK
+// rules pass the blank alone: they strip blanks only, not TABs or breaks.
 QString TrimChars(const QString &text, const QString &set);
 QString TrimWhiteSpace(const QString &text);
 

@@ -23,7 +23,9 @@
 #include <unistd.h>
 
 #include "platform/AppPaths.h"
+#include "platform/FileDescriptor.h"
 #include "platform/Logging.h"
+#include "platform/SystemError.h"
 
 namespace tessel {
 namespace {
@@ -35,32 +37,6 @@ constexpr std::chrono::milliseconds ConnectRetryInterval{10};
 constexpr int ListenBacklog = 64;
 constexpr int OpenAttempts = 64;
 constexpr mode_t PrivateSocketMode = 0600;
-
-// Closes the socket it holds when it goes out of scope.
-class Descriptor
-{
-public:
-    explicit Descriptor(int fd) : m_fd(fd) {}
-    ~Descriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    Descriptor(const Descriptor &) = delete;
-    Descriptor &operator=(const Descriptor &) = delete;
-
-    bool isValid() const { return m_fd >= 0; }
-    int get() const { return m_fd; }
-    int release() { return std::exchange(m_fd, -1); }
-
-private:
-    int m_fd;
-};
-
-QString systemError()
-{
-    return QString::fromLocal8Bit(std::strerror(errno));
-}
 
 int openStreamSocket()
 {
@@ -111,7 +87,7 @@ public:
     static void appendPollRequests(std::vector<pollfd> &requests)
     {
         for (const ServedDescriptor *served : all())
-            requests.push_back({served->m_fd, POLLIN, 0});
+            requests.push_back({served->m_fd.get(), POLLIN, 0});
     }
 
     // Runs the handler of the descriptor fd, if it is still served: a handler
@@ -120,7 +96,7 @@ public:
     static void serve(int fd)
     {
         const auto found = std::find_if(all().begin(), all().end(),
-                                        [fd](const ServedDescriptor *s) { return s->m_fd == fd; });
+                                        [fd](const ServedDescriptor *s) { return s->m_fd.get() == fd; });
         if (found == all().end())
             return;
         const std::function<void()> onReadable = (*found)->m_onReadable;
@@ -155,14 +131,13 @@ ServedDescriptor::ServedDescriptor(int fd, std::function<void()> onReadable)
 
 ServedDescriptor::~ServedDescriptor()
 {
-    if (m_fd >= 0)
-        ::close(release());
+    stopServing();
 }
 
 int ServedDescriptor::release()
 {
     stopServing();
-    return std::exchange(m_fd, -1);
+    return m_fd.release();
 }
 
 void ServedDescriptor::stopServing()
@@ -265,7 +240,7 @@ qint32 SendMessage(qint32 handle, qint32 message, qint32 wParam, qint32 lParam,
         return 0;
     }
 
-    const Descriptor connection(openStreamSocket());
+    const FileDescriptor connection(openStreamSocket());
     const QDeadlineTimer deadline(timeout);
     if (!connection.isValid() || !connectBefore(connection.get(), address, deadline)) {
         qCDebug(lcMessaging) << "window" << handle << "is not there";
@@ -336,19 +311,19 @@ std::unique_ptr<MessageEndpoint> MessageEndpoint::open(Handler handler, QString 
         sockaddr_un address;
         if (!toSocketAddress(path, address))
             return fail(QStringLiteral("The endpoint path %1 is too long for a socket.").arg(path));
-        Descriptor listener(openStreamSocket());
+        FileDescriptor listener(openStreamSocket());
         if (!listener.isValid())
-            return fail(systemError());
+            return fail(SystemErrorText());
         if (::bind(listener.get(), asSocketAddress(address), sizeof address) != 0) {
             if (errno == EADDRINUSE)
                 continue;
-            return fail(QStringLiteral("Cannot create %1: %2").arg(path, systemError()));
+            return fail(QStringLiteral("Cannot create %1: %2").arg(path, SystemErrorText()));
         }
         // The socket got its mode from the umask. Nobody can connect before
         // listen(), so making it the user's alone in between closes every gap.
         if (::chmod(address.sun_path, PrivateSocketMode) != 0
             || ::listen(listener.get(), ListenBacklog) != 0) {
-            const QString reason = systemError();
+            const QString reason = SystemErrorText();
             ::unlink(address.sun_path);
             return fail(QStringLiteral("Cannot listen on %1: %2").arg(path, reason));
         }
@@ -411,7 +386,7 @@ void MessageEndpoint::readFrom(int connection)
     // The handler may send messages itself, and this endpoint may be gone
     // when it returns: the connection is taken out of service first, and
     // nothing of the endpoint is used afterwards.
-    const Descriptor socket(incoming->socket->release());
+    const FileDescriptor socket(incoming->socket->release());
     const Handler handler = m_handler;
     const qint32 result = handler(incoming->reader.message());
     std::array<char, ResultSize> reply{};

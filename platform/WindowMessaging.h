@@ -9,6 +9,8 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "platform/FileDescriptor.h"
+
 class QSocketNotifier;
 class QTimer;
 
@@ -59,7 +61,7 @@ public:
     ServedDescriptor(const ServedDescriptor &) = delete;
     ServedDescriptor &operator=(const ServedDescriptor &) = delete;
 
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
     // Stops serving fd and hands it over, open, to the caller.
     int release();
 
@@ -68,7 +70,7 @@ private:
 
     void stopServing();
 
-    int m_fd;
+    FileDescriptor m_fd;
     std::function<void()> m_onReadable;
     QSocketNotifier *m_notifier;
 };

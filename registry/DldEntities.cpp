@@ -5,6 +5,7 @@
 
 #include <cstring>
 
+#include "platform/TextHelpers.h"
 #include "platform/Windows1252.h"
 
 namespace tessel {
@@ -23,9 +24,12 @@ constexpr int KeywordLength = sizeof(Keyword) - 1;
 constexpr char CarriageReturn = '\r';
 constexpr char LineFeed = '\n';
 
+// The product's white space (WhiteSpaceChars), tested on undecoded bytes:
+// its four characters are ASCII, one byte each in the code page. The names
+// are trimmed byte by byte (trimmedName) because they stay undecoded.
 bool isWhiteSpace(char c)
 {
-    return c == ' ' || c == '\t' || c == LineFeed || c == CarriageReturn;
+    return WhiteSpaceChars.contains(QLatin1Char(c));
 }
 
 char upperAscii(char c)

@@ -18,11 +18,11 @@ qsizetype SkipBlanks(QStringView text, qsizetype from)
     return from;
 }
 
+// Where the part of text from floor to end ends once its trailing blanks are
+// removed; floor is where SkipBlanks stopped, so the part has none in front.
 qsizetype TrimBlanksBefore(QStringView text, qsizetype end, qsizetype floor)
 {
-    while (end > floor && IsProfileBlank(text[end - 1]))
-        --end;
-    return end;
+    return floor + TrimProfileBlanks(text.sliced(floor, end - floor)).size();
 }
 
 } // namespace

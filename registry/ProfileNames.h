@@ -7,7 +7,9 @@
 namespace tessel {
 
 // Blank, TAB, vertical tab and form feed: what surrounds names and values
-// without being part of them.
+// without being part of them. Not the product's WhiteSpaceChars: a profile
+// line cannot hold a line break (it would end the line), and a vertical tab
+// or form feed around a name is dropped by the readers of the file as well.
 bool IsProfileBlank(QChar c);
 QStringView TrimProfileBlanks(QStringView text);
 

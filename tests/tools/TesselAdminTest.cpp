@@ -311,9 +311,6 @@ TEST_F(TesselAdmin, CheckNamesEachProblemOfTheRegistryOnALineAndExitsByThem)
         EXPECT_TRUE(messages.endsWith(QLatin1String(" of ") + path(QStringLiteral("TESSEL.INI")) + QLatin1String(".\n")))
             << messages.toStdString();
     }
-    EXPECT_EQ(run({QStringLiteral("check"), QStringLiteral("--registry"), path(QStringLiteral("MISSING.INI"))}),
-              AdminExit::ProblemsFound);
-    EXPECT_TRUE(messages.startsWith(QLatin1String("There is no registry file"))) << messages.toStdString();
 }
 
 // Each command's JSON output parsed back equals the document expected.
@@ -366,18 +363,55 @@ TEST_F(TesselAdmin, AWriteThatFailsIsReportedAndRefused)
     EXPECT_EQ(messages.count(QLatin1Char('\n')), 1) << messages.toStdString();
 }
 
-TEST_F(TesselAdmin, BadUsageExitsWithTwo)
+// Each command line with its exit code and how its output and messages begin.
+// A bare file name is one in the current directory, which holds HERE.INI with
+// the record Here; the default registry holds Roads.
+TEST_F(TesselAdmin, CommandLines)
 {
-    EXPECT_EQ(run({}), AdminExit::BadUsage);
-    EXPECT_EQ(run({QStringLiteral("frobnicate")}), AdminExit::BadUsage);
-    EXPECT_EQ(run({QStringLiteral("show")}), AdminExit::BadUsage);
-    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--registry")}), AdminExit::BadUsage);
-    EXPECT_EQ(run({QStringLiteral("import"), QStringLiteral("--bogus")}), AdminExit::BadUsage);
-    EXPECT_EQ(run({QStringLiteral("check"), QStringLiteral("Roads")}), AdminExit::BadUsage);
-    EXPECT_EQ(run({QStringLiteral("list"), QStringLiteral("--format"), QStringLiteral("xml")}), AdminExit::BadUsage);
-    EXPECT_EQ(run({QStringLiteral("export"), QStringLiteral("--format"), QStringLiteral("json")}),
-              AdminExit::BadUsage);
-    EXPECT_TRUE(messages.startsWith(QLatin1String("Usage: tessel-admin")));
+    writeBytes(path(QStringLiteral("TESSEL.INI")), "[Roads]\r\nType=1\r\n");
+    writeBytes(path(QStringLiteral("HERE.INI")), "[Here]\r\nType=1\r\n[-Dash]\r\nType=1\r\n");
+    const QString previousDirectory = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    const auto args = [](const char *line) {
+        return QString::fromLatin1(line).split(u' ', Qt::SkipEmptyParts);
+    };
+    const struct
+    {
+        const char *arguments;
+        int exitCode;
+        const char *output;
+        const char *messages;
+    } cases[] = {
+        {"", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"frobnicate", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"show", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"list --registry", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"import --bogus", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"list -x", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"list --force=1", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"check Roads", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"list --format xml", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"list --format xml --format text", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"export --format json", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"list --help", AdminExit::BadUsage, "", "Usage: tessel-admin"},
+        {"--help", AdminExit::Done, "Usage: tessel-admin", ""},
+        {"list", AdminExit::Done, "Roads\t1", ""},
+        {"list --format json --format text", AdminExit::Done, "Roads\t1", ""},
+        {"list --format json", AdminExit::Done, "[", ""},
+        {"list --registry HERE.INI", AdminExit::Done, "Here\t1", ""},
+        {"--registry=HERE.INI list", AdminExit::Done, "Here\t1", ""},
+        {"show --registry HERE.INI -- -Dash", AdminExit::Done, "Type=1", ""},
+        {"check --registry MISSING.INI", AdminExit::ProblemsFound, "", "There is no registry file "},
+    };
+    for (const auto &line : cases) {
+        SCOPED_TRACE(line.arguments);
+        EXPECT_EQ(run(args(line.arguments)), line.exitCode);
+        EXPECT_EQ(output.left(qstrlen(line.output)), line.output);
+        EXPECT_EQ(messages.left(qstrlen(line.messages)), QLatin1String(line.messages));
+    }
+    // The missing registry is named as the current directory's file.
+    EXPECT_TRUE(messages.contains(path(QStringLiteral("MISSING.INI")))) << messages.toStdString();
+    QDir::setCurrent(previousDirectory);
 }
 
 namespace {

@@ -1,5 +1,6 @@
 #include "tools/admin/AdminTool.h"
 
+#include <QCommandLineParser>
 #include <QFileInfo>
 #include <QHash>
 #include <QIODevice>
@@ -20,6 +21,8 @@
 #include "tools/admin/RegistryCheck.h"
 #include "tools/common/ProfileFileCheck.h"
 
+#include <algorithm>
+
 namespace tessel {
 namespace {
 
@@ -31,6 +34,7 @@ struct Invocation
     bool replace = false;
     bool force = false;
     bool json = false;
+    bool help = false;   // --help alone: the usage text is the result
 };
 
 // The commands whose results can be written as JSON.
@@ -41,38 +45,42 @@ bool TakesFormat(const QString &command)
 }
 
 // Splits the arguments into command, operands and options; false on an
-// option that is unknown or lacks its value.
+// option that is unknown, lacks its value or has a value it does not take.
 bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, Invocation &call)
 {
-    call.files = defaults;
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        const QString &argument = arguments[i];
-        if (argument == QLatin1String("--registry") || argument == QLatin1String("--sources")) {
-            if (++i == arguments.size())
-                return false;
-            // A bare file name on the command line means the current directory,
-            // not the profile directory the store gives bare names.
-            (argument == QLatin1String("--registry") ? call.files.registry : call.files.sources) =
-                QFileInfo(arguments[i]).absoluteFilePath();
-        } else if (argument == QLatin1String("--format")) {
-            if (++i == arguments.size())
-                return false;
-            call.json = arguments[i] == QLatin1String("json");
-            if (!call.json && arguments[i] != QLatin1String("text"))
-                return false;
-        } else if (argument == QLatin1String("--replace")) {
-            call.replace = true;
-        } else if (argument == QLatin1String("--force")) {
-            call.force = true;
-        } else if (argument.startsWith(QLatin1String("--"))) {
-            return false;
-        } else if (call.command.isEmpty()) {
-            call.command = argument;
-        } else {
-            call.operands.append(argument);
-        }
-    }
-    return !call.command.isEmpty() && (!call.json || TakesFormat(call.command));
+    const QCommandLineOption registry(QStringLiteral("registry"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption sources(QStringLiteral("sources"), {}, QStringLiteral("FILE"));
+    const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("text|json"));
+    const QCommandLineOption replace(QStringLiteral("replace"));
+    const QCommandLineOption force(QStringLiteral("force"));
+    const QCommandLineOption help(QStringLiteral("help"));
+    QCommandLineParser parser;
+    parser.addOptions({registry, sources, format, replace, force, help});
+    // The parser takes the program name first.
+    if (!parser.parse(QStringList{QStringLiteral("tessel-admin")} + arguments))
+        return false;
+    call.help = parser.isSet(help);
+    if (call.help)
+        return arguments.size() == 1;
+    // A bare file name on the command line means the current directory, not
+    // the profile directory the store gives bare names.
+    call.files.registry = parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath()
+                                                 : defaults.registry;
+    call.files.sources = parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath()
+                                               : defaults.sources;
+    const QStringList formats = parser.values(format);
+    if (!std::all_of(formats.begin(), formats.end(), [](const QString &name) {
+            return name == QLatin1String("text") || name == QLatin1String("json");
+        }))
+        return false;
+    call.json = !formats.isEmpty() && formats.last() == QLatin1String("json");
+    call.replace = parser.isSet(replace);
+    call.force = parser.isSet(force);
+    call.operands = parser.positionalArguments();
+    if (call.operands.isEmpty())
+        return false;
+    call.command = call.operands.takeFirst();
+    return !call.json || TakesFormat(call.command);
 }
 
 // A value for JSON output: a number where the key holds numbers and the
@@ -443,6 +451,10 @@ int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QI
         err << AdminUsage();
         return AdminExit::BadUsage;
     }
+    if (call.help) {
+        out.write(AdminUsage().toUtf8());
+        return AdminExit::Done;
+    }
     // A FIFO or a device would block the first read of the store.
     for (const QString &file : {call.files.registry, call.files.sources}) {
         if (const QString problem = ProblemWithFileKind(file); !problem.isEmpty()) {
@@ -496,6 +508,8 @@ QString AdminUsage()
         "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
         "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
         "  --format json     list, show and check write one JSON document instead of lines\n"
+        "  --                the arguments after it are names and files, also when they\n"
+        "                    begin with \"-\"\n"
         "\n"
         "Exit codes: 0 done (check: no problems), 1 refused or invalid input (check: problems\n"
         "found), 2 bad usage.\n");

@@ -18,9 +18,5 @@ int main(int argc, char *argv[])
     QTextStream err(stderr);
     QStringList arguments = QCoreApplication::arguments();
     arguments.removeFirst();
-    if (arguments == QStringList{QStringLiteral("--help")}) {
-        QTextStream(stdout) << tessel::AdminUsage();
-        return tessel::AdminExit::Done;
-    }
     return tessel::RunAdminCommand(arguments, besideTessel, out, err);
 }

@@ -41,11 +41,10 @@ WriteResult FromFileError(const FileError &error)
 WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
                           QStringView value)
 {
-    const QString problem = ProblemWithEntry(section, key, value);
-    if (!problem.isEmpty()) {
-        const bool inValue = ProblemWithEntry(section, key, {}).isEmpty();
-        return {inValue ? WriteFailure::LineBreak : WriteFailure::BadName, key.toString(), problem};
-    }
+    if (const QString problem = ProblemWithEntry(section, key, {}); !problem.isEmpty())
+        return {WriteFailure::BadName, key.toString(), problem};
+    if (HoldsLineBreak(value))
+        return {WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL")};
     for (const QStringView text : {section, key, value}) {
         const QString lost = document.codec().lostCharacters(text.toString());
         if (!lost.isEmpty())

@@ -89,9 +89,9 @@ QString ProblemWithEncoding(const QString &text, const ProfileCodec &codec)
 
 QString ProblemWithStoredValue(const QString &value, const ProfileCodec &codec)
 {
-    if (value.contains(QChar(0)) || value.contains(u'\r') || value.contains(u'\n'))
+    if (HoldsLineBreak(value))
         return QStringLiteral("the value holds a NUL or a line break");
-    if (!FitsLargestBuffer(value.size(), ValueMargin)) {
+    if (!FitsReadBuffer(value)) {
         return QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
             .arg(value.size())
             .arg(ReadBufferLimit - ValueMargin - 1);

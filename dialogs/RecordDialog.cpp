@@ -27,8 +27,8 @@ bool RecordDialog::saveRecord(RecordSave save)
     if (save.currentName != NewRecordMarker)
         save.unchangedSince = m_asRead;
     WriteResult saved = SaveRecord(m_session.RegistryIniPath, save);
-    const bool changed = !saved && saved.failure() == WriteFailure::RecordChanged;
-    const bool removed = !saved && saved.failure() == WriteFailure::RecordRemoved;
+    const bool changed = !saved && saved.error().failure == WriteFailure::RecordChanged;
+    const bool removed = !saved && saved.error().failure == WriteFailure::RecordRemoved;
     if (changed || removed) {
         const QString question = removed ? Msg::RecordRemovedMeanwhile : Msg::RecordChangedMeanwhile;
         switch (m_session.MsgBox(m_session.GetMsgText(question, {save.currentName}),
@@ -50,7 +50,7 @@ bool RecordDialog::saveRecord(RecordSave save)
     }
     if (!saved)
         m_session.MsgBox(WriteFailureText(m_session, saved), MsgBoxStyle::Exclamation);
-    return saved.ok();
+    return saved.has_value();
 }
 
 void RecordDialog::cmdOK_Click()

@@ -10,17 +10,17 @@ namespace tessel {
 QString WriteFailureText(const Session &session, const WriteResult &result)
 {
     const QString registry = QDir::toNativeSeparators(session.RegistryIniPath);
-    switch (result.failure()) {
+    switch (result.error().failure) {
     case WriteFailure::BadName:
-        return session.GetMsgText(Msg::NameNotStorable, {result.detail()});
+        return session.GetMsgText(Msg::NameNotStorable, {result.error().detail});
     case WriteFailure::NameTaken:
-        return session.GetMsgText(Msg::NameTaken, {result.detail()});
+        return session.GetMsgText(Msg::NameTaken, {result.error().detail});
     case WriteFailure::LineBreak:
-        return session.GetMsgText(Msg::ValueHasLineBreak, {result.key()});
+        return session.GetMsgText(Msg::ValueHasLineBreak, {result.error().key});
     case WriteFailure::Unencodable:
-        return session.GetMsgText(Msg::ValueUnencodable, {result.key(), result.detail()});
+        return session.GetMsgText(Msg::ValueUnencodable, {result.error().key, result.error().detail});
     case WriteFailure::TooLong:
-        return session.GetMsgText(Msg::ValueTooLong, {result.key()});
+        return session.GetMsgText(Msg::ValueTooLong, {result.error().key});
     case WriteFailure::NoPermission:
         return session.GetMsgText(Msg::RegistryNoPermission, {registry});
     case WriteFailure::DiskFull:
@@ -32,7 +32,7 @@ QString WriteFailureText(const Session &session, const WriteResult &result)
     case WriteFailure::SystemError:
         break;
     }
-    return session.GetMsgText(Msg::RegistryWriteFailed, {registry, result.detail()});
+    return session.GetMsgText(Msg::RegistryWriteFailed, {registry, result.error().detail});
 }
 
 } // namespace tessel

@@ -67,6 +67,14 @@ QString HostLink::hostIniPath() const
     return m_commandLine.HostIniDir + HostIniFileName;
 }
 
+void HostLink::writeHostKey(const QString &key, const QString &value) const
+{
+    // The host reads the key at its own pace; a write it cannot see is all
+    // that can be reported here.
+    if (const WriteResult written = WriteProfileString(HostIniSection, key, value, hostIniPath()); !written)
+        qCWarning(lcHostLink).noquote() << "Cannot write" << key << "to" << hostIniPath() << ":" << written.error().detail;
+}
+
 void HostLink::traceFormLoaded() const
 {
     DebugTrace(QStringLiteral("Form Loaded"));
@@ -84,7 +92,7 @@ void HostLink::registerWithHost()
     DebugTrace(QStringLiteral("SHUTDOWN hWnd found : ") + QString::number(m_commandLine.ShutdownhWnd));
     DebugTrace(QStringLiteral("Sending cmdShutDown hWnd Notification : ")
                + QString::number(shutdownButtonHandle()));
-    WriteProfileString(HostIniSection, TesselhWndKey, QString::number(shutdownButtonHandle()), hostIniPath());
+    writeHostKey(TesselhWndKey, QString::number(shutdownButtonHandle()));
     DebugTrace(QStringLiteral("Storing hWnd in VelumGIS.INI : ") + m_commandLine.HostIniDir);
     SendSignal(QString());
 }
@@ -93,7 +101,7 @@ QString HostLink::SendSignal(const QString &signal)
 {
     if (m_commandLine.NotifyhWnd == 0)
         return QString();
-    WriteProfileString(HostIniSection, TesselSignalKey, signal, hostIniPath());
+    writeHostKey(TesselSignalKey, signal);
     sendSignalMessage(m_commandLine.NotifyhWnd);
     return ReadProfileString(HostIniSection, TesselSignalKey, QString(), hostIniPath());
 }

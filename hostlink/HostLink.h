@@ -69,6 +69,8 @@ signals:
     void ended();
 
 private:
+    void writeHostKey(const QString &key, const QString &value) const;
+
     HostCommandLine m_commandLine;
     std::unique_ptr<MessageEndpoint> m_window;
     std::unique_ptr<MessageEndpoint> m_shutdownButton;

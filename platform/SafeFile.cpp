@@ -6,6 +6,7 @@
 
 #include <cerrno>
 #include <csignal>
+#include <optional>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
@@ -25,10 +26,11 @@ constexpr int MaxLinkDepth = 40;
 
 const QString TempSuffix = QStringLiteral(".tmp");
 
-FileError SystemError(const QString &what, const QString &path)
+// The failure that errno tells of, with what was being done to which file.
+Failure<FileError> SystemFailure(const QString &what, const QString &path)
 {
     const int code = errno;
-    return {code, what + u' ' + path + u": " + SystemErrorText(code)};
+    return {FileError{code, what + u' ' + path + u": " + SystemErrorText(code)}};
 }
 
 bool LockExclusively(int fd)
@@ -93,27 +95,22 @@ bool ProcessIsGone(pid_t pid)
 
 } // namespace
 
-std::optional<LockedFile> LockedFile::Lock(const QString &path, FileError *error)
+Result<LockedFile, FileError> LockedFile::Lock(const QString &path)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     for (int attempt = 0; attempt < MaxLockAttempts; ++attempt) {
         LockedFile file(FileDescriptor(::open(nativePath.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0666)));
         const int fd = file.descriptor();
-        if (fd < 0) {
-            *error = SystemError(QStringLiteral("cannot open"), path);
-            return std::nullopt;
-        }
-        if (!LockExclusively(fd)) {
-            *error = SystemError(QStringLiteral("cannot lock"), path);
-            return std::nullopt;
-        }
+        if (fd < 0)
+            return SystemFailure(QStringLiteral("cannot open"), path);
+        if (!LockExclusively(fd))
+            return SystemFailure(QStringLiteral("cannot lock"), path);
         struct stat locked{};
         struct stat named{};
         if (::fstat(fd, &locked) == 0 && ::stat(nativePath.constData(), &named) == 0 && SameFile(locked, named))
             return file;
     }
-    *error = {EBUSY, QStringLiteral("the file kept being replaced while waiting to lock it: ") + path};
-    return std::nullopt;
+    return Failure{FileError{EBUSY, QStringLiteral("the file kept being replaced while waiting to lock it: ") + path}};
 }
 
 FilePermissions LockedFile::permissions() const
@@ -138,39 +135,33 @@ QString ResolveSymbolicLinks(const QString &path)
     return current;
 }
 
-bool ReplaceFileContents(const QString &path, QByteArrayView bytes, const FilePermissions &permissions,
-                         FileError *error)
+Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView bytes,
+                                            const FilePermissions &permissions)
 {
     const QString tempPath = TempPath(path);
     const QByteArray nativeTemp = QFile::encodeName(tempPath);
     ::unlink(nativeTemp.constData());
     FileDescriptor file(::open(nativeTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600));
     const int fd = file.get();
-    if (fd < 0) {
-        *error = SystemError(QStringLiteral("cannot create"), tempPath);
-        return false;
-    }
+    if (fd < 0)
+        return SystemFailure(QStringLiteral("cannot create"), tempPath);
     // The owner is kept where the system allows it; it may clear set-id bits,
     // so the mode is set after it.
     if (::fchown(fd, permissions.owner, permissions.group) != 0)
         (void)::fchown(fd, uid_t(-1), permissions.group);
-    bool written = WriteAll(fd, bytes) && ::fchmod(fd, mode_t(permissions.mode)) == 0 && ::fsync(fd) == 0;
-    if (!written)
-        *error = SystemError(QStringLiteral("cannot write"), tempPath);
-    if (!file.close() && written) {
-        *error = SystemError(QStringLiteral("cannot write"), tempPath);
-        written = false;
-    }
-    if (written && ::rename(nativeTemp.constData(), QFile::encodeName(path).constData()) != 0) {
-        *error = SystemError(QStringLiteral("cannot replace"), path);
-        written = false;
-    }
-    if (!written) {
+    std::optional<Failure<FileError>> failure;
+    if (!WriteAll(fd, bytes) || ::fchmod(fd, mode_t(permissions.mode)) != 0 || ::fsync(fd) != 0)
+        failure = SystemFailure(QStringLiteral("cannot write"), tempPath);
+    if (!file.close() && !failure)
+        failure = SystemFailure(QStringLiteral("cannot write"), tempPath);
+    if (!failure && ::rename(nativeTemp.constData(), QFile::encodeName(path).constData()) != 0)
+        failure = SystemFailure(QStringLiteral("cannot replace"), path);
+    if (failure) {
         ::unlink(nativeTemp.constData());
-        return false;
+        return *failure;
     }
     SyncDirectory(QFileInfo(path).absolutePath());
-    return true;
+    return {};
 }
 
 void RemoveAbandonedTempFiles(const QString &path)

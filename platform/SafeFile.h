@@ -4,9 +4,8 @@
 #include <QString>
 #include <QtGlobal>
 
-#include <optional>
-
 #include "platform/FileDescriptor.h"
+#include "platform/Result.h"
 
 // Changing a file that others read and write at the same time: an advisory
 // lock around each change, and a replacement that is never seen half-written.
@@ -36,7 +35,7 @@ class LockedFile
 {
 public:
     // Opens the file for writing (creating it empty when missing) and locks it.
-    static std::optional<LockedFile> Lock(const QString &path, FileError *error);
+    static Result<LockedFile, FileError> Lock(const QString &path);
 
     int descriptor() const { return m_fd.get(); }
     FilePermissions permissions() const;
@@ -54,8 +53,8 @@ QString ResolveSymbolicLinks(const QString &path);
 // Gives the file at path the new contents: a temporary file beside it,
 // flushed to disk with the given permissions, is renamed over it. A reader or
 // a crash at any moment sees the old or the new contents, never a mix.
-bool ReplaceFileContents(const QString &path, QByteArrayView bytes, const FilePermissions &permissions,
-                         FileError *error);
+Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView bytes,
+                                            const FilePermissions &permissions);
 
 // Removes the temporary files that writers of path left behind when they were
 // killed (their process is gone). Call while holding the lock on path.

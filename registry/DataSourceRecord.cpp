@@ -209,7 +209,7 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
 {
     const QString &newName = save.newName;
     if (!IsStorableName(newName))
-        return {WriteFailure::BadName, {}, newName};
+        return NotWritten(WriteFailure::BadName, {}, newName);
     const auto privateOf = [&](const QString &name) {
         return WholeNumber16(LookupString(edit.document(), name, KeyName(RecordKey::Private),
                                           ReadDefault(RecordKey::Private)));
@@ -218,13 +218,13 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
     const bool isNew = save.currentName == NewRecordMarker;
     const bool sameRecord = !isNew && save.currentName.compare(newName, Qt::CaseInsensitive) == 0;
     if (!sameRecord && edit.document().hasSection(newName))
-        return {WriteFailure::NameTaken, {}, newName};
+        return NotWritten(WriteFailure::NameTaken, {}, newName);
 
     if (!isNew && save.unchangedSince) {
         const StoredRecord now{edit.document().sectionBytes(save.currentName)};
         if (now != *save.unchangedSince)
-            return {now.section ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
-                    save.currentName};
+            return NotWritten(now.section ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
+                    save.currentName);
     }
 
     int carriedBits = 0;

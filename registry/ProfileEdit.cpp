@@ -23,16 +23,16 @@ WriteResult FromFileError(const FileError &error)
     case EACCES:
     case EPERM:
     case EROFS:
-        return {WriteFailure::NoPermission, {}, error.text};
+        return NotWritten(WriteFailure::NoPermission, {}, error.text);
     case ENOSPC:
     case EDQUOT:
     case EFBIG:
-        return {WriteFailure::DiskFull, {}, error.text};
+        return NotWritten(WriteFailure::DiskFull, {}, error.text);
     case EBUSY:
     case EWOULDBLOCK:
-        return {WriteFailure::Busy, {}, error.text};
+        return NotWritten(WriteFailure::Busy, {}, error.text);
     default:
-        return {WriteFailure::SystemError, {}, error.text};
+        return NotWritten(WriteFailure::SystemError, {}, error.text);
     }
 }
 
@@ -42,17 +42,17 @@ WriteResult CheckStorable(const ProfileDocument &document, QStringView section, 
                           QStringView value)
 {
     if (const QString problem = ProblemWithEntry(section, key, {}); !problem.isEmpty())
-        return {WriteFailure::BadName, key.toString(), problem};
+        return NotWritten(WriteFailure::BadName, key.toString(), problem);
     if (HoldsLineBreak(value))
-        return {WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL")};
+        return NotWritten(WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL"));
     for (const QStringView text : {section, key, value}) {
         const QString lost = document.codec().lostCharacters(text.toString());
         if (!lost.isEmpty())
-            return {WriteFailure::Unencodable, key.toString(), lost};
+            return NotWritten(WriteFailure::Unencodable, key.toString(), lost);
     }
     if (!FitsReadBuffer(value))
-        return {WriteFailure::TooLong, key.toString(),
-                QStringLiteral("the value is %1 characters long").arg(value.size())};
+        return NotWritten(WriteFailure::TooLong, key.toString(),
+                QStringLiteral("the value is %1 characters long").arg(value.size()));
     return {};
 }
 
@@ -93,7 +93,7 @@ WriteResult ProfileEdit::removeSection(QStringView section)
 {
     const QString problem = ProblemWithSection(section);
     if (!problem.isEmpty())
-        return {WriteFailure::BadName, {}, problem};
+        return NotWritten(WriteFailure::BadName, {}, problem);
     m_unparsed = document().withoutSection(section);
     return {};
 }
@@ -111,15 +111,14 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
         if (!tried || trial.bytes().isEmpty())
             return tried;
     }
-    FileError error;
-    std::optional<LockedFile> lock = LockedFile::Lock(path, &error);
+    Result<LockedFile, FileError> lock = LockedFile::Lock(path);
     if (!lock)
-        return FromFileError(error);
+        return FromFileError(lock.error());
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
     std::optional<FileSnapshot> snapshot = ReadOpenFile(lock->descriptor());
     if (!snapshot)
-        return {WriteFailure::SystemError, {}, QStringLiteral("cannot read ") + path};
+        return NotWritten(WriteFailure::SystemError, {}, QStringLiteral("cannot read ") + path);
     ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
     const QByteArray original = edit.bytes();
     if (WriteResult refused = edits(edit); !refused)
@@ -127,8 +126,8 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (edit.bytes() == original)
         return {};
     ProfileCache::Shared().forget(path);
-    if (!ReplaceFileContents(path, edit.bytes(), lock->permissions(), &error))
-        return FromFileError(error);
+    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), lock->permissions()); !replaced)
+        return FromFileError(replaced.error());
     return {};
 }
 

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include <optional>
+#include "platform/Result.h"
 
 namespace tessel {
 
@@ -22,30 +22,22 @@ enum class WriteFailure {
     SystemError,    // any other failure of the system; the detail tells it
 };
 
-// The outcome of a write: done, or the failure with the key it concerns
-// (empty when it concerns the whole file) and a text for the log.
-class WriteResult
+// A refused or failed write: the failure, the key it concerns (empty when it
+// concerns the whole file) and a text for the log.
+struct WriteError
 {
-public:
-    WriteResult() = default;
-    WriteResult(WriteFailure failure, QString key, QString detail)
-        : m_failure(failure)
-        , m_key(std::move(key))
-        , m_detail(std::move(detail))
-    {
-    }
-
-    bool ok() const { return !m_failure; }
-    explicit operator bool() const { return ok(); }
-
-    WriteFailure failure() const { return *m_failure; }
-    const QString &key() const { return m_key; }
-    const QString &detail() const { return m_detail; }
-
-private:
-    std::optional<WriteFailure> m_failure;
-    QString m_key;
-    QString m_detail;
+    WriteFailure failure;
+    QString key;
+    QString detail;
 };
+
+// The outcome of a write: done, or why not.
+using WriteResult = Result<void, WriteError>;
+
+// A refused or failed write, for `return NotWritten(...)`.
+inline Failure<WriteError> NotWritten(WriteFailure failure, QString key, QString detail)
+{
+    return {WriteError{failure, std::move(key), std::move(detail)}};
+}
 
 } // namespace tessel

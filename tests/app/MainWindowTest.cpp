@@ -348,7 +348,7 @@ TEST_F(MainWindowTest, FollowsChangesOfOtherProgramsKeepingTheSelection)
         {"the selected record protected", [&] { writeKey("Roads", "Private", "2"); },
          "Network, Relief, Roads, Census, Terrain", "Roads", false},
         {"the selected record removed",
-         [&] { DeleteProfileSection(QStringLiteral("Roads"), session.RegistryIniPath); },
+         [&] { EXPECT_TRUE(DeleteProfileSection(QStringLiteral("Roads"), session.RegistryIniPath)); },
          "Network, Relief, Census, Terrain", "", false},
     };
     for (const Step &step : steps) {
@@ -395,7 +395,7 @@ TEST_F(MainWindowTest, ListsChangesOnceItsDialogsHaveClosed)
     main.ending = ScriptedConfigDialog::Ending::Ok;
     main.save = [&] {
         changeWhileOpen("Meanwhile");
-        DeleteProfileSection(QStringLiteral("Relief"), session.RegistryIniPath);
+        EXPECT_TRUE(DeleteProfileSection(QStringLiteral("Relief"), session.RegistryIniPath));
         writeKey("Terrain", "Type", "2");
     };
     select(QStringLiteral("Relief"));
@@ -435,8 +435,8 @@ TEST_F(NewSourceTest, OpensTheDialogOfTheChosenTypeForANewRecord)
 {
     window->ending = ScriptedConfigDialog::Ending::Ok;
     window->save = [this] {
-        WriteProfileString(QStringLiteral("Relief"), QStringLiteral("Type"), QStringLiteral("2"),
-                           session.RegistryIniPath);
+        EXPECT_TRUE(WriteProfileString(QStringLiteral("Relief"), QStringLiteral("Type"), QStringLiteral("2"),
+                           session.RegistryIniPath));
     };
     createSource(QStringLiteral("Raster Image"));
 

@@ -386,7 +386,7 @@ TEST_F(NativeDialogTest, ARecordChangedMeanwhileIsSavedOverOnlyWhenTheUserSaysSo
 
     ASSERT_TRUE(execModal(dialog, [&] {
         replaceText(description, u"mine"_s);
-        WriteProfileString(u"Roads"_s, u"Description"_s, u"theirs"_s, session.RegistryIniPath);
+        EXPECT_TRUE(WriteProfileString(u"Roads"_s, u"Description"_s, u"theirs"_s, session.RegistryIniPath));
         const QByteArray theirs = registryBytes();
 
         messageBoxes.answers.enqueue(MsgBoxResult::Cancel);
@@ -402,7 +402,7 @@ TEST_F(NativeDialogTest, ARecordChangedMeanwhileIsSavedOverOnlyWhenTheUserSaysSo
         EXPECT_EQ(registryBytes(), theirs);
 
         replaceText(description, u"mine again"_s);
-        WriteProfileString(u"Roads"_s, u"Connect"_s, u"RDS2"_s, session.RegistryIniPath);
+        EXPECT_TRUE(WriteProfileString(u"Roads"_s, u"Connect"_s, u"RDS2"_s, session.RegistryIniPath));
         messageBoxes.answers.enqueue(MsgBoxResult::Yes);
         press(dialog, "cmdOK");
     }));

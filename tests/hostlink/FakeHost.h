@@ -57,7 +57,7 @@ private:
             if (window == QStringLiteral("NOTIFY") && whileNotified)
                 whileNotified();
             if (window == QStringLiteral("NOTIFY") && answer)
-                WriteProfileString(HostIniSection, TesselSignalKey, *answer, m_iniPath);
+                (void)WriteProfileString(HostIniSection, TesselSignalKey, *answer, m_iniPath);
             return 0;
         });
     }

@@ -63,7 +63,7 @@ TEST_F(HostLinkTest, RegistrationPublishesTheShutdownButtonBeforeSignallingTheHo
     const auto link = linkedLink();
     ASSERT_GT(link->shutdownButtonHandle(), 0);
     ASSERT_NE(link->shutdownButtonHandle(), link->windowHandle());
-    WriteProfileString(HostIniSection, TesselSignalKey, QStringLiteral("left over"), hostIni);
+    EXPECT_TRUE(WriteProfileString(HostIniSection, TesselSignalKey, QStringLiteral("left over"), hostIni));
 
     link->registerWithHost();
 

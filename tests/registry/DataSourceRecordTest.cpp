@@ -58,14 +58,15 @@ void SaveKeyByKey(const QString &path, const RecordSave &save)
     int carried = 0;
     if (save.currentName != NewRecordMarker && (save.rewriteWhole || save.newName != save.currentName)) {
         carried = DataSourceRecord(path, save.currentName).whole16(RecordKey::Private);
-        DeleteProfileSection(save.currentName, path);
+        EXPECT_TRUE(DeleteProfileSection(save.currentName, path));
     }
     for (int index = 0; index < SavedKeyCount; ++index)
-        WriteProfileString(save.newName, KeyName(RecordKey(index)), save.values[RecordKey(index)], path);
+        EXPECT_TRUE(WriteProfileString(save.newName, KeyName(RecordKey(index)), save.values[RecordKey(index)], path));
     const int kept = DataSourceRecord(path, save.newName).whole16(RecordKey::Private);
     const int bits = kept | carried | save.addedPrivateBits | (native ? PrivateBit::SavedByNative : 0);
-    if (native || carried != 0 || bits != kept)
-        WriteProfileString(save.newName, QStringLiteral("Private"), QString::number(qint16(bits)), path);
+    if (native || carried != 0 || bits != kept) {
+        EXPECT_TRUE(WriteProfileString(save.newName, QStringLiteral("Private"), QString::number(qint16(bits)), path));
+    }
 }
 
 QString operator""_q(const char *text, std::size_t)
@@ -154,11 +155,11 @@ TEST_F(RecordFileTest, ASaveWritesWhatItsSingleWritesWouldOrNothing)
 
         if (row.refusal) {
             ASSERT_FALSE(saved);
-            EXPECT_EQ(saved.failure(), *row.refusal);
+            EXPECT_EQ(saved.error().failure, *row.refusal);
             EXPECT_EQ(readBytes(path), row.file);
             continue;
         }
-        ASSERT_TRUE(saved) << saved.detail().toStdString();
+        ASSERT_TRUE(saved) << saved.error().detail.toStdString();
         SaveKeyByKey(reference, save);
         EXPECT_EQ(readBytes(path), readBytes(reference));
         EXPECT_EQ(RecordNames(path), row.namesAfter);
@@ -176,7 +177,7 @@ TEST_F(RecordFileTest, RemovingRecordsIsOneChangeOfTheFile)
 
     ASSERT_TRUE(RemoveRecords(path, {QStringLiteral("a"), QStringLiteral("C"), QStringLiteral("Gone")}));
     EXPECT_EQ(readBytes(path), "[B]\r\n");
-    EXPECT_EQ(RemoveRecords(path, {QStringLiteral("B"), QStringLiteral("x]")}).failure(), WriteFailure::BadName);
+    EXPECT_EQ(RemoveRecords(path, {QStringLiteral("B"), QStringLiteral("x]")}).error().failure, WriteFailure::BadName);
     EXPECT_EQ(readBytes(path), "[B]\r\n");
 }
 

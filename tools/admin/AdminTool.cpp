@@ -408,31 +408,31 @@ private:
     // Why a write was refused or failed, and what to do about it.
     QString failureCause(const WriteResult &result) const
     {
-        switch (result.failure()) {
+        switch (result.error().failure) {
         case WriteFailure::BadName:
             return QStringLiteral("the name cannot be stored as a section name");
         case WriteFailure::NameTaken:
             return alreadyRegistered();
         case WriteFailure::LineBreak:
-            return QStringLiteral("the value of %1 holds a line break or NUL").arg(result.key());
+            return QStringLiteral("the value of %1 holds a line break or NUL").arg(result.error().key);
         case WriteFailure::Unencodable:
             return QStringLiteral("the value of %1 holds characters that %2 cannot hold in its "
-                                  "encoding: %3").arg(result.key(), m_registry, result.detail());
+                                  "encoding: %3").arg(result.error().key, m_registry, result.error().detail);
         case WriteFailure::TooLong:
             return QStringLiteral("the value of %1 is longer than the registry can read back whole")
-                .arg(result.key());
+                .arg(result.error().key);
         case WriteFailure::NoPermission:
-            return result.detail() + QStringLiteral(" (check that the file and its directory are "
+            return result.error().detail + QStringLiteral(" (check that the file and its directory are "
                                                     "writable for you)");
         case WriteFailure::DiskFull:
-            return result.detail() + QStringLiteral(" (free some disk space and try again)");
+            return result.error().detail + QStringLiteral(" (free some disk space and try again)");
         case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
         case WriteFailure::RecordRemoved:
         case WriteFailure::Busy:
         case WriteFailure::SystemError:
             break;
         }
-        return result.detail();
+        return result.error().detail;
     }
 
     const Invocation &m_call;

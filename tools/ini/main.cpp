@@ -47,7 +47,7 @@ int Refuse(const QString &message)
 
 int Written(const WriteResult &written, const QString &what)
 {
-    return written ? ExitOk : Refuse(what + QStringLiteral(" was not written: ") + written.detail());
+    return written ? ExitOk : Refuse(what + QStringLiteral(" was not written: ") + written.error().detail);
 }
 
 // Why key=value cannot be written to the file so that it reads back as given.

@@ -106,7 +106,10 @@ void HostSimulator::answerQuery(const QString &sourceName)
     }
     const bool connected = m_options.connectedSources.contains(sourceName, Qt::CaseInsensitive);
     const QString answer = connected ? QStringLiteral("1") : QStringLiteral("0");
-    WriteProfileString(HostIniSection, TesselSignalKey, answer, hostIniPath());
+    if (const WriteResult written = WriteProfileString(HostIniSection, TesselSignalKey, answer, hostIniPath()); !written) {
+        log(QStringLiteral("CANNOT ANSWER for %1: %2").arg(quoted(sourceName), written.error().detail));
+        return;
+    }
     log(QStringLiteral("ANSWER %1 for %2").arg(answer, quoted(sourceName)));
 }
 

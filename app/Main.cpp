@@ -99,16 +99,15 @@ int Main()
     // anything is written.
     const QString commandLine = CommandLineText(QCoreApplication::arguments());
     const auto hostCommandLine = ParseHostCommandLine(commandLine);
-    if (const auto *error = std::get_if<CommandLineError>(&hostCommandLine))
-        return stopStartup(messageBoxes, DescribeCommandLineError(*error, commandLine));
+    if (!hostCommandLine)
+        return stopStartup(messageBoxes, DescribeCommandLineError(hostCommandLine.error(), commandLine));
 
     LanguageSetting language;
     MessageTable messageTable(language);
     const QString translationFile = JoinPath(applicationDir, QStringLiteral("TESSEL.LRT"));
-    QString loadError;
-    if (!messageTable.LoadTable(translationFile, &loadError)) {
+    if (const Result<void> loaded = messageTable.LoadTable(translationFile); !loaded) {
         return stopStartup(messageBoxes, QStringLiteral("Cannot load the translation file %1: %2")
-                                             .arg(translationFile, loadError));
+                                             .arg(translationFile, loaded.error()));
     }
 
     SelectLanguage(applicationDir, language);
@@ -129,7 +128,7 @@ int Main()
     // press does, even while it waits inside a send to the host. One that
     // comes before the link exists waits for it.
     TerminationSignals terminationSignals;
-    HostLink hostLink(std::get<HostCommandLine>(hostCommandLine));
+    HostLink hostLink(*hostCommandLine);
     QObject::connect(&hostLink, &HostLink::ended, &endProgramNow);
     QObject::connect(&terminationSignals, &TerminationSignals::received, &hostLink, &HostLink::shutDown);
     frmTessel mainWindow(session, hostLink);

@@ -8,13 +8,13 @@
 namespace tessel {
 namespace {
 
-std::variant<qint32, CommandLineError> toHandle(const QString &field)
+Result<qint32, CommandLineError> toHandle(const QString &field)
 {
     if (!IsNumericText(field))
-        return CommandLineError{TypeMismatch, field};
+        return Failure{CommandLineError{TypeMismatch, field}};
     const double value = RoundHalfEven(LeadingNumber(field));
     if (value < std::numeric_limits<qint32>::min() || value > std::numeric_limits<qint32>::max())
-        return CommandLineError{Overflow, field};
+        return Failure{CommandLineError{Overflow, field}};
     return qint32(value);
 }
 
@@ -25,7 +25,7 @@ QString CommandLineText(const QStringList &arguments)
     return arguments.mid(1).join(QLatin1Char(' '));
 }
 
-std::variant<HostCommandLine, CommandLineError> ParseHostCommandLine(const QString &text)
+Result<HostCommandLine, CommandLineError> ParseHostCommandLine(const QString &text)
 {
     HostCommandLine result;
     result.Text = text;
@@ -34,9 +34,9 @@ std::variant<HostCommandLine, CommandLineError> ParseHostCommandLine(const QStri
         if (rest.isEmpty())
             return result;
         const auto converted = toHandle(NextToken(rest, QStringLiteral(" ")));
-        if (const auto *error = std::get_if<CommandLineError>(&converted))
-            return *error;
-        *handle = std::get<qint32>(converted);
+        if (!converted)
+            return Failure{converted.error()};
+        *handle = *converted;
     }
     result.HostIniDir = rest;
     return result;

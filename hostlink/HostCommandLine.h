@@ -1,10 +1,10 @@
 #pragma once
 
-#include <variant>
-
 #include <QString>
 #include <QStringList>
 #include <QtGlobal>
+
+#include "platform/Result.h"
 
 // The command line with which the GIS host starts the program: the handles of
 // three host windows in decimal and the directory of the host's profile file,
@@ -39,7 +39,7 @@ QString CommandLineText(const QStringList &arguments);
 // of the text after the third blank, blanks included. A handle field must be
 // a number (an empty field between two blanks is not) within the signed
 // 32-bit range after rounding to a whole number.
-std::variant<HostCommandLine, CommandLineError> ParseHostCommandLine(const QString &text);
+Result<HostCommandLine, CommandLineError> ParseHostCommandLine(const QString &text);
 
 // The message that stops start-up on a command line that cannot be parsed.
 QString DescribeCommandLineError(const CommandLineError &error, const QString &text);

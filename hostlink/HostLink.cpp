@@ -13,11 +13,12 @@ namespace {
 
 std::unique_ptr<MessageEndpoint> openEndpoint(const char *role, MessageEndpoint::Handler handler)
 {
-    QString error;
-    auto endpoint = MessageEndpoint::open(std::move(handler), &error);
-    if (!endpoint)
-        qCWarning(lcHostLink).noquote() << "The" << role << "cannot be reached by the host:" << error;
-    return endpoint;
+    auto endpoint = MessageEndpoint::open(std::move(handler));
+    if (!endpoint) {
+        qCWarning(lcHostLink).noquote() << "The" << role << "cannot be reached by the host:" << endpoint.error();
+        return nullptr;
+    }
+    return std::move(*endpoint);
 }
 
 qint32 handleOf(const std::unique_ptr<MessageEndpoint> &endpoint)

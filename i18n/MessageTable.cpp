@@ -27,19 +27,17 @@ QString TextFormatter::FormatText(const QString &text, const QStringList &argume
     return result;
 }
 
-bool MessageTable::LoadTable(const QString &path, QString *errorText)
+Result<void> MessageTable::LoadTable(const QString &path)
 {
     const auto fail = [&](const QString &problem) {
-        if (errorText)
-            *errorText = QStringLiteral("The translation file %1 %2.").arg(path, problem);
-        return false;
+        return Failure{QStringLiteral("The translation file %1 %2.").arg(path, problem)};
     };
 
     m_translations = {};
     QFile file(path);
     if (!file.exists()) {
         qCInfo(lcMessageTable) << "No translation file" << path << "- every text is English";
-        return true;
+        return {};
     }
     if (!file.open(QIODevice::ReadOnly))
         return fail(QStringLiteral("cannot be read: %1").arg(file.errorString()));
@@ -49,12 +47,11 @@ bool MessageTable::LoadTable(const QString &path, QString *errorText)
     if (decoder.hasError())
         return fail(QStringLiteral("is not UTF-8 text"));
 
-    QString problem;
-    if (!ParseTranslations(text, m_translations, &problem)) {
-        m_translations = {};
-        return fail(QStringLiteral("is malformed at %1").arg(problem));
-    }
-    return true;
+    Result<Translations> parsed = ParseTranslations(text);
+    if (!parsed)
+        return fail(QStringLiteral("is malformed at %1").arg(parsed.error()));
+    m_translations = std::move(*parsed);
+    return {};
 }
 
 QString MessageTable::Translate(const QString &text) const

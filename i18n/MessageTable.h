@@ -34,10 +34,10 @@ class MessageTable
 public:
     explicit MessageTable(const LanguageSetting &language) : m_language(language) {}
 
-    // Loads the translation file; returns false with errorText set when the
-    // file exists but cannot be read or breaks the format. A missing file
-    // leaves the table empty (every text then comes back in English).
-    bool LoadTable(const QString &path, QString *errorText = nullptr);
+    // Loads the translation file, or says why not when the file exists but
+    // cannot be read or breaks the format. A missing file leaves the table
+    // empty (every text then comes back in English).
+    Result<void> LoadTable(const QString &path);
 
     // The translation of text in the active language, or text itself when the
     // table has none.

@@ -125,20 +125,18 @@ bool IsEnglish(QStringView language)
     return language.compare(English, Qt::CaseInsensitive) == 0;
 }
 
-bool ParseTranslations(QStringView fileText, Translations &translations, QString *error)
+Result<Translations> ParseTranslations(QStringView fileText)
 {
+    Translations translations;
     TranslationParser parser(translations);
     int lineNumber = 0;
     for (QStringView line : fileText.split(u'\n')) {
         ++lineNumber;
         const QString problem = parser.parseLine(line, lineNumber);
-        if (!problem.isEmpty()) {
-            if (error)
-                *error = QStringLiteral("line %1: %2").arg(lineNumber).arg(problem);
-            return false;
-        }
+        if (!problem.isEmpty())
+            return Failure{QStringLiteral("line %1: %2").arg(lineNumber).arg(problem)};
     }
-    return true;
+    return translations;
 }
 
 } // namespace tessel

@@ -5,6 +5,8 @@
 #include <QStringList>
 #include <QStringView>
 
+#include "platform/Result.h"
+
 namespace tessel {
 
 // English texts and their translations by language. Language names match
@@ -35,8 +37,7 @@ private:
 bool IsEnglish(QStringView language);
 
 // Reads the text of a translation file (the format is described in
-// docs/message-table.md). Returns false with error set to the number of the
-// offending line and what is wrong with it when the text breaks a rule.
-bool ParseTranslations(QStringView fileText, Translations &translations, QString *error);
+// docs/message-table.md), or says which line breaks a rule and how.
+Result<Translations> ParseTranslations(QStringView fileText);
 
 } // namespace tessel

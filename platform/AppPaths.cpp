@@ -41,7 +41,7 @@ QString PrivateDirectoryProblem(const QString &directory)
     return {};
 }
 
-QString UserTempDirectory(const QString &tempRoot, QString *errorText)
+Result<QString> UserTempDirectory(const QString &tempRoot)
 {
     const QString directory = JoinPath(tempRoot, QStringLiteral("velum-%1").arg(::geteuid()));
     // Made private from the start; an existing one is checked, never repaired,
@@ -50,21 +50,19 @@ QString UserTempDirectory(const QString &tempRoot, QString *errorText)
     const QString problem = PrivateDirectoryProblem(directory);
     if (problem.isEmpty())
         return directory;
-    if (errorText)
-        *errorText = QStringLiteral("The directory %1 cannot be used: %2.").arg(directory, problem);
-    return {};
+    return Failure{QStringLiteral("The directory %1 cannot be used: %2.").arg(directory, problem)};
 }
 
-QString RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot, QString *errorText)
+Result<QString> RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot)
 {
     if (!runtimeDir.isEmpty() && PrivateDirectoryProblem(runtimeDir).isEmpty())
         return runtimeDir;
-    return UserTempDirectory(tempRoot, errorText);
+    return UserTempDirectory(tempRoot);
 }
 
-QString RuntimeDirectory(QString *errorText)
+Result<QString> RuntimeDirectory()
 {
-    return RuntimeDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"), errorText);
+    return RuntimeDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"));
 }
 
 QString JoinPath(const QString &directory, const QString &fileName)

@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/Result.h"
+
 namespace tessel {
 
 // The directory of the running tessel executable, without a trailing separator.
@@ -17,18 +19,16 @@ QString ProfileDirectory();
 QString PrivateDirectoryProblem(const QString &directory);
 
 // "velum-UID" under tempRoot, created with mode 0700 when missing: the user's
-// own directory whatever the environment says. Empty, with errorText set,
-// when what is there is not a private directory of the user.
-QString UserTempDirectory(const QString &tempRoot = QStringLiteral("/tmp"),
-                          QString *errorText = nullptr);
+// own directory whatever the environment says. Refused when what is there is
+// not a private directory of the user.
+Result<QString> UserTempDirectory(const QString &tempRoot = QStringLiteral("/tmp"));
 
 // The directory for the user's sockets: runtimeDir when it is a private
-// directory of the user, otherwise UserTempDirectory(tempRoot). Empty, with
-// errorText set, when neither can be used.
-QString RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot, QString *errorText);
+// directory of the user, otherwise UserTempDirectory(tempRoot).
+Result<QString> RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot);
 
 // RuntimeDirectory of $XDG_RUNTIME_DIR and /tmp.
-QString RuntimeDirectory(QString *errorText = nullptr);
+Result<QString> RuntimeDirectory();
 
 // Joins a directory and a file name with exactly one separator.
 QString JoinPath(const QString &directory, const QString &fileName);

@@ -9,7 +9,8 @@
 namespace tessel {
 
 // The reason an operation failed, wrapped so that a Result can tell it from a
-// value of the same type: `return Failure{reason};`.
+// value of the same type: `return Failure{reason};`. A reason converts to the
+// Result's reason type, so a string expression serves for a QString.
 template<typename Reason>
 struct Failure
 {
@@ -28,7 +29,8 @@ class [[nodiscard]] Result
 {
 public:
     Result(Value value) : m_outcome(std::in_place_index<0>, std::move(value)) {}
-    Result(Failure<Reason> failure) : m_outcome(std::in_place_index<1>, std::move(failure.reason)) {}
+    template<typename Given>
+    Result(Failure<Given> failure) : m_outcome(std::in_place_index<1>, Reason(std::move(failure.reason))) {}
 
     bool has_value() const { return m_outcome.index() == 0; }
     explicit operator bool() const { return has_value(); }
@@ -51,7 +53,8 @@ class [[nodiscard]] Result<void, Reason>
 {
 public:
     Result() = default;
-    Result(Failure<Reason> failure) : m_reason(std::move(failure.reason)) {}
+    template<typename Given>
+    Result(Failure<Given> failure) : m_reason(Reason(std::move(failure.reason))) {}
 
     bool has_value() const { return !m_reason; }
     explicit operator bool() const { return has_value(); }

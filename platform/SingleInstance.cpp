@@ -17,19 +17,16 @@ namespace {
 
 // Opens the lock file without following a link and refuses anything but a
 // private regular file of the user with no other name: what claim() made.
-FileDescriptor openLockFile(const QString &path, QString *problem)
+Result<FileDescriptor> openLockFile(const QString &path)
 {
     FileDescriptor fd(::open(QFile::encodeName(path).constData(),
                              O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
-    if (!fd.isValid()) {
-        *problem = SystemErrorText();
-        return fd;
-    }
+    if (!fd.isValid())
+        return Failure{SystemErrorText()};
     struct stat status{};
     if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
         || status.st_nlink != 1 || (status.st_mode & 077) != 0) {
-        *problem = QStringLiteral("it is not a private file of this user");
-        return FileDescriptor();
+        return Failure{QStringLiteral("it is not a private file of this user")};
     }
     return fd;
 }
@@ -46,26 +43,25 @@ bool SingleInstance::claim()
 {
     if (m_lock.isValid())
         return true;
-    QString problem;
-    const QString directory = UserTempDirectory(m_tempRoot, &problem);
-    if (directory.isEmpty()) {
-        qCWarning(lcInstance).noquote() << "Cannot tell whether Tessel already runs:" << problem;
+    const Result<QString> directory = UserTempDirectory(m_tempRoot);
+    if (!directory) {
+        qCWarning(lcInstance).noquote() << "Cannot tell whether Tessel already runs:" << directory.error();
         return true;
     }
     const QByteArray key = QCryptographicHash::hash(m_applicationDirectory.toUtf8(),
                                                     QCryptographicHash::Sha1).toHex().left(16);
     const QString path =
-        JoinPath(directory, QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key)));
-    FileDescriptor fd = openLockFile(path, &problem);
-    if (!fd.isValid()) {
+        JoinPath(*directory, QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key)));
+    Result<FileDescriptor> fd = openLockFile(path);
+    if (!fd) {
         qCWarning(lcInstance).noquote()
             << "Cannot tell whether Tessel already runs: the lock file" << path
-            << "cannot be used:" << problem;
+            << "cannot be used:" << fd.error();
         return true;
     }
-    if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+    if (::flock(fd->get(), LOCK_EX | LOCK_NB) != 0)
         return false;
-    m_lock = std::move(fd);
+    m_lock = std::move(*fd);
     return true;
 }
 

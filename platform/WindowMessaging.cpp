@@ -228,14 +228,13 @@ qint32 SendMessage(qint32 handle, qint32 message, qint32 wParam, qint32 lParam,
 {
     if (handle <= 0)
         return 0;
-    QString error;
-    const QString directory = RuntimeDirectory(&error);
-    if (directory.isEmpty()) {
-        qCWarning(lcMessaging).noquote() << error;
+    const Result<QString> directory = RuntimeDirectory();
+    if (!directory) {
+        qCWarning(lcMessaging).noquote() << directory.error();
         return 0;
     }
     sockaddr_un address;
-    if (!toSocketAddress(EndpointPath(directory, handle), address) || !isOwnSocket(address.sun_path)) {
+    if (!toSocketAddress(EndpointPath(*directory, handle), address) || !isOwnSocket(address.sun_path)) {
         qCDebug(lcMessaging) << "window" << handle << "is not there";
         return 0;
     }
@@ -290,34 +289,28 @@ struct MessageEndpoint::Incoming
     QDeadlineTimer deadline{IncomingMessageTimeout};
 };
 
-std::unique_ptr<MessageEndpoint> MessageEndpoint::open(Handler handler, QString *errorText)
+Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::open(Handler handler)
 {
-    const auto fail = [errorText](const QString &reason) {
-        if (errorText)
-            *errorText = reason;
-        return std::unique_ptr<MessageEndpoint>();
-    };
-    QString error;
-    const QString directory = RuntimeDirectory(&error);
-    if (directory.isEmpty())
-        return fail(error);
+    const Result<QString> directory = RuntimeDirectory();
+    if (!directory)
+        return Failure{directory.error()};
 
     // Handles are drawn at random from the whole positive range; binding the
     // socket is what reserves one, so a number in use is simply skipped.
     for (int attempt = 0; attempt < OpenAttempts; ++attempt) {
         const qint32 handle =
             QRandomGenerator::global()->bounded(1, std::numeric_limits<qint32>::max());
-        const QString path = EndpointPath(directory, handle);
+        const QString path = EndpointPath(*directory, handle);
         sockaddr_un address;
         if (!toSocketAddress(path, address))
-            return fail(QStringLiteral("The endpoint path %1 is too long for a socket.").arg(path));
+            return Failure{QStringLiteral("The endpoint path %1 is too long for a socket.").arg(path)};
         FileDescriptor listener(openStreamSocket());
         if (!listener.isValid())
-            return fail(SystemErrorText());
+            return Failure{SystemErrorText()};
         if (::bind(listener.get(), asSocketAddress(address), sizeof address) != 0) {
             if (errno == EADDRINUSE)
                 continue;
-            return fail(QStringLiteral("Cannot create %1: %2").arg(path, SystemErrorText()));
+            return Failure{QStringLiteral("Cannot create %1: %2").arg(path, SystemErrorText())};
         }
         // The socket got its mode from the umask. Nobody can connect before
         // listen(), so making it the user's alone in between closes every gap.
@@ -325,12 +318,12 @@ std::unique_ptr<MessageEndpoint> MessageEndpoint::open(Handler handler, QString 
             || ::listen(listener.get(), ListenBacklog) != 0) {
             const QString reason = SystemErrorText();
             ::unlink(address.sun_path);
-            return fail(QStringLiteral("Cannot listen on %1: %2").arg(path, reason));
+            return Failure{QStringLiteral("Cannot listen on %1: %2").arg(path, reason)};
         }
         return std::unique_ptr<MessageEndpoint>(
             new MessageEndpoint(listener.release(), handle, path, std::move(handler)));
     }
-    return fail(QStringLiteral("No free message endpoint handle was found in %1.").arg(directory));
+    return Failure{QStringLiteral("No free message endpoint handle was found in %1.").arg(*directory)};
 }
 
 MessageEndpoint::MessageEndpoint(int listener, qint32 handle, QString path, Handler handler)

@@ -10,6 +10,7 @@
 #include <QtGlobal>
 
 #include "platform/FileDescriptor.h"
+#include "platform/Result.h"
 
 class QSocketNotifier;
 class QTimer;
@@ -111,9 +112,9 @@ public:
     // is dropped, since a proper sender delivers right after connecting.
     static constexpr size_t MaxIncomingConnections = 32;
 
-    // Opens an endpoint under a new handle that no running endpoint uses.
-    // Gives null and sets errorText when that is not possible.
-    static std::unique_ptr<MessageEndpoint> open(Handler handler, QString *errorText = nullptr);
+    // Opens an endpoint under a new handle that no running endpoint uses, or
+    // says why that is not possible.
+    static Result<std::unique_ptr<MessageEndpoint>> open(Handler handler);
 
     ~MessageEndpoint();
     MessageEndpoint(const MessageEndpoint &) = delete;

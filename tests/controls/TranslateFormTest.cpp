@@ -80,8 +80,8 @@ protected:
     {
         const QString path = directory.filePath(QStringLiteral("TESSEL.LRT"));
         test::writeBytes(path, Translations);
-        QString error;
-        ASSERT_TRUE(table.LoadTable(path, &error)) << error.toStdString();
+        const Result<void> loaded = table.LoadTable(path);
+        ASSERT_TRUE(loaded) << loaded.error().toStdString();
     }
 
     void translateInto(const QString &name)

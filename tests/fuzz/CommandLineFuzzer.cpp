@@ -16,7 +16,7 @@ using namespace tessel::fuzz;
 
 namespace {
 
-using Parsed = std::variant<HostCommandLine, CommandLineError>;
+using Parsed = Result<HostCommandLine, CommandLineError>;
 
 std::optional<CommandLineError> ReferenceHandle(const QString &field, qint32 *handle)
 {
@@ -40,7 +40,7 @@ Parsed ReferenceParse(const QString &text)
         if (parts.mid(i).join(u' ').isEmpty())
             return line;
         if (const auto error = ReferenceHandle(parts[i], handles[i]))
-            return *error;
+            return Failure{*error};
     }
     line.HostIniDir = parts.mid(3).join(u' ');
     return line;
@@ -48,15 +48,14 @@ Parsed ReferenceParse(const QString &text)
 
 void CheckSame(const Parsed &actual, const Parsed &expected)
 {
-    FUZZ_CHECK(actual.index() == expected.index());
-    if (const auto *error = std::get_if<CommandLineError>(&expected)) {
-        const auto &actualError = std::get<CommandLineError>(actual);
-        FUZZ_CHECK(actualError.Problem == error->Problem);
-        FUZZ_CHECK(actualError.Field == error->Field);
+    FUZZ_CHECK(actual.has_value() == expected.has_value());
+    if (!expected) {
+        FUZZ_CHECK(actual.error().Problem == expected.error().Problem);
+        FUZZ_CHECK(actual.error().Field == expected.error().Field);
         return;
     }
-    const auto &line = std::get<HostCommandLine>(expected);
-    const auto &actualLine = std::get<HostCommandLine>(actual);
+    const HostCommandLine &line = *expected;
+    const HostCommandLine &actualLine = *actual;
     FUZZ_CHECK(actualLine.Text == line.Text);
     FUZZ_CHECK(actualLine.NotifyhWnd == line.NotifyhWnd);
     FUZZ_CHECK(actualLine.RefreshhWnd == line.RefreshhWnd);
@@ -71,7 +70,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString text = QString::fromUtf8(QByteArrayView(data, qsizetype(size)));
     const Parsed parsed = ParseHostCommandLine(text);
     CheckSame(parsed, ReferenceParse(text));
-    if (const auto *error = std::get_if<CommandLineError>(&parsed))
-        FUZZ_CHECK(DescribeCommandLineError(*error, text).contains(error->Field));
+    if (!parsed)
+        FUZZ_CHECK(DescribeCommandLineError(parsed.error(), text).contains(parsed.error().Field));
     return 0;
 }

@@ -49,7 +49,7 @@ public:
 private:
     std::unique_ptr<MessageEndpoint> recorder(const QString &window)
     {
-        return MessageEndpoint::open([this, window](const WindowMessage &message) {
+        return *MessageEndpoint::open([this, window](const WindowMessage &message) {
             windowsSignalled.append(window);
             received.append({window, message,
                              ReadProfileString(HostIniSection, TesselhWndKey, QString(), m_iniPath),

@@ -9,22 +9,22 @@ namespace {
 HostCommandLine parsed(const QString &text)
 {
     const auto result = ParseHostCommandLine(text);
-    if (const auto *error = std::get_if<CommandLineError>(&result)) {
-        ADD_FAILURE() << "unexpected " << error->Problem.toStdString() << " on \""
-                      << error->Field.toStdString() << "\"";
+    if (!result) {
+        ADD_FAILURE() << "unexpected " << result.error().Problem.toStdString() << " on \""
+                      << result.error().Field.toStdString() << "\"";
         return {};
     }
-    return std::get<HostCommandLine>(result);
+    return *result;
 }
 
 CommandLineError rejected(const QString &text)
 {
     const auto result = ParseHostCommandLine(text);
-    if (!std::holds_alternative<CommandLineError>(result)) {
+    if (result) {
         ADD_FAILURE() << "accepted \"" << text.toStdString() << "\"";
         return {};
     }
-    return std::get<CommandLineError>(result);
+    return result.error();
 }
 
 struct Fields

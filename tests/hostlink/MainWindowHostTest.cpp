@@ -70,7 +70,7 @@ protected:
     // Loads the main window as the host would start Tessel with commandLine.
     void openWindow(const QString &commandLine)
     {
-        link = std::make_unique<HostLink>(std::get<HostCommandLine>(ParseHostCommandLine(commandLine)));
+        link = std::make_unique<HostLink>(*ParseHostCommandLine(commandLine));
         window = std::make_unique<LinkedMainWindow>(session, *link);
         window->show();
     }

@@ -47,7 +47,7 @@ protected:
     // A handle whose endpoint existed and has been closed.
     qint32 closedHandle()
     {
-        return MessageEndpoint::open([](const WindowMessage &) { return 0; })->handle();
+        return (*MessageEndpoint::open([](const WindowMessage &) { return 0; }))->handle();
     }
 
     QTemporaryDir runtime;
@@ -56,7 +56,7 @@ protected:
 TEST_F(WindowMessagingTest, MessageAndResultTravelWhole)
 {
     WindowMessage received;
-    auto endpoint = MessageEndpoint::open([&](const WindowMessage &message) {
+    auto endpoint = *MessageEndpoint::open([&](const WindowMessage &message) {
         received = message;
         return -123456789;
     });
@@ -73,7 +73,7 @@ TEST_F(WindowMessagingTest, EndpointsHaveDistinctPositiveHandlesAreTheUsersAlone
     QSet<qint32> handles;
     for (int i = 0; i < 40; ++i) {
         const mode_t umask = ::umask(i % 2 == 0 ? 0 : 077);
-        endpoints.push_back(MessageEndpoint::open([](const WindowMessage &) { return 0; }));
+        endpoints.push_back(*MessageEndpoint::open([](const WindowMessage &) { return 0; }));
         ::umask(umask);
         ASSERT_TRUE(endpoints.back());
         const qint32 handle = endpoints.back()->handle();
@@ -96,7 +96,7 @@ TEST_F(WindowMessagingTest, AWindowThatIsNotThereOrNotASocketOfTheUserFailsAtOnc
     int handled = 0;
     QTemporaryDir elsewhere;
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(elsewhere.path()));
-    auto target = MessageEndpoint::open([&](const WindowMessage &) { return ++handled; });
+    auto target = *MessageEndpoint::open([&](const WindowMessage &) { return ++handled; });
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     ASSERT_TRUE(target);
     ASSERT_TRUE(QFile::link(EndpointPath(elsewhere.path(), target->handle()), pathOf(4343)));
@@ -144,7 +144,7 @@ TEST_F(WindowMessagingTest, AReceiverThatHangsUpWithoutAnsweringFailsAtOnce)
 TEST_F(WindowMessagingTest, OwnEndpointsAreServedWhileWaitingForAnAnswer)
 {
     QThread *handlerThread = nullptr;
-    auto own = MessageEndpoint::open([&](const WindowMessage &message) {
+    auto own = *MessageEndpoint::open([&](const WindowMessage &message) {
         handlerThread = QThread::currentThread();
         return message.wParam * 2;
     });
@@ -177,7 +177,7 @@ bool closedByPeer(int fd)
 // once.
 TEST_F(WindowMessagingTest, SilentAndSlowSendersHoldUpNoProperMessage)
 {
-    auto endpoint = MessageEndpoint::open([](const WindowMessage &message) { return message.wParam; });
+    auto endpoint = *MessageEndpoint::open([](const WindowMessage &message) { return message.wParam; });
     ASSERT_TRUE(endpoint);
     const QString path = pathOf(endpoint->handle());
     for (const size_t silentCount : {size_t(20), MessageEndpoint::MaxIncomingConnections + 8}) {
@@ -232,7 +232,7 @@ TEST_F(WindowMessagingTest, SilentAndSlowSendersHoldUpNoProperMessage)
 TEST_F(WindowMessagingTest, AHandlerMayCloseItsOwnEndpoint)
 {
     std::unique_ptr<MessageEndpoint> endpoint;
-    endpoint = MessageEndpoint::open([&](const WindowMessage &) {
+    endpoint = *MessageEndpoint::open([&](const WindowMessage &) {
         endpoint.reset();
         return 99;
     });

@@ -22,7 +22,9 @@ protected:
     bool load(const QByteArray &bytes)
     {
         test::writeBytes(path(), bytes);
-        return table.LoadTable(path(), &error);
+        const Result<void> loaded = table.LoadTable(path());
+        error = loaded ? QString() : loaded.error();
+        return loaded.has_value();
     }
 
     QString path() const { return directory.filePath(QStringLiteral("TESSEL.LRT")); }
@@ -59,8 +61,7 @@ TEST_F(MessageTableTest, ReadsEntriesWithCommentsBlanksAndWindowsLineEndings)
 
 TEST_F(MessageTableTest, MissingFileOrTranslationGivesTheEnglishText)
 {
-    EXPECT_TRUE(table.LoadTable(directory.filePath(QStringLiteral("absent.LRT")), &error));
-    EXPECT_TRUE(error.isEmpty());
+    EXPECT_TRUE(table.LoadTable(directory.filePath(QStringLiteral("absent.LRT"))));
     EXPECT_TRUE(table.languages().isEmpty());
 
     ASSERT_TRUE(load("English: Scales\n"
@@ -138,8 +139,9 @@ TEST_F(MessageTableTest, RefusedFileLeavesNoTranslationsBehind)
 
     ASSERT_TRUE(QFile::remove(path()));
     ASSERT_TRUE(QDir(directory.path()).mkdir(QStringLiteral("TESSEL.LRT")));
-    EXPECT_FALSE(table.LoadTable(path(), &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("cannot be read"))) << error.toStdString();
+    const Result<void> loaded = table.LoadTable(path());
+    ASSERT_FALSE(loaded);
+    EXPECT_TRUE(loaded.error().contains(QStringLiteral("cannot be read"))) << loaded.error().toStdString();
 }
 
 // The translation file that ships with the program.

@@ -15,8 +15,8 @@ inline void loadShippedTable(MessageTable &table)
 {
     const QString path = sourceDir() + QStringLiteral("/data/TESSEL.LRT");
     ASSERT_TRUE(QFile::exists(path)) << path.toStdString();
-    QString error;
-    ASSERT_TRUE(table.LoadTable(path, &error)) << error.toStdString();
+    const Result<void> loaded = table.LoadTable(path);
+    ASSERT_TRUE(loaded) << loaded.error().toStdString();
 }
 
 } // namespace tessel::test

@@ -79,8 +79,7 @@ TEST_F(PrivateDirectoryTest, OnlyAPrivateDirectoryOfTheUserHoldsItsSockets)
         clear(userTemp());
         if (!plant(c.planted, runtime))
             continue;
-        QString error;
-        EXPECT_EQ(RuntimeDirectory(runtime, root.path(), &error), c.usable ? runtime : userTemp());
+        EXPECT_EQ(*RuntimeDirectory(runtime, root.path()), c.usable ? runtime : userTemp());
         EXPECT_EQ(QFileInfo::exists(userTemp()), !c.usable);
         EXPECT_EQ(modeOf(userTemp()), c.usable ? mode_t(0) : mode_t(0700));
 
@@ -88,9 +87,10 @@ TEST_F(PrivateDirectoryTest, OnlyAPrivateDirectoryOfTheUserHoldsItsSockets)
         ASSERT_TRUE(plant(c.planted, userTemp()));
         const mode_t plantedMode = modeOf(userTemp());
         const bool created = QByteArray(c.planted) == "nothing";
-        EXPECT_EQ(UserTempDirectory(root.path(), &error).isEmpty(), !c.usable && !created);
-        if (!c.usable && !created) {
-            EXPECT_TRUE(error.contains(userTemp())) << error.toStdString();
+        const Result<QString> directory = UserTempDirectory(root.path());
+        EXPECT_EQ(directory.has_value(), c.usable || created);
+        if (!directory) {
+            EXPECT_TRUE(directory.error().contains(userTemp())) << directory.error().toStdString();
             EXPECT_EQ(modeOf(userTemp()), plantedMode);   // not repaired
         }
     }

@@ -266,8 +266,8 @@ public:
             return badUsage();
         const QString path = QFileInfo(m_call.operands.first()).absoluteFilePath();
         const TemplateReading reading = ReadTemplateFile(path);
-        if (const auto *problem = std::get_if<QString>(&reading)) {
-            m_err << QStringLiteral("Nothing was registered from %1: %2\n").arg(path, *problem);
+        if (!reading) {
+            m_err << QStringLiteral("Nothing was registered from %1: %2\n").arg(path, reading.error());
             return AdminExit::Refused;
         }
         const ProfileCodec registryCodec = CodecOfFile(m_registry);
@@ -276,14 +276,14 @@ public:
         QList<CheckedRecord> records;
         QStringList failures;
         QHash<QString, QString> seen;   // case-folded name -> section
-        for (const TemplateSection &templateSection : std::get<QList<TemplateSection>>(reading)) {
+        for (const TemplateSection &templateSection : *reading) {
             const QString &section = templateSection.name;
             auto checked = CheckTemplateRecord(templateSection, registryCodec);
-            if (const auto *reason = std::get_if<QString>(&checked)) {
-                failures.append(QStringLiteral("[%1]: %2").arg(section, *reason));
+            if (!checked) {
+                failures.append(QStringLiteral("[%1]: %2").arg(section, checked.error()));
                 continue;
             }
-            CheckedRecord &record = std::get<CheckedRecord>(checked);
+            CheckedRecord &record = *checked;
             const QString folded = record.name.toCaseFolded();
             if (seen.contains(folded)) {
                 failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section));

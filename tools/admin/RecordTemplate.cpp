@@ -68,71 +68,70 @@ TemplateReading ReadTemplate(QByteArrayView bytes)
 {
     const std::optional<QString> text = decodeTemplate(bytes);
     if (!text)
-        return QStringLiteral("the text after the byte-order mark is not in the encoding the mark names");
+        return Failure{QStringLiteral("the text after the byte-order mark is not in the encoding the mark names")};
     QList<TemplateSection> sections;
     int number = 0;
     for (const QString &line : text->split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
         ++number;
         if (const std::optional<QChar> control = strayControl(line)) {
             const QString code = QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0');
-            return atLine(number, QStringLiteral("the control character U+%1 is no text; this is no template file")
-                                      .arg(code));
+            return Failure{atLine(number, QStringLiteral("the control character U+%1 is no text; this is no template file")
+                                              .arg(code))};
         }
         const QStringView trimmed = TrimProfileBlanks(line);
         if (trimmed.isEmpty() || trimmed.startsWith(u';'))
             continue;
         if (trimmed.startsWith(u'[')) {
             if (trimmed.size() < 2 || !trimmed.endsWith(u']'))
-                return atLine(number, QStringLiteral("a section line ends with \"]\""));
+                return Failure{atLine(number, QStringLiteral("a section line ends with \"]\""))};
             const QString name = TrimProfileBlanks(trimmed.sliced(1, trimmed.size() - 2)).toString();
             if (name.isEmpty())
-                return atLine(number, QStringLiteral("the section has no name"));
+                return Failure{atLine(number, QStringLiteral("the section has no name"))};
             sections.append({name, number, {}});
             continue;
         }
         const qsizetype equals = trimmed.indexOf(u'=');
         if (equals < 0)
-            return atLine(number, QStringLiteral("the line is no section line, key=value line or comment"));
+            return Failure{atLine(number, QStringLiteral("the line is no section line, key=value line or comment"))};
         if (sections.isEmpty())
-            return atLine(number, QStringLiteral("a key before the first section belongs to no record"));
+            return Failure{atLine(number, QStringLiteral("a key before the first section belongs to no record"))};
         sections.back().keys.append({TrimProfileBlanks(trimmed.first(equals)).toString(),
                                      StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1)))});
     }
     if (sections.isEmpty())
-        return QStringLiteral("the file holds no section, so it registers nothing");
+        return Failure{QStringLiteral("the file holds no section, so it registers nothing")};
     return sections;
 }
 
 TemplateReading ReadTemplateFile(const QString &path)
 {
     if (const QString problem = ProblemWithFileKind(path); !problem.isEmpty())
-        return problem;
+        return Failure{problem};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("cannot read %1: %2").arg(path, file.errorString());
+        return Failure{QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
     return ReadTemplate(file.readAll());
 }
 
-std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &section,
-                                                         const ProfileCodec &registryCodec)
+Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec)
 {
     CheckedRecord record;
     record.name = section.name;
     if (!IsStorableName(record.name))
-        return QStringLiteral("the name cannot be stored in the registry");
+        return Failure{QStringLiteral("the name cannot be stored in the registry")};
     if (const QString problem = ProblemWithEncoding(record.name, registryCodec); !problem.isEmpty())
-        return QStringLiteral("the name: ") + problem;
+        return Failure{QStringLiteral("the name: ") + problem};
 
     std::array<std::optional<QString>, RecordKeys.size()> given;
     for (const TemplateKey &key : section.keys) {
         const std::optional<RecordKey> known = RecordKeyNamed(key.name);
         if (!known)
-            return QStringLiteral("%1: a record has no such key (its keys are %2)").arg(key.name, keyList());
+            return Failure{QStringLiteral("%1: a record has no such key (its keys are %2)").arg(key.name, keyList())};
         std::optional<QString> &value = given[std::size_t(*known)];
         if (value)
-            return QStringLiteral("%1: the key is given twice").arg(key.name);
+            return Failure{QStringLiteral("%1: the key is given twice").arg(key.name)};
         if (const QString problem = ProblemWithStoredValue(key.value, registryCodec); !problem.isEmpty())
-            return QStringLiteral("%1: %2").arg(key.name, problem);
+            return Failure{QStringLiteral("%1: %2").arg(key.name, problem)};
         value = key.value;
     }
 
@@ -140,7 +139,7 @@ std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &
     record.type = ProblemWithRecordValue(RecordKey::Type, typeText, 0).isEmpty() ? typeText.toInt() : 0;
     if (record.type != SourceType::Native && record.type != SourceType::NativeRaster
         && record.type != SourceType::DemandLoad) {
-        return QStringLiteral("Type: must be 1, 2 or 4, not \"%1\"").arg(typeText);
+        return Failure{QStringLiteral("Type: must be 1, 2 or 4, not \"%1\"").arg(typeText)};
     }
 
     record.values = NewRecordValues(record.type);
@@ -150,7 +149,7 @@ std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &
             continue;
         const QString text = value.value_or(QString());
         if (const QString problem = ProblemWithRecordValue(entry.key, text, record.type); !problem.isEmpty())
-            return entry.name.toString() + QStringLiteral(": ") + problem;
+            return Failure{entry.name.toString() + QStringLiteral(": ") + problem};
         if (entry.key == RecordKey::Private)
             record.privateBits = qint16(text.toInt());
         else

@@ -1,12 +1,12 @@
 #pragma once
 
 #include <optional>
-#include <variant>
 
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
 
+#include "platform/Result.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/RecordRules.h"
 
@@ -30,7 +30,7 @@ struct TemplateSection
     QList<TemplateKey> keys;   // in file order
 };
 
-using TemplateReading = std::variant<QList<TemplateSection>, QString>;
+using TemplateReading = Result<QList<TemplateSection>>;
 
 // Reads a template, a profile file, strictly: each line is blank, a comment,
 // a section line with a name, or a key=value line inside a section, and at
@@ -58,7 +58,6 @@ struct CheckedRecord
 // dialog; every key it gives is stored exactly as given, so a key the record
 // does not have, a value out of its key's range, and a value the registry
 // would not read back as given are refused. Gives the reason, naming the key.
-std::variant<CheckedRecord, QString> CheckTemplateRecord(const TemplateSection &section,
-                                                         const ProfileCodec &registryCodec);
+Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec);
 
 } // namespace tessel

@@ -26,7 +26,7 @@ HostSimulator::HostSimulator(HostOptions options, QFile &log)
 
 HostSimulator::~HostSimulator() = default;
 
-bool HostSimulator::open(QString *errorText)
+Result<void> HostSimulator::open()
 {
     const auto logOnly = [this](const char *window) {
         return [this, window](const WindowMessage &m) {
@@ -34,16 +34,21 @@ bool HostSimulator::open(QString *errorText)
             return 0;
         };
     };
-    m_notify = MessageEndpoint::open([this](const WindowMessage &m) { return onNotify(m); }, errorText);
-    m_refresh = MessageEndpoint::open(logOnly("REFRESH"), errorText);
-    m_shutdown = MessageEndpoint::open(logOnly("SHUTDOWN"), errorText);
-    if (!m_notify || !m_refresh || !m_shutdown)
-        return false;
+    auto notify = MessageEndpoint::open([this](const WindowMessage &m) { return onNotify(m); });
+    auto refresh = MessageEndpoint::open(logOnly("REFRESH"));
+    auto shutdown = MessageEndpoint::open(logOnly("SHUTDOWN"));
+    for (const auto *opened : {&notify, &refresh, &shutdown}) {
+        if (!*opened)
+            return Failure{opened->error()};
+    }
+    m_notify = std::move(*notify);
+    m_refresh = std::move(*refresh);
+    m_shutdown = std::move(*shutdown);
     log(QStringLiteral("HOST notify=%1 refresh=%2 shutdown=%3")
             .arg(m_notify->handle())
             .arg(m_refresh->handle())
             .arg(m_shutdown->handle()));
-    return true;
+    return {};
 }
 
 QStringList HostSimulator::tesselArguments() const

@@ -37,8 +37,8 @@ public:
     HostSimulator(HostOptions options, QFile &log);
     ~HostSimulator() override;
 
-    // Opens the three windows; false with errorText when one cannot be opened.
-    bool open(QString *errorText);
+    // Opens the three windows, or says why one cannot be opened.
+    Result<void> open();
 
     // The arguments that start Tessel linked to this host.
     QStringList tesselArguments() const;

@@ -124,9 +124,8 @@ int main(int argc, char **argv)
     }
 
     HostSimulator host(options, log);
-    QString error;
-    if (!host.open(&error)) {
-        std::fprintf(stderr, "velum-host: %s\n", qPrintable(error));
+    if (const Result<void> opened = host.open(); !opened) {
+        std::fprintf(stderr, "velum-host: %s\n", qPrintable(opened.error()));
         return 1;
     }
 

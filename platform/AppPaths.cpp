@@ -24,20 +24,20 @@ QString ProfileDirectory()
     return QDir::homePath() + QStringLiteral("/.config");
 }
 
-QString PrivateDirectoryProblem(const QString &directory)
+Result<void> CheckPrivateDirectory(const QString &directory)
 {
     struct stat status{};
     if (::lstat(QFile::encodeName(directory).constData(), &status) != 0)
-        return SystemErrorText();
+        return Failure{SystemErrorText()};
     if (S_ISLNK(status.st_mode))
-        return QStringLiteral("it is a symbolic link");
+        return Failure{QStringLiteral("it is a symbolic link")};
     if (!S_ISDIR(status.st_mode))
-        return QStringLiteral("it is not a directory");
+        return Failure{QStringLiteral("it is not a directory")};
     if (status.st_uid != ::geteuid())
-        return QStringLiteral("it belongs to another user");
+        return Failure{QStringLiteral("it belongs to another user")};
     if ((status.st_mode & 077) != 0)
-        return QStringLiteral("it is open to other users (mode %1)")
-            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'));
+        return Failure{QStringLiteral("it is open to other users (mode %1)")
+            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'))};
     return {};
 }
 
@@ -47,15 +47,14 @@ Result<QString> UserTempDirectory(const QString &tempRoot)
     // Made private from the start; an existing one is checked, never repaired,
     // since whatever another user put in it while it was open stays there.
     ::mkdir(QFile::encodeName(directory).constData(), 0700);
-    const QString problem = PrivateDirectoryProblem(directory);
-    if (problem.isEmpty())
-        return directory;
-    return Failure{QStringLiteral("The directory %1 cannot be used: %2.").arg(directory, problem)};
+    if (const Result<void> usable = CheckPrivateDirectory(directory); !usable)
+        return Failure{QStringLiteral("The directory %1 cannot be used: %2.").arg(directory, usable.error())};
+    return directory;
 }
 
 Result<QString> RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot)
 {
-    if (!runtimeDir.isEmpty() && PrivateDirectoryProblem(runtimeDir).isEmpty())
+    if (!runtimeDir.isEmpty() && CheckPrivateDirectory(runtimeDir))
         return runtimeDir;
     return UserTempDirectory(tempRoot);
 }

@@ -13,10 +13,10 @@ QString ApplicationDirectory();
 // $XDG_CONFIG_HOME, or ~/.config when that is unset or empty.
 QString ProfileDirectory();
 
-// Why directory cannot hold the user's sockets and locks: it is missing, a
-// symbolic link, not a directory, owned by another user, or open to group or
-// others. Empty when it is a private directory of the user.
-QString PrivateDirectoryProblem(const QString &directory);
+// Whether directory is a private directory of the user, fit to hold the
+// user's sockets and locks, or why not: it is missing, a symbolic link, not a
+// directory, owned by another user, or open to group or others.
+Result<void> CheckPrivateDirectory(const QString &directory);
 
 // "velum-UID" under tempRoot, created with mode 0700 when missing: the user's
 // own directory whatever the environment says. Refused when what is there is

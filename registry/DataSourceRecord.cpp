@@ -190,7 +190,7 @@ QString DemandConnectText(const QString &dldPath, const QString &entity)
 
 bool IsStorableName(const QString &name)
 {
-    return ProblemWithSection(name).isEmpty() && name != NewRecordMarker;
+    return CheckSectionName(name) && name != NewRecordMarker;
 }
 
 QString &RecordValues::operator[](RecordKey key)

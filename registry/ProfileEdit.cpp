@@ -41,8 +41,8 @@ WriteResult FromFileError(const FileError &error)
 WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
                           QStringView value)
 {
-    if (const QString problem = ProblemWithEntry(section, key, {}); !problem.isEmpty())
-        return NotWritten(WriteFailure::BadName, key.toString(), problem);
+    if (const Result<void> names = CheckEntryNames(section, key, {}); !names)
+        return NotWritten(WriteFailure::BadName, key.toString(), names.error());
     if (HoldsLineBreak(value))
         return NotWritten(WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL"));
     for (const QStringView text : {section, key, value}) {
@@ -91,9 +91,8 @@ WriteResult ProfileEdit::setValue(QStringView section, const QString &key, const
 
 WriteResult ProfileEdit::removeSection(QStringView section)
 {
-    const QString problem = ProblemWithSection(section);
-    if (!problem.isEmpty())
-        return NotWritten(WriteFailure::BadName, {}, problem);
+    if (const Result<void> name = CheckSectionName(section); !name)
+        return NotWritten(WriteFailure::BadName, {}, name.error());
     m_unparsed = document().withoutSection(section);
     return {};
 }

@@ -23,32 +23,31 @@ QStringView TrimProfileBlanks(QStringView text)
     return text.sliced(begin, end - begin);
 }
 
-QString ProblemWithSection(QStringView section)
+Result<void> CheckSectionName(QStringView section)
 {
     const QStringView name = TrimProfileBlanks(section);
     if (HoldsLineBreak(name))
-        return QStringLiteral("the section name holds a line break or NUL");
+        return Failure{QStringLiteral("the section name holds a line break or NUL")};
     if (name.isEmpty())
-        return QStringLiteral("the section name is empty");
+        return Failure{QStringLiteral("the section name is empty")};
     if (name.contains(u']'))
-        return QStringLiteral("the section name holds \"]\"");
+        return Failure{QStringLiteral("the section name holds \"]\"")};
     return {};
 }
 
-QString ProblemWithEntry(QStringView section, QStringView key, QStringView value)
+Result<void> CheckEntryNames(QStringView section, QStringView key, QStringView value)
 {
-    QString problem = ProblemWithSection(section);
-    if (!problem.isEmpty())
-        return problem;
+    if (const Result<void> sectionName = CheckSectionName(section); !sectionName)
+        return sectionName;
     const QStringView name = TrimProfileBlanks(key);
     if (HoldsLineBreak(name))
-        return QStringLiteral("the key holds a line break or NUL");
+        return Failure{QStringLiteral("the key holds a line break or NUL")};
     if (name.contains(u'='))
-        return QStringLiteral("the key holds \"=\"");
+        return Failure{QStringLiteral("the key holds \"=\"")};
     if (name.startsWith(u';') || name.startsWith(u'['))
-        return QStringLiteral("the key begins with \";\" or \"[\"");
+        return Failure{QStringLiteral("the key begins with \";\" or \"[\"")};
     if (HoldsLineBreak(value))
-        return QStringLiteral("the value holds a line break or NUL");
+        return Failure{QStringLiteral("the value holds a line break or NUL")};
     return {};
 }
 

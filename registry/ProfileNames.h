@@ -3,6 +3,8 @@
 #include <QString>
 #include <QStringView>
 
+#include "platform/Result.h"
+
 // Rules on the names and values of profile lines that reading and writing share.
 namespace tessel {
 
@@ -17,12 +19,12 @@ QStringView TrimProfileBlanks(QStringView text);
 // end or break the line it is written on.
 bool HoldsLineBreak(QStringView text);
 
-// Why writing key=value to section would break the file's structure, or an
-// empty text when it can be written: a line break or NUL anywhere, an empty
-// section name, "]" in a section name, "=" in a key, a key that would read
-// back as a comment (";") or a section line ("["). Names are judged as they
-// are written, with surrounding blanks removed.
-QString ProblemWithEntry(QStringView section, QStringView key, QStringView value);
-QString ProblemWithSection(QStringView section);
+// Whether key=value can be written to section without breaking the file's
+// structure, or why not: a line break or NUL anywhere, an empty section name,
+// "]" in a section name, "=" in a key, a key that would read back as a
+// comment (";") or a section line ("["). Names are judged as they are
+// written, with surrounding blanks removed.
+Result<void> CheckEntryNames(QStringView section, QStringView key, QStringView value);
+Result<void> CheckSectionName(QStringView section);
 
 } // namespace tessel

@@ -76,32 +76,32 @@ QString JoinNameList(const QStringList &names)
     return list;
 }
 
-QString ProblemWithEncoding(const QString &text, const ProfileCodec &codec)
+Result<void> CheckEncodable(const QString &text, const ProfileCodec &codec)
 {
     const QString lost = codec.lostCharacters(text);
     if (lost.isEmpty())
         return {};
     const QString character = lost.first(lost.front().isHighSurrogate() && lost.size() > 1 ? 2 : 1);
-    return QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
+    return Failure{QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
                           "file without a byte-order mark")
-        .arg(character, QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'));
+        .arg(character, QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'))};
 }
 
-QString ProblemWithStoredValue(const QString &value, const ProfileCodec &codec)
+Result<void> CheckStoredValue(const QString &value, const ProfileCodec &codec)
 {
     if (HoldsLineBreak(value))
-        return QStringLiteral("the value holds a NUL or a line break");
+        return Failure{QStringLiteral("the value holds a NUL or a line break")};
     if (!FitsReadBuffer(value)) {
-        return QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
+        return Failure{QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
             .arg(value.size())
-            .arg(ReadBufferLimit - ValueMargin - 1);
+            .arg(ReadBufferLimit - ValueMargin - 1)};
     }
-    if (const QString problem = ProblemWithEncoding(value, codec); !problem.isEmpty())
-        return problem;
+    if (const Result<void> encodable = CheckEncodable(value, codec); !encodable)
+        return encodable;
     if (TrimProfileBlanks(value).size() != value.size())
-        return QStringLiteral("the value begins or ends with a blank, which reading removes");
+        return Failure{QStringLiteral("the value begins or ends with a blank, which reading removes")};
     if (StripQuotes(value).size() != value.size())
-        return QStringLiteral("the value is enclosed in quotes, which reading removes");
+        return Failure{QStringLiteral("the value is enclosed in quotes, which reading removes")};
     return {};
 }
 

@@ -6,6 +6,8 @@
 
 #include <optional>
 
+#include "platform/Result.h"
+
 // What the store's reads hand back for what a document holds: quotes taken
 // off values, defaults tidied, lists joined, and the limits of the read buffer.
 namespace tessel {
@@ -40,15 +42,14 @@ QString LookupString(const ProfileDocument &document, QStringView section, QStri
 // empty list.
 QString JoinNameList(const QStringList &names);
 
-// Why text cannot be written to a file of codec's encoding unchanged: it
-// holds a character the encoding has no code for. Empty when it can.
-QString ProblemWithEncoding(const QString &text, const ProfileCodec &codec);
+// Whether text can be written to a file of codec's encoding unchanged, or the
+// character the encoding has no code for.
+Result<void> CheckEncodable(const QString &text, const ProfileCodec &codec);
 
-// Why value, written as the text after "=" of a key line in a file of
-// codec's encoding, would not read back as the same text (a NUL or line
+// Whether value, written as the text after "=" of a key line in a file of
+// codec's encoding, reads back as the same text, or why not (a NUL or line
 // break, a length the largest read buffer does not hold, a character the
 // encoding lacks, blanks at an end or enclosing quotes that reading removes).
-// Empty when it reads back whole.
-QString ProblemWithStoredValue(const QString &value, const ProfileCodec &codec);
+Result<void> CheckStoredValue(const QString &value, const ProfileCodec &codec);
 
 } // namespace tessel

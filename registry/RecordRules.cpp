@@ -23,16 +23,16 @@ struct NumberRange
         return ok && number >= least && number <= most;
     }
 
-    QString problemWith(QStringView text) const
+    Result<void> check(QStringView text) const
     {
         if (holds(text))
             return {};
         if (least == most)
-            return QStringLiteral("must be %1, not \"%2\"").arg(least).arg(text);
-        return QStringLiteral("must be a whole number from %1 to %2, not \"%3\"")
+            return Failure{QStringLiteral("must be %1, not \"%2\"").arg(least).arg(text)};
+        return Failure{QStringLiteral("must be a whole number from %1 to %2, not \"%3\"")
             .arg(least)
             .arg(most)
-            .arg(text);
+            .arg(text)};
     }
 };
 
@@ -98,24 +98,24 @@ std::optional<NumberRange> rangeOf(RecordKey key, qint32 type)
 
 // The storage name of a native record, the DLD file and entity of a
 // demand-load record; other types hold what their own programs write.
-QString problemWithConnect(const QString &text, qint32 type)
+Result<void> checkConnect(const QString &text, qint32 type)
 {
     if (type == SourceType::DemandLoad) {
         const DemandConnect connect = SplitDemandConnect(text);
         if (connect.dldPath.isEmpty())
-            return QStringLiteral("must hold the DLD file path, a blank and the entity");
+            return Failure{QStringLiteral("must hold the DLD file path, a blank and the entity")};
         if (connect.entity.isEmpty())
-            return QStringLiteral("names no entity after the DLD file path");
+            return Failure{QStringLiteral("names no entity after the DLD file path")};
         return {};
     }
     if (ConfigDialogOfType(type) != ConfigDialogKind::Native)
         return {};
     if (text.isEmpty())
-        return QStringLiteral("must hold the storage name");
+        return Failure{QStringLiteral("must hold the storage name")};
     if (text.size() > StorageNameLimit)
-        return QStringLiteral("the storage name \"%1\" is longer than %2 characters")
+        return Failure{QStringLiteral("the storage name \"%1\" is longer than %2 characters")
             .arg(text)
-            .arg(StorageNameLimit);
+            .arg(StorageNameLimit)};
     return {};
 }
 
@@ -129,31 +129,31 @@ int FilterNameKey(int key, bool allowBlank)
     return passes ? key : 0;
 }
 
-QString ProblemWithRecordValue(RecordKey key, const QString &text, qint32 type)
+Result<void> CheckRecordValue(RecordKey key, const QString &text, qint32 type)
 {
     const NumberRange whole32{0, Whole32Limit};
     switch (key) {
     case RecordKey::Connect:
-        return problemWithConnect(text, type);
+        return checkConnect(text, type);
     case RecordKey::ID:
         if (text.compare(AutomaticId, Qt::CaseInsensitive) == 0 || whole32.holds(text))
             return {};
-        return QStringLiteral("must be Auto or a whole number from 0 to %1, not \"%2\"")
+        return Failure{QStringLiteral("must be Auto or a whole number from 0 to %1, not \"%2\"")
             .arg(Whole32Limit)
-            .arg(text);
+            .arg(text)};
     case RecordKey::Scales: {
         const QStringList fields = text.split(u',');
         if (fields.size() == 3 && std::all_of(fields.begin(), fields.end(), [&](const QString &field) {
                 return whole32.holds(field);
             }))
             return {};
-        return QStringLiteral("must be three whole numbers from 0 to %1 joined by commas, not \"%2\"")
+        return Failure{QStringLiteral("must be three whole numbers from 0 to %1 joined by commas, not \"%2\"")
             .arg(Whole32Limit)
-            .arg(text);
+            .arg(text)};
     }
     default:
         const std::optional<NumberRange> range = rangeOf(key, type);
-        return range ? range->problemWith(text) : QString();
+        return range ? range->check(text) : Result<void>();
     }
 }
 

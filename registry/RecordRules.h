@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringView>
 
+#include "platform/Result.h"
 #include "registry/DataSourceRecord.h"
 
 // The rules that a record's values follow, for the configuration dialogs and
@@ -26,10 +27,10 @@ int FilterNameKey(int key, bool allowBlank);
 // user leaves as they are.
 RecordValues NewRecordValues(qint32 type);
 
-// Why text, as a read gives it, is no value of key in a record of type, by the
-// rules of the configuration dialogs (a number within its key's range, a
-// storage name or DLD file and entity in Connect); empty when it is one.
-QString ProblemWithRecordValue(RecordKey key, const QString &text, qint32 type);
+// Whether text, as a read gives it, is a value of key in a record of type by
+// the rules of the configuration dialogs (a number within its key's range, a
+// storage name or DLD file and entity in Connect), or why not.
+Result<void> CheckRecordValue(RecordKey key, const QString &text, qint32 type);
 
 // Whether the key's value is a number (ID holds "Auto" as well).
 bool HoldsNumber(RecordKey key);

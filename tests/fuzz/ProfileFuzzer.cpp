@@ -174,12 +174,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     edit.value = QString::fromStdString(value);
 
     if (removeSection) {
-        if (ProblemWithSection(edit.section).isEmpty())
+        if (CheckSectionName(edit.section))
             CheckRemoval(before, edit);
         return 0;
     }
     // Blanks around a value are not part of it, by the format's design.
-    if (ProblemWithEntry(edit.section, edit.key, edit.value).isEmpty()
+    if (CheckEntryNames(edit.section, edit.key, edit.value)
         && TrimProfileBlanks(edit.value) == edit.value)
         CheckWrite(before, edit);
     return 0;

@@ -71,7 +71,7 @@ void CheckRecords(const QList<TemplateSection> &sections, const QByteArray &mark
         for (const TemplateKey &key : section.keys) {
             // The value check says exactly whether the value reads back whole.
             const bool whole = ReadBack(mark, u"S"_qs, u"K"_qs, key.value) == key.value;
-            FUZZ_CHECK(ProblemWithStoredValue(key.value, codec).isEmpty() == whole);
+            FUZZ_CHECK(CheckStoredValue(key.value, codec).has_value() == whole);
         }
         const Result<CheckedRecord> record = CheckTemplateRecord(section, codec);
         if (!record)

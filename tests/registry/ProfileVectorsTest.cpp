@@ -72,9 +72,9 @@ protected:
             EXPECT_EQ(SplitNameList(ReadProfileSections(file)), Strings(vector[u"expected"]));
         } else {
             if (op == u"set")
-                WriteProfileString(section, key, vector[u"value"].toString(), file);
+                (void)WriteProfileString(section, key, vector[u"value"].toString(), file);
             else
-                DeleteProfileSection(section, file);
+                (void)DeleteProfileSection(section, file);
             const QJsonValue after = vector[u"expected_after"];
             if (after.isNull())
                 EXPECT_FALSE(QFile::exists(file));

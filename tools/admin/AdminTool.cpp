@@ -242,8 +242,8 @@ public:
                 if (!stored)
                     continue;
                 const QString value = StripQuotes(*stored);
-                if (const QString problem = ProblemWithStoredValue(value, codec); !problem.isEmpty())
-                    problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, problem));
+                if (const Result<void> stored = CheckStoredValue(value, codec); !stored)
+                    problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, stored.error()));
                 text += key % QLatin1Char('=') % value % QStringLiteral("\r\n");
             }
         }
@@ -457,8 +457,8 @@ int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QI
     }
     // A FIFO or a device would block the first read of the store.
     for (const QString &file : {call.files.registry, call.files.sources}) {
-        if (const QString problem = ProblemWithFileKind(file); !problem.isEmpty()) {
-            err << problem << QStringLiteral("; nothing was read or written.\n");
+        if (const Result<void> kind = CheckFileKind(file); !kind) {
+            err << kind.error() << QStringLiteral("; nothing was read or written.\n");
             return AdminExit::Refused;
         }
     }

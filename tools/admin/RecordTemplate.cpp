@@ -105,8 +105,8 @@ TemplateReading ReadTemplate(QByteArrayView bytes)
 
 TemplateReading ReadTemplateFile(const QString &path)
 {
-    if (const QString problem = ProblemWithFileKind(path); !problem.isEmpty())
-        return Failure{problem};
+    if (const Result<void> kind = CheckFileKind(path); !kind)
+        return Failure{kind.error()};
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return Failure{QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
@@ -119,8 +119,8 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
     record.name = section.name;
     if (!IsStorableName(record.name))
         return Failure{QStringLiteral("the name cannot be stored in the registry")};
-    if (const QString problem = ProblemWithEncoding(record.name, registryCodec); !problem.isEmpty())
-        return Failure{QStringLiteral("the name: ") + problem};
+    if (const Result<void> encodable = CheckEncodable(record.name, registryCodec); !encodable)
+        return Failure{QStringLiteral("the name: ") + encodable.error()};
 
     std::array<std::optional<QString>, RecordKeys.size()> given;
     for (const TemplateKey &key : section.keys) {
@@ -130,13 +130,13 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         std::optional<QString> &value = given[std::size_t(*known)];
         if (value)
             return Failure{QStringLiteral("%1: the key is given twice").arg(key.name)};
-        if (const QString problem = ProblemWithStoredValue(key.value, registryCodec); !problem.isEmpty())
-            return Failure{QStringLiteral("%1: %2").arg(key.name, problem)};
+        if (const Result<void> stored = CheckStoredValue(key.value, registryCodec); !stored)
+            return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error())};
         value = key.value;
     }
 
     const QString typeText = given[std::size_t(RecordKey::Type)].value_or(QString());
-    record.type = ProblemWithRecordValue(RecordKey::Type, typeText, 0).isEmpty() ? typeText.toInt() : 0;
+    record.type = CheckRecordValue(RecordKey::Type, typeText, 0) ? typeText.toInt() : 0;
     if (record.type != SourceType::Native && record.type != SourceType::NativeRaster
         && record.type != SourceType::DemandLoad) {
         return Failure{QStringLiteral("Type: must be 1, 2 or 4, not \"%1\"").arg(typeText)};
@@ -148,8 +148,8 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         if (!value && entry.key != RecordKey::Connect)
             continue;
         const QString text = value.value_or(QString());
-        if (const QString problem = ProblemWithRecordValue(entry.key, text, record.type); !problem.isEmpty())
-            return Failure{entry.name.toString() + QStringLiteral(": ") + problem};
+        if (const Result<void> valid = CheckRecordValue(entry.key, text, record.type); !valid)
+            return Failure{entry.name.toString() + QStringLiteral(": ") + valid.error()};
         if (entry.key == RecordKey::Private)
             record.privateBits = qint16(text.toInt());
         else

@@ -81,8 +81,8 @@ private:
                 continue;
             }
             const QString text = record.text(entry.key);
-            if (const QString problem = ProblemWithRecordValue(entry.key, text, type); !problem.isEmpty()) {
-                addProblem(index, name, key, problem);
+            if (const Result<void> valid = CheckRecordValue(entry.key, text, type); !valid) {
+                addProblem(index, name, key, valid.error());
             } else if (entry.key == RecordKey::Type && !isKnownType(type)) {
                 addProblem(index, name, key,
                            QStringLiteral("SRCS.INI does not offer type %1, and Tessel has no icon or "
@@ -120,7 +120,7 @@ private:
         const QString path = uses.first().dldPath;
         QString failure;
         DldEntities read;
-        if (!ProblemWithFileKind(path).isEmpty()) {
+        if (!CheckFileKind(path)) {
             failure = QStringLiteral("it is not a regular file");
         } else {
             read = ReadDldEntities(path);

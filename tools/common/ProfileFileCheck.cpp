@@ -5,12 +5,12 @@
 
 namespace tessel {
 
-QString ProblemWithFileKind(const QString &path)
+Result<void> CheckFileKind(const QString &path)
 {
     const QFileInfo info(path);
     if (!info.exists() || info.isFile())
         return {};
-    return QStringLiteral("%1 is not a regular file").arg(path);
+    return Failure{QStringLiteral("%1 is not a regular file").arg(path)};
 }
 
 ProfileCodec CodecOfFile(const QString &path)

@@ -50,16 +50,16 @@ int Written(const WriteResult &written, const QString &what)
     return written ? ExitOk : Refuse(what + QStringLiteral(" was not written: ") + written.error().detail);
 }
 
-// Why key=value cannot be written to the file so that it reads back as given.
-QString ProblemWithWrite(const QString &section, const QString &key, const QString &value,
-                         const QString &file)
+// Whether key=value can be written to the file so that it reads back as
+// given, or why not.
+Result<void> CheckWrite(const QString &section, const QString &key, const QString &value, const QString &file)
 {
     const ProfileCodec codec = CodecOfFile(file);
     for (const QString &name : {section, key}) {
-        if (const QString problem = ProblemWithEncoding(name, codec); !problem.isEmpty())
-            return problem;
+        if (const Result<void> encodable = CheckEncodable(name, codec); !encodable)
+            return encodable;
     }
-    return ProblemWithStoredValue(value, codec);
+    return CheckStoredValue(value, codec);
 }
 
 int Run(const QStringList &arguments)
@@ -67,8 +67,8 @@ int Run(const QStringList &arguments)
     const QString command = arguments.value(0);
     const qsizetype count = arguments.size();
     if (count >= 2) {
-        if (const QString problem = ProblemWithFileKind(ResolveProfilePath(arguments[1])); !problem.isEmpty())
-            return Refuse(problem);
+        if (const Result<void> kind = CheckFileKind(ResolveProfilePath(arguments[1])); !kind)
+            return Refuse(kind.error());
     }
     if (command == u"get" && (count == 4 || count == 5)) {
         const QString value = ReadProfileString(arguments[2], arguments[3], arguments.value(4), arguments[1]);
@@ -88,10 +88,10 @@ int Run(const QStringList &arguments)
     }
     if (command == u"set" && count == 5) {
         const QString what = arguments[3] + QStringLiteral(" in [") + arguments[2] + u']';
-        const QString problem =
-            ProblemWithWrite(arguments[2], arguments[3], arguments[4], ResolveProfilePath(arguments[1]));
-        if (!problem.isEmpty())
-            return Refuse(what + QStringLiteral(" was not written: ") + problem);
+        const Result<void> writable =
+            CheckWrite(arguments[2], arguments[3], arguments[4], ResolveProfilePath(arguments[1]));
+        if (!writable)
+            return Refuse(what + QStringLiteral(" was not written: ") + writable.error());
         return Written(WriteProfileString(arguments[2], arguments[3], arguments[4], arguments[1]),
                        what);
     }

@@ -20,6 +20,8 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/TextHelpers.h"
 #include "registry/DataSourceRecord.h"
+#include "registry/RecordRules.h"
+#include "registry/SourceCatalogue.h"
 #include "registry/DldEntities.h"
 #include "registry/ProfileNames.h"
 
@@ -31,9 +33,6 @@ constexpr int ClientHeightTwips = 3480;
 // A drop-down list is as high as its font makes it.
 constexpr int DropDownHeightTwips = 315;
 
-const QString DemandLoadType = QStringLiteral("4");
-const QString DemandLoadAttributes = QStringLiteral("1");
-const QString DemandLoadCapabilities = QStringLiteral("0");
 const QString BuilderProgram = QStringLiteral("DLDBUILD.EXE");
 
 // The label font the design gives two of the labels.
@@ -197,6 +196,8 @@ void frmDemandConfig::Form_Load()
 
 void frmDemandConfig::RefreshConfig()
 {
+    // A new record keeps the dialog's first state: "Automatic" unchecked and
+    // no source number, which no stored ID reads back as.
     const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
     if (record.isNew())
         return;
@@ -227,14 +228,12 @@ void frmDemandConfig::Lock()
 
 bool frmDemandConfig::SaveConfig()
 {
-    RecordValues values;
-    values[RecordKey::Type] = DemandLoadType;
+    // Type, Attributes and Capabilities are those of every demand-load record.
+    RecordValues values = NewRecordValues(SourceType::DemandLoad);
     values[RecordKey::Description] = txtDescription->text();
     values[RecordKey::Connect] = DemandConnectText(txtDLD->text(), cmbEntities->currentText());
     values[RecordKey::ReadOnly] = FlagText(chkReadOnly->checkState() != Qt::Unchecked);
     values[RecordKey::ID] = SourceIdText(chkAutoID->checkState() != Qt::Unchecked, txtID->text());
-    values[RecordKey::Attributes] = DemandLoadAttributes;
-    values[RecordKey::Capabilities] = DemandLoadCapabilities;
     m_options->fillDisplayValues(values);
     return saveRecord({m_recordName, TrimWhiteSpace(txtName->text()), values,
                        PrivateOnSave::CarryOnRename});

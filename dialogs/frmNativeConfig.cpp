@@ -187,10 +187,9 @@ void frmNativeConfig::Form_Load()
 
 void frmNativeConfig::RefreshConfig()
 {
-    const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
-    if (record.isNew())
-        return;
-    txtName->setText(record.name());
+    const DataSourceRecord record = RecordToShow(m_session.RegistryIniPath, m_recordName, m_nativeType);
+    if (!record.isNew())
+        txtName->setText(record.name());
     txtDescription->setText(record.text(RecordKey::Description));
     showStoredText(txtStorage, record.text(RecordKey::Connect), StorageNameLimit);
     chkReadOnly->setChecked(record.number(RecordKey::ReadOnly) != 0);

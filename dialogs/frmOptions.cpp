@@ -110,6 +110,7 @@ void frmOptions::Form_Load()
 
 void frmOptions::RefreshOptions()
 {
+    // A new record has nothing to read back: Cancel keeps what is shown.
     const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
     if (record.isNew())
         return;

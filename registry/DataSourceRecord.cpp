@@ -8,6 +8,7 @@
 #include "registry/ProfileEdit.h"
 #include "registry/ProfileReading.h"
 #include "registry/ProfileStore.h"
+#include "registry/RecordRules.h"
 
 namespace tessel {
 namespace {
@@ -49,6 +50,21 @@ DataSourceRecord::DataSourceRecord(std::shared_ptr<const ProfileDocument> snapsh
     : m_snapshot(std::move(snapshot))
     , m_name(std::move(name))
 {
+}
+
+DataSourceRecord DataSourceRecord::New(qint32 type)
+{
+    const RecordValues values = NewRecordValues(type);
+    QList<ProfileEntry> entries;
+    for (int index = 0; index < SavedKeyCount; ++index)
+        entries.append({KeyName(RecordKey(index)), values[RecordKey(index)]});
+    auto document = std::make_shared<const ProfileDocument>(ProfileDocument().withValues(NewRecordMarker, entries));
+    return DataSourceRecord(std::move(document), NewRecordMarker);
+}
+
+DataSourceRecord RecordToShow(const QString &registryPath, const QString &name, qint32 type)
+{
+    return name == NewRecordMarker ? DataSourceRecord::New(type) : DataSourceRecord(registryPath, name);
 }
 
 std::shared_ptr<const ProfileDocument> DataSourceRecord::document() const

@@ -104,6 +104,9 @@ class DataSourceRecord
 public:
     DataSourceRecord(QString registryPath, QString name);
     DataSourceRecord(std::shared_ptr<const ProfileDocument> snapshot, QString name);
+    // The new record of type: it reads as the values that saving an
+    // untouched configuration dialog writes (NewRecordValues).
+    static DataSourceRecord New(qint32 type);
 
     const QString &name() const { return m_name; }
     // True for the new-record marker: such a record has nothing to read.
@@ -152,6 +155,10 @@ private:
 
 // The names of all records, in file order.
 QStringList RecordNames(const QString &registryPath);
+
+// The record a configuration dialog opened for name shows: the stored one, or
+// for the new-record marker the new record of type.
+DataSourceRecord RecordToShow(const QString &registryPath, const QString &name, qint32 type);
 
 // A record as the main window lists it.
 struct ListedRecord

@@ -43,7 +43,8 @@ RecordValues NewRecordValues(qint32 type)
     RecordValues values;
     values[RecordKey::Type] = QString::number(type);
     values[RecordKey::ReadOnly] = FlagText(type == SourceType::DemandLoad);
-    values[RecordKey::ID] = AutomaticId;
+    // The demand-load dialog starts with "Automatic" unchecked and no number.
+    values[RecordKey::ID] = type == SourceType::DemandLoad ? QString() : AutomaticId;
     values[RecordKey::AutoConnect] = FlagText(false);
     values[RecordKey::Scales] = QStringLiteral("0,0,0");
     values[RecordKey::Priority] = QStringLiteral("127");
@@ -136,7 +137,8 @@ Result<void> CheckRecordValue(RecordKey key, const QString &text, qint32 type)
     case RecordKey::Connect:
         return checkConnect(text, type);
     case RecordKey::ID:
-        if (text.compare(AutomaticId, Qt::CaseInsensitive) == 0 || whole32.holds(text))
+        // Empty is what a dialog saves with "Automatic" unchecked and no number.
+        if (text.isEmpty() || text.compare(AutomaticId, Qt::CaseInsensitive) == 0 || whole32.holds(text))
             return {};
         return Failure{QStringLiteral("must be Auto or a whole number from 0 to %1, not \"%2\"")
             .arg(Whole32Limit)

@@ -9,14 +9,13 @@
 
 namespace tessel::test {
 
-// Loads the translation file that ships with the program. A missing file
-// fails the test: the table would quietly answer everything in English.
+// Loads the translation file that ships with the program. A missing file fails
+// the test: the table would quietly answer everything in English.
 inline void loadShippedTable(MessageTable &table)
 {
     const QString path = sourceDir() + QStringLiteral("/data/TESSEL.LRT");
-    ASSERT_TRUE(QFile::exists(path)) << path.toStdString();
     QString error;
-    ASSERT_TRUE(table.LoadTable(path, &error)) << error.toStdString();
+    ASSERT_TRUE(QFile::exists(path) && table.LoadTable(path, &error)) << path.toStdString() << error.toStdString();
 }
 
 } // namespace tessel::test

@@ -2,7 +2,6 @@
 
 #include <QBuffer>
 #include <QDir>
-#include <QFile>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -10,157 +9,163 @@
 #include <QTextStream>
 #include <QThread>
 
-#include <csignal>
-#include <optional>
-#include <sys/stat.h>
-#include <sys/wait.h>
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
+#include "tests/support/QtPrinting.h"
 #include "tests/support/TestFiles.h"
 #include "tools/admin/AdminTool.h"
 
 using namespace tessel;
-using tessel::test::readBytes;
-using tessel::test::writeBytes;
+using namespace tessel::test;
 
 namespace {
 
-// Works through cases/command-lines.txt, whose head describes its format.
+// Works through a table of tessel-admin command lines in cases/, whose head describes the format.
 class CommandLineTable
 {
 public:
-    void run(const QStringList &lines)
+    explicit CommandLineTable(const QString &name)
     {
-        for (m_line = 0; m_line < lines.size(); ++m_line) {
-            const QString &line = lines[m_line];
-            const QString directive = line.section(u' ', 0, 0);
-            const QString rest = QString::fromUtf8(unescape(line.section(u' ', 1)));
+        QFile table(sourceDir() + QStringLiteral("/tests/tools/cases/") + name);
+        EXPECT_TRUE(table.open(QIODevice::ReadOnly)) << name.toStdString();
+        m_lines = QString::fromUtf8(table.readAll()).split(u'\n');
+    }
+
+    void run()
+    {
+        const QString previousDirectory = QDir::currentPath();
+        for (m_line = 0; m_line < m_lines.size(); ++m_line) {
+            const QString directive = m_lines[m_line].section(u' ', 0, 0);
+            const QString rest = QString::fromUtf8(unescape(m_lines[m_line].section(u' ', 1)));
+            if (directive == u"@case" || directive == u"@file" || directive == u"@run" || directive == u"@kill")
+                finishRun();
             if (directive == u"@case") {
-                finishRun();
-                m_dir.emplace();
-                m_given.clear();
-                ASSERT_TRUE(QDir::setCurrent(m_dir->path()));
-                m_case = rest;
+                ASSERT_TRUE(m_dir.emplace().isValid() && QDir::setCurrent(m_dir->path()));
             } else if (directive == u"@file") {
-                finishRun();
-                writeBytes(rest, block(lines, "\r\n"));
-                if (!m_given.contains(rest))
-                    m_given.insert(rest, readBytes(rest));
-            } else if (directive == u"@fifo") {
-                ASSERT_EQ(mkfifo(QFile::encodeName(rest).constData(), 0600), 0);
-            } else if (directive == u"@dir") {
-                ASSERT_TRUE(QDir().mkdir(rest));
+                writeBytes(rest, block("\r\n"));
             } else if (directive == u"@limit") {
                 m_limit = rest.toULong();
             } else if (directive == u"@run") {
-                finishRun();
                 command(rest.split(u' ', Qt::SkipEmptyParts));
+            } else if (directive == u"@kill") {
+                killedWhileRunning(rest.split(QStringLiteral(" | ")));
             } else if (directive == u"@save-stdout") {
                 writeBytes(rest, m_out);
             } else if (directive == u"@exit") {
                 EXPECT_EQ(m_exit, rest.toInt()) << where();
-            } else if (directive == u"@stdout") {
-                EXPECT_EQ(QString::fromUtf8(m_out), QString::fromUtf8(block(lines, "\n"))) << where();
-            } else if (directive == u"@stdout-begins") {
-                EXPECT_TRUE(m_out.startsWith(rest.toUtf8())) << where() << m_out.toStdString();
             } else if (directive == u"@stdout-json") {
-                EXPECT_EQ(QJsonDocument::fromJson(m_out), QJsonDocument::fromJson(block(lines, "\n")))
-                    << where() << m_out.toStdString();
-            } else if (directive == u"@stderr") {
-                EXPECT_EQ(m_err, QString::fromUtf8(block(lines, "\n"))) << where();
+                EXPECT_EQ(QJsonDocument::fromJson(m_out), QJsonDocument::fromJson(block("\n"))) << where();
+            } else if (directive == u"@stdout" || directive == u"@stderr") {
+                EXPECT_EQ(directive == u"@stdout" ? QString::fromUtf8(m_out) : m_err, QString::fromUtf8(block("\n")))
+                    << where();
             } else if (directive == u"@stderr-lines") {
-                EXPECT_EQ(m_err.count(u'\n'), rest.toInt()) << where() << m_err.toStdString();
-            } else if (directive == u"@stderr-begins" || directive == u"@stderr-has") {
-                EXPECT_TRUE(directive.endsWith(u"has") ? m_err.contains(rest) : m_err.startsWith(rest))
-                    << where() << m_err.toStdString();
-            } else if (directive == u"@after" || directive == u"@after-as-given") {
-                m_registryStated = true;
-                const QByteArray after = directive == u"@after" ? block(lines, "\r\n") : m_given.value(rest);
-                EXPECT_EQ(readBytes(rest), after) << where();
+                EXPECT_EQ(m_err.count(u'\n'), rest.toInt()) << where();
+            } else if (directive == u"@stdout-has" || directive == u"@stderr-has") {
+                const QString stream = directive == u"@stdout-has" ? QString::fromUtf8(m_out) : m_err;
+                EXPECT_TRUE(stream.contains(rest)) << where() << stream.toStdString();
+            } else if (directive == u"@after") {
+                if (rest == u"TESSEL.INI")
+                    m_before.reset();
+                EXPECT_EQ(readBytes(rest), block("\r\n")) << where();
             } else {
-                ASSERT_TRUE(line.isEmpty() || line.startsWith(u'#')) << where();
+                ASSERT_TRUE(m_lines[m_line].isEmpty() || m_lines[m_line].startsWith(u'#')) << where();
             }
         }
         finishRun();
+        QDir::setCurrent(previousDirectory);
     }
 
 private:
-    void command(const QStringList &arguments)
+    int command(const QStringList &arguments)
     {
         m_before = readBytes(QStringLiteral("TESSEL.INI"));
-        m_registryStated = false;
         m_out.clear();
         m_err.clear();
         QBuffer out(&m_out);
         out.open(QIODevice::WriteOnly);
         QTextStream err(&m_err);
-        std::optional<test::FileSizeLimit> limit;
+        std::optional<FileSizeLimit> limit;
         if (m_limit)
             limit.emplace(std::exchange(m_limit, 0));
         m_exit = RunAdminCommand(arguments, {m_dir->filePath(QStringLiteral("TESSEL.INI")),
                                              m_dir->filePath(QStringLiteral("SRCS.INI"))},
                                  out, err);
         err.flush();
-        m_ran = true;
+        return m_exit;
     }
 
     // A command that states no registry after it must leave it byte for byte,
     // and one that is refused must say why.
     void finishRun()
     {
-        if (!std::exchange(m_ran, false))
-            return;
-        if (!m_registryStated) {
-            EXPECT_EQ(readBytes(QStringLiteral("TESSEL.INI")), m_before) << where();
+        EXPECT_TRUE(!m_before || readBytes(QStringLiteral("TESSEL.INI")) == *std::exchange(m_before, std::nullopt))
+            << where() << ": the registry changed";
+        EXPECT_TRUE(m_exit == AdminExit::Done || !m_err.isEmpty()) << where() << ": a refusal without a word";
+    }
+
+    // A child runs the commands in turn, each one as a whole replacement of
+    // the registry, until it is killed at a random moment: the registry is
+    // then as it was or as one whole command left it.
+    void killedWhileRunning(const QStringList &commands)
+    {
+        const QByteArray old = readBytes(QStringLiteral("TESSEL.INI"));
+        QByteArrayList whole;
+        for (const QString &line : commands) {
+            ASSERT_EQ(command(line.split(u' ')), AdminExit::Done) << where() << m_err.toStdString();
+            whole.append(readBytes(QStringLiteral("TESSEL.INI")));
+            writeBytes(QStringLiteral("TESSEL.INI"), old);
         }
-        if (m_exit != AdminExit::Done) {
-            EXPECT_FALSE(m_err.isEmpty()) << where();
+        m_before.reset();
+        for (int kills = 0; kills < std::max(12, qEnvironmentVariableIntValue("TESSEL_CRASH_KILLS")); ++kills) {
+            const pid_t child = Spawn([&] {
+                for (int round = 0;; ++round)
+                    command(commands[round % commands.size()].split(u' '));
+            });
+            QThread::usleep(QRandomGenerator::global()->bounded(20000));
+            ::kill(child, SIGKILL);
+            ::waitpid(child, nullptr, 0);
+            const QByteArray now = readBytes(QStringLiteral("TESSEL.INI"));
+            ASSERT_TRUE(now == old || whole.contains(now)) << where() << " after " << kills << " kills";
+            ASSERT_LE(QDir().entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden).size(), 1);
         }
     }
 
-    // The lines up to the next directive or blank line, each ended by lineEnd.
-    QByteArray block(const QStringList &lines, const char *lineEnd)
+    // The lines up to the next directive or blank line, each ended by lineEnd
+    // unless it ends with \z.
+    QByteArray block(const char *lineEnd)
     {
         QByteArray text;
-        while (m_line + 1 < lines.size() && !lines[m_line + 1].isEmpty() && !lines[m_line + 1].startsWith(u'@')) {
-            const QString line = lines[++m_line];
+        while (m_line + 1 < m_lines.size() && !m_lines[m_line + 1].isEmpty() && !m_lines[m_line + 1].startsWith(u'@')) {
+            const QString line = m_lines[++m_line];
             text += unescape(line.endsWith(QLatin1String("\\z")) ? line.chopped(2) : line + QLatin1String(lineEnd));
         }
         return text;
     }
 
-    // \xHH stands for a byte, \t for a tab, \{N}c for N times c, and DIR
-    // for the case's directory.
+    // \xHH stands for a byte, \{N}c for N times c, DIR for the case's directory.
     QByteArray unescape(const QString &text) const
     {
-        static const QRegularExpression escape(QStringLiteral(R"(\\\{(\d+)\}(.)|\\x([0-9a-f]{2})|\\t)"));
+        static const QRegularExpression escape(QStringLiteral(R"(\\\{(\d+)\}(.)|\\x([0-9a-f]{2}))"));
         QByteArray result;
         qsizetype done = 0;
         for (const QRegularExpressionMatch &match : escape.globalMatch(text)) {
             result += text.mid(done, match.capturedStart() - done).toUtf8();
-            if (match.hasCaptured(1))
-                result += match.captured(2).repeated(match.captured(1).toInt()).toUtf8();
-            else if (match.hasCaptured(3))
-                result += char(match.captured(3).toInt(nullptr, 16));
-            else
-                result += '\t';
+            result += match.hasCaptured(1) ? match.captured(2).repeated(match.captured(1).toInt()).toUtf8()
+                                           : QByteArray(1, char(match.captured(3).toInt(nullptr, 16)));
             done = match.capturedEnd();
         }
         result += text.mid(done).toUtf8();
         return result.replace("DIR", m_dir ? QFile::encodeName(m_dir->path()) : "");
     }
 
-    std::string where() const { return QStringLiteral("%1 (line %2)").arg(m_case).arg(m_line + 1).toStdString(); }
+    std::string where() const { return "at line " + std::to_string(m_line + 1); }
 
-    std::optional<QTemporaryDir> m_dir;
-    QHash<QString, QByteArray> m_given;
-    QString m_case;
+    QStringList m_lines;
     qsizetype m_line = 0;
+    std::optional<QTemporaryDir> m_dir;
     rlim_t m_limit = 0;
-    bool m_ran = false;
-    bool m_registryStated = false;
-    QByteArray m_before;
+    std::optional<QByteArray> m_before;   // the registry before the last run, until a case says what it is after
     int m_exit = 0;
     QByteArray m_out;
     QString m_err;
@@ -168,61 +173,12 @@ private:
 
 TEST(TesselAdmin, CommandLines)
 {
-    QFile table(test::sourceDir() + QStringLiteral("/tests/tools/cases/command-lines.txt"));
-    ASSERT_TRUE(table.open(QIODevice::ReadOnly));
-    const QString previous = QDir::currentPath();
-    CommandLineTable().run(QString::fromUtf8(table.readAll()).split(u'\n'));
-    QDir::setCurrent(previous);
+    CommandLineTable(QStringLiteral("command-lines.txt")).run();
 }
 
-QByteArray Site(const QByteArray &value)
-{
-    QByteArray text;
-    for (const char *name : {"Roads", "Rivers", "Parcels"})
-        text += QByteArray("[") + name + "]\r\nType=1\r\nConnect=" + value + "\r\nDescription=" + value + "\r\n";
-    return text;
-}
-
-// An import is one replacement of the registry: killed at any moment it
-// leaves the old registry or the whole new one, byte for byte.
 TEST(TesselAdmin, AnImportKilledAtAnyMomentLeavesTheOldOrTheWholeNewRegistry)
 {
-    QTemporaryDir dir;
-    const AdminFiles files{dir.filePath(QStringLiteral("TESSEL.INI")), dir.filePath(QStringLiteral("SRCS.INI"))};
-    const auto import = [&](const QString &site) {
-        QBuffer out;
-        out.open(QIODevice::WriteOnly);
-        QString messages;
-        QTextStream err(&messages);
-        return RunAdminCommand({QStringLiteral("import"), site, QStringLiteral("--replace")}, files, out, err);
-    };
-    QByteArray old = "[Private]\r\nType=1\r\nPrivate=2\r\n";
-    for (int i = 0; i < 2000; ++i)
-        old += "[Record " + QByteArray::number(i) + "]\r\nType=1\r\nDescription=kept\r\n";
-    old += Site("OLD");
-    QStringList sites;
-    QByteArrayList whole;
-    for (const char *value : {"A", "B"}) {
-        sites.append(dir.filePath(QLatin1String(value)));
-        writeBytes(sites.last(), Site(value));
-        writeBytes(files.registry, old);
-        ASSERT_EQ(import(sites.last()), AdminExit::Done);
-        whole.append(readBytes(files.registry));
-    }
-    writeBytes(files.registry, old);
-    const int wantedKills = std::max(12, qEnvironmentVariableIntValue("TESSEL_CRASH_KILLS"));
-    for (int kills = 0; kills < wantedKills; ++kills) {
-        const pid_t importer = test::Spawn([&] {
-            for (int round = 0;; ++round)
-                import(sites[round % 2]);
-        });
-        QThread::usleep(QRandomGenerator::global()->bounded(20000));
-        ::kill(importer, SIGKILL);
-        ::waitpid(importer, nullptr, 0);
-        const QByteArray now = readBytes(files.registry);
-        ASSERT_TRUE(now == old || whole.contains(now)) << "after " << kills << " kills";
-        ASSERT_LE(QDir(dir.path()).entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden).size(), 1);
-    }
+    CommandLineTable(QStringLiteral("killed-imports.txt")).run();
 }
 
 } // namespace

@@ -9,8 +9,8 @@
 
 namespace tessel::test {
 
-// Loads the translation file that ships with the program. A missing file
-// fails the test: the table would quietly answer everything in English.
+// Loads the translation file that ships with the program. A missing file fails
+// the test: the table would quietly answer everything in English.
 inline void loadShippedTable(MessageTable &table)
 {
     const QString path = sourceDir() + QStringLiteral("/data/TESSEL.LRT");

@@ -15,6 +15,7 @@
 #include "app/frmNewSrc.h"
 #include "app/frmTessel.h"
 #include "i18n/Messages.h"
+#include "registry/ProfileDocument.h"
 #include "platform/AppPaths.h"
 #include "platform/TerminationSignals.h"
 #include "tests/hostlink/FakeHost.h"
@@ -353,6 +354,14 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
          },
          1, "roads Replaced", "roads", true},
         {"the new file written in place", [&] { writeBytes(path, "[InPlace]\nType=2\n"); }, 1, "InPlace", "", false},
+        {"the file removed and, once read missing, written back alike",
+         [&] {
+             const QByteArray bytes = readBytes(path);
+             QFile::remove(path);
+             ReadProfileDocument(path);
+             writeBytes(path, bytes);
+         },
+         0, "InPlace", "", false},
         {"the file removed", [&] { QFile::remove(path); }, 1, "", "", false},
         {"the file created again", [&] { writeBytes(path, "[Back]\nType=1\n"); }, 1, "Back", "", false},
         {"a change while the type chooser is open",

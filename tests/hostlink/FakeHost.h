@@ -4,8 +4,6 @@
 #include <memory>
 #include <optional>
 
-#include <QList>
-#include <QString>
 #include <QStringList>
 
 #include "hostlink/HostLink.h"
@@ -14,58 +12,50 @@
 
 namespace tessel::test {
 
-// The host's three windows inside the test process. Each message is recorded
-// with the two keys of VELUMGIS.INI as the host sees them while handling it;
-// answer, when set, is written into TesselSignal as the notify window's reply.
+// The host's three windows inside the test process. Each message is logged
+// by the window that got it; a notify message with TesselhWnd and
+// TesselSignal as the host sees them, and any message but 513 with wParam and
+// lParam 0 with its numbers.
 class FakeHost
 {
 public:
-    struct Received
-    {
-        QString window;
-        WindowMessage message;
-        QString tesselhWnd;
-        QString tesselSignal;
-    };
-
     explicit FakeHost(QString iniPath)
         : m_iniPath(std::move(iniPath))
-        , m_notify(recorder(QStringLiteral("NOTIFY")))
-        , m_refresh(recorder(QStringLiteral("REFRESH")))
-        , m_shutdown(recorder(QStringLiteral("SHUTDOWN")))
     {
     }
 
-    qint32 notify() const { return m_notify->handle(); }
-    qint32 refresh() const { return m_refresh->handle(); }
-    qint32 shutdown() const { return m_shutdown->handle(); }
+    qint32 handle(int window) const { return m_windows[window]->handle(); }
+    QString key(const QString &name) const
+    {
+        return ReadProfileString(HostIniSection, name, QStringLiteral("<none>"), m_iniPath);
+    }
 
-    QList<Received> received;
-    QStringList windowsSignalled;
-    std::optional<QString> answer;
-    // Runs while the notify window handles a message, before it answers.
+    QStringList log;
+    std::optional<QString> answer;   // written into TesselSignal as the reply to a query
     std::function<void()> whileNotified;
 
 private:
-    std::unique_ptr<MessageEndpoint> recorder(const QString &window)
+    std::unique_ptr<MessageEndpoint> window(const QString &name)
     {
-        return *MessageEndpoint::open([this, window](const WindowMessage &message) {
-            windowsSignalled.append(window);
-            received.append({window, message,
-                             ReadProfileString(HostIniSection, TesselhWndKey, QString(), m_iniPath),
-                             ReadProfileString(HostIniSection, TesselSignalKey, QString(), m_iniPath)});
-            if (window == QStringLiteral("NOTIFY") && whileNotified)
+        return *MessageEndpoint::open([this, name](const WindowMessage &m) {
+            QString entry = name;
+            if (m.message != WM_LBUTTONDOWN || m.wParam != 0 || m.lParam != 0)
+                entry += QStringLiteral(" message %1 %2 %3").arg(m.message).arg(m.wParam).arg(m.lParam);
+            if (name == QLatin1String("NOTIFY"))
+                entry += QStringLiteral(" hWnd=%1 %2").arg(key(TesselhWndKey), key(TesselSignalKey));
+            log.append(entry);
+            if (name == QLatin1String("NOTIFY") && whileNotified)
                 whileNotified();
-            if (window == QStringLiteral("NOTIFY") && answer)
-                (void)WriteProfileString(HostIniSection, TesselSignalKey, *answer, m_iniPath);
+            if (name == QLatin1String("NOTIFY") && answer) {
+                EXPECT_TRUE(WriteProfileString(HostIniSection, TesselSignalKey, *answer, m_iniPath));
+            }
             return 0;
         });
     }
 
     QString m_iniPath;
-    std::unique_ptr<MessageEndpoint> m_notify;
-    std::unique_ptr<MessageEndpoint> m_refresh;
-    std::unique_ptr<MessageEndpoint> m_shutdown;
+    const std::unique_ptr<MessageEndpoint> m_windows[3] = {
+        window(QStringLiteral("NOTIFY")), window(QStringLiteral("REFRESH")), window(QStringLiteral("SHUTDOWN"))};
 };
 
 } // namespace tessel::test

@@ -6,116 +6,55 @@ using namespace tessel;
 
 namespace {
 
-HostCommandLine parsed(const QString &text)
+QString outcome(const QString &text)
 {
     const auto result = ParseHostCommandLine(text);
-    if (!result) {
-        ADD_FAILURE() << "unexpected " << result.error().Problem.toStdString() << " on \""
-                      << result.error().Field.toStdString() << "\"";
-        return {};
-    }
-    return *result;
+    if (!result)
+        return result.error().Problem + QStringLiteral(" \"") + result.error().Field + u'"';
+    const HostCommandLine &line = *result;
+    EXPECT_EQ(line.Text, text);
+    return QStringLiteral("%1 %2 %3 [%4]").arg(line.NotifyhWnd).arg(line.RefreshhWnd).arg(line.ShutdownhWnd).arg(line.HostIniDir);
 }
 
-CommandLineError rejected(const QString &text)
+// The fields are taken while text remains, the directory is all that follows
+// the third blank. A handle field that is no number (an empty one included)
+// is a type mismatch, one beyond 32 bits after rounding half to even an
+// overflow; either names the field as given.
+TEST(HostCommandLineTest, ReadsTheHandlesAndTheDirectory)
 {
-    const auto result = ParseHostCommandLine(text);
-    if (result) {
-        ADD_FAILURE() << "accepted \"" << text.toStdString() << "\"";
-        return {};
-    }
-    return result.error();
-}
-
-struct Fields
-{
-    const char *text;
-    qint32 notify;
-    qint32 refresh;
-    qint32 shutdown;
-    const char *directory;
-};
-
-TEST(HostCommandLineTest, FieldsAreTakenWhileTextRemains)
-{
-    const Fields cases[] = {
-        {"", 0, 0, 0, ""},
-        {"5", 5, 0, 0, ""},
-        {"5 ", 5, 0, 0, ""},
-        {"1 2 3", 1, 2, 3, ""},
-        {"1 2 3 ", 1, 2, 3, ""},
-        {"1 2 3 /home/gis/velum/", 1, 2, 3, "/home/gis/velum/"},
-        {"1 2 3 /home/gis/My Maps/velum/", 1, 2, 3, "/home/gis/My Maps/velum/"},
-        {"1 2 3  /leading blank", 1, 2, 3, " /leading blank"},
-        {"0 2 3 /velum", 0, 2, 3, "/velum"},
-        {"-5 2147483647 -2147483648 d", -5, 2147483647, -2147483647 - 1, "d"},
-        {"12.5 13.5 +7", 12, 14, 7, ""},
+    const std::pair<const char *, const char *> cases[] = {
+        {"", "0 0 0 []"},
+        {"5 ", "5 0 0 []"},
+        {"1 2 3", "1 2 3 []"},
+        {"1 2 3 /home/gis/My Maps/", "1 2 3 [/home/gis/My Maps/]"},
+        {"1 2 3  /leading blank", "1 2 3 [ /leading blank]"},
+        {"-5 2147483647 -2147483648 d", "-5 2147483647 -2147483648 [d]"},
+        {"12.5 13.5 +7", "12 14 7 []"},
+        {"abc 2 3 /velum/", "Type mismatch \"abc\""},
+        {"1  3 /velum/", "Type mismatch \"\""},
+        {" 1 2 3", "Type mismatch \"\""},
+        {"1 2 3x", "Type mismatch \"3x\""},
+        {"0x10 2 3", "Type mismatch \"0x10\""},
+        {"2147483648 2 3", "Overflow \"2147483648\""},
+        {"1 -2147483649 3", "Overflow \"-2147483649\""},
+        {"1 2 2147483647.5", "Overflow \"2147483647.5\""},
+        {"1 2 -2147483648.5", "1 2 -2147483648 []"},
     };
-    for (const Fields &c : cases) {
-        SCOPED_TRACE(c.text);
-        const HostCommandLine line = parsed(QString::fromUtf8(c.text));
-        EXPECT_EQ(line.Text, QString::fromUtf8(c.text));
-        EXPECT_EQ(line.NotifyhWnd, c.notify);
-        EXPECT_EQ(line.RefreshhWnd, c.refresh);
-        EXPECT_EQ(line.ShutdownhWnd, c.shutdown);
-        EXPECT_EQ(line.HostIniDir, QString::fromUtf8(c.directory));
-    }
+    for (const auto &[text, expected] : cases)
+        EXPECT_EQ(outcome(QString::fromUtf8(text)), QString::fromUtf8(expected)) << text;
 }
 
-// A field that is no number (an empty one included) is a type mismatch, a
-// number beyond 32 bits an overflow; either names the field as given.
-TEST(HostCommandLineTest, HandleFieldsThatAreNoThirtyTwoBitNumbersAreRejected)
+TEST(HostCommandLineTest, JoinsTheArgumentsAndNamesTheProblemOfAFailure)
 {
-    const struct
-    {
-        const char *text;
-        const QString &problem;
-        const char *field;
-    } cases[] = {
-        {"abc 2 3 /velum/", TypeMismatch, "abc"},
-        {"1  3 /velum/", TypeMismatch, ""},         // two blanks in a row leave an empty field
-        {" 1 2 3", TypeMismatch, ""},
-        {"1 2 x3 /velum/", TypeMismatch, "x3"},
-        {"1 2 3x", TypeMismatch, "3x"},
-        {"0x10 2 3", TypeMismatch, "0x10"},
-        {"2147483648 2 3", Overflow, "2147483648"},
-        {"1 -2147483649 3", Overflow, "-2147483649"},
-        {"1 2 2147483647.5", Overflow, "2147483647.5"},   // rounds up past the range
-        {"1 2 99999999999999999999999 /velum/", Overflow, "99999999999999999999999"},
-    };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.text);
-        const CommandLineError error = rejected(QString::fromUtf8(c.text));
-        EXPECT_EQ(error.Problem, c.problem);
-        EXPECT_EQ(error.Field, QString::fromUtf8(c.field));
-    }
-}
-
-TEST(HostCommandLineTest, ArgumentsAreJoinedBySingleBlanks)
-{
-    EXPECT_EQ(CommandLineText({QStringLiteral("tessel")}), QString());
-    const QString text = CommandLineText({QStringLiteral("tessel"), QStringLiteral("1"), QStringLiteral("2"),
-                                          QStringLiteral("3"), QStringLiteral("/home/gis/My Maps/")});
-    EXPECT_EQ(text, QStringLiteral("1 2 3 /home/gis/My Maps/"));
-    EXPECT_EQ(parsed(text).HostIniDir, QStringLiteral("/home/gis/My Maps/"));
-    // An empty argument becomes an empty field.
-    EXPECT_EQ(rejected(CommandLineText({QStringLiteral("tessel"), QStringLiteral("1"), QString(),
-                                        QStringLiteral("3")}))
-                  .Problem,
-              TypeMismatch);
-}
-
-TEST(HostCommandLineTest, TheErrorMessageNamesTheProblemTheFieldAndTheLine)
-{
-    const QString text = QStringLiteral("1 2x 3 /velum/");
-    const QString message = DescribeCommandLineError(rejected(text), text);
-    EXPECT_TRUE(message.contains(QStringLiteral("Type mismatch"))) << message.toStdString();
-    EXPECT_TRUE(message.contains(QStringLiteral("\"2x\""))) << message.toStdString();
-    EXPECT_TRUE(message.contains(text)) << message.toStdString();
-
-    const QString overflow = DescribeCommandLineError({Overflow, QStringLiteral("4294967296")}, text);
-    EXPECT_TRUE(overflow.contains(QStringLiteral("Overflow: the window handle \"4294967296\"")))
-        << overflow.toStdString();
+    EXPECT_EQ(CommandLineText({QStringLiteral("tessel"), QStringLiteral("1"), QString(), QStringLiteral("/My Maps/")}),
+              QStringLiteral("1  /My Maps/"));
+    const QString text = QStringLiteral("1 2x 3");
+    EXPECT_EQ(DescribeCommandLineError({TypeMismatch, QStringLiteral("2x")}, text),
+              QStringLiteral("Tessel cannot start: the command line is not valid.\n\nType mismatch: the window "
+                             "handle \"2x\" is not a number.\n\nCommand line: 1 2x 3"));
+    EXPECT_TRUE(DescribeCommandLineError({TypeMismatch, QString()}, text).contains(QStringLiteral("is empty")));
+    EXPECT_TRUE(DescribeCommandLineError({Overflow, QStringLiteral("4294967296")}, text)
+                    .contains(QStringLiteral("Overflow: the window handle \"4294967296\" is outside the range")));
 }
 
 } // namespace

@@ -1,185 +1,146 @@
-// The real tessel program, started offscreen by the velum-host program.
+// The tessel program as the host starts it (through the velum-host program)
+// and as a terminal starts it.
 #include <gtest/gtest.h>
 
 #include <QDir>
-#include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
+#include <QTest>
 
 #include <csignal>
-#include <optional>
 
 #include "hostlink/HostLink.h"
 #include "registry/ProfileStore.h"
-#include "tests/hostlink/HostProcess.h"
+#include "tests/support/QtPrinting.h"
+#include "tests/support/TestFiles.h"
 
 using namespace tessel;
 using namespace tessel::test;
+using namespace Qt::StringLiterals;
 
 namespace {
+
+constexpr int ProcessTimeoutMs = 30'000;   // the programs share two cores with the build
+
+QString programPath(const char *name)
+{
+    return qEnvironmentVariable("TESSEL_APP_DIR") + u'/' + QLatin1String(name);
+}
 
 class HostSessionTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
-        // The programs' sockets, single-instance lock and bare-named profiles
-        // stay inside this test's own directories.
+        // The sockets, the single-instance lock and the profiles stay in this test's directories.
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-        qputenv("XDG_CONFIG_HOME", QFile::encodeName(profiles.path()));
+        qputenv("XDG_CONFIG_HOME", QFile::encodeName(runtime.path()));
         qputenv("QT_QPA_PLATFORM", "offscreen");
         qputenv("QT_LOGGING_RULES", "tessel.hostlink.trace.debug=true");
     }
-
     void TearDown() override { qunsetenv("QT_LOGGING_RULES"); }
 
-    QStringList endpointsLeft() const
+    // The host's log without times; with a pattern, waits for a line matching it.
+    QStringList hostLog(const QString &awaited = {}) const
     {
-        return QDir(runtime.path()).entryList({QStringLiteral("velum-hwnd-*")}, QDir::System);
+        QStringList lines;
+        EXPECT_TRUE(QTest::qWaitFor([&] {
+            lines = QString::fromUtf8(readBytes(hostDir.filePath(u"log"_s))).split(u'\n', Qt::SkipEmptyParts);
+            for (QString &line : lines)
+                line.remove(0, 13);
+            return awaited.isEmpty() || !lines.filter(QRegularExpression(awaited)).isEmpty();
+        }, ProcessTimeoutMs)) << awaited.toStdString();
+        return lines;
     }
-
-    QString hostKey(const QString &key, const QString &file) const
-    {
-        return ReadProfileString(HostIniSection, key, QStringLiteral("<missing>"), file);
-    }
+    QStringList endpointsLeft() const { return QDir(runtime.path()).entryList({u"velum-hwnd-*"_s}, QDir::System); }
 
     QTemporaryDir runtime;
-    QTemporaryDir profiles;
     QTemporaryDir hostDir;
-    const QString hostDirectory = hostDir.path() + QLatin1Char('/');
-    const QString hostIni = hostDirectory + HostIniFileName;
+    const QString hostDirectory = hostDir.path() + u'/';
 };
 
-TEST_F(HostSessionTest, TesselRegistersAndTheHostClosesIt)
+// Tessel registers its hidden button, which the host presses or a signal
+// stands in for; either way the host hears of it, the sockets go and Tessel
+// exits with 0. A second copy meanwhile, in any environment, is refused
+// before its command line is judged.
+TEST_F(HostSessionTest, TheHostStartsTesselAndClosesIt)
 {
-    HostProcess host({QStringLiteral("--profile-dir"), hostDirectory,
-                      QStringLiteral("--press-shutdown-after-registration")});
-    ASSERT_TRUE(host.start());
-    ASSERT_TRUE(host.waitForLine(QStringLiteral("^EXIT ")));
-    ASSERT_TRUE(host.waitForEnd());
-
-    const QString button = host.find(QStringLiteral("^PRESS TesselhWnd=\"(\\d+)\"")).captured(1);
-    const QStringList expected{
-        QStringLiteral("NOTIFY message=513 wParam=0 lParam=0 TesselhWnd=\"%1\" TesselSignal=\"\"").arg(button),
-        QStringLiteral("PRESS TesselhWnd=\"%1\"").arg(button),
-        QStringLiteral("SHUTDOWN message=513 wParam=0 lParam=0"),
-        QStringLiteral("PRESSED result=0"),
-        QStringLiteral("EXIT code=0"),
-    };
-    EXPECT_EQ(host.lines().mid(3), expected);
-
-    // The published handle is the hidden button's, not the main window's.
-    const QString trace = QString::fromUtf8(host.process.readAllStandardError());
-    EXPECT_TRUE(trace.contains(QStringLiteral("ShutDown Button hWnd : ") + button)) << trace.toStdString();
-    const QString window = QRegularExpression(QStringLiteral("My hWnd : (\\d+)")).match(trace).captured(1);
-    EXPECT_FALSE(window.isEmpty());
-    EXPECT_NE(window, button);
-    EXPECT_TRUE(trace.contains(QStringLiteral("Incoming windows Shutdown message")));
-
-    // The keys outlive Tessel; its sockets do not.
-    EXPECT_EQ(hostKey(TesselhWndKey, hostIni), button);
-    EXPECT_EQ(hostKey(TesselSignalKey, hostIni), QString());
-    EXPECT_TRUE(endpointsLeft().isEmpty()) << endpointsLeft().join(u' ').toStdString();
-}
-
-// However it is asked to terminate, idle, Tessel closes as the host's press
-// closes it. (While it waits inside a send: HostLinkTest.)
-TEST_F(HostSessionTest, ATerminationSignalClosesTesselAsTheHostsPressDoes)
-{
-    for (const int signalNumber : {SIGTERM, SIGHUP, SIGINT}) {
+    for (const int signalNumber : {0, SIGTERM}) {
         SCOPED_TRACE(signalNumber);
-        HostProcess host({QStringLiteral("--profile-dir"), hostDirectory});
-        ASSERT_TRUE(host.start());
-        ASSERT_TRUE(host.waitForLine(QStringLiteral("^NOTIFY ")));
-        ASSERT_EQ(::kill(pid_t(host.tesselPid()), signalNumber), 0);
-        ASSERT_TRUE(host.waitForEnd());
-        EXPECT_EQ(host.lines().filter(QRegularExpression(QStringLiteral("^(SHUTDOWN|EXIT) "))),
-                  (QStringList{QStringLiteral("SHUTDOWN message=513 wParam=0 lParam=0"),
-                               QStringLiteral("EXIT code=0")}));
+        QProcess host;
+        QStringList options{u"--profile-dir"_s, hostDirectory, u"--log"_s, hostDir.filePath(u"log"_s)};
+        host.start(programPath("velum-host"), signalNumber ? options : options << u"--press-shutdown-after-registration"_s);
+        const QStringList registered = hostLog(u"^NOTIFY "_s);
+        const QString button = registered.filter(u"NOTIFY "_s).value(0).section(u'"', 1, 1);
+        if (signalNumber) {
+            for (const QString &otherRuntime : {hostDir.path(), QString()}) {
+                QProcess second;
+                QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+                environment.insert(u"XDG_RUNTIME_DIR"_s, otherRuntime);
+                second.setProcessEnvironment(environment);
+                second.setProcessChannelMode(QProcess::MergedChannels);
+                second.start(programPath("tessel"), {u"abc"_s});
+                QString said;
+                (void)QTest::qWaitFor([&] { return (said += QString::fromUtf8(second.readAll())).contains(u"already running"_s); },
+                                ProcessTimeoutMs);
+                EXPECT_TRUE(said.contains(u"Velum GIS Tessel is already running."_s)) << said.toStdString();
+                EXPECT_FALSE(said.contains(u"Command line:"_s));
+                second.kill();
+                second.waitForFinished();
+            }
+            const qint64 tessel = registered.filter(u"STARTED"_s).value(0).section(u'=', 1).toLongLong();
+            ASSERT_EQ(::kill(pid_t(tessel), signalNumber), 0);
+        }
+        ASSERT_TRUE(host.waitForFinished(ProcessTimeoutMs));
+        QStringList expected{u"NOTIFY message=513 wParam=0 lParam=0 TesselhWnd=\"%1\" TesselSignal=\"\""_s.arg(button),
+                             u"SHUTDOWN message=513 wParam=0 lParam=0"_s, u"EXIT code=0"_s};
+        if (!signalNumber) {
+            expected.insert(1, u"PRESS TesselhWnd=\"%1\""_s.arg(button));
+            expected.insert(3, u"PRESSED result=0"_s);
+        }
+        EXPECT_EQ(hostLog().mid(3), expected);
+        EXPECT_EQ(ReadProfileString(HostIniSection, TesselhWndKey, {}, hostDirectory + HostIniFileName), button);
         EXPECT_TRUE(endpointsLeft().isEmpty()) << endpointsLeft().join(u' ').toStdString();
+        // The trace names the hidden button's handle apart from the window's.
+        const QString trace = QString::fromUtf8(host.readAllStandardError());
+        EXPECT_TRUE(trace.contains(u"ShutDown Button hWnd : "_s + button)) << trace.toStdString();
+        EXPECT_FALSE(trace.contains(u"My hWnd : "_s + button + u'\n'));
+        EXPECT_EQ(trace.contains(u"Incoming windows Shutdown message"_s), !signalNumber);
+        QFile::remove(hostDir.filePath(u"log"_s));
     }
 }
 
-// Tessel started from a terminal: what it says there until it has said the
-// awaited text (without one: until it ends), and whether it is still running
-// (on its message box) or has ended with a code.
-class TerminalStartTest : public HostSessionTest
-{
-protected:
-    struct Outcome
-    {
-        QString said;
-        std::optional<int> exitCode;
-        QStringList endpoints;
-    };
-
-    Outcome start(const QStringList &arguments, const QString &awaited,
-                  const QProcessEnvironment &environment = QProcessEnvironment::systemEnvironment())
-    {
-        QProcess tessel;
-        tessel.setProcessEnvironment(environment);
-        tessel.setProcessChannelMode(QProcess::MergedChannels);
-        tessel.start(programPath("tessel"), arguments);
-        EXPECT_TRUE(tessel.waitForStarted());
-        Outcome outcome;
-        EXPECT_TRUE(QTest::qWaitFor([&] {
-            outcome.said += QString::fromUtf8(tessel.readAllStandardOutput());
-            return (!awaited.isEmpty() && outcome.said.contains(awaited))
-                || tessel.state() == QProcess::NotRunning;
-        }, ProcessTimeoutMs));
-        outcome.said += QString::fromUtf8(tessel.readAllStandardOutput());
-        if (tessel.state() == QProcess::NotRunning)
-            outcome.exitCode = tessel.exitCode();
-        outcome.endpoints = endpointsLeft();
-        tessel.kill();
-        tessel.waitForFinished();
-        return outcome;
-    }
-};
-
-TEST_F(TerminalStartTest, ABadCommandLineStopsTesselBeforeAnythingIsWrittenAndOptionsAreAnswered)
+// From a terminal: a command line Tessel cannot read stops it on a message
+// box before anything is written; --help and --version are answered.
+TEST_F(HostSessionTest, ATerminalStartIsAnsweredOrRefused)
 {
     const struct
     {
         QStringList arguments;
-        QString expected;
-        std::optional<int> exitCode;   // none: still on its message box
+        QString said;
+        int exitCode;   // -1: still on its message box
     } cases[] = {
-        {{QStringLiteral("abc"), QStringLiteral("2"), QStringLiteral("3"), hostDirectory},
-         QStringLiteral("Type mismatch: the window handle \"abc\""), std::nullopt},
-        {{QStringLiteral("4294967296"), QStringLiteral("2"), QStringLiteral("3"), hostDirectory},
-         QStringLiteral("Overflow: the window handle \"4294967296\""), std::nullopt},
-        {{QStringLiteral("--help")}, QStringLiteral("tessel [NOTIFY REFRESH SHUTDOWN [DIRECTORY]]"), 0},
-        {{QStringLiteral("--version")}, QStringLiteral("tessel 1."), 0},
+        {{u"abc"_s, u"2"_s, u"3"_s, hostDirectory}, u"Type mismatch: the window handle \"abc\""_s, -1},
+        {{u"--help"_s}, u"tessel [NOTIFY REFRESH SHUTDOWN [DIRECTORY]]"_s, 0},
+        {{u"--version"_s}, u"tessel 1."_s, 0},
     };
     for (const auto &c : cases) {
-        SCOPED_TRACE(c.arguments.join(u' ').toStdString());
-        const Outcome outcome = start(c.arguments, c.exitCode ? QString() : c.expected);
-        EXPECT_TRUE(outcome.said.contains(c.expected)) << outcome.said.toStdString();
-        EXPECT_EQ(outcome.exitCode, c.exitCode);
-        EXPECT_TRUE(outcome.endpoints.isEmpty());
+        QProcess tessel;
+        tessel.setProcessChannelMode(QProcess::MergedChannels);
+        tessel.start(programPath("tessel"), c.arguments);
+        QString said;
+        (void)QTest::qWaitFor([&] {
+            said += QString::fromUtf8(tessel.readAll());
+            return said.contains(c.said) && (c.exitCode == -1 || tessel.state() == QProcess::NotRunning);
+        }, ProcessTimeoutMs);
+        EXPECT_TRUE(said.contains(c.said)) << said.toStdString();
+        EXPECT_EQ(tessel.state() == QProcess::NotRunning ? tessel.exitCode() : -1, c.exitCode);
+        EXPECT_TRUE(endpointsLeft().isEmpty());
+        tessel.kill();
+        tessel.waitForFinished();
     }
-    EXPECT_FALSE(QFileInfo::exists(hostIni));
-    EXPECT_FALSE(QFileInfo::exists(profiles.filePath(HostIniFileName)));
-}
-
-// The first copy runs linked; a second one, with another runtime directory or
-// none and a command line that is not even valid, is refused for the first.
-TEST_F(TerminalStartTest, ASecondCopyIsRefusedWhateverItsEnvironmentBeforeItsCommandLineIsJudged)
-{
-    HostProcess host({QStringLiteral("--profile-dir"), hostDirectory});
-    ASSERT_TRUE(host.start());
-    ASSERT_TRUE(host.waitForLine(QStringLiteral("^NOTIFY ")));
-    QTemporaryDir otherRuntime;
-    for (const QString &runtime : {otherRuntime.path(), QString()}) {
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-        const QString alreadyRunning = QStringLiteral("Velum GIS Tessel is already running.");
-        const Outcome outcome = start({QStringLiteral("abc")}, alreadyRunning, environment);
-        EXPECT_TRUE(outcome.said.contains(alreadyRunning)) << outcome.said.toStdString();
-        EXPECT_FALSE(outcome.said.contains(QStringLiteral("Command line:")));
-    }
-    EXPECT_EQ(host.count(QStringLiteral("^(SHUTDOWN|EXIT) ")), 0);
+    EXPECT_TRUE(QDir(hostDirectory).isEmpty());
 }
 
 } // namespace

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QFile>
-#include <QString>
 #include <QtEndian>
 
 #include <array>
@@ -14,102 +13,61 @@
 
 #include "platform/WindowMessaging.h"
 
-// Plain blocking sockets speaking the endpoint wire format, written out
-// independently of the transport under test: a peer program in miniature.
+// Plain blocking sockets speaking the endpoint wire format, written apart
+// from the transport under test: a peer program in miniature.
 namespace tessel::test {
 
-inline sockaddr_un rawAddress(const QString &path)
-{
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    const QByteArray encoded = QFile::encodeName(path);
-    std::memcpy(address.sun_path, encoded.constData(), size_t(encoded.size()));
-    return address;
-}
-
-// A listening socket at path that nobody serves; -1 on failure.
-inline int rawListen(const QString &path)
-{
-    const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    const sockaddr_un address = rawAddress(path);
-    if (::bind(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0
-        || ::listen(fd, 4) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// A connection to path whose reads give up after five seconds; -1 on failure.
-inline int rawConnect(const QString &path)
+// A socket at path: listening (nobody serves it) or connected, reads giving
+// up after five seconds; -1 on failure.
+inline int rawSocket(const QString &path, bool listening)
 {
     const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     const timeval limit{5, 0};
     ::setsockopt(fd, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
-    const sockaddr_un address = rawAddress(path);
-    if (::connect(fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0) {
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strncpy(address.sun_path, QFile::encodeName(path).constData(), sizeof address.sun_path - 1);
+    const auto *a = reinterpret_cast<const sockaddr *>(&address);
+    if (listening ? ::bind(fd, a, sizeof address) != 0 || ::listen(fd, 4) != 0 : ::connect(fd, a, sizeof address) != 0) {
         ::close(fd);
         return -1;
     }
     return fd;
 }
+inline int rawListen(const QString &path) { return rawSocket(path, true); }
+inline int rawConnect(const QString &path) { return rawSocket(path, false); }
 
-inline bool rawReadExactly(int fd, char *data, size_t size)
+// The little-endian 32-bit numbers of the next count read from fd.
+inline std::optional<std::array<qint32, 3>> rawRead(int fd, size_t count)
 {
-    size_t received = 0;
-    while (received < size) {
-        const ssize_t count = ::recv(fd, data + received, size - received, 0);
-        if (count <= 0)
-            return false;
-        received += size_t(count);
+    std::array<char, 12> bytes{};
+    for (size_t received = 0; received < 4 * count;) {
+        const ssize_t got = ::recv(fd, bytes.data() + received, 4 * count - received, 0);
+        if (got <= 0)
+            return std::nullopt;
+        received += size_t(got);
     }
-    return true;
+    return std::array{qFromLittleEndian<qint32>(bytes.data()), qFromLittleEndian<qint32>(bytes.data() + 4),
+                      qFromLittleEndian<qint32>(bytes.data() + 8)};
 }
 
-inline void rawWriteMessage(int fd, qint32 message, qint32 wParam, qint32 lParam)
+inline void rawWrite(int fd, std::initializer_list<qint32> numbers)
 {
-    std::array<char, 12> bytes{};
-    qToLittleEndian<qint32>(message, bytes.data());
-    qToLittleEndian<qint32>(wParam, bytes.data() + 4);
-    qToLittleEndian<qint32>(lParam, bytes.data() + 8);
-    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    for (const qint32 number : numbers) {
+        std::array<char, 4> bytes{};
+        qToLittleEndian<qint32>(number, bytes.data());
+        ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
+    }
 }
 
-inline std::optional<WindowMessage> rawReadMessage(int fd)
-{
-    std::array<char, 12> bytes{};
-    if (!rawReadExactly(fd, bytes.data(), bytes.size()))
-        return std::nullopt;
-    return WindowMessage{qFromLittleEndian<qint32>(bytes.data()),
-                         qFromLittleEndian<qint32>(bytes.data() + 4),
-                         qFromLittleEndian<qint32>(bytes.data() + 8)};
-}
-
-inline void rawWriteResult(int fd, qint32 result)
-{
-    std::array<char, 4> bytes{};
-    qToLittleEndian<qint32>(result, bytes.data());
-    ::send(fd, bytes.data(), bytes.size(), MSG_NOSIGNAL);
-}
-
-inline std::optional<qint32> rawReadResult(int fd)
-{
-    std::array<char, 4> bytes{};
-    if (!rawReadExactly(fd, bytes.data(), bytes.size()))
-        return std::nullopt;
-    return qFromLittleEndian<qint32>(bytes.data());
-}
-
-// Sends one message the way a peer program does; nullopt when it failed.
+// Sends one message as a peer program does; nullopt when that failed.
 inline std::optional<qint32> rawSend(const QString &path, qint32 message, qint32 wParam, qint32 lParam)
 {
     const int fd = rawConnect(path);
-    if (fd < 0)
-        return std::nullopt;
-    rawWriteMessage(fd, message, wParam, lParam);
-    const auto result = rawReadResult(fd);
+    rawWrite(fd, {message, wParam, lParam});
+    const auto result = rawRead(fd, 1);
     ::close(fd);
-    return result;
+    return result ? std::optional((*result)[0]) : std::nullopt;
 }
 
 } // namespace tessel::test

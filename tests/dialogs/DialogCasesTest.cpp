@@ -14,7 +14,6 @@
 #include <memory>
 #include <optional>
 
-#include "dialogs/FileFilter.h"
 #include "dialogs/OptionsHolder.h"
 #include "dialogs/frmDemandConfig.h"
 #include "dialogs/frmNativeConfig.h"
@@ -85,6 +84,12 @@ protected:
         return text;
     }
 
+    template<typename W = QWidget>
+    static W *named(const QWidget &window, const QString &name)
+    {
+        return child<W>(window, name.toLatin1().constData());
+    }
+
     LanguageSetting language;
     MessageTable table{language};
 
@@ -92,13 +97,13 @@ protected:
     void apply(QWidget &window, const QString &steps, QChar separator = u';')
     {
         for (const QString &step : steps.split(separator, Qt::SkipEmptyParts)) {
-            QString name = step.section(u'=', 0, 0);
+            const QString name = step.section(u'=', 0, 0);
             const QString value = expand(step.section(u'=', 1));
             if (name == u"key"_s) {
                 const QKeyCombination key = QKeySequence(value)[0];
                 QTest::keyClick(window.windowHandle(), key.key(), key.keyboardModifiers());
             } else if (name == u"focus"_s) {
-                child(window, value.toLatin1().constData())->setFocus();
+                named(window, value)->setFocus();
             } else if (name == u"close"_s) {
                 window.close();
             } else if (name == u"clipboard"_s) {
@@ -108,17 +113,14 @@ protected:
                                    value.section(u'/', 2), session.RegistryIniPath);
             } else if (name == u"registry"_s) {
                 writeRegistry(value.toUtf8());
-            } else if (name == u"fullDisk"_s) {
-                const FileSizeLimit fullDisk(4096);
-                emit child<QAbstractButton>(window, value.toLatin1().constData())->clicked();
             } else if (name == u"cmdOptions"_s) {
                 onNextModal<frmOptions>([this, value](frmOptions &options) { apply(options, value, u','); });
                 child<QAbstractButton>(window, "cmdOptions")->click();
             } else if (name.endsWith(u'+')) {
-                typeText(child(window, name.chopped(1).toLatin1().constData()), value);
+                typeText(named(window, name.chopped(1)), value);
             } else if (name.startsWith(u'!')) { // a click also when the button shows disabled
-                emit child<QAbstractButton>(window, name.mid(1).toLatin1().constData())->clicked();
-            } else if (QWidget *control = child(window, name.toLatin1().constData())) {
+                emit named<QAbstractButton>(window, name.mid(1))->clicked();
+            } else if (QWidget *control = named(window, name)) {
                 if (auto *box = qobject_cast<QLineEdit *>(control)) {
                     box->setText(value);
                 } else if (auto *list = qobject_cast<QComboBox *>(control)) {
@@ -139,7 +141,7 @@ protected:
         QStringList states;
         for (const QString &token : names.split(u' ', Qt::SkipEmptyParts)) {
             const QString name = token.section(u':', 0, 0);
-            const QWidget *control = child(window, name.toLatin1().constData());
+            const QWidget *control = named(window, name);
             if (!control)
                 continue;
             QString state = name + u':' + (control->isEnabled() ? u'e' : u'd');
@@ -154,22 +156,6 @@ protected:
             states.append(state);
         }
         return states.join(u' ');
-    }
-
-    // What the fields of test, other than after and messages, expect to see
-    // once its steps have run.
-    static Case observe(const ConfigDialog &dialog, const Case &test)
-    {
-        QString texts;
-        for (const QString &line : test.value(u"texts"_s).split(u"\r\n"_s, Qt::SkipEmptyParts)) {
-            const QString name = line.section(u'=', 0, 0);
-            texts += name + u'=' + child<QLineEdit>(dialog, name.toLatin1().constData())->text() + u"\r\n"_s;
-        }
-        const QWidget *focus = QApplication::focusWidget();
-        return {{u"tag"_s, dialog.Tag()}, {u"open"_s, dialog.isVisible() ? u"yes"_s : u"no"_s},
-                {u"state"_s, describe(dialog, test.value(u"state"_s))}, {u"texts"_s, texts},
-                {u"focus"_s, focus ? focus->objectName() : QString()},
-                {u"enabled"_s, enabledControls(dialog).join(u' ')}};
     }
 
     void run(const Case &test)
@@ -205,8 +191,19 @@ protected:
         ConfigDialog &dialog = options ? static_cast<ConfigDialog &>(options->form()) : *record;
         Case seen;
         ASSERT_TRUE(execModal(dialog, [&] {
+            std::optional<FileSizeLimit> fullDisk;
+            if (test.contains(u"fullDisk"_s))
+                fullDisk.emplace(4096);
             apply(dialog, test.value(u"steps"_s));
-            seen = observe(dialog, test);
+            for (const QString &line : test.value(u"texts"_s).split(u"\r\n"_s, Qt::SkipEmptyParts)) {
+                const QString name = line.section(u'=', 0, 0);
+                seen[u"texts"_s] += name + u'=' + named<QLineEdit>(dialog, name)->text() + u"\r\n"_s;
+            }
+            const QWidget *focus = QApplication::focusWidget();
+            seen.insert(Case{{u"tag"_s, dialog.Tag()}, {u"open"_s, dialog.isVisible() ? u"yes"_s : u"no"_s},
+                         {u"state"_s, describe(dialog, test.value(u"state"_s))},
+                         {u"focus"_s, focus ? focus->objectName() : QString()},
+                         {u"enabled"_s, enabledControls(dialog).join(u' ')}});
             if (dialog.isVisible())
                 dialog.reject();
         }));
@@ -251,13 +248,5 @@ TEST_P(DialogCases, EachCaseEndsAsItsFileSays)
 
 INSTANTIATE_TEST_SUITE_P(Dialogs, DialogCases,
                          ::testing::Values("native.txt", "demand.txt", "options.txt"));
-
-TEST(QtFileFilter, TurnsCommonDialogPairsIntoQtFilters)
-{
-    EXPECT_EQ(QtFileFilter(u"Fichier DLD (*.DLD)|*.DLD|"_s), u"Fichier DLD (*.DLD *.dld)"_s);
-    EXPECT_EQ(QtFileFilter(u"Maps|*.DLD;*.Icf|All files (*.*)|*.*|"_s),
-              u"Maps (*.DLD *.dld *.Icf *.icf);;All files (*.*)"_s);
-    EXPECT_EQ(QtFileFilter(u"Text|*.txt|Broken"_s), u"Text (*.txt)"_s);
-}
 
 } // namespace

@@ -12,7 +12,6 @@
 
 #include "controls/FormCaption.h"
 #include "controls/GeoList.h"
-#include "controls/SingleLineText.h"
 #include "i18n/MessageTable.h"
 #include "tests/support/GeoListDriver.h"
 #include "tests/support/TestFiles.h"
@@ -21,28 +20,6 @@ using namespace tessel;
 using namespace Qt::StringLiterals;
 
 namespace {
-
-TEST(SingleLineValidator, MakesEachLineBreakOneBlank)
-{
-    const struct
-    {
-        QString input;
-        int position;
-        QString output;
-        int newPosition;
-    } cases[] = {
-        {u"plain"_s, 2, u"plain"_s, 2},
-        {u"a\r\nb"_s, 4, u"a b"_s, 3},
-        {u"a\rb\nc\r\n"_s, 1, u"a b c "_s, 1},
-        {u"x\0y"_s, 3, u"x y"_s, 3},
-    };
-    const SingleLineValidator validator;
-    for (auto test : cases) {
-        EXPECT_EQ(validator.validate(test.input, test.position), QValidator::Acceptable);
-        EXPECT_EQ(test.input, test.output);
-        EXPECT_EQ(test.position, test.newPosition);
-    }
-}
 
 TEST(GeoList, DrawsEachItemWithTheCellOfItsIconNumber)
 {

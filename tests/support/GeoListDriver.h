@@ -2,8 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <QList>
-#include <QString>
 #include <QTest>
 
 #include <ostream>
@@ -20,8 +18,7 @@ inline void clickListItem(GeoList *list, int row)
     QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
 }
 
-// Double-clicks the item at row: a click, then the second press that the
-// system reports as a double-click.
+// A click, then the second press that the system reports as a double-click.
 inline void doubleClickListItem(GeoList *list, int row)
 {
     clickListItem(list, row);

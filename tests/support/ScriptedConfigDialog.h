@@ -19,10 +19,8 @@ public:
         : ConfigDialog(session, nullptr)
     {
         QTimer::singleShot(0, this, [this, ending, save] {
-            if (ending == Ending::Cancel) {
-                reject();
-                return;
-            }
+            if (ending == Ending::Cancel)
+                return reject();
             if (save)
                 save();
             accept();

@@ -4,7 +4,6 @@
 
 #include <QList>
 #include <QQueue>
-#include <QString>
 
 #include "gui/FileDialogs.h"
 
@@ -24,9 +23,7 @@ public:
     std::optional<QString> getOpenFileName(const QString &title, const QString &filter) override
     {
         asked.append({title, filter});
-        if (answers.isEmpty())
-            return std::nullopt;
-        return answers.dequeue();
+        return answers.isEmpty() ? std::nullopt : answers.dequeue();
     }
 
     QList<Asked> asked;

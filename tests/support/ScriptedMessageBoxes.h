@@ -2,7 +2,7 @@
 
 #include <QList>
 #include <QQueue>
-#include <QString>
+#include <QStringList>
 
 #include "gui/MessageBoxes.h"
 
@@ -26,14 +26,9 @@ public:
         shown.append({text, style, title});
         if (!answers.isEmpty())
             return answers.dequeue();
-        switch (style) {
-        case MsgBoxStyle::YesNoQuestion:
+        if (style == MsgBoxStyle::YesNoQuestion)
             return MsgBoxResult::No;
-        case MsgBoxStyle::YesNoCancelQuestion:
-            return MsgBoxResult::Cancel;
-        default:
-            return MsgBoxResult::Ok;
-        }
+        return style == MsgBoxStyle::YesNoCancelQuestion ? MsgBoxResult::Cancel : MsgBoxResult::Ok;
     }
 
     QStringList texts() const

@@ -2,7 +2,6 @@
 
 #include <optional>
 
-#include <QString>
 #include <QStringList>
 
 #include "platform/ProcessLauncher.h"
@@ -17,11 +16,9 @@ public:
     bool startDetached(const QString &program, LaunchFailure *reason) override
     {
         started.append(program);
-        if (!failure)
-            return true;
-        if (reason)
+        if (failure && reason)
             *reason = *failure;
-        return false;
+        return !failure;
     }
 
     QStringList started;

@@ -1,5 +1,4 @@
-// Ordinary files, and the user's private folders with the single-instance
-// lock in them.
+// Ordinary files, and the user's private folders with the single-instance lock in them.
 #include <gtest/gtest.h>
 
 #include <QDir>
@@ -48,8 +47,7 @@ mode_t ModeOf(const QString &path)
 class PrivateFolders : public ::testing::Test
 {
 protected:
-    // What another user, or a careless one, leaves where a private folder
-    // belongs; false when this user cannot (a foreign owner needs root).
+    // What others leave where a private folder belongs; false when this user cannot (only root can chown).
     bool plant(const QString &what, const QString &path)
     {
         const QByteArray name = QFile::encodeName(path);
@@ -62,23 +60,20 @@ protected:
                    && (!foreign || ::chown(name.constData(), 65534, 65534) == 0));
     }
 
-    static void clear(const QString &path)
-    {
-        if (!QDir(path).removeRecursively() || QFileInfo(path).isSymLink())
-            QFile::remove(path);
-    }
-
     QString userTemp() const { return root.filePath(QStringLiteral("velum-%1").arg(::geteuid())); }
 
     QTemporaryDir root;
     QTemporaryDir elsewhere;
 };
 
-// The runtime folder is used only when private, else the user's temp folder,
-// which is made private and never taken over when something else is there.
+// The runtime folder is used only when private, else the user's temp folder, made private and never taken over.
 TEST_F(PrivateFolders, OnlyAPrivateFolderOfTheUserHoldsItsFiles)
 {
     const QString runtime = root.filePath(u"runtime"_s);
+    const auto clear = [](const QString &path) {
+        if (!QDir(path).removeRecursively() || QFileInfo(path).isSymLink())
+            QFile::remove(path);
+    };
     for (const QString &planted : {u"nothing"_s, u"private folder"_s, u"open folder"_s, u"foreign folder"_s,
                                    u"link"_s, u"plain file"_s}) {
         SCOPED_TRACE(planted.toStdString());

@@ -102,7 +102,6 @@ protected:
     QTemporaryDir m_dir;
 };
 
-
 // Hands out at most chunk bytes a read and fails at byte failAt, as a broken medium.
 struct TrickleBuffer final : QBuffer
 {
@@ -361,10 +360,10 @@ TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
 {
     const QString file = fileWith("[A]\r\nk=v\r\n");
     const struct { const char *what; QString file; qsizetype valueLength; WriteFailure failure; } cases[] = {
-        {"full disk", file, 200, WriteFailure::DiskFull},
         {"a value too long to read back", file, 31999, WriteFailure::TooLong},
         {"a folder no one may write", u"/sys/TESSEL.INI"_s, 1, WriteFailure::NoPermission},
         {"a missing folder", path(u"no/such/X.INI"_s), 1, WriteFailure::SystemError},
+        {"full disk", file, 200, WriteFailure::DiskFull},
     };
     for (const auto &c : cases) {
         std::optional<FileSizeLimit> fullDisk;
@@ -376,7 +375,7 @@ TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
         EXPECT_EQ(result.failure(), c.failure) << c.what;
     }
     EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"TEST.INI"_s});
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"TEST.INI"_s}) << "left behind";
     EXPECT_TRUE(WriteProfileString(u"A"_s, u"k"_s, QString(31998, u'v'), file));
 }
 

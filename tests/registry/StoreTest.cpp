@@ -1,0 +1,465 @@
+// The profile store: its reads and writes, the record rules, DLD files and tessel-ini as case files
+// (golden/*.txt); the facts recorded from the platform's own profile functions; the store's limits,
+// failures, file replacement, racing writers and the cache's trust in file stamps.
+#include <gtest/gtest.h>
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <functional>
+#include <map>
+#include <optional>
+#include <sys/stat.h>
+
+#include "registry/DldEntities.h"
+#include "registry/NumericText.h"
+#include "registry/ProfileCache.h"
+#include "registry/ProfileDocument.h"
+#include "registry/ProfileReading.h"
+#include "registry/ProfileStore.h"
+#include "registry/RecordRules.h"
+#include "registry/SourceCatalogue.h"
+#include "tests/support/ChildProcess.h"
+#include "tests/support/FileSizeLimit.h"
+#include "tests/support/QtPrinting.h"
+#include "tests/support/TestFiles.h"
+
+using namespace tessel;
+using namespace tessel::test;
+using namespace Qt::StringLiterals;
+
+namespace {
+
+std::string Escaped(const QByteArray &bytes)
+{
+    return bytes.toPercentEncoding(" []=;\"'<>_,.").toStdString();
+}
+
+// A field of a case file with its escapes \r \n \t \0 \\ \xHH \uHHHH replaced (bytes are Latin-1).
+QString Unescape(QStringView text)
+{
+    QString out;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i] == u'\\' && i + 1 < text.size() ? text[++i] : QChar();
+        const int width = c == u'x' ? 2 : c == u'u' ? 4 : 0;
+        if (width)
+            out += QChar(text.sliced(i + 1, width).toUShort(nullptr, 16));
+        else if (c.isNull())
+            out += text[i];
+        else
+            out += c == u'r' ? u'\r' : c == u'n' ? u'\n' : c == u't' ? u'\t' : c == u'0' ? QChar(0) : c;
+        i += width;
+    }
+    return out;
+}
+
+// The lines of a case file of golden/ as fields parted by " | "; "^" repeats the first field above.
+struct Case
+{
+    std::string where;
+    QStringList fields;
+};
+
+std::vector<Case> ReadCases(const char *name)
+{
+    QFile file(sourceDir() + u"/tests/registry/golden/" + QLatin1String(name));
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << name;
+    std::vector<Case> cases;
+    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
+    for (int number = 1; number <= lines.size(); ++number) {
+        QStringList fields = lines[number - 1].split(u" |"_s);
+        for (qsizetype i = 1; i < fields.size(); ++i)
+            fields[i].remove(0, fields[i].startsWith(u' ') ? 1 : 0);
+        if (fields[0] == u"^")
+            fields[0] = cases.back().fields[0];
+        if (fields.size() > 1 && !fields[0].startsWith(u'#'))
+            cases.push_back({name + (':' + std::to_string(number)), fields});
+    }
+    return cases;
+}
+
+QStringList SplitNameList(const QString &list)
+{
+    return list.isEmpty() ? QStringList() : list.chopped(1).split(ListSeparator);
+}
+
+class TempDirTest : public ::testing::Test
+{
+protected:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QString fileWith(const QByteArray &bytes, const QString &name = u"TEST.INI"_s) const
+    {
+        writeBytes(path(name), bytes);
+        return path(name);
+    }
+
+    QTemporaryDir m_dir;
+};
+
+// Hands out at most chunk bytes a read and fails at byte failAt, as a broken medium.
+struct TrickleBuffer final : QBuffer
+{
+    TrickleBuffer(const QByteArray &bytes, qint64 chunk, qint64 failAt = -1) : chunk(chunk), failAt(failAt)
+    {
+        setData(bytes);
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        if (pos() == failAt)
+            setErrorString(u"Input/output error"_s);
+        const qint64 size = std::min({maxSize, chunk, failAt < 0 ? maxSize : failAt - pos()});
+        return pos() == failAt ? -1 : QBuffer::readData(data, size);
+    }
+    qint64 chunk, failAt;
+};
+
+const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong NameTaken RecordChanged RecordRemoved "
+                                  "NoPermission DiskFull Busy SystemError"_s.split(u' ');
+
+// An operation on file: a read gives its value, a write "done" or "! " and its failure.
+QString Apply(const QString &op, const QStringList &args, const QString &file)
+{
+    QString list;
+    if (op == u"get")
+        return LookupString(*ReadProfileDocument(file), args[0], args[1], args[2]);
+    if (op == u"keys" || op == u"sections")
+        return op == u"keys" ? ReadProfileKeys(args[0], file) : ReadProfileSections(file);
+    for (const CatalogueEntry &entry : op == u"catalogue" ? ReadSourceCatalogue(file) : QList<CatalogueEntry>())
+        list += entry.name + u'=' + QString::number(entry.type) + ListSeparator;
+    for (const ListedRecord &record : op == u"records" ? ListRecords(file) : QList<ListedRecord>())
+        list += record.name + u'=' + QString::number(record.type) + ListSeparator;
+    const DldEntities read = op == u"entities" ? ReadDldEntities(file) : DldEntities();
+    for (qint64 chunk = 1; chunk <= 7 && op == u"entities"; ++chunk) {
+        TrickleBuffer device(readBytes(file), chunk);
+        EXPECT_EQ(ReadDldEntities(device).names.toList(), read.names.toList()) << chunk << " bytes a read";
+    }
+    for (const QString &name : read.names.toList())
+        list += name + ListSeparator;
+    if (op == u"catalogue" || op == u"records" || op == u"entities")
+        return read.failed() ? read.errorText : list;
+    WriteResult written;
+    if (op == u"set") {
+        written = WriteProfileString(args[0], args[1], args[2], file);
+    } else if (op == u"delete") {
+        written = DeleteProfileSection(args[0], file);
+    } else if (op == u"remove") {
+        written = RemoveRecords(file, args[0].split(QChar(0), Qt::SkipEmptyParts));
+    } else {
+        // A new native record's keys with Connect=R1; "whole N": a registration adding Private bits N.
+        RecordValues values = NewRecordValues(SourceType::Native);
+        values[RecordKey::Connect] = u"R1"_s;
+        values[RecordKey::Description] = args[3];
+        const QStringList rule = args[2].split(u' ');
+        const auto privateRule = rule[0] == u"native" ? PrivateOnSave::MarkSavedByNative : PrivateOnSave::CarryOnRename;
+        written = SaveRecord(file, {args[0], args[1], values, privateRule, rule.size() > 1, rule.value(2).toInt()});
+    }
+    return written ? u"done"_s : u"! " + FailureNames[int(written.error().failure)];
+}
+
+class StoreGolden : public TempDirTest, public ::testing::WithParamInterface<const char *>
+{
+};
+
+TEST_P(StoreGolden, EveryCaseGivesItsValueOrItsBytes)
+{
+    int number = 0;
+    for (const Case &c : ReadCases(GetParam())) {
+        SCOPED_TRACE(c.where);
+        const QString before = c.fields[0], op = c.fields[1], result = c.fields.back();
+        QStringList args = c.fields.mid(2, c.fields.size() - 3);
+        std::transform(args.begin(), args.end(), args.begin(), Unescape);
+        const QString file = path(QStringLiteral("T%1.INI").arg(++number));
+        const QByteArray bytes = Unescape(before).toLatin1();
+        if (before != u"-")
+            writeBytes(file, bytes);
+        const QString outcome = Apply(op, args, file);
+        if (outcome != u"done" && !outcome.startsWith(u"! ")) {
+            EXPECT_EQ(outcome, Unescape(result));
+            continue;
+        }
+        const bool refused = result.startsWith(u"! ");
+        EXPECT_EQ(outcome, refused ? result : u"done"_s);
+        EXPECT_EQ(QFile::exists(file), refused ? before != u"-" : result != u"-");
+        const QByteArray after = refused || result == u"=" ? bytes : Unescape(result == u"-" ? u""_s : result).toLatin1();
+        EXPECT_EQ(Escaped(readBytes(file)), Escaped(after));
+        if (refused && (op == u"set" || op == u"delete") && QFile::remove(file)) {
+            EXPECT_EQ(Apply(op, args, file), result) << "on a missing file";
+            EXPECT_FALSE(QFile::exists(file)) << "a refused write made the file";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, StoreGolden, ::testing::Values("read.txt", "write.txt", "records.txt", "dld.txt"));
+
+TEST(DldEntities, AFailedReadKeepsTheEntitiesBeforeIt)
+{
+    const QByteArray file = "ENTITY DLD A\r\nENTITY DLD B\r\nENTITY DLD Cut off\r\n";
+    TrickleBuffer device(file, 5, file.indexOf("Cut"));
+    const DldEntities read = ReadDldEntities(device);
+    EXPECT_EQ(read.errorText, u"Input/output error");
+    EXPECT_EQ(read.names.toList(), QStringList({u"A"_s, u"B"_s}));
+}
+
+// Facts recorded from the platform's profile functions, when beside the sources; a write gives what is read back.
+using ProfileFunctions = TempDirTest;
+
+TEST_F(ProfileFunctions, EveryRecordedFactHolds)
+{
+    QFile source(sourceDir() + u"/../shared/profile-vectors.json"_s);
+    if (!source.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no recorded facts beside the sources";
+    const QJsonArray vectors = QJsonDocument::fromJson(source.readAll()).array();
+    ASSERT_EQ(vectors.size(), 168);
+    for (const QJsonValue &vector : vectors) {
+        const auto field = [&](const char16_t *name) { return vector[QStringView(name)].toString(); };
+        const QString op = field(u"op"), file = path(field(u"name") + u".INI");
+        if (!vector[u"file_before"].isNull())
+            writeBytes(file, field(u"file_before").toLatin1());
+        const QStringList args = {field(u"section"), field(u"key"), field(op == u"set" ? u"value" : u"default")};
+        QJsonValue actual = Apply(op, args, file);
+        if (op == u"keys" || op == u"sections")
+            actual = QJsonArray::fromStringList(SplitNameList(actual.toString()));
+        QJsonArray sections;
+        for (const QString &name : SplitNameList(ReadProfileSections(file))) {
+            QJsonArray keys;
+            for (const QString &key : SplitNameList(ReadProfileKeys(name, file)))
+                keys.append(QJsonArray{key, Apply(u"get"_s, {name, key, {}}, file)});
+            sections.append(QJsonArray{name, keys});
+        }
+        const bool write = op == u"set" || op == u"delete";
+        if (write)
+            actual = QFile::exists(file) ? QJsonValue(sections) : QJsonValue();
+        EXPECT_EQ(QJsonDocument(QJsonArray{actual}).toJson(),
+                  QJsonDocument(QJsonArray{vector[write ? u"expected_after" : u"expected"]}).toJson())
+            << field(u"name").toStdString();
+    }
+}
+
+// The runs of golden/ini.txt, in order, and the files they leave.
+using IniTool = TempDirTest;
+
+TEST_F(IniTool, EachRunGivesItsExitCodeOutputAndMessage)
+{
+    const QString file = fileWith("; registry\r\n[Roads]\r\nType=1\r\n");
+    const QString utf8 = fileWith("\xEF\xBB\xBF", u"UTF8.INI"_s);
+    ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"FIFO"_s)).constData(), 0600), 0);
+    for (const Case &c : ReadCases("ini.txt")) {
+        const QHash<QString, QString> named = {{u"FILE"_s, file}, {u"UTF8"_s, utf8}, {u"FIFO"_s, path(u"FIFO"_s)}};
+        QStringList arguments;
+        for (const QString &argument : c.fields[0].split(u' ', Qt::SkipEmptyParts))
+            arguments.append(named.value(argument, Unescape(argument)));
+        QProcess process;
+        process.start(qEnvironmentVariable("TESSEL_APP_DIR") + u"/tessel-ini", arguments);
+        ASSERT_TRUE(process.waitForFinished(10000)) << c.where;
+        EXPECT_EQ(process.exitCode(), c.fields[1].toInt()) << c.where;
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), Unescape(c.fields[2])) << c.where;
+        const QString errors = QString::fromUtf8(process.readAllStandardError());
+        EXPECT_TRUE(c.fields[3].isEmpty() ? errors.isEmpty() : errors.contains(Unescape(c.fields[3]))) << c.where
+            << errors.toStdString();
+    }
+    EXPECT_EQ(readBytes(file), "; registry\r\n[Roads]\r\nType=1\r\nDescription=Stra\xDF" "en \x80\r\n");
+    EXPECT_EQ(readBytes(utf8), "\xEF\xBB\xBF[A]\r\nk=\xCE\xA9 \xE6\xBC\xA2\r\n");
+}
+
+// A rule of golden/rules.txt; those of eachText take each blank-parted text of their last field.
+// Why a check failed, or nothing when it passed.
+QString ReasonOf(const Result<void> &checked)
+{
+    return checked ? QString() : checked.error();
+}
+
+QString ApplyRule(const QString &rule, QStringList args)
+{
+    using Kept = std::optional<QString>;
+    const auto number = [](double value) { return QString::number(value + 0.0, 'g', 12); }; // -0 reads as 0
+    const auto key = [](const QString &name) { return RecordKeyNamed(name).value_or(RecordKey::Private); };
+    const std::map<QString, std::function<Kept(const QString &)>> eachText = {
+        {u"rounded"_s, [&](const QString &text) { return number(RoundHalfEven(text.toDouble())); }},
+        {u"whole number"_s, [](const QString &text) { return QString::number(WholeNumber32(text)); }},
+        {u"short whole number"_s, [](const QString &text) { return QString::number(WholeNumber16(text)); }},
+        {u"numeric"_s, [](const QString &text) { return IsNumericText(text) ? Kept(text) : std::nullopt; }},
+        {u"source number"_s, [](const QString &text) { return ParseSourceId(text).number.isEmpty() ? u"Auto"_s : text; }},
+        {u"type"_s, [](const QString &text) -> Kept {
+             return QString::number(int(ConfigDialogOfType(text.toInt()).value_or(ConfigDialogKind(-1)))) + u':'
+                    + QString::number(SrcTypeToIcon(text.toInt()).value_or(-1));
+         }},
+        {u"accepts"_s, [&](const QString &text) {
+             return CheckRecordValue(key(args[0]), text, args[1].toInt()) ? Kept(text) : std::nullopt;
+         }},
+    };
+    if (eachText.count(rule)) {
+        QStringList results;
+        for (const QString &text : args.takeLast().split(u' ')) {
+            if (const Kept result = eachText.at(rule)(Unescape(text)))
+                results.append(*result);
+        }
+        return results.join(u' ');
+    }
+    std::transform(args.begin(), args.end(), args.begin(), Unescape);
+    QStringList texts, numbers;
+    if (rule.startsWith(u"typed into a ")) {
+        for (const QChar typed : args[0])
+            texts.append(QChar(FilterNameKey(typed.unicode(), rule.endsWith(u" a name"))));
+        return texts.join(QString()).remove(QChar(0));
+    }
+    const RecordValues values = NewRecordValues(args[0].toInt());
+    const DataSourceRecord record(std::make_shared<const ProfileDocument>(args[0].toLatin1()), u"R"_s);
+    for (const RecordKeyEntry &entry : RecordKeys) {
+        texts.append(entry.key == RecordKey::Private ? QString() : values[entry.key]);
+        numbers.append(record.text(entry.key) + u'=' + QString::number(record.whole16(entry.key)));
+    }
+    const Scales scales = ParseScales(args[0]);
+    const DemandConnect connect = SplitDemandConnect(args[0]);
+    const auto encoding = args.value(0) == u"UTF-8" ? ProfileCodec::Encoding::Utf8 : ProfileCodec::Encoding::Windows1252;
+    const std::map<QString, std::function<QString()>> others = {
+        {u"limits"_s, [&] { return u"name %1, storage name %2"_s.arg(NameLengthLimit).arg(StorageNameLimit); }},
+        {u"new record"_s, [&] { return texts.join(u',').chopped(1); }},
+        {u"record"_s, [&] { return numbers.join(u' '); }},
+        {u"problem"_s, [&] { return ReasonOf(CheckRecordValue(key(args[0]), args[2], args[1].toInt())); }},
+        {u"key named"_s, [&] { return RecordKeyNamed(args[0]) ? KeyName(*RecordKeyNamed(args[0])) : u"-"_s; }},
+        {u"leading number"_s, [&] { return number(LeadingNumber(args[0])); }},
+        {u"scales"_s, [&]() -> QString {
+             return QStringList{number(scales.minimum), number(scales.maximum), number(scales.overview),
+                                scales.allScales() ? u"all"_s : u"some"_s}.join(u' ');
+         }},
+        {u"demand connection"_s, [&]() -> QString { return connect.dldPath + u'>' + connect.entity; }},
+        {u"stored value"_s, [&] { return ReasonOf(CheckStoredValue(args[1], ProfileCodec(encoding))); }},
+    };
+    return others.at(rule)();
+}
+
+TEST(RecordRules, EveryRuleGivesWhatItsRowSays)
+{
+    for (const Case &c : ReadCases("rules.txt"))
+        EXPECT_EQ(ApplyRule(c.fields[0], c.fields.mid(1, c.fields.size() - 2)), Unescape(c.fields.back())) << c.where;
+}
+
+
+TEST(StoreLimits, TextsComeBackWholeWhileTheyFitTheLargestReadBuffer)
+{
+    for (const qsizetype length : {0, 31998, 31999, 40000}) {
+        const ProfileDocument document("[A]\r\nk=" + QByteArray(length, 'x') + "\r\n");
+        EXPECT_EQ(LookupString(document, u"A", u"k", u"d").size(), length < 31999 ? length : 0) << length;
+    }
+    EXPECT_EQ(CheckStoredValue(QString(31999, u'x'), ProfileCodec()).error(),
+              u"the value is 31999 characters long; values of up to 31998 characters read back whole");
+    QStringList names; // twenty characters and a NUL a name: 1523 names fill 31983 characters
+    for (int i = 0; i < 1524; ++i)
+        names.append(QStringLiteral("K%1").arg(i, 19, 10, QLatin1Char('0')));
+    EXPECT_EQ(JoinNameList(names), QString());
+    EXPECT_EQ(SplitNameList(JoinNameList(names.first(1523))), names.first(1523));
+    EXPECT_EQ(JoinNameList({QString(31996, u'x')}).size(), 31997);
+    EXPECT_EQ(JoinNameList({QString(31997, u'x')}), QString());
+    EXPECT_EQ(JoinNameList({QString(31996, u'x'), QString()}), QString());
+}
+
+using StoreFiles = TempDirTest;
+
+TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
+{
+    const QString file = fileWith("[A]\r\nk=v\r\n");
+    const struct { const char *what; QString file; qsizetype valueLength; WriteFailure failure; } cases[] = {
+        {"a value too long to read back", file, 31999, WriteFailure::TooLong},
+        {"a folder no one may write", u"/sys/TESSEL.INI"_s, 1, WriteFailure::NoPermission},
+        {"a missing folder", path(u"no/such/X.INI"_s), 1, WriteFailure::SystemError},
+        {"full disk", file, 200, WriteFailure::DiskFull},
+    };
+    for (const auto &c : cases) {
+        std::optional<FileSizeLimit> fullDisk;
+        if (c.failure == WriteFailure::DiskFull)
+            fullDisk.emplace(64);
+        const WriteResult result = WriteProfileString(u"A"_s, u"k"_s, QString(c.valueLength, u'v'), c.file);
+        fullDisk.reset();
+        ASSERT_FALSE(result) << c.what;
+        EXPECT_EQ(result.error().failure, c.failure) << c.what;
+    }
+    EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"TEST.INI"_s}) << "left behind";
+    EXPECT_TRUE(WriteProfileString(u"A"_s, u"k"_s, QString(31998, u'v'), file));
+}
+
+TEST_F(StoreFiles, AReplacedFileKeepsItsModeAndLinksAndAnUnchangedOneIsNotReplaced)
+{
+    const QString file = fileWith("[A]\r\nk=v\r\n");
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    ASSERT_TRUE(QFile::setPermissions(file, mode));
+    ASSERT_TRUE(WriteProfileString(u"A"_s, u"k"_s, u"w"_s, file));
+    EXPECT_EQ(QFile::permissions(file) & 0x7077, mode);
+    const QDateTime past = QDateTime::fromSecsSinceEpoch(1'000'000'000);
+    QFile touched(file);
+    ASSERT_TRUE(touched.open(QIODevice::ReadWrite) && touched.setFileTime(past, QFileDevice::FileModificationTime));
+    ASSERT_TRUE(WriteProfileString(u"a"_s, u"K"_s, u"w"_s, file));
+    ASSERT_TRUE(DeleteProfileSection(u"B"_s, file));
+    EXPECT_EQ(QFileInfo(file).lastModified(), past) << "an unchanged file was replaced";
+
+    ASSERT_TRUE(QDir(m_dir.path()).mkdir(u"real"_s));
+    const QString target = fileWith("[A]\r\nk=v\r\n", u"real/TARGET.INI"_s);
+    ASSERT_TRUE(QFile::link(u"real/TARGET.INI"_s, path(u"LINK.INI"_s)));
+    ASSERT_TRUE(WriteProfileString(u"A"_s, u"k"_s, u"through the link"_s, path(u"LINK.INI"_s)));
+    EXPECT_TRUE(QFileInfo(path(u"LINK.INI"_s)).isSymLink());
+    EXPECT_EQ(readBytes(target), "[A]\r\nk=through the link\r\n");
+    EXPECT_EQ(QDir(path(u"real"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"TARGET.INI"_s});
+}
+
+using StoreConcurrency = TempDirTest;
+
+// Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.
+TEST_F(StoreConcurrency, WritersLoseNoChangeAndReadersSeeNoHalfFile)
+{
+    QByteArray registry = "[Target]\r\nValue=old\r\n";
+    for (int i = 0; i < 2000; ++i)
+        registry += "[Record " + QByteArray::number(i) + "]\r\nType=1\r\nDescription=record of the test\r\n";
+    const QString file = fileWith(registry);
+    const auto writeKeys = [&](QChar prefix) {
+        return Spawn([=] {
+            for (int i = 0; i < 40; ++i) {
+                if (!WriteProfileString(u"Shared"_s, prefix + QString::number(i), QString::number(i * 7), file))
+                    ::_exit(1);
+            }
+        });
+    };
+    const pid_t writers[] = {writeKeys(u'a'), writeKeys(u'b')};
+    for (int read = 0; read < 50; ++read) {
+        ASSERT_GE(ProfileSectionNames(file).size(), 2001);
+        ASSERT_EQ(ReadProfileString(u"Target"_s, u"Value"_s, {}, file), u"old");
+    }
+    for (const pid_t writer : writers)
+        ASSERT_EQ(ExitCodeOf(writer), 0);
+    const QStringList keys = SplitNameList(ReadProfileKeys(u"Shared"_s, file));
+    EXPECT_EQ(keys.size(), 80);
+    for (const QString &key : keys)
+        EXPECT_EQ(ReadProfileString(u"Shared"_s, key, {}, file), QString::number(key.sliced(1).toInt() * 7));
+    ASSERT_TRUE(QFile::remove(file));
+    EXPECT_EQ(ReadProfileString(u"Target"_s, u"Value"_s, u"gone"_s, file), u"gone");
+}
+
+TEST(StoreCache, AStampIsTrustedOnlyWhenItsLastChangeIsOlderThanTheReadByAGranularity)
+{
+    constexpr qint64 Ms = 1'000'000, Second = 1'000'000'000, ReadAt = 1'700'000'000'123'456'789;
+    constexpr qint64 Tick = ProfileCache::FineTimestampGranularityNs, WholeSecond = ReadAt / Second * Second;
+    const auto at = [](qint64 modified, qint64 changed) { return FileStamp{1, 2, 30, modified, changed}; };
+    const FileStamp old = at(ReadAt - Tick - Ms, ReadAt - Tick - 2 * Ms);
+    const struct { const char *what; FileStamp stamp; bool trusted; } cases[] = {
+        {"unchanged and old", old, true},
+        {"changed within a tick of the read", at(ReadAt - Ms, ReadAt - Ms), false},
+        {"status changed just before the read", at(old.modifiedNs, ReadAt - Ms), false},
+        {"exactly one tick old", at(ReadAt - Tick, ReadAt - Tick), false},
+        {"whole seconds, a second old", at(WholeSecond - Second, Second), false},
+        {"whole seconds, long ago", at(WholeSecond - 2 * Second, Second), true},
+    };
+    for (const auto &c : cases)
+        EXPECT_EQ(ProfileCache::IsUnchangedSince(c.stamp, ReadAt, c.stamp), c.trusted) << c.what;
+    const FileStamp otherFile{1, 3, 30, old.modifiedNs, old.changedNs}, otherSize{1, 2, 31, old.modifiedNs, old.changedNs};
+    const FileStamp otherTimes[] = {at(old.modifiedNs + 1, old.changedNs), at(old.modifiedNs, old.changedNs + 1)};
+    for (const FileStamp &other : {otherFile, otherSize, otherTimes[0], otherTimes[1]})
+        EXPECT_FALSE(ProfileCache::IsUnchangedSince(old, ReadAt, other)) << "another file, size or time";
+}
+
+} // namespace

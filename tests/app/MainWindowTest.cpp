@@ -299,11 +299,13 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     writeBytes(path + u".new"_s, "[roads]\nType=4\nPrivate=2\n[Replaced]\nType=2\n");
     ASSERT_EQ(std::rename(QFile::encodeName(path + u".new"_s).constData(), QFile::encodeName(path).constData()), 0);
     after(1, "roads Replaced", "roads", false);
+    writeBytes(path, "[InPlace]\nType=2\n[roads]\nType=4\nPrivate=2\n");
+    after(1, "InPlace roads", "roads", false);
     const QByteArray bytes = readBytes(path);
     QFile::remove(path);
     ReadProfileDocument(path);
     writeBytes(path, bytes);
-    after(0, "roads Replaced", "roads", false);
+    after(0, "InPlace roads", "roads", false);
     QFile::remove(path);
     after(1, "", "", false);
     writeBytes(path, "[Back]\nType=1\n");

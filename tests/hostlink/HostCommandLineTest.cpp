@@ -11,9 +11,8 @@ QString outcome(const QString &text)
     const auto result = ParseHostCommandLine(text);
     if (!result)
         return result.error().Problem + QStringLiteral(" \"") + result.error().Field + u'"';
-    const HostCommandLine &line = *result;
-    EXPECT_EQ(line.Text, text);
-    return QStringLiteral("%1 %2 %3 [%4]").arg(line.NotifyhWnd).arg(line.RefreshhWnd).arg(line.ShutdownhWnd).arg(line.HostIniDir);
+    EXPECT_EQ(result->Text, text);
+    return QStringLiteral("%1 %2 %3 [%4]").arg(result->NotifyhWnd).arg(result->RefreshhWnd).arg(result->ShutdownhWnd).arg(result->HostIniDir);
 }
 
 // The fields are taken while text remains, the directory is all that follows
@@ -25,17 +24,12 @@ TEST(HostCommandLineTest, ReadsTheHandlesAndTheDirectory)
     const std::pair<const char *, const char *> cases[] = {
         {"", "0 0 0 []"},
         {"5 ", "5 0 0 []"},
-        {"1 2 3", "1 2 3 []"},
-        {"1 2 3 /home/gis/My Maps/", "1 2 3 [/home/gis/My Maps/]"},
-        {"1 2 3  /leading blank", "1 2 3 [ /leading blank]"},
+        {"1 2 3  /My Maps/", "1 2 3 [ /My Maps/]"},
         {"-5 2147483647 -2147483648 d", "-5 2147483647 -2147483648 [d]"},
         {"12.5 13.5 +7", "12 14 7 []"},
-        {"abc 2 3 /velum/", "Type mismatch \"abc\""},
         {"1  3 /velum/", "Type mismatch \"\""},
-        {" 1 2 3", "Type mismatch \"\""},
         {"1 2 3x", "Type mismatch \"3x\""},
         {"0x10 2 3", "Type mismatch \"0x10\""},
-        {"2147483648 2 3", "Overflow \"2147483648\""},
         {"1 -2147483649 3", "Overflow \"-2147483649\""},
         {"1 2 2147483647.5", "Overflow \"2147483647.5\""},
         {"1 2 -2147483648.5", "1 2 -2147483648 []"},

@@ -5,13 +5,16 @@
 #include <QAbstractItemView>
 #include <QAccessible>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSet>
+#include <QStyle>
 #include <QTest>
 
 #include "app/frmDebug.h"
@@ -93,13 +96,51 @@ QString expectedName(const QWidget *control, const QString &name)
     return window->objectName() == u"frmDebug"_s ? AccessibleCaption(window->windowTitle()) : u"<its label>"_s;
 }
 
+// Where a control draws: a label, check box or option button its caption at
+// the caption's size, aligned within its place; other controls their place.
+QRect drawnRect(const QWidget *control)
+{
+    Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter;
+    if (const auto *label = qobject_cast<const QLabel *>(control))
+        alignment = label->alignment();
+    else if (!qobject_cast<const QCheckBox *>(control) && !qobject_cast<const QRadioButton *>(control))
+        return control->geometry();
+    return QStyle::alignedRect(control->layoutDirection(), alignment, control->sizeHint().boundedTo(control->size()),
+                               control->geometry());
+}
+
+// The controls of the window and its frames that draw outside their container
+// or over another control of it.
+QStringList untidyControls(const QWidget &window)
+{
+    QList<const QWidget *> shown;
+    for (const QWidget *control : window.findChildren<QWidget *>()) {
+        const QWidget *container = control->parentWidget();
+        if (control->window() == &window && control->isVisibleTo(&window)
+            && (container == &window || qobject_cast<const QGroupBox *>(container)))
+            shown.append(control);
+    }
+    QStringList untidy;
+    for (const QWidget *control : shown) {
+        if (!control->parentWidget()->contentsRect().contains(drawnRect(control)))
+            untidy.append(control->objectName() + u" leaves its container"_s);
+        for (const QWidget *other : shown) {
+            if (other->parentWidget() == control->parentWidget() && control->objectName() < other->objectName()
+                && drawnRect(control).intersects(drawnRect(other)))
+                untidy.append(control->objectName() + u" overlaps "_s + other->objectName());
+        }
+    }
+    return untidy;
+}
+
 // In English and each shipped language, every window has its title and
 // captions translated, without two captions sharing an access key, and every
 // control the keyboard reaches has a name: a box that of its label, as the
 // label reads (without its access key marker and closing colon). The debug
 // window's box alone has no label: the title names it. Tab and Shift+Tab each
 // visit every enabled control that takes the focus (a group of option
-// buttons is one stop). Esc and Enter leave a dialog with a Cancel button
+// buttons is one stop). No control draws outside its frame or over another.
+// Esc and Enter leave a dialog with a Cancel button
 // open; Alt+C cancels it. The access key of a translated label moves the
 // focus to its box.
 TEST_F(EveryWindowTest, IsTranslatedNamedAndReachedByTheKeyboard)
@@ -135,6 +176,7 @@ TEST_F(EveryWindowTest, IsTranslatedNamedAndReachedByTheKeyboard)
             }
             if (target != u"English"_s)
                 return;
+            EXPECT_EQ(untidyControls(window), QStringList());
             for (const Qt::Key key : {Qt::Key_Tab, Qt::Key_Backtab}) {
                 QSet<QString> visited;
                 for (qsizetype press = 0; press < 2 * expected.size(); ++press) {

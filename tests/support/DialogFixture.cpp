@@ -6,7 +6,6 @@
 #include <QTimer>
 
 #include "platform/AppPaths.h"
-#include "registry/ProfileStore.h"
 #include "tests/support/TestFiles.h"
 
 namespace tessel::test {
@@ -59,17 +58,6 @@ void DialogFixture::writeRegistry(const QByteArray &text)
 QByteArray DialogFixture::registryBytes() const
 {
     return readBytes(session.RegistryIniPath);
-}
-
-QString DialogFixture::readKey(const QString &section, const QString &key,
-                               const QString &defaultValue) const
-{
-    return ReadProfileString(section, key, defaultValue, session.RegistryIniPath);
-}
-
-QStringList DialogFixture::sectionNames() const
-{
-    return ReadProfileSections(session.RegistryIniPath).split(ListSeparator, Qt::SkipEmptyParts);
 }
 
 bool DialogFixture::execModal(QDialog &dialog, const std::function<void()> &interaction,

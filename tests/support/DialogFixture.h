@@ -37,10 +37,6 @@ protected:
 
     void writeRegistry(const QByteArray &text);
     QByteArray registryBytes() const;
-    // Reads back through the profile store.
-    QString readKey(const QString &section, const QString &key,
-                    const QString &defaultValue = QStringLiteral("<missing>")) const;
-    QStringList sectionNames() const;
 
     // Shows dialog modal and runs interaction once it is the active modal
     // window. Returns false, after closing every modal window, when the

@@ -5,13 +5,12 @@
 #include "platform/Windows1252.h"
 #include "registry/DldEntities.h"
 
-#include <QByteArray>
 #include <QIODevice>
-#include <QStringList>
 
 #include <fuzzer/FuzzedDataProvider.h>
 
 using namespace tessel;
+using namespace tessel::fuzz;
 
 namespace {
 
@@ -21,11 +20,7 @@ class TrickleDevice : public QIODevice
 {
 public:
     TrickleDevice(QByteArray bytes, qsizetype piece, std::optional<qsizetype> failAt)
-        : m_bytes(std::move(bytes)), m_piece(piece), m_failAt(failAt)
-    {
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-
+        : m_bytes(std::move(bytes)), m_piece(piece), m_failAt(failAt) { open(ReadOnly | Unbuffered); }
     bool isSequential() const override { return true; }
 
 protected:
@@ -40,7 +35,6 @@ protected:
         m_offset += count;
         return count;
     }
-
     qint64 writeData(const char *, qint64) override { return -1; }
 
 private:
@@ -50,25 +44,16 @@ private:
     qsizetype m_offset = 0;
 };
 
-bool IsDldWhiteSpace(char c)
+QByteArray Trimmed(const QByteArray &line)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
+    const auto white = [](char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; };
+    const auto first = std::find_if_not(line.begin(), line.end(), white);
+    const auto last = std::find_if_not(line.rbegin(), std::make_reverse_iterator(first), white);
+    return QByteArray(first, last.base() - first);
 }
 
-QByteArray Trimmed(QByteArray line)
-{
-    qsizetype first = 0;
-    qsizetype last = line.size();
-    while (first < last && IsDldWhiteSpace(line[first]))
-        ++first;
-    while (last > first && IsDldWhiteSpace(line[last - 1]))
-        --last;
-    return line.sliced(first, last - first);
-}
-
-// Lines end at carriage returns; a line feed after one is leading white space
-// of the next line, which trimming removes anyway. Only lines that ended are
-// read when the reading failed.
+// Lines end at carriage returns (a line feed after one is trimmed as white space);
+// a failed reading reads only the lines that ended.
 QStringList ReferenceEntities(const QByteArray &bytes, bool failed)
 {
     QByteArrayList lines = bytes.split('\r');
@@ -76,8 +61,7 @@ QStringList ReferenceEntities(const QByteArray &bytes, bool failed)
         lines.removeLast();
     QStringList names;
     for (const QByteArray &line : std::as_const(lines)) {
-        const QByteArray trimmed = Trimmed(line);
-        if (trimmed.size() >= 10 && trimmed.first(10).toUpper() == "ENTITY DLD")
+        if (const QByteArray trimmed = Trimmed(line); trimmed.toUpper().startsWith("ENTITY DLD"))
             names.append(Windows1252::Decode(Trimmed(trimmed.mid(11))));
     }
     return names;
@@ -91,8 +75,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qsizetype piece = input.ConsumeIntegralInRange<qsizetype>(1, 64);
     const bool fail = input.ConsumeBool();
     const auto failAt = input.ConsumeIntegral<quint16>();
-    const std::vector<uint8_t> rest = input.ConsumeRemainingBytes<uint8_t>();
-    const QByteArray bytes(reinterpret_cast<const char *>(rest.data()), qsizetype(rest.size()));
+    const QByteArray bytes = Bytes(input.ConsumeRemainingBytes<uint8_t>());
 
     TrickleDevice device(bytes, piece, fail ? std::optional<qsizetype>(failAt) : std::nullopt);
     const DldEntities entities = ReadDldEntities(device);

@@ -1,7 +1,13 @@
 #pragma once
 
+#include <QByteArray>
+#include <QStringList>
+
+#include <algorithm>
+
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 // A broken invariant ends the run with a report, so that libFuzzer keeps the
 // input that broke it (asserts would vanish from a release build).
@@ -12,3 +18,18 @@
             std::abort();                                                                      \
         }                                                                                      \
     } while (false)
+
+namespace tessel::fuzz {
+
+inline QByteArray Bytes(const uint8_t *data, size_t n) { return {reinterpret_cast<const char *>(data), qsizetype(n)}; }
+
+inline QByteArray Bytes(const std::vector<uint8_t> &bytes) { return Bytes(bytes.data(), bytes.size()); }
+
+inline bool SameName(const QString &a, const QString &b) { return a.toCaseFolded() == b.toCaseFolded(); }
+
+inline qsizetype CountName(const QStringList &names, const QString &name)
+{
+    return std::count_if(names.begin(), names.end(), [&](const QString &other) { return SameName(other, name); });
+}
+
+} // namespace tessel::fuzz

@@ -1,36 +1,26 @@
-// The profile reader and writer on arbitrary file bytes: an edit changes only
-// the line it writes, what it writes reads back, and the result parses to the
-// sections the edit promises.
+// The profile reader and writer on arbitrary file bytes: an edit changes only its
+// own line, what it writes reads back, and the sections are the ones it promises.
 #include "FuzzCheck.h"
 
 #include "registry/ProfileDocument.h"
 #include "registry/ProfileNames.h"
 #include "registry/ProfileReading.h"
 
-#include <QByteArray>
-#include <QString>
-#include <QStringList>
-
 #include <fuzzer/FuzzedDataProvider.h>
 
 using namespace tessel;
+using namespace tessel::fuzz;
 
 namespace {
 
-struct Edit
-{
-    QString section;
-    QString key;
-    QString value;
-};
+struct Edit { QString section, key, value; };
 
 // Most edits name a section or key the file has, so that changes of existing
 // lines are tried as often as additions.
 QString PickName(FuzzedDataProvider &picks, const QStringList &names, const std::string &otherwise)
 {
-    if (!names.isEmpty() && picks.ConsumeBool())
-        return names[picks.ConsumeIntegral<quint8>() % names.size()];
-    return QString::fromStdString(otherwise);
+    return !names.isEmpty() && picks.ConsumeBool() ? names[picks.ConsumeIntegral<quint8>() % names.size()]
+                                                   : QString::fromStdString(otherwise);
 }
 
 // The name a caller's name stands for in the file.
@@ -39,63 +29,31 @@ QString FileName(const ProfileDocument &document, const QString &name)
     return document.codec().fit(TrimProfileBlanks(name).toString());
 }
 
-bool SameName(const QString &a, const QString &b)
-{
-    return a.toCaseFolded() == b.toCaseFolded();
-}
-
-qsizetype IndexOfName(const QStringList &names, const QString &name)
-{
-    for (qsizetype i = 0; i < names.size(); ++i) {
-        if (SameName(names[i], name))
-            return i;
-    }
-    return -1;
-}
-
 QStringList WithoutName(QStringList names, const QString &name)
 {
     names.removeIf([&](const QString &other) { return SameName(other, name); });
     return names;
 }
 
-// The section names that occur once, whose keys no edit of another section
-// may change.
-QStringList UniqueNames(const QStringList &names)
-{
-    QStringList unique;
-    for (const QString &name : names) {
-        if (WithoutName(names, name).size() == names.size() - 1)
-            unique.append(name);
-    }
-    return unique;
-}
-
-// Whether a code unit of the file's text at [from, to) is a line break: bytes
-// outside that range are the same before and after an edit.
+// Whether the file's text at [from, to), the bytes an edit changed, holds a line break.
 bool HoldsLineBreak(const ProfileDocument &document, qsizetype from, qsizetype to)
 {
     const ProfileCodec &codec = document.codec();
     const int unit = codec.unitSize();
     from -= (from - codec.byteOrderMarkSize()) % unit;
     for (qsizetype offset = from; offset + unit <= to; offset += unit) {
-        const char16_t c = codec.unitAt(document.bytes(), offset);
-        if (c == u'\r' || c == u'\n')
+        if (const char16_t c = codec.unitAt(document.bytes(), offset); c == u'\r' || c == u'\n')
             return true;
     }
     return false;
 }
 
-// The range of the old bytes that the new bytes do not share at either end.
 std::pair<qsizetype, qsizetype> ChangedRange(const QByteArray &before, const QByteArray &after)
 {
+    const qsizetype prefix = std::ranges::mismatch(before, after).in1 - before.begin();
     const qsizetype shortest = std::min(before.size(), after.size());
-    qsizetype prefix = 0;
-    while (prefix < shortest && before[prefix] == after[prefix])
-        ++prefix;
-    qsizetype suffix = 0;
-    while (suffix < shortest - prefix && before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
-        ++suffix;
+    const qsizetype suffix = std::mismatch(before.rbegin(), before.rbegin() + (shortest - prefix), after.rbegin()).first
+        - before.rbegin();
     return {prefix, before.size() - suffix};
 }
 
@@ -107,7 +65,6 @@ void CheckWrite(const ProfileDocument &before, const Edit &edit)
     const QString key = FileName(before, edit.key);
     const QString value = before.codec().fit(edit.value);
 
-    // What was written reads back.
     FUZZ_CHECK(after.value(section, key) == value);
     if (value.size() < ReadBufferLimit - 1 && StripQuotes(value) == value)
         FUZZ_CHECK(LookupString(after, section, key, u"default") == value);
@@ -118,10 +75,10 @@ void CheckWrite(const ProfileDocument &before, const Edit &edit)
 
     // The sections are the same, with a missing one added at the end.
     const QStringList sections = before.sectionNames();
-    const bool sectionExists = IndexOfName(sections, section) >= 0;
-    FUZZ_CHECK(after.sectionNames() == (sectionExists ? sections : sections + QStringList{section}));
-    for (const QString &name : UniqueNames(sections)) {
-        if (!SameName(name, section))
+    FUZZ_CHECK(after.sectionNames() == (CountName(sections, section) > 0 ? sections : sections + QStringList{section}));
+    // No edit changes the keys of another section that occurs once.
+    for (const QString &name : sections) {
+        if (CountName(sections, name) == 1 && !SameName(name, section))
             FUZZ_CHECK(after.keyNames(name) == before.keyNames(name));
     }
     FUZZ_CHECK(WithoutName(after.keyNames(section), key) == WithoutName(before.keyNames(section), key));
@@ -134,19 +91,21 @@ void CheckRemoval(const ProfileDocument &before, const Edit &edit)
 {
     const QByteArray bytes = before.withoutSection(edit.section);
     const ProfileDocument after(bytes);
-    QStringList sections = before.sectionNames();
-    const qsizetype removed = IndexOfName(sections, FileName(before, edit.section));
-    if (removed < 0) {
+    const QStringList beforeSections = before.sectionNames();
+    QStringList sections = beforeSections;
+    const QString section = FileName(before, edit.section);
+    const auto removed = std::ranges::find_if(sections, [&](const QString &name) { return SameName(name, section); });
+    if (removed == sections.end()) {
         FUZZ_CHECK(bytes == before.bytes());
         return;
     }
     // One run of whole lines is cut out.
     const auto [from, to] = ChangedRange(before.bytes(), bytes);
     FUZZ_CHECK(to - from == before.bytes().size() - bytes.size());
-    sections.removeAt(removed);
+    sections.erase(removed);
     FUZZ_CHECK(after.sectionNames() == sections);
-    for (const QString &name : UniqueNames(before.sectionNames())) {
-        if (IndexOfName(sections, name) >= 0)
+    for (const QString &name : sections) {
+        if (CountName(beforeSections, name) == 1)
             FUZZ_CHECK(after.keyNames(name) == before.keyNames(name));
     }
 }
@@ -161,26 +120,19 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const std::string keySeed = input.ConsumeRandomLengthString(48);
     const std::string value = input.ConsumeRandomLengthString(200);
     const std::vector<uint8_t> choices = input.ConsumeBytes<uint8_t>(4);
-    const std::vector<uint8_t> file = input.ConsumeRemainingBytes<uint8_t>();
-
-    const ProfileDocument before(QByteArray(reinterpret_cast<const char *>(file.data()), qsizetype(file.size())));
+    const ProfileDocument before(Bytes(input.ConsumeRemainingBytes<uint8_t>()));
     // Reading never fails, whatever the bytes.
     (void)JoinNameList(before.sectionNames());
 
     FuzzedDataProvider picks(choices.data(), choices.size());
-    Edit edit;
-    edit.section = PickName(picks, before.sectionNames(), sectionSeed);
-    edit.key = PickName(picks, before.keyNames(edit.section), keySeed);
-    edit.value = QString::fromStdString(value);
+    const QString section = PickName(picks, before.sectionNames(), sectionSeed);
+    const Edit edit{section, PickName(picks, before.keyNames(section), keySeed), QString::fromStdString(value)};
 
-    if (removeSection) {
-        if (CheckSectionName(edit.section))
-            CheckRemoval(before, edit);
-        return 0;
-    }
+    if (removeSection && CheckSectionName(edit.section))
+        CheckRemoval(before, edit);
     // Blanks around a value are not part of it, by the format's design.
-    if (CheckEntryNames(edit.section, edit.key, edit.value)
-        && TrimProfileBlanks(edit.value) == edit.value)
+    else if (!removeSection && CheckEntryNames(edit.section, edit.key, edit.value)
+             && TrimProfileBlanks(edit.value) == edit.value)
         CheckWrite(before, edit);
     return 0;
 }

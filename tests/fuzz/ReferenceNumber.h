@@ -13,62 +13,44 @@
 // converted by the C library (the fuzzers never change the "C" locale).
 namespace tessel::fuzz {
 
-struct ReferenceNumber
-{
-    bool found = false;
-    double value = 0;
-    qsizetype end = 0;
-};
+struct ReferenceNumber { bool found = false; double value = 0; qsizetype end = 0; };
 
-inline bool IsNumberBlank(QChar c)
-{
-    return c == u' ' || c == u'\t';
-}
-
-inline bool IsAsciiDigit(QChar c)
-{
-    return c >= u'0' && c <= u'9';
-}
+inline bool IsNumberBlank(QChar c) { return c == u' ' || c == u'\t'; }
 
 inline ReferenceNumber ReadReferenceNumber(QStringView text)
 {
     qsizetype i = 0;
+    std::string number;
+    const auto take = [&](auto accepts, qsizetype most = -1) {
+        for (; i < text.size() && most-- != 0 && accepts(text[i]); ++i)
+            number += char(text[i].unicode());
+    };
+    const auto digit = [](QChar c) { return c >= u'0' && c <= u'9'; };
     while (i < text.size() && IsNumberBlank(text[i]))
         ++i;
-    std::string number;
-    if (i < text.size() && (text[i] == u'+' || text[i] == u'-'))
-        number += char(text[i++].unicode());
+    take([](QChar c) { return c == u'+' || c == u'-'; }, 1);
     const std::size_t signLength = number.size();
-    while (i < text.size() && IsAsciiDigit(text[i]))
-        number += char(text[i++].unicode());
+    take(digit);
     if (number.size() == signLength)
         return {};
-    if (i < text.size() && text[i] == u'.') {
-        number += '.';
-        ++i;
-        while (i < text.size() && IsAsciiDigit(text[i]))
-            number += char(text[i++].unicode());
-    }
+    take([](QChar c) { return c == u'.'; }, 1);
+    take(digit);
     return {true, std::strtod(number.c_str(), nullptr), i};
 }
 
 inline bool ReferenceIsNumeric(QStringView text)
 {
     const ReferenceNumber number = ReadReferenceNumber(text);
-    if (!number.found)
-        return false;
-    return std::all_of(text.begin() + number.end, text.end(), IsNumberBlank);
+    return number.found && std::all_of(text.begin() + number.end, text.end(), IsNumberBlank);
 }
+
+inline double ReferenceRounded(QStringView text) { return std::nearbyint(ReadReferenceNumber(text).value); }
 
 template<typename Int>
 Int ReferenceWholeNumber(QStringView text)
 {
-    const double rounded = std::nearbyint(ReadReferenceNumber(text).value);
-    if (rounded <= double(std::numeric_limits<Int>::min()))
-        return std::numeric_limits<Int>::min();
-    if (rounded >= double(std::numeric_limits<Int>::max()))
-        return std::numeric_limits<Int>::max();
-    return Int(rounded);
+    using Limits = std::numeric_limits<Int>;
+    return Int(std::clamp(ReferenceRounded(text), double(Limits::min()), double(Limits::max())));
 }
 
 } // namespace tessel::fuzz

@@ -1,16 +1,17 @@
-// The template reader of tessel-admin on arbitrary file bytes: what it
-// accepts means what the store's own reader makes of the same file, and a
-// record it accepts is stored exactly as the template gives it.
+// tessel-admin's template reader on arbitrary bytes: what it accepts means what the
+// store's reader makes of the file, and an accepted record is stored as given.
 #include "FuzzCheck.h"
 
 #include "registry/ProfileDocument.h"
 #include "registry/ProfileReading.h"
 #include "tools/admin/RecordTemplate.h"
 
-#include <QByteArray>
 #include <QStringDecoder>
 
+#include <iterator>
+
 using namespace tessel;
+using namespace tessel::fuzz;
 
 namespace {
 
@@ -29,27 +30,17 @@ ProfileDocument StoreReading(const QByteArray &bytes)
     return ProfileDocument(bytes);
 }
 
-bool SameName(const QString &a, const QString &b)
-{
-    return a.compare(b, Qt::CaseInsensitive) == 0;
-}
-
 void CheckAgainstStore(const QList<TemplateSection> &sections, const ProfileDocument &store)
 {
     QStringList names;
-    for (const TemplateSection &section : sections)
-        names.append(section.name);
+    std::transform(sections.begin(), sections.end(), std::back_inserter(names), [](const auto &s) { return s.name; });
     FUZZ_CHECK(store.sectionNames() == names);
     for (const TemplateSection &section : sections) {
-        const auto sameSection = [&](const QString &name) { return name.toCaseFolded() == section.name.toCaseFolded(); };
-        if (std::count_if(names.begin(), names.end(), sameSection) > 1)
+        if (CountName(names, section.name) > 1)
             continue;   // the store reads the first section of a name only
         QStringList keys;
         for (const TemplateKey &key : section.keys) {
-            const bool first = std::none_of(keys.begin(), keys.end(), [&](const QString &name) {
-                return SameName(name, key.name);
-            });
-            if (first)
+            if (CountName(keys, key.name) == 0)
                 FUZZ_CHECK(StripQuotes(store.value(section.name, key.name).value_or(u"\x01"_qs)) == key.value);
             keys.append(key.name);
         }
@@ -57,11 +48,9 @@ void CheckAgainstStore(const QList<TemplateSection> &sections, const ProfileDocu
     }
 }
 
-// What a value reads back as after it is written to a file of codec's encoding.
 QString ReadBack(const QByteArray &mark, const QString &section, const QString &key, const QString &value)
 {
-    const ProfileDocument written(ProfileDocument(mark).withValue(section, key, value));
-    return LookupString(written, section, key, u"\x01");
+    return LookupString(ProfileDocument(ProfileDocument(mark).withValue(section, key, value)), section, key, u"\x01");
 }
 
 void CheckRecords(const QList<TemplateSection> &sections, const QByteArray &mark)
@@ -78,12 +67,11 @@ void CheckRecords(const QList<TemplateSection> &sections, const QByteArray &mark
             continue;
         FUZZ_CHECK(record->name == section.name);
         for (const TemplateKey &key : section.keys) {
-            if (!SameName(key.name, u"Private"_qs)) {
-                const auto entry = std::find_if(RecordKeys.begin(), RecordKeys.end(), [&](const RecordKeyEntry &e) {
-                    return SameName(key.name, e.name.toString());
-                });
-                FUZZ_CHECK(entry != RecordKeys.end() && record->values[entry->key] == key.value);
-            }
+            if (SameName(key.name, u"Private"_qs))
+                continue;
+            const auto entry =
+                std::ranges::find_if(RecordKeys, [&](const auto &e) { return SameName(key.name, e.name.toString()); });
+            FUZZ_CHECK(entry != RecordKeys.end() && record->values[entry->key] == key.value);
         }
         for (int index = 0; index < SavedKeyCount; ++index) {
             const QString value = record->values[RecordKey(index)];
@@ -96,7 +84,7 @@ void CheckRecords(const QList<TemplateSection> &sections, const QByteArray &mark
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
-    const QByteArray bytes(reinterpret_cast<const char *>(data), qsizetype(size));
+    const QByteArray bytes = Bytes(data, size);
     const TemplateReading reading = ReadTemplate(bytes);
     if (!reading)
         return 0;

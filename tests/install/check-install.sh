@@ -26,9 +26,8 @@ check_layout() {
     # The installed tool works on the registry beside it, which a second installation keeps.
     "$app/tessel-admin" list | grep -q "^Roads	1	" || fail "tessel-admin does not list the sample registry"
     "$app/tessel-admin" remove Roads || fail "tessel-admin remove failed"
-    cmp -s "$app/TESSEL.INI" "$app/samples/TESSEL.INI" && fail "tessel-admin remove left TESSEL.INI as it was"
-    cp "$app/TESSEL.INI" "$scratch/changed.ini" && rm "$app/LANGUAGE.INI"
-    install_tessel
+    ! cmp -s "$app/TESSEL.INI" "$app/samples/TESSEL.INI" || fail "tessel-admin remove left TESSEL.INI as it was"
+    cp "$app/TESSEL.INI" "$scratch/changed.ini" && rm "$app/LANGUAGE.INI" && install_tessel
     cmp -s "$app/TESSEL.INI" "$scratch/changed.ini" || fail "the second installation replaced TESSEL.INI"
     [ -f "$app/LANGUAGE.INI" ] || fail "the second installation did not restore LANGUAGE.INI"
 }
@@ -42,9 +41,7 @@ check_package() {
         /usr/bin/tessel /usr/share/applications/tessel.desktop /usr/share/icons/hicolor/scalable/apps/tessel.svg; do
         grep -qx ".$path" "$scratch/contents" || fail "the package lacks $path"
     done
-    for name in $site_files; do
-        ! grep -qx ".$appdir/$name" "$scratch/contents" || fail "the package owns $appdir/$name: an upgrade would replace it"
-    done
+    for name in $site_files; do ! grep -qx ".$appdir/$name" "$scratch/contents" || fail "the package owns $appdir/$name: an upgrade would replace it"; done
     dpkg-deb -f "$deb" Depends | grep -q "libqt6widgets6" || fail "the package does not depend on Qt Widgets"
     dpkg-deb -e "$deb" "$scratch/control" && [ -x "$scratch/control/postinst" ] || fail "the package has no postinst"
 }

@@ -26,13 +26,10 @@ TEST(OrdinaryFiles, AreVisibleRegularFilesNamedWithoutWildcards)
     QFile(dir.filePath(u".secret.CFG"_s)).open(QIODevice::WriteOnly);
     QDir(dir.path()).mkdir(u"folder.OUT"_s);
     QStringList exist, match;
-    for (const QString &name : {u"ROADS.DLD"_s, u".secret.CFG"_s, u"folder.OUT"_s, u"*.DLD"_s, u"ROADS.DL?"_s,
-                                u"*.CFG"_s, u"*.OUT"_s, u"missing.dld"_s, QString()}) {
+    for (const QString &name : u"ROADS.DLD .secret.CFG folder.OUT *.DLD ROADS.DL? *.CFG *.OUT missing.dld "_s.split(u' ')) {
         const QString path = name.isEmpty() ? name : dir.filePath(name);
-        if (FileExists(path))
-            exist.append(name);
-        if (OrdinaryFileMatches(path))
-            match.append(name);
+        if (FileExists(path)) exist.append(name);
+        if (OrdinaryFileMatches(path)) match.append(name);
     }
     EXPECT_EQ(exist, QStringList{u"ROADS.DLD"_s});
     EXPECT_EQ(match, QStringList({u"ROADS.DLD"_s, u"*.DLD"_s, u"ROADS.DL?"_s}));
@@ -71,11 +68,9 @@ TEST_F(PrivateFolders, OnlyAPrivateFolderOfTheUserHoldsItsFiles)
 {
     const QString runtime = root.filePath(u"runtime"_s);
     const auto clear = [](const QString &path) {
-        if (!QDir(path).removeRecursively() || QFileInfo(path).isSymLink())
-            QFile::remove(path);
+        if (!QDir(path).removeRecursively() || QFileInfo(path).isSymLink()) QFile::remove(path);
     };
-    for (const QString &planted : {u"nothing"_s, u"private folder"_s, u"open folder"_s, u"foreign folder"_s,
-                                   u"link"_s, u"plain file"_s}) {
+    for (const QString &planted : u"nothing,private folder,open folder,foreign folder,link,plain file"_s.split(u',')) {
         SCOPED_TRACE(planted.toStdString());
         const bool usable = planted == u"private folder";
         clear(runtime);

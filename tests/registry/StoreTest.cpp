@@ -1,13 +1,10 @@
-// The profile store: its reads and writes, the record rules, DLD files and tessel-ini as case files
-// (golden/*.txt); the facts recorded from the platform's own profile functions; the store's limits,
-// failures, file replacement, racing writers and the cache's trust in file stamps.
+// The profile store: its reads and writes, limits, record rules, DLD files and tessel-ini as case files
+// (golden/*.txt); its failures, file replacement, racing writers and the cache's trust in file stamps.
 #include <gtest/gtest.h>
 
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -36,10 +33,7 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::string Escaped(const QByteArray &bytes)
-{
-    return bytes.toPercentEncoding(" []=;\"'<>_,.").toStdString();
-}
+std::string Escaped(const QByteArray &bytes) { return bytes.toPercentEncoding(" []=;\"'<>_,.").toStdString(); }
 
 // A field of a case file with its escapes \r \n \t \0 \\ \xHH \uHHHH replaced (bytes are Latin-1).
 QString Unescape(QStringView text)
@@ -84,20 +78,11 @@ std::vector<Case> ReadCases(const char *name)
     return cases;
 }
 
-QStringList SplitNameList(const QString &list)
-{
-    return list.isEmpty() ? QStringList() : list.chopped(1).split(ListSeparator);
-}
-
-class TempDirTest : public ::testing::Test
+class StoreFiles : public ::testing::Test
 {
 protected:
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QString fileWith(const QByteArray &bytes, const QString &name = u"TEST.INI"_s) const
-    {
-        writeBytes(path(name), bytes);
-        return path(name);
-    }
+    QString fileWith(const QByteArray &bytes, const QString &name = u"TEST.INI"_s) const { writeBytes(path(name), bytes); return path(name); }
 
     QTemporaryDir m_dir;
 };
@@ -106,10 +91,7 @@ protected:
 struct TrickleBuffer final : QBuffer
 {
     TrickleBuffer(const QByteArray &bytes, qint64 chunk, qint64 failAt = -1) : chunk(chunk), failAt(failAt)
-    {
-        setData(bytes);
-        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
+    { setData(bytes); open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
     qint64 readData(char *data, qint64 maxSize) override
     {
         if (pos() == failAt)
@@ -163,9 +145,7 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
     return written ? u"done"_s : u"! " + FailureNames[int(written.error().failure)];
 }
 
-class StoreGolden : public TempDirTest, public ::testing::WithParamInterface<const char *>
-{
-};
+class StoreGolden : public StoreFiles, public ::testing::WithParamInterface<const char *> {};
 
 TEST_P(StoreGolden, EveryCaseGivesItsValueOrItsBytes)
 {
@@ -177,8 +157,7 @@ TEST_P(StoreGolden, EveryCaseGivesItsValueOrItsBytes)
         std::transform(args.begin(), args.end(), args.begin(), Unescape);
         const QString file = path(QStringLiteral("T%1.INI").arg(++number));
         const QByteArray bytes = Unescape(before).toLatin1();
-        if (before != u"-")
-            writeBytes(file, bytes);
+        if (before != u"-") writeBytes(file, bytes);
         const QString outcome = Apply(op, args, file);
         if (outcome != u"done" && !outcome.startsWith(u"! ")) {
             EXPECT_EQ(outcome, Unescape(result));
@@ -207,45 +186,8 @@ TEST(DldEntities, AFailedReadKeepsTheEntitiesBeforeIt)
     EXPECT_EQ(read.names.toList(), QStringList({u"A"_s, u"B"_s}));
 }
 
-// Facts recorded from the platform's profile functions, when beside the sources; a write gives what is read back.
-using ProfileFunctions = TempDirTest;
-
-TEST_F(ProfileFunctions, EveryRecordedFactHolds)
-{
-    QFile source(sourceDir() + u"/../shared/profile-vectors.json"_s);
-    if (!source.open(QIODevice::ReadOnly))
-        GTEST_SKIP() << "no recorded facts beside the sources";
-    const QJsonArray vectors = QJsonDocument::fromJson(source.readAll()).array();
-    ASSERT_EQ(vectors.size(), 168);
-    for (const QJsonValue &vector : vectors) {
-        const auto field = [&](const char16_t *name) { return vector[QStringView(name)].toString(); };
-        const QString op = field(u"op"), file = path(field(u"name") + u".INI");
-        if (!vector[u"file_before"].isNull())
-            writeBytes(file, field(u"file_before").toLatin1());
-        const QStringList args = {field(u"section"), field(u"key"), field(op == u"set" ? u"value" : u"default")};
-        QJsonValue actual = Apply(op, args, file);
-        if (op == u"keys" || op == u"sections")
-            actual = QJsonArray::fromStringList(SplitNameList(actual.toString()));
-        QJsonArray sections;
-        for (const QString &name : SplitNameList(ReadProfileSections(file))) {
-            QJsonArray keys;
-            for (const QString &key : SplitNameList(ReadProfileKeys(name, file)))
-                keys.append(QJsonArray{key, Apply(u"get"_s, {name, key, {}}, file)});
-            sections.append(QJsonArray{name, keys});
-        }
-        const bool write = op == u"set" || op == u"delete";
-        if (write)
-            actual = QFile::exists(file) ? QJsonValue(sections) : QJsonValue();
-        EXPECT_EQ(QJsonDocument(QJsonArray{actual}).toJson(),
-                  QJsonDocument(QJsonArray{vector[write ? u"expected_after" : u"expected"]}).toJson())
-            << field(u"name").toStdString();
-    }
-}
-
 // The runs of golden/ini.txt, in order, and the files they leave.
-using IniTool = TempDirTest;
-
-TEST_F(IniTool, EachRunGivesItsExitCodeOutputAndMessage)
+TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
 {
     const QString file = fileWith("; registry\r\n[Roads]\r\nType=1\r\n");
     const QString utf8 = fileWith("\xEF\xBB\xBF", u"UTF8.INI"_s);
@@ -269,11 +211,7 @@ TEST_F(IniTool, EachRunGivesItsExitCodeOutputAndMessage)
 }
 
 // A rule of golden/rules.txt; those of eachText take each blank-parted text of their last field.
-// Why a check failed, or nothing when it passed.
-QString ReasonOf(const Result<void> &checked)
-{
-    return checked ? QString() : checked.error();
-}
+QString ReasonOf(const Result<void> &checked) { return checked ? QString() : checked.error(); }
 
 QString ApplyRule(const QString &rule, QStringList args)
 {
@@ -286,20 +224,25 @@ QString ApplyRule(const QString &rule, QStringList args)
         {u"short whole number"_s, [](const QString &text) { return QString::number(WholeNumber16(text)); }},
         {u"numeric"_s, [](const QString &text) { return IsNumericText(text) ? Kept(text) : std::nullopt; }},
         {u"source number"_s, [](const QString &text) { return ParseSourceId(text).number.isEmpty() ? u"Auto"_s : text; }},
-        {u"type"_s, [](const QString &text) -> Kept {
-             return QString::number(int(ConfigDialogOfType(text.toInt()).value_or(ConfigDialogKind(-1)))) + u':'
-                    + QString::number(SrcTypeToIcon(text.toInt()).value_or(-1));
+        {u"type"_s, [](const QString &t) -> Kept { return QString::number(int(ConfigDialogOfType(t.toInt()).value_or(ConfigDialogKind(-1))))
+                                                        + u':' + QString::number(SrcTypeToIcon(t.toInt()).value_or(-1)); }},
+        {u"value of length"_s, [](const QString &text) -> QString { // its length as read back, and why storing it is refused
+             const QString value(text.toInt(), u'x'), reason = ReasonOf(CheckStoredValue(value, ProfileCodec()));
+             const ProfileDocument document("[A]\r\nk=" + value.toLatin1() + "\r\n");
+             return QString::number(LookupString(document, u"A", u"k", u"d").size()) + (reason.isEmpty() ? u""_s : u" refused: " + reason);
          }},
-        {u"accepts"_s, [&](const QString &text) {
-             return CheckRecordValue(key(args[0]), text, args[1].toInt()) ? Kept(text) : std::nullopt;
+        {u"joined length"_s, [](const QString &text) { // of a name list; "L*N,..." stands for N names of L characters
+             QStringList names;
+             for (const QString &part : text.split(u','))
+                 names += QStringList(part.section(u'*', 1).toInt(), QString(part.section(u'*', 0, 0).toInt(), u'x'));
+             return QString::number(JoinNameList(names).size());
          }},
+        {u"accepts"_s, [&](const QString &text) { return CheckRecordValue(key(args[0]), text, args[1].toInt()) ? Kept(text) : std::nullopt; }},
     };
     if (eachText.count(rule)) {
         QStringList results;
-        for (const QString &text : args.takeLast().split(u' ')) {
-            if (const Kept result = eachText.at(rule)(Unescape(text)))
-                results.append(*result);
-        }
+        for (const QString &text : args.takeLast().split(u' '))
+            if (const Kept result = eachText.at(rule)(Unescape(text))) results.append(*result);
         return results.join(u' ');
     }
     std::transform(args.begin(), args.end(), args.begin(), Unescape);
@@ -325,10 +268,8 @@ QString ApplyRule(const QString &rule, QStringList args)
         {u"problem"_s, [&] { return ReasonOf(CheckRecordValue(key(args[0]), args[2], args[1].toInt())); }},
         {u"key named"_s, [&] { return RecordKeyNamed(args[0]) ? KeyName(*RecordKeyNamed(args[0])) : u"-"_s; }},
         {u"leading number"_s, [&] { return number(LeadingNumber(args[0])); }},
-        {u"scales"_s, [&]() -> QString {
-             return QStringList{number(scales.minimum), number(scales.maximum), number(scales.overview),
-                                scales.allScales() ? u"all"_s : u"some"_s}.join(u' ');
-         }},
+        {u"scales"_s, [&] { return QStringList{number(scales.minimum), number(scales.maximum), number(scales.overview),
+                                               scales.allScales() ? u"all"_s : u"some"_s}.join(u' '); }},
         {u"demand connection"_s, [&]() -> QString { return connect.dldPath + u'>' + connect.entity; }},
         {u"stored value"_s, [&] { return ReasonOf(CheckStoredValue(args[1], ProfileCodec(encoding))); }},
     };
@@ -342,26 +283,6 @@ TEST(RecordRules, EveryRuleGivesWhatItsRowSays)
 }
 
 
-TEST(StoreLimits, TextsComeBackWholeWhileTheyFitTheLargestReadBuffer)
-{
-    for (const qsizetype length : {0, 31998, 31999, 40000}) {
-        const ProfileDocument document("[A]\r\nk=" + QByteArray(length, 'x') + "\r\n");
-        EXPECT_EQ(LookupString(document, u"A", u"k", u"d").size(), length < 31999 ? length : 0) << length;
-    }
-    EXPECT_EQ(CheckStoredValue(QString(31999, u'x'), ProfileCodec()).error(),
-              u"the value is 31999 characters long; values of up to 31998 characters read back whole");
-    QStringList names; // twenty characters and a NUL a name: 1523 names fill 31983 characters
-    for (int i = 0; i < 1524; ++i)
-        names.append(QStringLiteral("K%1").arg(i, 19, 10, QLatin1Char('0')));
-    EXPECT_EQ(JoinNameList(names), QString());
-    EXPECT_EQ(SplitNameList(JoinNameList(names.first(1523))), names.first(1523));
-    EXPECT_EQ(JoinNameList({QString(31996, u'x')}).size(), 31997);
-    EXPECT_EQ(JoinNameList({QString(31997, u'x')}), QString());
-    EXPECT_EQ(JoinNameList({QString(31996, u'x'), QString()}), QString());
-}
-
-using StoreFiles = TempDirTest;
-
 TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
 {
     const QString file = fileWith("[A]\r\nk=v\r\n");
@@ -373,8 +294,7 @@ TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
     };
     for (const auto &c : cases) {
         std::optional<FileSizeLimit> fullDisk;
-        if (c.failure == WriteFailure::DiskFull)
-            fullDisk.emplace(64);
+        if (c.failure == WriteFailure::DiskFull) fullDisk.emplace(64);
         const WriteResult result = WriteProfileString(u"A"_s, u"k"_s, QString(c.valueLength, u'v'), c.file);
         fullDisk.reset();
         ASSERT_FALSE(result) << c.what;
@@ -408,10 +328,8 @@ TEST_F(StoreFiles, AReplacedFileKeepsItsModeAndLinksAndAnUnchangedOneIsNotReplac
     EXPECT_EQ(QDir(path(u"real"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"TARGET.INI"_s});
 }
 
-using StoreConcurrency = TempDirTest;
-
 // Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.
-TEST_F(StoreConcurrency, WritersLoseNoChangeAndReadersSeeNoHalfFile)
+TEST_F(StoreFiles, ConcurrentWritersLoseNoChangeAndReadersSeeNoHalfFile)
 {
     QByteArray registry = "[Target]\r\nValue=old\r\n";
     for (int i = 0; i < 2000; ++i)
@@ -419,10 +337,8 @@ TEST_F(StoreConcurrency, WritersLoseNoChangeAndReadersSeeNoHalfFile)
     const QString file = fileWith(registry);
     const auto writeKeys = [&](QChar prefix) {
         return Spawn([=] {
-            for (int i = 0; i < 40; ++i) {
-                if (!WriteProfileString(u"Shared"_s, prefix + QString::number(i), QString::number(i * 7), file))
-                    ::_exit(1);
-            }
+            for (int i = 0; i < 40; ++i)
+                if (!WriteProfileString(u"Shared"_s, prefix + QString::number(i), QString::number(i * 7), file)) ::_exit(1);
         });
     };
     const pid_t writers[] = {writeKeys(u'a'), writeKeys(u'b')};
@@ -430,9 +346,8 @@ TEST_F(StoreConcurrency, WritersLoseNoChangeAndReadersSeeNoHalfFile)
         ASSERT_GE(ProfileSectionNames(file).size(), 2001);
         ASSERT_EQ(ReadProfileString(u"Target"_s, u"Value"_s, {}, file), u"old");
     }
-    for (const pid_t writer : writers)
-        ASSERT_EQ(ExitCodeOf(writer), 0);
-    const QStringList keys = SplitNameList(ReadProfileKeys(u"Shared"_s, file));
+    for (const pid_t writer : writers) ASSERT_EQ(ExitCodeOf(writer), 0);
+    const QStringList keys = ReadProfileKeys(u"Shared"_s, file).split(ListSeparator, Qt::SkipEmptyParts);
     EXPECT_EQ(keys.size(), 80);
     for (const QString &key : keys)
         EXPECT_EQ(ReadProfileString(u"Shared"_s, key, {}, file), QString::number(key.sliced(1).toInt() * 7));
@@ -456,9 +371,8 @@ TEST(StoreCache, AStampIsTrustedOnlyWhenItsLastChangeIsOlderThanTheReadByAGranul
     };
     for (const auto &c : cases)
         EXPECT_EQ(ProfileCache::IsUnchangedSince(c.stamp, ReadAt, c.stamp), c.trusted) << c.what;
-    const FileStamp otherFile{1, 3, 30, old.modifiedNs, old.changedNs}, otherSize{1, 2, 31, old.modifiedNs, old.changedNs};
-    const FileStamp otherTimes[] = {at(old.modifiedNs + 1, old.changedNs), at(old.modifiedNs, old.changedNs + 1)};
-    for (const FileStamp &other : {otherFile, otherSize, otherTimes[0], otherTimes[1]})
+    const qint64 m = old.modifiedNs, c = old.changedNs;
+    for (const FileStamp &other : {FileStamp{1, 3, 30, m, c}, FileStamp{1, 2, 31, m, c}, at(m + 1, c), at(m, c + 1)})
         EXPECT_FALSE(ProfileCache::IsUnchangedSince(old, ReadAt, other)) << "another file, size or time";
 }
 

@@ -22,13 +22,8 @@ namespace {
 constexpr qsizetype MiB = qsizetype(1) << 20;
 const bool Full = qEnvironmentVariableIsSet("TESSEL_RELIABILITY_FULL");
 
-struct Damaged
-{
-    const char *what;
-    QByteArray bytes;
-    qsizetype sections;  // -1 when only the store knows
-    int entities = 0;    // the DLD entities it declares
-};
+// A file with the sections the store finds in it (-1 when only the store knows) and the DLD entities it declares.
+struct Damaged { const char *what; QByteArray bytes; qsizetype sections; int entities = 0; };
 
 std::vector<Damaged> DamagedFiles()
 {
@@ -62,8 +57,7 @@ TEST(DamagedFiles, EveryReaderReadsWhatItCanOfEveryDamagedFile)
         clock.start();
         const QStringList sections = ProfileSectionNames(registry);
         EXPECT_EQ(sections.size(), damaged.sections < 0 ? sections.size() : damaged.sections);
-        for (const QString &name : sections)
-            ReadProfileString(name, u"Type"_s, {}, registry);
+        for (const QString &name : sections) ReadProfileString(name, u"Type"_s, {}, registry);
         ASSERT_TRUE(WriteProfileString(u"Checked"_s, u"Type"_s, u"1"_s, registry));
         EXPECT_EQ(ProfileSectionNames(registry), sections + QStringList{u"Checked"_s});
         ASSERT_TRUE(DeleteProfileSection(u"Checked"_s, registry));

@@ -5,6 +5,8 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QTemporaryDir>
 
@@ -176,6 +178,45 @@ TEST_P(StoreGolden, EveryCaseGivesItsValueOrItsBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Files, StoreGolden, ::testing::Values("read.txt", "write.txt", "records.txt", "dld.txt"));
+
+// The names of a list the store gives: each followed by a NUL.
+QStringList SplitNameList(const QString &list)
+{
+    return list.isEmpty() ? QStringList() : list.chopped(1).split(ListSeparator);
+}
+
+// The facts recorded of the Windows profile functions, kept beside the
+// sources on the development machine; elsewhere the test is skipped.
+TEST_F(StoreFiles, EveryRecordedProfileFactHolds)
+{
+    QFile source(sourceDir() + u"/../shared/profile-vectors.json"_s);
+    if (!source.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no recorded facts beside the sources";
+    const QJsonArray vectors = QJsonDocument::fromJson(source.readAll()).array();
+    ASSERT_EQ(vectors.size(), 168);
+    for (const QJsonValue &vector : vectors) {
+        const auto field = [&](const char16_t *name) { return vector[QStringView(name)].toString(); };
+        const QString op = field(u"op"), file = path(field(u"name") + u".INI");
+        if (!vector[u"file_before"].isNull())
+            writeBytes(file, field(u"file_before").toLatin1());
+        QJsonValue actual = Apply(op, {field(u"section"), field(u"key"), field(op == u"set" ? u"value" : u"default")}, file);
+        if (op == u"keys" || op == u"sections")
+            actual = QJsonArray::fromStringList(SplitNameList(actual.toString()));
+        QJsonArray sections;
+        for (const QString &name : SplitNameList(ReadProfileSections(file))) {
+            QJsonArray keys;
+            for (const QString &key : SplitNameList(ReadProfileKeys(name, file)))
+                keys.append(QJsonArray{key, Apply(u"get"_s, {name, key, {}}, file)});
+            sections.append(QJsonArray{name, keys});
+        }
+        const bool write = op == u"set" || op == u"delete";
+        if (write)
+            actual = QFile::exists(file) ? QJsonValue(sections) : QJsonValue();
+        EXPECT_EQ(QJsonDocument(QJsonArray{actual}).toJson(),
+                  QJsonDocument(QJsonArray{vector[write ? u"expected_after" : u"expected"]}).toJson())
+            << field(u"name").toStdString();
+    }
+}
 
 TEST(DldEntities, AFailedReadKeepsTheEntitiesBeforeIt)
 {

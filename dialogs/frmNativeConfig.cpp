@@ -187,7 +187,9 @@ void frmNativeConfig::Form_Load()
 
 void frmNativeConfig::RefreshConfig()
 {
-    const DataSourceRecord record = RecordToShow(m_session.RegistryIniPath, m_recordName, m_nativeType);
+    const DataSourceRecord record = m_recordName == NewRecordMarker
+                                        ? DataSourceRecord::New(m_nativeType)
+                                        : DataSourceRecord(m_session.RegistryIniPath, m_recordName);
     if (!record.isNew())
         txtName->setText(record.name());
     txtDescription->setText(record.text(RecordKey::Description));

@@ -62,11 +62,6 @@ DataSourceRecord DataSourceRecord::New(qint32 type)
     return DataSourceRecord(std::move(document), NewRecordMarker);
 }
 
-DataSourceRecord RecordToShow(const QString &registryPath, const QString &name, qint32 type)
-{
-    return name == NewRecordMarker ? DataSourceRecord::New(type) : DataSourceRecord(registryPath, name);
-}
-
 std::shared_ptr<const ProfileDocument> DataSourceRecord::document() const
 {
     return m_snapshot ? m_snapshot : ReadProfileDocument(m_registryPath);

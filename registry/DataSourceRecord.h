@@ -156,10 +156,6 @@ private:
 // The names of all records, in file order.
 QStringList RecordNames(const QString &registryPath);
 
-// The record a configuration dialog opened for name shows: the stored one, or
-// for the new-record marker the new record of type.
-DataSourceRecord RecordToShow(const QString &registryPath, const QString &name, qint32 type);
-
 // A record as the main window lists it.
 struct ListedRecord
 {

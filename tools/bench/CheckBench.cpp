@@ -1,14 +1,12 @@
 // tessel-bench: how fast tessel-admin check goes through a large registry of
 // demand-load records and their DLD files.
-#include "tools/admin/AdminTool.h"
+#include "tools/bench/AdminRun.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 
 using namespace tessel;
 
@@ -86,15 +84,9 @@ void BM_Check(benchmark::State &state)
 {
     static const DemandLoadSite site;
     for (auto _ : state) {
-        QByteArray lines;
-        QBuffer out(&lines);
-        out.open(QIODevice::WriteOnly);
-        QString summary;
-        QTextStream err(&summary);
-        if (RunAdminCommand({QStringLiteral("check")}, {site.registry(), site.registry()}, out, err)
-            != AdminExit::Done) {
-            state.SkipWithError(lines.left(200).constData());
-        }
+        const AdminRun run = RunAdmin(QStringLiteral("check"), site.registry());
+        if (run.exit != AdminExit::Done)
+            state.SkipWithError(run.output.left(200).constData());
     }
     state.SetBytesProcessed(state.iterations() * DldFiles * DldFileSize);
 }

@@ -1,15 +1,13 @@
 // tessel-bench: how fast registries are listed, read, saved and exported.
 #include "registry/DataSourceRecord.h"
 #include "registry/ProfileStore.h"
-#include "tools/admin/AdminTool.h"
+#include "tools/bench/AdminRun.h"
 
 #include <benchmark/benchmark.h>
 
-#include <QBuffer>
 #include <QByteArray>
 #include <QFile>
 #include <QTemporaryDir>
-#include <QTextStream>
 #include <QThread>
 
 using namespace tessel;
@@ -108,13 +106,8 @@ void BM_Export(benchmark::State &state)
     const int records = int(state.range(0));
     const Registry registry(records);
     for (auto _ : state) {
-        QByteArray exported;
-        QBuffer out(&exported);
-        out.open(QIODevice::WriteOnly);
-        QString messages;
-        QTextStream err(&messages);
-        RunAdminCommand({QStringLiteral("export")}, {registry.path(), registry.path()}, out, err);
-        benchmark::DoNotOptimize(exported);
+        const AdminRun run = RunAdmin(QStringLiteral("export"), registry.path());
+        benchmark::DoNotOptimize(run.output);
     }
     state.SetComplexityN(records);
 }

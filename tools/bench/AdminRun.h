@@ -1,0 +1,32 @@
+#pragma once
+
+#include <QBuffer>
+#include <QByteArray>
+#include <QString>
+#include <QTextStream>
+
+#include "tools/admin/AdminTool.h"
+
+namespace tessel {
+
+// What one tessel-admin command printed on its standard output, and how it ended.
+struct AdminRun
+{
+    int exit;   // an AdminExit code
+    QByteArray output;
+};
+
+// Runs a tessel-admin command on registry (which also serves as the source
+// type catalogue), its output kept in memory.
+inline AdminRun RunAdmin(const QString &command, const QString &registry)
+{
+    AdminRun run{AdminExit::Done, {}};
+    QBuffer out(&run.output);
+    out.open(QIODevice::WriteOnly);
+    QString messages;
+    QTextStream err(&messages);
+    run.exit = RunAdminCommand({command}, {registry, registry}, out, err);
+    return run;
+}
+
+} // namespace tessel

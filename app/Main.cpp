@@ -19,7 +19,7 @@
 #include "platform/ProcessLauncher.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
-#include "registry/ProfilePaths.h"
+#include "profile/ProfilePaths.h"
 
 namespace tessel {
 namespace {

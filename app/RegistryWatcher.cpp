@@ -5,8 +5,8 @@
 
 #include <QFileInfo>
 
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileStore.h"
 
 namespace tessel {
 

@@ -5,8 +5,8 @@
 #include "hostlink/DebugTrace.h"
 #include "platform/Logging.h"
 #include "platform/WindowMessaging.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileStore.h"
 
 namespace tessel {
 namespace {

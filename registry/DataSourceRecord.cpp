@@ -2,12 +2,12 @@
 
 #include <QLocale>
 
-#include "registry/NumericText.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "registry/RecordRules.h"
 
 namespace tessel {

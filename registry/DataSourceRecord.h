@@ -11,8 +11,8 @@
 #include <QStringView>
 #include <QtGlobal>
 
-#include "registry/ProfileCodec.h"
-#include "registry/WriteResult.h"
+#include "profile/ProfileCodec.h"
+#include "profile/WriteResult.h"
 
 // A data source record: one section of the registry file, named by the data
 // source name. This header holds the record's keys, their read defaults and

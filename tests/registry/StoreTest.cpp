@@ -17,11 +17,11 @@
 #include <sys/stat.h>
 
 #include "registry/DldEntities.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileCache.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "registry/RecordRules.h"
 #include "registry/SourceCatalogue.h"
 #include "tests/support/ChildProcess.h"

@@ -10,12 +10,12 @@
 #include <QTextStream>
 
 #include "registry/DataSourceRecord.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileCodec.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileCodec.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/RecordTemplate.h"
 #include "tools/admin/RegistryCheck.h"

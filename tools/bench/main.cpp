@@ -1,6 +1,6 @@
 // tessel-bench: how fast registries are listed, read, saved and exported.
 #include "registry/DataSourceRecord.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 #include "tools/bench/AdminRun.h"
 
 #include <benchmark/benchmark.h>

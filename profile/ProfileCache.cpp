@@ -1,4 +1,4 @@
-#include "registry/ProfileCache.h"
+#include "profile/ProfileCache.h"
 
 namespace tessel {
 

@@ -5,7 +5,8 @@
 
 #include <memory>
 
-#include "registry/WriteResult.h"
+#include "profile/ProfileReading.h"
+#include "profile/WriteResult.h"
 
 // The profile store: the program's only access to its profile (INI) files.
 // Every call names its file, opens it for that call only and sees the file as
@@ -13,8 +14,6 @@
 // directory (see platform/AppPaths.h). Lists are one text holding each name
 // followed by a NUL character, in file order.
 namespace tessel {
-
-inline constexpr QChar ListSeparator = QChar(0);
 
 // The value of key in section, or defaultValue when the file, the section or
 // the key does not exist. An empty key gives the list of the section's keys.

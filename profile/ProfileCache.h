@@ -1,7 +1,7 @@
 #pragma once
 
 #include "platform/FileSnapshot.h"
-#include "registry/ProfileDocument.h"
+#include "profile/ProfileDocument.h"
 
 #include <QHash>
 #include <QMutex>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "registry/ProfileDocument.h"
-#include "registry/WriteResult.h"
+#include "profile/ProfileDocument.h"
+#include "profile/WriteResult.h"
 
 #include <QList>
 #include <QString>

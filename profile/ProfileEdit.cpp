@@ -1,12 +1,12 @@
-#include "registry/ProfileEdit.h"
+#include "profile/ProfileEdit.h"
 
 #include "platform/AppPaths.h"
 #include "platform/FileSnapshot.h"
 #include "platform/SafeFile.h"
-#include "registry/ProfileCache.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfilePaths.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfilePaths.h"
+#include "profile/ProfileReading.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -1,10 +1,10 @@
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 
-#include "registry/ProfileCache.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfilePaths.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfilePaths.h"
+#include "profile/ProfileReading.h"
 
 
 namespace tessel {

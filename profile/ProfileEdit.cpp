@@ -115,9 +115,9 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
         return FromFileError(lock.error());
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
-    std::optional<FileSnapshot> snapshot = ReadOpenFile(lock->descriptor());
+    Result<FileSnapshot, FileError> snapshot = ReadOpenFile(lock->descriptor());
     if (!snapshot)
-        return NotWritten(WriteFailure::SystemError, {}, QStringLiteral("cannot read ") + path);
+        return FromFileError(snapshot.error());
     ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
     const QByteArray original = edit.bytes();
     if (WriteResult refused = edits(edit); !refused)

@@ -5,6 +5,8 @@
 
 #include <memory>
 
+#include "platform/Result.h"
+#include "platform/SystemError.h"
 #include "profile/ProfileReading.h"
 #include "profile/WriteResult.h"
 
@@ -34,8 +36,15 @@ QStringList ProfileSectionNames(const QString &filePath);
 class ProfileDocument;
 
 // The whole file as it is now, parsed once: for a caller that reads many
-// keys and wants them all from the same moment.
-std::shared_ptr<const ProfileDocument> ReadProfileDocument(const QString &filePath);
+// keys and wants them all from the same moment. A missing file is the empty
+// document; a file that exists but cannot be read gives the reason, so that
+// it is never taken for an empty one.
+Result<std::shared_ptr<const ProfileDocument>, FileError> ReadProfileDocument(const QString &filePath);
+
+// The document that the single-key reads above see: the file's, or the empty
+// document when the file cannot be read, since those reads report no failure
+// and give their defaults.
+std::shared_ptr<const ProfileDocument> ProfileDocumentForReads(const QString &filePath);
 
 // Writes key=value: an existing key keeps its line, a new key follows the last
 // key of its section, a missing section is appended and a missing file created.

@@ -303,7 +303,7 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     after(1, "InPlace roads", "roads", false);
     const QByteArray bytes = readBytes(path);
     QFile::remove(path);
-    ReadProfileDocument(path);
+    EXPECT_TRUE(ReadProfileDocument(path));
     writeBytes(path, bytes);
     after(0, "InPlace roads", "roads", false);
     QFile::remove(path);

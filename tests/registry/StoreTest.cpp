@@ -112,12 +112,12 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
 {
     QString list;
     if (op == u"get")
-        return LookupString(*ReadProfileDocument(file), args[0], args[1], args[2]);
+        return LookupString(**ReadProfileDocument(file), args[0], args[1], args[2]);
     if (op == u"keys" || op == u"sections")
         return op == u"keys" ? ReadProfileKeys(args[0], file) : ReadProfileSections(file);
     for (const CatalogueEntry &entry : op == u"catalogue" ? ReadSourceCatalogue(file) : QList<CatalogueEntry>())
         list += entry.name + u'=' + QString::number(entry.type) + ListSeparator;
-    for (const ListedRecord &record : op == u"records" ? ListRecords(file) : QList<ListedRecord>())
+    for (const ListedRecord &record : op == u"records" ? ListRecords(*ProfileDocumentForReads(file)) : QList<ListedRecord>())
         list += record.name + u'=' + QString::number(record.type) + ListSeparator;
     const DldEntities read = op == u"entities" ? ReadDldEntities(file) : DldEntities();
     for (qint64 chunk = 1; chunk <= 7 && op == u"entities"; ++chunk) {

@@ -131,7 +131,10 @@ public:
             if (!typeName.contains(entry.type))
                 typeName.insert(entry.type, entry.name);
         }
-        const RegistrySnapshot registry(m_registry);
+        const std::optional<RegistrySnapshot> read = readRegistry();
+        if (!read)
+            return AdminExit::Refused;
+        const RegistrySnapshot &registry = *read;
         QString text;
         QJsonArray records;
         for (const QString &name : registry.names()) {
@@ -157,7 +160,10 @@ public:
         if (m_call.operands.size() != 1)
             return badUsage();
         const QString &name = m_call.operands.first();
-        const RegistrySnapshot registry(m_registry);
+        const std::optional<RegistrySnapshot> read = readRegistry();
+        if (!read)
+            return AdminExit::Refused;
+        const RegistrySnapshot &registry = *read;
         if (!registry.contains(name))
             return noSuchRecord(name);
         const QStringList keyNames = registry.keyNames(name);
@@ -188,7 +194,10 @@ public:
                                     "--registry.\n").arg(m_registry);
             return AdminExit::ProblemsFound;
         }
-        const RegistrySnapshot registry(m_registry);
+        const std::optional<RegistrySnapshot> read = readRegistry();
+        if (!read)
+            return AdminExit::Refused;
+        const RegistrySnapshot &registry = *read;
         const RegistryCheckReport report = CheckRegistry(registry, ReadSourceCatalogue(m_call.files.sources));
         if (m_call.json) {
             const QJsonObject result{{QStringLiteral("registry"), m_registry},
@@ -218,7 +227,10 @@ public:
     // named, and nothing is written.
     int exportRecords()
     {
-        const RegistrySnapshot registry(m_registry);
+        const std::optional<RegistrySnapshot> read = readRegistry();
+        if (!read)
+            return AdminExit::Refused;
+        const RegistrySnapshot &registry = *read;
         const ProfileCodec codec = registry.codec().encoding() == ProfileCodec::Encoding::Windows1252
                                        ? ProfileCodec()
                                        : ProfileCodec(ProfileCodec::Encoding::Utf8);
@@ -272,7 +284,10 @@ public:
         }
         const ProfileCodec registryCodec = CodecOfFile(m_registry);
 
-        const RegistrySnapshot registry(m_registry);
+        const std::optional<RegistrySnapshot> read = readRegistry();
+        if (!read)
+            return AdminExit::Refused;
+        const RegistrySnapshot &registry = *read;
         QList<CheckedRecord> records;
         QStringList failures;
         QHash<QString, QString> seen;   // case-folded name -> section
@@ -324,7 +339,10 @@ public:
     {
         if (m_call.operands.isEmpty())
             return badUsage();
-        const RegistrySnapshot registry(m_registry);
+        const std::optional<RegistrySnapshot> read = readRegistry();
+        if (!read)
+            return AdminExit::Refused;
+        const RegistrySnapshot &registry = *read;
         QStringList refused;
         for (const QString &name : m_call.operands) {
             if (!registry.contains(name))
@@ -344,6 +362,17 @@ public:
         if (!removed)
             return notWritten(removed, {}, QStringLiteral("Nothing was removed"));
         return AdminExit::Done;
+    }
+
+    // The registry as it is now, or nothing once the reason it cannot be
+    // read has been said: a file that cannot be read is never an empty one.
+    std::optional<RegistrySnapshot> readRegistry()
+    {
+        Result<RegistrySnapshot, FileError> registry = RegistrySnapshot::Read(m_registry);
+        if (registry)
+            return std::move(*registry);
+        m_err << QStringLiteral("tessel-admin: cannot read %1: %2\n").arg(m_registry, registry.error().text);
+        return std::nullopt;
     }
 
     int badUsage()

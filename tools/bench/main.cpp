@@ -77,7 +77,7 @@ void BM_ListRecords(benchmark::State &state)
     const int records = int(state.range(0));
     const Registry registry(records);
     for (auto _ : state)
-        benchmark::DoNotOptimize(ListRecords(registry.path()));
+        benchmark::DoNotOptimize(ListRecords(**ReadProfileDocument(registry.path())));
     state.SetComplexityN(records);
 }
 BENCHMARK(BM_ListRecords)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();

@@ -94,8 +94,6 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS "adduser")
 # package; the second translates Qt's own texts (message box buttons, the file
 # dialog) into the language Tessel is set to.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-liberation, qt6-translations-l10n")
-# The Ansible module runs on the desktops that Ansible manages.
-set(CPACK_DEBIAN_PACKAGE_SUGGESTS "ansible-core")
 set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_BINARY_DIR}/packaging/postinst)
 set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 include(CPack)

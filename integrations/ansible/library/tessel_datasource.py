@@ -135,17 +135,16 @@ RECORD_OPTIONS = dict(
 def template_section(record):
     """The template lines of one present record, each value in quotes so that
     tessel-admin sees blanks and quotes at its ends and refuses them."""
+    name = record['name']
     values = dict(Type=record['type'], Description=record['description'], Connect=record['connect'])
     for key, value in (record['keys'] or {}).items():
         if values.get(key) is not None:
-            raise ValueError('%s: the key is given twice' % key)
+            raise ValueError('%s: %s: the key is given twice' % (name, key))
         values[key] = value
-    lines = ['[%s]' % record['name']]
-    lines += ['%s="%s"' % (key, value) for key, value in values.items() if value is not None]
-    for line in lines:
-        if '\r' in line or '\n' in line:
-            raise ValueError('%s: a name or value cannot hold a line break' % line.split('=')[0])
-    return '\n'.join(lines)
+    values = dict((key, str(value)) for key, value in values.items() if value is not None)
+    if any('\r' in text or '\n' in text for text in [name, *values, *values.values()]):
+        raise ValueError('%s: a template line cannot hold a line break' % name)
+    return '[%s]\n' % name + ''.join('%s="%s"\n' % item for item in values.items())
 
 
 def section_text(name, keys):
@@ -166,8 +165,10 @@ def main():
                 records=dict(type='list', elements='dict', options=RECORD_OPTIONS),
                 force=dict(type='bool', default=False),
                 registry=dict(type='path'), catalogue=dict(type='path'), tessel_admin=dict(type='path'))
+    single_only = ('name', 'type', 'description', 'connect', 'keys')
     module = AnsibleModule(argument_spec=spec, supports_check_mode=True,
-                           mutually_exclusive=[('name', 'records')], required_one_of=[('name', 'records')])
+                           mutually_exclusive=[('records', option) for option in single_only],
+                           required_one_of=[('name', 'records')])
     params = module.params
     records = params['records'] if params['records'] is not None else [
         dict((key, params[key]) for key in RECORD_OPTIONS)]
@@ -187,12 +188,12 @@ def main():
     if module.check_mode:
         command.append('--dry-run')
     try:
-        template = '\n\n'.join(template_section(r) for r in records if r['state'] == 'present')
+        template = ''.join(template_section(r) for r in records if r['state'] == 'present')
     except ValueError as error:
         module.fail_json(msg=str(error))
 
     # A byte-order mark makes tessel-admin read the template as UTF-8.
-    rc, out, err = module.run_command(command, data=u'\ufeff' + template, binary_data=True)
+    rc, out, err = module.run_command(command, data=u'\ufeff' + template if template else '', binary_data=True)
     if rc != 0:
         module.fail_json(msg=err.strip() or 'tessel-admin exited with %d' % rc, rc=rc, cmd=command)
     try:

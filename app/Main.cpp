@@ -45,10 +45,14 @@ QString usageText(const QString &applicationDir)
                "  %1/LANGUAGE.INI  the language of the messages\n"
                "  VELUMGIS.INI in DIRECTORY  the host's keys TesselhWnd and TesselSignal\n"
                "                 (without DIRECTORY: in $XDG_CONFIG_HOME or ~/.config)\n"
-               "  $XDG_RUNTIME_DIR/velum-hwnd-N  the message sockets; /tmp/velum-UID when\n"
-               "                 $XDG_RUNTIME_DIR is not a private directory of the user\n"
+               "  %1/TESSEL.INI.lock  taken by each change of the registry\n"
+               "  $XDG_RUNTIME_DIR/velum-hwnd-N  the message sockets; in the user's folder\n"
+               "                 (below) when $XDG_RUNTIME_DIR is not a private directory of the user\n"
                "  /tmp/velum-UID/tessel-*.instance  the lock that allows one copy per user\n"
-               "                 and application directory\n")
+               "                 and application directory, also kept in ~/.cache/velum-UID\n"
+               "  /tmp/velum-UID  the user's folder; when it is not a private folder of the\n"
+               "                 user, ~/.cache/velum-UID (in the home folder of the user\n"
+               "                 database) takes its place, and Tessel says so at start\n")
         .arg(applicationDir);
 }
 
@@ -59,6 +63,19 @@ int stopStartup(MessageBoxes &messageBoxes, const QString &problem)
     qCCritical(lcStartup).noquote() << problem;
     messageBoxes.show(problem, MsgBoxStyle::Critical, ApplicationTitle);
     return EXIT_FAILURE;
+}
+
+// Tells the user when their folder in /tmp was refused, so that they learn
+// that another user planted it and where the lock and the sockets are instead.
+void reportRefusedUserFolder(const MessageTable &messageTable, MessageBoxes &messageBoxes)
+{
+    const Result<UserDirectory> folder = UserPrivateDirectory();
+    if (!folder || folder->refusedPath.isEmpty())
+        return;
+    const QString text = GetMsgText(&messageTable, Msg::UserFolderRefused,
+                                    {folder->refusedPath, folder->refusal, folder->path});
+    qCWarning(lcStartup).noquote() << text;
+    messageBoxes.show(text, MsgBoxStyle::Exclamation, ApplicationTitle);
 }
 
 // Ends the process without unwinding, so that no window runs any further
@@ -91,9 +108,15 @@ int Main()
     const QString applicationDir = ApplicationDirectory();
     QtMessageBoxes messageBoxes;
     SingleInstance instance(applicationDir);
-    // No message table exists yet: the text is shown as it stands.
-    if (!instance.claim())
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Claimed:
+        break;
+    case SingleInstance::Claim::AlreadyRunning:
+        // No message table exists yet: the text is shown as it stands.
         return stopStartup(messageBoxes, GetMsgText(nullptr, Msg::AlreadyRunning));
+    case SingleInstance::Claim::NoLock:
+        return stopStartup(messageBoxes, instance.problem());
+    }
 
     // A command line the host link cannot read stops the program before
     // anything is written.
@@ -111,6 +134,7 @@ int Main()
     }
 
     SelectLanguage(applicationDir, language);
+    reportRefusedUserFolder(messageTable, messageBoxes);
     const ProfilePaths paths = InitProfilePaths(applicationDir);
 
     QtFileDialogs fileDialogs;

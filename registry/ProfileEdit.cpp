@@ -97,25 +97,19 @@ WriteResult ProfileEdit::removeSection(QStringView section)
     return {};
 }
 
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        std::chrono::milliseconds lockWait)
 {
     if (!filePath.contains(QLatin1Char('/')))
         QDir().mkpath(ProfileDirectory());
     const QString path = ResolveSymbolicLinks(ResolveProfilePath(filePath));
-    // Locking a missing file creates it: a change that is refused, or that
-    // leaves the file empty, must not leave an empty file behind.
-    if (!QFileInfo::exists(path)) {
-        ProfileEdit trial(std::make_shared<const ProfileDocument>());
-        WriteResult tried = edits(trial);
-        if (!tried || trial.bytes().isEmpty())
-            return tried;
-    }
-    Result<LockedFile, FileError> lock = LockedFile::Lock(path);
+    const Result<LockedFile, FileError> lock = LockedFile::Lock(path, lockWait);
     if (!lock)
         return FromFileError(lock.error());
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
-    std::optional<FileSnapshot> snapshot = ReadOpenFile(lock->descriptor());
+    // The lock leaves a missing file missing: it reads as an empty profile.
+    std::optional<FileSnapshot> snapshot = QFileInfo::exists(path) ? ReadFileSnapshot(path) : FileSnapshot();
     if (!snapshot)
         return NotWritten(WriteFailure::SystemError, {}, QStringLiteral("cannot read ") + path);
     ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
@@ -125,7 +119,7 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (edit.bytes() == original)
         return {};
     ProfileCache::Shared().forget(path);
-    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), lock->permissions()); !replaced)
+    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), PermissionsOf(path)); !replaced)
         return FromFileError(replaced.error());
     return {};
 }

@@ -86,6 +86,14 @@ void reportRefusedUserFolder(const MessageTable &messageTable, MessageBoxes &mes
     std::_Exit(EXIT_SUCCESS);
 }
 
+// Ends start-up on a termination signal, with the exit code of a process
+// that the signal ended.
+[[noreturn]] void endStartupNow(int signalNumber)
+{
+    std::fflush(nullptr);
+    std::_Exit(128 + signalNumber);
+}
+
 } // namespace
 
 bool IsInformationRequest(const QStringList &arguments)
@@ -105,6 +113,12 @@ int PrintInformation()
 
 int Main()
 {
+    // A request to terminate that comes while start-up shows a message box
+    // ends the program there: no link with the host exists yet to close.
+    TerminationSignals terminationSignals;
+    const QMetaObject::Connection duringStartup =
+        QObject::connect(&terminationSignals, &TerminationSignals::received, &endStartupNow);
+
     const QString applicationDir = ApplicationDirectory();
     QtMessageBoxes messageBoxes;
     SingleInstance instance(applicationDir);
@@ -148,12 +162,12 @@ int Main()
     session.fileDialogs = &fileDialogs;
     session.processLauncher = &processLauncher;
 
-    // A request to terminate closes the program as the host's shut-down
-    // press does, even while it waits inside a send to the host. One that
-    // comes before the link exists waits for it.
-    TerminationSignals terminationSignals;
+    // From now on a request to terminate closes the program as the host's
+    // shut-down press does, even while it waits inside a send to the host.
+    // One that came during start-up, outside a message box, waits for it.
     HostLink hostLink(*hostCommandLine);
     QObject::connect(&hostLink, &HostLink::ended, &endProgramNow);
+    QObject::disconnect(duringStartup);
     QObject::connect(&terminationSignals, &TerminationSignals::received, &hostLink, &HostLink::shutDown);
     frmTessel mainWindow(session, hostLink);
     mainWindow.show();

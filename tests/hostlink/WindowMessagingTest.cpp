@@ -12,6 +12,7 @@
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstring>
 
 #include "platform/WindowMessaging.h"
@@ -94,9 +95,26 @@ bool closedByPeer(int fd)
     return ::recv(fd, &byte, 1, MSG_DONTWAIT) == 0;
 }
 
+// The 12 bytes of a message with wParam.
+std::array<char, 12> request(qint32 wParam)
+{
+    std::array<char, 12> bytes{};
+    qToLittleEndian<qint32>(WM_LBUTTONDOWN, bytes.data());
+    qToLittleEndian<qint32>(wParam, bytes.data() + 4);
+    return bytes;
+}
+
+// The result that arrives on fd, or 0 when none does.
+qint32 replyOn(int fd)
+{
+    char reply[4] = {};
+    const bool arrived = QTest::qWaitFor([&] { return ::recv(fd, reply, sizeof reply, MSG_DONTWAIT) == 4; }, 5000);
+    return arrived ? qFromLittleEndian<qint32>(reply) : 0;
+}
+
 // Senders that connect and stay silent, or close at once, hold up no proper message, also in a flood of
 // 1,000 from the same user: what has arrived is answered before any connection is dropped, silent ones are
-// dropped first, and the last of them after its own second.
+// dropped first (a slow sender that has begun stays), and the last of them after its own second.
 TEST_F(WindowMessagingTest, AFloodOfSilentOrClosingSendersLosesNoProperMessage)
 {
     auto endpoint = echo();
@@ -116,22 +134,22 @@ TEST_F(WindowMessagingTest, AFloodOfSilentOrClosingSendersLosesNoProperMessage)
     };
     for (int batch = 0; batch < 8; ++batch)
         flood(60);
-    const int proper = rawSocket(socket);
-    char request[12];
-    qToLittleEndian<qint32>(WM_LBUTTONDOWN, request);
-    qToLittleEndian<qint32>(-123456789, request + 4);
-    qToLittleEndian<qint32>(0, request + 8);
-    ASSERT_EQ(::send(proper, request, sizeof request, 0), ssize_t(sizeof request));
+    const int whole = rawSocket(socket), halting = rawSocket(socket);
+    const auto wholeRequest = request(-123456789), haltingRequest = request(4711);
+    ASSERT_EQ(::send(whole, wholeRequest.data(), 12, 0), 12);
+    ASSERT_EQ(::send(halting, haltingRequest.data(), 6, 0), 6);
     for (int batch = 0; batch < 9; ++batch)
         flood(60);
-    char reply[4] = {};
-    EXPECT_TRUE(QTest::qWaitFor([&] { return ::recv(proper, reply, sizeof reply, MSG_DONTWAIT) == 4; }, 5000));
-    EXPECT_EQ(qFromLittleEndian<qint32>(reply), -123456789);
-    ::close(proper);
+    QTest::qWait(500);   // a slow sender, within its second
+    ASSERT_EQ(::send(halting, haltingRequest.data() + 6, 6, 0), 6);
+    EXPECT_EQ(replyOn(whole), -123456789);
+    EXPECT_EQ(replyOn(halting), 4711);
     EXPECT_EQ(SendMessage(endpoint->handle(), WM_LBUTTONDOWN, 42, 0), 42);
     EXPECT_TRUE(closedByPeer(silent.front()));
     EXPECT_FALSE(closedByPeer(silent.back()));
     EXPECT_TRUE(QTest::qWaitFor([&] { return closedByPeer(silent.back()); }, 5000));
+    for (const int fd : {whole, halting})
+        ::close(fd);
     for (const int fd : silent)
         ::close(fd);
 }

@@ -5,8 +5,8 @@
 
 #include <QFileInfo>
 
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileStore.h"
 
 namespace tessel {
 
@@ -25,7 +25,7 @@ RegistryWatcher::RegistryWatcher(QString registryPath, QObject *parent)
 
 std::shared_ptr<const ProfileDocument> RegistryWatcher::readForList()
 {
-    m_listed = ReadProfileDocument(m_path);
+    m_listed = ProfileDocumentForReads(m_path);
     return m_listed;
 }
 
@@ -54,7 +54,7 @@ void RegistryWatcher::settled()
         m_keptBack = true;
         return;
     }
-    const std::shared_ptr<const ProfileDocument> now = ReadProfileDocument(m_path);
+    const std::shared_ptr<const ProfileDocument> now = ProfileDocumentForReads(m_path);
     if (!m_listed || (now != m_listed && now->bytes() != m_listed->bytes()))
         emit changed();
 }

@@ -23,7 +23,7 @@
 #include "registry/RecordRules.h"
 #include "registry/SourceCatalogue.h"
 #include "registry/DldEntities.h"
-#include "registry/ProfileNames.h"
+#include "profile/ProfileNames.h"
 
 namespace tessel {
 namespace {

@@ -9,6 +9,7 @@
 
 #include "platform/FileDescriptor.h"
 #include "platform/Result.h"
+#include "platform/SystemError.h"
 
 // Changing a file that others read and write at the same time: an advisory
 // lock around each change, and a replacement that is never seen half-written.
@@ -20,14 +21,6 @@ struct FilePermissions
     quint32 mode = 0;
     quint32 owner = 0;
     quint32 group = 0;
-};
-
-// Why a file operation failed: the system's error number, which tells a full
-// disk from a refused permission, and a text for the log.
-struct FileError
-{
-    int code = 0;
-    QString text;
 };
 
 // The write lock of a file: an exclusive advisory lock (flock) on the lock

@@ -2,12 +2,12 @@
 
 #include <QLocale>
 
-#include "registry/NumericText.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "registry/RecordRules.h"
 
 namespace tessel {
@@ -64,7 +64,7 @@ DataSourceRecord DataSourceRecord::New(qint32 type)
 
 std::shared_ptr<const ProfileDocument> DataSourceRecord::document() const
 {
-    return m_snapshot ? m_snapshot : ReadProfileDocument(m_registryPath);
+    return m_snapshot ? m_snapshot : ProfileDocumentForReads(m_registryPath);
 }
 
 QString DataSourceRecord::text(RecordKey key) const
@@ -87,9 +87,22 @@ qint32 DataSourceRecord::whole32(RecordKey key) const
     return WholeNumber32(text(key));
 }
 
-RegistrySnapshot::RegistrySnapshot(const QString &registryPath)
-    : m_document(ReadProfileDocument(registryPath))
+RegistrySnapshot::RegistrySnapshot(std::shared_ptr<const ProfileDocument> document)
+    : m_document(std::move(document))
 {
+}
+
+Result<RegistrySnapshot, FileError> RegistrySnapshot::Read(const QString &registryPath)
+{
+    auto document = ReadProfileDocument(registryPath);
+    if (!document)
+        return Failure{document.error()};
+    return RegistrySnapshot(std::move(*document));
+}
+
+const ProfileDocument &RegistrySnapshot::document() const
+{
+    return *m_document;
 }
 
 QStringList RegistrySnapshot::names() const
@@ -125,16 +138,6 @@ const ProfileCodec &RegistrySnapshot::codec() const
 DataSourceRecord RegistrySnapshot::record(const QString &name) const
 {
     return DataSourceRecord(m_document, name);
-}
-
-QStringList RecordNames(const QString &registryPath)
-{
-    return ProfileSectionNames(registryPath);
-}
-
-QList<ListedRecord> ListRecords(const QString &registryPath)
-{
-    return ListRecords(*ReadProfileDocument(registryPath));
 }
 
 QList<ListedRecord> ListRecords(const ProfileDocument &registry)
@@ -260,7 +263,7 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
 
 StoredRecord ReadStoredRecord(const QString &registryPath, const QString &name)
 {
-    return {ReadProfileDocument(registryPath)->sectionBytes(name)};
+    return {ProfileDocumentForReads(registryPath)->sectionBytes(name)};
 }
 
 WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)

@@ -11,8 +11,10 @@
 #include <QStringView>
 #include <QtGlobal>
 
-#include "registry/ProfileCodec.h"
-#include "registry/WriteResult.h"
+#include "platform/Result.h"
+#include "platform/SystemError.h"
+#include "profile/ProfileCodec.h"
+#include "profile/WriteResult.h"
 
 // A data source record: one section of the registry file, named by the data
 // source name. This header holds the record's keys, their read defaults and
@@ -132,7 +134,12 @@ private:
 class RegistrySnapshot
 {
 public:
-    explicit RegistrySnapshot(const QString &registryPath);
+    explicit RegistrySnapshot(std::shared_ptr<const ProfileDocument> document);
+    // The registry as it is now; a missing file is the empty registry, a
+    // file that cannot be read gives the reason.
+    static Result<RegistrySnapshot, FileError> Read(const QString &registryPath);
+
+    const ProfileDocument &document() const;
 
     // The names of all records, in file order.
     QStringList names() const;
@@ -153,9 +160,6 @@ private:
     std::shared_ptr<const ProfileDocument> m_document;
 };
 
-// The names of all records, in file order.
-QStringList RecordNames(const QString &registryPath);
-
 // A record as the main window lists it.
 struct ListedRecord
 {
@@ -164,7 +168,6 @@ struct ListedRecord
 };
 
 // Every record's name and type in file order, from one reading of the file.
-QList<ListedRecord> ListRecords(const QString &registryPath);
 QList<ListedRecord> ListRecords(const ProfileDocument &registry);
 
 // "1" or "0", the encoding of ReadOnly and AutoConnect.

@@ -18,8 +18,8 @@
 #include "platform/AppPaths.h"
 #include "platform/TerminationSignals.h"
 #include "platform/WindowMessaging.h"
-#include "registry/ProfileStore.h"
-#include "registry/ProfileDocument.h"
+#include "profile/ProfileStore.h"
+#include "profile/ProfileDocument.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/GeoListDriver.h"
@@ -303,7 +303,7 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     after(1, "InPlace roads", "roads", false);
     const QByteArray bytes = readBytes(path);
     QFile::remove(path);
-    ReadProfileDocument(path);
+    EXPECT_TRUE(ReadProfileDocument(path));
     writeBytes(path, bytes);
     after(0, "InPlace roads", "roads", false);
     QFile::remove(path);

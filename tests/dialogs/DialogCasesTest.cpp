@@ -23,7 +23,7 @@
 #include "i18n/MessageTable.h"
 #include "platform/AppPaths.h"
 #include "platform/ProcessLauncher.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestFiles.h"

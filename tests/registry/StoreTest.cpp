@@ -22,13 +22,13 @@
 #include "platform/FileDescriptor.h"
 #include "platform/SafeFile.h"
 #include "platform/TerminationSignals.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "registry/DldEntities.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileCache.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
 #include "registry/RecordRules.h"
 #include "registry/SourceCatalogue.h"
 #include "tests/support/ChildProcess.h"
@@ -119,12 +119,12 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
 {
     QString list;
     if (op == u"get")
-        return LookupString(*ReadProfileDocument(file), args[0], args[1], args[2]);
+        return LookupString(**ReadProfileDocument(file), args[0], args[1], args[2]);
     if (op == u"keys" || op == u"sections")
         return op == u"keys" ? ReadProfileKeys(args[0], file) : ReadProfileSections(file);
     for (const CatalogueEntry &entry : op == u"catalogue" ? ReadSourceCatalogue(file) : QList<CatalogueEntry>())
         list += entry.name + u'=' + QString::number(entry.type) + ListSeparator;
-    for (const ListedRecord &record : op == u"records" ? ListRecords(file) : QList<ListedRecord>())
+    for (const ListedRecord &record : op == u"records" ? ListRecords(*ProfileDocumentForReads(file)) : QList<ListedRecord>())
         list += record.name + u'=' + QString::number(record.type) + ListSeparator;
     const DldEntities read = op == u"entities" ? ReadDldEntities(file) : DldEntities();
     for (qint64 chunk = 1; chunk <= 7 && op == u"entities"; ++chunk) {

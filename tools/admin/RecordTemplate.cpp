@@ -7,9 +7,9 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
-#include "registry/ProfileCodec.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileCodec.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfileReading.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/common/ProfileFileCheck.h"
 

@@ -1,6 +1,6 @@
 // tessel-bench: how fast registries are listed, read, saved and exported.
 #include "registry/DataSourceRecord.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 #include "tools/bench/AdminRun.h"
 
 #include <benchmark/benchmark.h>
@@ -77,7 +77,7 @@ void BM_ListRecords(benchmark::State &state)
     const int records = int(state.range(0));
     const Registry registry(records);
     for (auto _ : state)
-        benchmark::DoNotOptimize(ListRecords(registry.path()));
+        benchmark::DoNotOptimize(ListRecords(**ReadProfileDocument(registry.path())));
     state.SetComplexityN(records);
 }
 BENCHMARK(BM_ListRecords)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();

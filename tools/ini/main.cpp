@@ -1,8 +1,8 @@
 // tessel-ini: reads and writes profile files the way Tessel does, for scripts.
 #include "platform/SafeFile.h"
-#include "registry/ProfilePaths.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfilePaths.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "tools/common/ProfileFileCheck.h"
 
 #include <QString>

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/SafeFile.h"
-#include "registry/ProfileDocument.h"
-#include "registry/WriteResult.h"
+#include "profile/ProfileDocument.h"
+#include "profile/WriteResult.h"
 
 #include <QList>
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "registry/ProfileCodec.h"
+#include "profile/ProfileCodec.h"
 
 #include <QByteArray>
 #include <QHash>

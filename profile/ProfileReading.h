@@ -15,6 +15,9 @@ namespace tessel {
 class ProfileCodec;
 class ProfileDocument;
 
+// Ends each name of a list text.
+inline constexpr QChar ListSeparator = QChar(0);
+
 // The size of the largest read buffer, in characters: a text that fills it
 // reads as empty.
 inline constexpr qsizetype ReadBufferLimit = 32000;

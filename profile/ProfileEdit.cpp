@@ -1,12 +1,12 @@
-#include "registry/ProfileEdit.h"
+#include "profile/ProfileEdit.h"
 
 #include "platform/AppPaths.h"
 #include "platform/FileSnapshot.h"
 #include "platform/SafeFile.h"
-#include "registry/ProfileCache.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfilePaths.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfilePaths.h"
+#include "profile/ProfileReading.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -109,9 +109,11 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
     // The lock leaves a missing file missing: it reads as an empty profile.
-    std::optional<FileSnapshot> snapshot = QFileInfo::exists(path) ? ReadFileSnapshot(path) : FileSnapshot();
+    Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
+    if (!snapshot && snapshot.error().code == ENOENT)
+        snapshot = FileSnapshot();
     if (!snapshot)
-        return NotWritten(WriteFailure::SystemError, {}, QStringLiteral("cannot read ") + path);
+        return FromFileError(snapshot.error());
     ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
     const QByteArray original = edit.bytes();
     if (WriteResult refused = edits(edit); !refused)

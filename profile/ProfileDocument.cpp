@@ -1,6 +1,6 @@
-#include "registry/ProfileDocument.h"
+#include "profile/ProfileDocument.h"
 
-#include "registry/ProfileNames.h"
+#include "profile/ProfileNames.h"
 
 #include <algorithm>
 

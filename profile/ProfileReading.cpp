@@ -1,9 +1,8 @@
-#include "registry/ProfileReading.h"
+#include "profile/ProfileReading.h"
 
-#include "registry/ProfileCodec.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileCodec.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileNames.h"
 
 namespace tessel {
 

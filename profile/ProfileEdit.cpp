@@ -36,25 +36,23 @@ WriteResult FromFileError(const FileError &error)
     }
 }
 
-} // namespace
-
-WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
-                          QStringView value)
+// Whether key=value can be written to section and read back as readBack asks;
+// a refusal names the key.
+WriteResult CheckEntry(const ProfileDocument &document, QStringView section, const ProfileEntry &entry,
+                       ReadBack readBack)
 {
-    if (const Result<void> names = CheckEntryNames(section, key, {}); !names)
-        return NotWritten(WriteFailure::BadName, key.toString(), names.error());
-    if (HoldsLineBreak(value))
-        return NotWritten(WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL"));
-    for (const QStringView text : {section, key, value}) {
-        const QString lost = document.codec().lostCharacters(text.toString());
-        if (!lost.isEmpty())
-            return NotWritten(WriteFailure::Unencodable, key.toString(), lost);
+    if (const Result<void> names = CheckEntryNames(section, entry.key, {}); !names)
+        return NotWritten(WriteFailure::BadName, entry.key, names.error());
+    for (const QStringView name : {section, QStringView(entry.key)}) {
+        if (const Result<void> encodable = CheckEncodable(name.toString(), document.codec()); !encodable)
+            return NotWritten(WriteFailure::Unencodable, entry.key, encodable.error());
     }
-    if (!FitsReadBuffer(value))
-        return NotWritten(WriteFailure::TooLong, key.toString(),
-                QStringLiteral("the value is %1 characters long").arg(value.size()));
+    if (WriteResult value = CheckStoredValue(entry.value, document.codec(), readBack); !value)
+        return NotWritten(value.error().failure, entry.key, value.error().detail);
     return {};
 }
+
+} // namespace
 
 ProfileEdit::ProfileEdit(std::shared_ptr<const ProfileDocument> document)
     : m_document(std::move(document))
@@ -73,11 +71,12 @@ const QByteArray &ProfileEdit::bytes() const
     return m_unparsed ? *m_unparsed : m_document->bytes();
 }
 
-WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries)
+WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries,
+                                   ReadBack readBack)
 {
     const ProfileDocument &current = document();
     for (const ProfileEntry &entry : entries) {
-        if (WriteResult refused = CheckStorable(current, section, entry.key, entry.value); !refused)
+        if (WriteResult refused = CheckEntry(current, section, entry, readBack); !refused)
             return refused;
     }
     m_unparsed = current.withValues(section, entries);

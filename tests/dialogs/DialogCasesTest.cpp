@@ -181,7 +181,8 @@ protected:
         std::optional<OptionsHolder> options;
         std::unique_ptr<ConfigDialog> record;
         if (type == 0)
-            options.emplace(session, recordName, &mainWindow, OptionsHolder::OverviewRow::Hidden);
+            options.emplace(session, RegistrySnapshot::Read(session.RegistryIniPath)->record(recordName),
+                            &mainWindow, OptionsHolder::OverviewRow::Hidden);
         else if (type == 4)
             record = std::make_unique<frmDemandConfig>(session, recordName, &mainWindow);
         else if (type == 5)

@@ -104,7 +104,7 @@ struct TrickleBuffer final : QBuffer
     qint64 chunk, failAt;
 };
 
-const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong NameTaken RecordChanged RecordRemoved "
+const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong ChangedOnRead NameTaken RecordChanged RecordRemoved "
                                   "NoPermission DiskFull Busy SystemError"_s.split(u' ');
 
 // An operation on file: a read gives its value, a write "done" or "! " and its failure.
@@ -253,6 +253,7 @@ TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
 
 // A rule of golden/rules.txt; those of eachText take each blank-parted text of their last field.
 QString ReasonOf(const Result<void> &checked) { return checked ? QString() : checked.error(); }
+QString ReasonOf(const WriteResult &checked) { return checked ? QString() : checked.error().detail; }
 
 QString ApplyRule(const QString &rule, QStringList args)
 {

@@ -254,8 +254,8 @@ public:
                 if (!stored)
                     continue;
                 const QString value = StripQuotes(*stored);
-                if (const Result<void> stored = CheckStoredValue(value, codec); !stored)
-                    problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, stored.error()));
+                if (const WriteResult stored = CheckStoredValue(value, codec); !stored)
+                    problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, stored.error().detail));
                 text += key % QLatin1Char('=') % value % QStringLiteral("\r\n");
             }
         }
@@ -455,6 +455,7 @@ private:
                                                     "writable for you)");
         case WriteFailure::DiskFull:
             return result.error().detail + QStringLiteral(" (free some disk space and try again)");
+        case WriteFailure::ChangedOnRead:   // the detail says what reading would remove
         case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
         case WriteFailure::RecordRemoved:
         case WriteFailure::Busy:

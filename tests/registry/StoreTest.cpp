@@ -314,6 +314,9 @@ QString ApplyRule(const QString &rule, QStringList args)
                                                scales.allScales() ? u"all"_s : u"some"_s}.join(u' '); }},
         {u"demand connection"_s, [&]() -> QString { return connect.dldPath + u'>' + connect.entity; }},
         {u"stored value"_s, [&] { return ReasonOf(CheckStoredValue(args[1], ProfileCodec(encoding))); }},
+        {u"same record"_s, [&] { return StoredRecord::Of(ProfileDocument(args[0].toLatin1()), u"R"_s)
+                                                == StoredRecord::Of(ProfileDocument(args[1].toLatin1()), u"R"_s)
+                                            ? u"same"_s : u"changed"_s; }},
     };
     return others.at(rule)();
 }

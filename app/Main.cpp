@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <QLoggingCategory>
+
 #include <QApplication>
 
 #include <cstdio>
@@ -15,13 +17,17 @@
 #include "i18n/MessageText.h"
 #include "i18n/Messages.h"
 #include "platform/AppPaths.h"
-#include "platform/Logging.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "profile/ProfilePaths.h"
 
 namespace tessel {
+
+namespace {
+// tessel.startup: start-up and its failures; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcStartup, "tessel.startup", QtWarningMsg)
+} // namespace
 namespace {
 
 // What "tessel --help" prints. The host never passes an option, so the two

@@ -1,5 +1,7 @@
 #include "platform/SingleInstance.h"
 
+#include <QLoggingCategory>
+
 #include <QCryptographicHash>
 #include <QFile>
 
@@ -9,10 +11,14 @@
 #include <unistd.h>
 
 #include "platform/AppPaths.h"
-#include "platform/Logging.h"
 #include "platform/SystemError.h"
 
 namespace tessel {
+
+namespace {
+// tessel.instance: the one-copy lock; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcInstance, "tessel.instance", QtWarningMsg)
+} // namespace
 namespace {
 
 // Opens the lock file without following a link and refuses anything but a

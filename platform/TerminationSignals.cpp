@@ -1,15 +1,21 @@
 #include "platform/TerminationSignals.h"
 
+#include <QLoggingCategory>
+
 #include <cerrno>
 
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include "platform/Logging.h"
 #include "platform/SystemError.h"
 #include "platform/WindowMessaging.h"
 
 namespace tessel {
+
+namespace {
+// tessel.signals: termination signals; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcSignals, "tessel.signals", QtWarningMsg)
+} // namespace
 namespace {
 
 constexpr int HandledSignals[] = {SIGTERM, SIGHUP, SIGINT};
@@ -33,7 +39,7 @@ TerminationSignals::TerminationSignals(QObject *parent)
     // Non-blocking both ways: the handler never waits, and a burst of signals
     // that fills the pair loses only repeats.
     if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0, ends) != 0) {
-        qCWarning(lcStartup, "Termination signals end Tessel at once: no socket pair for them (%s)",
+        qCWarning(lcSignals, "Termination signals end Tessel at once: no socket pair for them (%s)",
                   qUtf8Printable(SystemErrorText()));
         return;
     }

@@ -1,5 +1,7 @@
 #include "platform/WindowMessaging.h"
 
+#include <QLoggingCategory>
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -24,10 +26,14 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileDescriptor.h"
-#include "platform/Logging.h"
 #include "platform/SystemError.h"
 
 namespace tessel {
+
+namespace {
+// tessel.messaging: window messages between processes; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcMessaging, "tessel.messaging", QtWarningMsg)
+} // namespace
 namespace {
 
 constexpr size_t MessageSize = 12;

@@ -37,18 +37,24 @@ WriteResult FromFileError(const FileError &error)
 }
 
 // Whether key=value can be written to section and read back as readBack asks;
-// a refusal names the key.
+// a refusal names the key, and for characters the encoding lacks, those
+// characters (the messages built from it show them).
 WriteResult CheckEntry(const ProfileDocument &document, QStringView section, const ProfileEntry &entry,
                        ReadBack readBack)
 {
     if (const Result<void> names = CheckEntryNames(section, entry.key, {}); !names)
         return NotWritten(WriteFailure::BadName, entry.key, names.error());
-    for (const QStringView name : {section, QStringView(entry.key)}) {
-        if (const Result<void> encodable = CheckEncodable(name.toString(), document.codec()); !encodable)
-            return NotWritten(WriteFailure::Unencodable, entry.key, encodable.error());
+    const ProfileCodec &codec = document.codec();
+    for (const QString &name : {section.toString(), entry.key}) {
+        if (const QString lost = codec.lostCharacters(name); !lost.isEmpty())
+            return NotWritten(WriteFailure::Unencodable, entry.key, lost);
     }
-    if (WriteResult value = CheckStoredValue(entry.value, document.codec(), readBack); !value)
-        return NotWritten(value.error().failure, entry.key, value.error().detail);
+    if (WriteResult value = CheckStoredValue(entry.value, codec, readBack); !value) {
+        const WriteFailure failure = value.error().failure;
+        return NotWritten(failure, entry.key,
+                          failure == WriteFailure::Unencodable ? codec.lostCharacters(entry.value)
+                                                               : value.error().detail);
+    }
     return {};
 }
 

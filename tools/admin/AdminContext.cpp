@@ -77,6 +77,7 @@ QString AdminContext::failureCause(const WriteResult &result) const
     case WriteFailure::Busy:
         return result.error().detail + QStringLiteral(" (let the other Tessel or tessel-admin finish, or "
                                                       "end it if it hangs, then try again)");
+    case WriteFailure::ChangedOnRead:   // the detail says what reading would remove
     case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
     case WriteFailure::RecordRemoved:
     case WriteFailure::SystemError:

@@ -42,8 +42,8 @@ int RunExport(AdminContext &context)
             if (!stored)
                 continue;
             const QString value = StripQuotes(*stored);
-            if (const Result<void> stored = CheckStoredValue(value, codec); !stored)
-                problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, stored.error()));
+            if (const WriteResult stored = CheckStoredValue(value, codec); !stored)
+                problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, stored.error().detail));
             text += key % QLatin1Char('=') % value % QStringLiteral("\r\n");
         }
     }

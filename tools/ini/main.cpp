@@ -60,7 +60,9 @@ Result<void> CheckWrite(const QString &section, const QString &key, const QStrin
         if (const Result<void> encodable = CheckEncodable(name, codec); !encodable)
             return encodable;
     }
-    return CheckStoredValue(value, codec);
+    if (const WriteResult stored = CheckStoredValue(value, codec); !stored)
+        return Failure{stored.error().detail};
+    return {};
 }
 
 int Run(const QStringList &arguments)

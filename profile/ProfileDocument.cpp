@@ -335,14 +335,6 @@ std::optional<std::pair<qsizetype, qsizetype>> ProfileDocument::sectionRange(QSt
     return std::pair(from, to);
 }
 
-std::optional<QByteArray> ProfileDocument::sectionBytes(QStringView section) const
-{
-    const auto range = sectionRange(section);
-    if (!range)
-        return std::nullopt;
-    return m_bytes.sliced(range->first, range->second - range->first);
-}
-
 QByteArray ProfileDocument::withoutSection(QStringView section) const
 {
     const auto range = sectionRange(section);

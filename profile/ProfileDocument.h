@@ -48,9 +48,6 @@ public:
     // gives it for the section's name: a list that reads one key of every
     // section in a single pass.
     QList<std::pair<QString, std::optional<QString>>> sectionValues(QStringView key) const;
-    // The bytes of the section's line and the lines up to the next section
-    // line; nothing when it is missing.
-    std::optional<QByteArray> sectionBytes(QStringView section) const;
     // Whether a section of this name exists.
     bool hasSection(QStringView section) const;
     // The names of all named sections, in file order (duplicates included).

@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -244,16 +245,20 @@ enum class PrivateOnSave {
     MarkSavedByNative,
 };
 
-// A record as it stood in the file when it was read: the bytes of its
-// section, or nothing when there was no such record.
+// A record as every reader of the file sees it: each key (named in folded
+// case, the first line of a name winning) with its value as read, blanks
+// around it removed. Blank and comment lines, the order and spacing of the
+// lines and their line ends are no part of it, so that only a change that
+// some reader would see makes two of them differ. Nothing when there is no
+// such record.
 struct StoredRecord
 {
-    std::optional<QByteArray> section;
+    std::optional<QMap<QString, QString>> keys;
+
+    static StoredRecord Of(const ProfileDocument &registry, const QString &name);
 
     friend bool operator==(const StoredRecord &, const StoredRecord &) = default;
 };
-
-StoredRecord ReadStoredRecord(const QString &registryPath, const QString &name);
 
 // One record saved as a configuration dialog saves it when the user
 // confirms it.

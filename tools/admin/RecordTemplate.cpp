@@ -130,8 +130,8 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         std::optional<QString> &value = given[std::size_t(*known)];
         if (value)
             return Failure{QStringLiteral("%1: the key is given twice").arg(key.name)};
-        if (const Result<void> stored = CheckStoredValue(key.value, registryCodec); !stored)
-            return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error())};
+        if (const WriteResult stored = CheckStoredValue(key.value, registryCodec); !stored)
+            return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error().detail)};
         value = key.value;
     }
 

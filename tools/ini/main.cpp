@@ -1,4 +1,5 @@
 // tessel-ini: reads and writes profile files the way Tessel does, for scripts.
+#include "platform/SafeFile.h"
 #include "profile/ProfilePaths.h"
 #include "profile/ProfileReading.h"
 #include "profile/ProfileStore.h"
@@ -59,7 +60,9 @@ Result<void> CheckWrite(const QString &section, const QString &key, const QStrin
         if (const Result<void> encodable = CheckEncodable(name, codec); !encodable)
             return encodable;
     }
-    return CheckStoredValue(value, codec);
+    if (const WriteResult stored = CheckStoredValue(value, codec); !stored)
+        return Failure{stored.error().detail};
+    return {};
 }
 
 int Run(const QStringList &arguments)
@@ -105,6 +108,7 @@ int Run(const QStringList &arguments)
 
 int main(int argc, char **argv)
 {
+    ReportFileSizeLimitAsFullDisk();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromUtf8(argv[i]));

@@ -3,7 +3,9 @@
 // it, and how the list follows what other programs do to the registry.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -89,10 +91,25 @@ protected:
         });
         window = std::make_unique<ScriptedMainWindow>(session, *link);
         QObject::connect(window.get(), &frmTessel::unloaded, [this] { hostLog.append(u"UNLOADED"_s); });
+        // The list is filled once the registry has been read in the background.
+        QSignalSpy filled(list()->model(), &QAbstractItemModel::modelReset);
         window->show();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_TRUE(waitFor([&] { return !filled.isEmpty(); }));
         return *window;
+    }
+
+    // Counts the registry's readings in the background, each once it has been
+    // compared with the list and, when it differs, listed.
+    std::unique_ptr<QSignalSpy> readings() const
+    {
+        return std::make_unique<QSignalSpy>(window->findChild<QFutureWatcherBase *>(), &QFutureWatcherBase::finished);
+    }
+    static bool readAgain(QSignalSpy &reads)
+    {
+        const qsizetype before = reads.count();
+        return waitFor([&] { return reads.count() > before; });
     }
 
     GeoList *list() const { return child<GeoList>(*window, "lstSrcs"); }
@@ -271,20 +288,18 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     ScriptedMainWindow &main = load();
     select("Roads");
     QSignalSpy looks(window->findChild<RegistryWatcher *>()->findChild<QTimer *>(), &QTimer::timeout);
+    const auto reads = readings();
     QSignalSpy refills(list()->model(), &QAbstractItemModel::modelReset);
     const auto lookedAgain = [&] {
         const qsizetype before = looks.count();
         return waitFor([&] { return looks.count() > before; });
     };
-    // After the next look: the refills since the last, the list, the selected record, whether it can be deleted.
+    // After the next reading: the refills since the last, the list, the selected record, whether it can be deleted.
     const auto after = [&](int refillCount, const char *listed, const char *selected, bool deletable) {
-        EXPECT_TRUE(lookedAgain());
+        EXPECT_TRUE(readAgain(*reads));
         EXPECT_EQ(refills.count(), refillCount);
         refills.clear();
-        QStringList names;
-        for (int row = 0; row < list()->count(); ++row)
-            names.append(list()->item(row)->text());
-        EXPECT_EQ(names.join(u' '), QString::fromLatin1(listed));
+        EXPECT_EQ(listedNames(*list()), QString::fromLatin1(listed));
         EXPECT_EQ(list()->ListIndex() == -1 ? QString() : GeoListItemName(list()->Text()), QString::fromLatin1(selected));
         EXPECT_EQ(press("cmdDelete")->isEnabled(), deletable);
         EXPECT_EQ(press("cmdConfig")->isEnabled(), *selected != 0);

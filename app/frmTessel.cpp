@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QScrollBar>
 
@@ -25,6 +26,12 @@
 #include "registry/DataSourceRecord.h"
 
 namespace tessel {
+namespace {
+
+// tessel.window: when the list shows a reading of the registry.
+Q_LOGGING_CATEGORY(lcMainWindow, "tessel.window", QtWarningMsg)
+
+} // namespace
 
 frmTessel::frmTessel(Session &session, HostLink &hostLink, QWidget *parent)
     : QWidget(parent)
@@ -127,6 +134,7 @@ void frmTessel::showListing(const RegistryListing &listing)
     const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
     m_listedRegistry = listing.document;
     lstSrcs->setItems(listing.items);
+    qCDebug(lcMainWindow) << "listed" << listing.items.size() << "records";
     cmdAdd->setEnabled(!listing.failure);
     for (const ListingProblem &problem : m_listingProblems.untold(m_session.RegistryIniPath, listing))
         m_session.MsgBox(m_session.GetMsgText(problem.message, problem.arguments), problem.style);

@@ -347,7 +347,7 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
 // Each problem a fill finds is told once per run: a type without an icon when
 // it first appears, a registry that cannot be read when that first happens
 // (New is refused until it can be read again). Refills that find them again
-// tell nothing.
+// tell nothing, nor does the same read failure when it comes back.
 TEST_F(MainWindowTest, TellsEachProblemOfTheRegistryOnce)
 {
     writeRegistry("[Three]\nType=3\n[Seven]\nType=7\n[Network]\nType=1\n");
@@ -383,6 +383,10 @@ TEST_F(MainWindowTest, TellsEachProblemOfTheRegistryOnce)
     writeBytes(path, bytes);
     EXPECT_TRUE(listed("Three Seven Network Other Nine ThreeAgain"));
     EXPECT_TRUE(press("cmdAdd")->isEnabled());
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_TRUE(listed(""));
+    EXPECT_FALSE(press("cmdAdd")->isEnabled());
     told({});
 }
 

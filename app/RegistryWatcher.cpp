@@ -16,7 +16,7 @@ RegistryWatcher::RegistryWatcher(QString registryPath, QObject *parent)
     , m_reading(new QFutureWatcher<RegistryListing>(this))
 {
     m_settle->setSingleShot(true);
-    connect(m_settle, &QTimer::timeout, this, &RegistryWatcher::settled);
+    connect(m_settle, &QTimer::timeout, this, &RegistryWatcher::read);
     connect(m_reading, &QFutureWatcherBase::finished, this, &RegistryWatcher::readFinished);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &RegistryWatcher::notice);
     connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &folder) {
@@ -73,14 +73,6 @@ void RegistryWatcher::watchFolder()
         m_watcher.removePath(m_folder);
     if (QFileInfo(m_folder).isDir())
         m_watcher.addPath(m_folder);
-}
-
-void RegistryWatcher::settled()
-{
-    if (m_holds > 0)
-        m_keptBack = true;
-    else
-        read();
 }
 
 void RegistryWatcher::read()

@@ -69,7 +69,6 @@ private:
     void notice();
     void watchFile();
     void watchFolder();
-    void settled();
     void read();
     void readFinished();
     void release();
@@ -77,7 +76,7 @@ private:
     QString m_path;
     QString m_folder;
     QFileSystemWatcher m_watcher;
-    QTimer *m_settle;   // a child, which tests wait on
+    QTimer *m_settle;
     QElapsedTimer m_burst;
     QFutureWatcher<RegistryListing> *m_reading;   // a child, which tests wait on
     RegistryListing m_listed;

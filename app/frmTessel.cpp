@@ -6,8 +6,6 @@
 #include <QPushButton>
 #include <QScrollBar>
 
-#include "profile/ProfileDocument.h"
-
 #include "app/RegistryWatcher.h"
 #include "app/frmNewSrc.h"
 #include "controls/ControlHelpers.h"
@@ -23,6 +21,7 @@
 #include "hostlink/DebugTrace.h"
 #include "hostlink/HostLink.h"
 #include "i18n/Messages.h"
+#include "profile/ProfileDocument.h"
 #include "registry/DataSourceRecord.h"
 
 namespace tessel {

@@ -59,7 +59,7 @@ void GeoListModel::append(GeoListItem item)
     endInsertRows();
 }
 
-void GeoListModel::setData(int row, qint32 value)
+void GeoListModel::setNumber(int row, qint32 value)
 {
     if (row >= 0 && row < m_items.size())
         m_items[row].data = value;
@@ -121,7 +121,7 @@ void GeoList::AddItem(const QString &text)
 
 void GeoList::setItemData(int index, qint32 value)
 {
-    m_model->setData(index, value);
+    m_model->setNumber(index, value);
 }
 
 qint32 GeoList::ItemData(int index) const

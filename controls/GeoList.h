@@ -41,7 +41,7 @@ public:
 
     const GeoListItem *item(int row) const;
     void append(GeoListItem item);
-    void setData(int row, qint32 value);
+    void setNumber(int row, qint32 value);
     // Replaces every entry at once.
     void reset(QList<GeoListItem> items);
     void setStrip(const QPixmap &strip);

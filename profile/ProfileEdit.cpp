@@ -97,25 +97,21 @@ WriteResult ProfileEdit::removeSection(QStringView section)
     return {};
 }
 
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        std::chrono::milliseconds lockWait)
 {
     if (!filePath.contains(QLatin1Char('/')))
         QDir().mkpath(ProfileDirectory());
     const QString path = ResolveSymbolicLinks(ResolveProfilePath(filePath));
-    // Locking a missing file creates it: a change that is refused, or that
-    // leaves the file empty, must not leave an empty file behind.
-    if (!QFileInfo::exists(path)) {
-        ProfileEdit trial(std::make_shared<const ProfileDocument>());
-        WriteResult tried = edits(trial);
-        if (!tried || trial.bytes().isEmpty())
-            return tried;
-    }
-    Result<LockedFile, FileError> lock = LockedFile::Lock(path);
+    const Result<LockedFile, FileError> lock = LockedFile::Lock(path, lockWait);
     if (!lock)
         return FromFileError(lock.error());
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
-    Result<FileSnapshot, FileError> snapshot = ReadOpenFile(lock->descriptor());
+    // The lock leaves a missing file missing: it reads as an empty profile.
+    Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
+    if (!snapshot && snapshot.error().code == ENOENT)
+        snapshot = FileSnapshot();
     if (!snapshot)
         return FromFileError(snapshot.error());
     ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
@@ -125,7 +121,7 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (edit.bytes() == original)
         return {};
     ProfileCache::Shared().forget(path);
-    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), lock->permissions()); !replaced)
+    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), PermissionsOf(path)); !replaced)
         return FromFileError(replaced.error());
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SafeFile.h"
 #include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
 
@@ -44,8 +45,10 @@ private:
 // One locked read-modify-write of the file: edits runs on the file as it is
 // now, and when it succeeds the file is replaced once with the result (not
 // at all when nothing changed). When edits fails, or the file cannot be
-// replaced, the file keeps every byte it had.
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
+// replaced, the file keeps every byte it had. A writer waits for another
+// writer's lock at most lockWait, then gives up as Busy.
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        std::chrono::milliseconds lockWait = LockedFile::DefaultWait);
 
 // Why value cannot be stored under key and read back unchanged in a file of
 // this document's encoding; ok when it can.

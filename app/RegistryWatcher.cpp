@@ -100,10 +100,14 @@ void RegistryWatcher::readFinished()
     RegistryListing listing = m_reading->result();
     if (m_listedAny && listing.showsTheSameAs(m_listed))
         return;
-    m_listed = std::move(listing);
+    RegistryListing previous = std::exchange(m_listed, std::move(listing));
     m_listedAny = true;
     ++m_listedGeneration;
     emit changed(m_listed);
+    // Once the window has let go of it too, the listing shown before is the
+    // last holder of the old document and entries: freeing those is left to
+    // a worker, since for a large registry it takes a while.
+    (void)QtConcurrent::run([dropped = std::move(previous)] {});
 }
 
 void RegistryWatcher::release()

@@ -238,6 +238,60 @@ QStringList ProfileDocument::sectionNames() const
     return names;
 }
 
+std::vector<ProfileDocument::SectionView> ProfileDocument::namedSections() const
+{
+    std::vector<SectionView> sections;
+    sections.reserve(m_sections.size());
+    for (std::size_t i = 1; i < m_sections.size(); ++i) {
+        if (!nameOf(m_lines[m_sections[i].header]).isEmpty())
+            sections.push_back(SectionView(*this, qsizetype(i), m_sections[i].firstOfName));
+    }
+    return sections;
+}
+
+std::optional<ProfileDocument::SectionView> ProfileDocument::section(QStringView name) const
+{
+    const QString requested = requestName(name);
+    const Section *found = requested.isEmpty() ? nullptr : findSection(requested);
+    if (!found)
+        return std::nullopt;
+    const qsizetype index = found - m_sections.data();
+    return SectionView(*this, index, index);
+}
+
+QStringView ProfileDocument::SectionView::name() const
+{
+    return m_document->nameOf(m_document->m_lines[m_document->m_sections[m_own].header]);
+}
+
+std::optional<QStringView> ProfileDocument::SectionView::value(QStringView key) const
+{
+    const Section &section = m_document->m_sections[m_keys];
+    for (qsizetype i = section.firstLine(); i < section.end; ++i) {
+        const Line &line = m_document->m_lines[i];
+        if (line.kind == LineKind::Key && m_document->nameOf(line).compare(key, Qt::CaseInsensitive) == 0) {
+            if (!line.hasValue())
+                return std::nullopt;
+            return m_document->textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart);
+        }
+    }
+    return std::nullopt;
+}
+
+QList<std::pair<QStringView, QStringView>> ProfileDocument::SectionView::entries() const
+{
+    const Section &section = m_document->m_sections[m_keys];
+    QList<std::pair<QStringView, QStringView>> entries;
+    for (qsizetype i = section.firstLine(); i < section.end; ++i) {
+        const Line &line = m_document->m_lines[i];
+        if (line.kind == LineKind::Key && line.hasValue()) {
+            entries.append({m_document->nameOf(line),
+                            m_document->textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart)});
+        }
+    }
+    return entries;
+}
+
 QByteArray ProfileDocument::spliced(std::vector<Splice> splices) const
 {
     std::sort(splices.begin(), splices.end(), [](const Splice &a, const Splice &b) {

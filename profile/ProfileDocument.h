@@ -56,6 +56,13 @@ public:
     // The names of all named sections, in file order (duplicates included).
     QStringList sectionNames() const;
 
+    class SectionView;
+    // Every named section in file order (duplicates included), for readers
+    // that go through the whole file once.
+    std::vector<SectionView> namedSections() const;
+    // The first section of the name, as value() finds it.
+    std::optional<SectionView> section(QStringView name) const;
+
     // The bytes of the file with key=value written: in place of the key's
     // line, else after the section's last key line, else in a new section
     // at the end. New lines take the file's own line break.
@@ -127,6 +134,33 @@ private:
     std::vector<Line> m_lines;
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_sectionByFoldedName;  // first section of each name
+};
+
+// A named section as reads see it: the name its own line gives, and the key
+// lines of the first section of that name, where every read of the name
+// looks. Valid as long as its document.
+class ProfileDocument::SectionView
+{
+public:
+    QStringView name() const;
+    // Whether an earlier section of the same name hides this one from reads.
+    bool hidden() const { return m_keys != m_own; }
+    // The value of the first key line of the name that holds "=", as value()
+    // gives it; key is compared as given, letter case ignored.
+    std::optional<QStringView> value(QStringView key) const;
+    // The name and value of every key line that holds "=", in file order.
+    QList<std::pair<QStringView, QStringView>> entries() const;
+
+private:
+    friend class ProfileDocument;
+    SectionView(const ProfileDocument &document, qsizetype own, qsizetype keys)
+        : m_document(&document), m_own(own), m_keys(keys)
+    {
+    }
+
+    const ProfileDocument *m_document;
+    qsizetype m_own;    // index of the section in m_sections
+    qsizetype m_keys;   // index of the first section of its name
 };
 
 } // namespace tessel

@@ -143,7 +143,7 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
     }
     line.nameEnd = TrimBlanksBefore(text, equals, first);
     line.valueStart = SkipBlanks(text, equals + 1);
-    line.valueEnd = std::max(line.valueStart, trimmedEnd);
+    line.valueEnd = Offset(std::max<qsizetype>(line.valueStart, trimmedEnd));
     return line;
 }
 

@@ -77,18 +77,23 @@ public:
 private:
     enum class LineKind : quint8 { Blank, Comment, Section, Key };
 
+    // A registry of 100,000 records has over a million lines: offsets of 32
+    // bits keep each line small, and no document comes near 2 GB (the store
+    // refuses to read files above 64 MB).
+    using Offset = qint32;
+
     struct Line
     {
-        qsizetype start = 0;       // byte offsets: the line's text, then its break
-        qsizetype textEnd = 0;
-        qsizetype end = 0;
+        Offset start = 0;       // byte offsets: the line's text, then its break
+        Offset textEnd = 0;
+        Offset end = 0;
+        Offset textStart = 0;   // the decoded text within m_text
+        Offset textLength = 0;
+        Offset nameStart = 0;   // the name within the text, blanks removed
+        Offset nameEnd = 0;
+        Offset valueStart = -1; // -1: a key line without "="
+        Offset valueEnd = -1;
         LineKind kind = LineKind::Blank;
-        qsizetype textStart = 0;   // the decoded text within m_text
-        qsizetype textLength = 0;
-        qsizetype nameStart = 0;   // the name within the text, blanks removed
-        qsizetype nameEnd = 0;
-        qsizetype valueStart = -1; // -1: a key line without "="
-        qsizetype valueEnd = -1;
 
         bool hasValue() const { return valueStart >= 0; }
     };

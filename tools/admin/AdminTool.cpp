@@ -31,30 +31,32 @@ struct AdminCommand
 constexpr AdminCommand Commands[] = {
     {QLatin1StringView("list"), RunList, 0, 0, "no arguments", true,
      "list [--format text|json]\n"
-     "One line a record, in file order: name, type code, type name (from SRCS.INI)\n"
-     "and description, separated by tabs. A value longer than a read gives whole\n"
-     "shows as <unreadable: N characters>.\n"},
+     "One line a record, in file order: name, type code, type name (from\n"
+     "SRCS.INI) and description, separated by tabs. A value longer than a read\n"
+     "gives whole shows as <unreadable: N characters>.\n"},
     {QLatin1StringView("show"), RunShow, 1, 1, "one NAME", true,
      "show NAME [--format text|json]\n"
      "The record's keys in file order, key=value a line, each value as a read\n"
-     "gives it (<unreadable: N characters> for one longer than a read gives whole).\n"},
+     "gives it (<unreadable: N characters> for one longer than a read gives\n"
+     "whole).\n"},
     {QLatin1StringView("check"), RunCheck, 0, 0, "no arguments", true,
      "check [--format text|json]\n"
-     "One line a problem, naming the record: a registry that is missing, cannot be\n"
-     "read or is no profile file; a missing or unknown Type, a hidden or unstorable\n"
-     "name, a value out of its key's rules or one that does not read back whole, a\n"
-     "DLD file that cannot be read or lacks the entity. Lines with \"note:\" name\n"
-     "locked or protected records. Exit 1 when a problem was found.\n"},
-    {QLatin1StringView("export"), RunExport, 0, AnyNumber, "NAMEs", false,
+     "One line a problem, naming the record: a registry that is missing,\n"
+     "cannot be read or is no profile file; a missing or unknown Type, a\n"
+     "hidden or unstorable name, a value out of its key's rules or one that\n"
+     "does not read back whole, a DLD file that cannot be read or lacks the\n"
+     "entity. Lines with \"note:\" name locked or protected records. Exit 1 when\n"
+     "a problem was found.\n"},
+    {QLatin1StringView("export"), RunExport, 0, AnyNumber, "any number of NAMEs", false,
      "export [NAME...]\n"
      "The named records (all when none is named) as a profile file on standard\n"
      "output; nothing when a value would not read back as it is stored.\n"},
     {QLatin1StringView("import"), RunImport, 1, 1, "one FILE", false,
      "import FILE [--replace]\n"
-     "Registers every section of FILE; with --replace an existing record of the\n"
-     "same name is replaced and keeps its Private bits. Every value is stored\n"
-     "exactly as given; when any record fails its check nothing is written and\n"
-     "every failure is listed.\n"},
+     "Registers every section of FILE; with --replace an existing record of\n"
+     "the same name is replaced and keeps its Private bits. Every value is\n"
+     "stored exactly as given; when any record fails its check nothing is\n"
+     "written and every failure is listed.\n"},
     {QLatin1StringView("remove"), RunRemove, 1, AnyNumber, "one NAME or more", false,
      "remove NAME... [--force]\n"
      "Removes records; protected records (Private bit 2) only with --force.\n"},
@@ -76,8 +78,10 @@ const AdminCommand *CommandNamed(const QString &name)
 
 QString CommandUsage(const AdminCommand &command)
 {
-    return QStringLiteral("Usage: tessel-admin ") + QString::fromUtf8(command.usage) + QLatin1Char('\n')
-           + QLatin1String(CommonOptions);
+    const QString usage = QString::fromUtf8(command.usage);
+    const qsizetype synopsisEnd = usage.indexOf(u'\n') + 1;
+    return QStringLiteral("Usage: tessel-admin ") + usage.first(synopsisEnd) + QLatin1Char('\n')
+           + usage.sliced(synopsisEnd) + QLatin1Char('\n') + QLatin1String(CommonOptions);
 }
 
 // What a command line asks for: a command to run, or the usage or version.

@@ -168,7 +168,7 @@ const ProfileDocument::Section *ProfileDocument::findSection(QString name) const
     return found == m_sectionByFoldedName.cend() ? nullptr : &m_sections[*found];
 }
 
-const ProfileDocument::Line *ProfileDocument::findKey(const Section &section, const QString &name) const
+const ProfileDocument::Line *ProfileDocument::findKey(const Section &section, QStringView name) const
 {
     for (qsizetype i = section.firstLine(); i < section.end; ++i) {
         const Line &line = m_lines[i];
@@ -190,7 +190,12 @@ std::optional<QString> ProfileDocument::valueOf(const Line *line) const
 {
     if (!line || !line->hasValue())
         return std::nullopt;
-    return textOf(*line).sliced(line->valueStart, line->valueEnd - line->valueStart).toString();
+    return valueOf(*line).toString();
+}
+
+QStringView ProfileDocument::valueOf(const Line &line) const
+{
+    return textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart);
 }
 
 QList<std::pair<QString, std::optional<QString>>> ProfileDocument::sectionValues(QStringView key) const
@@ -266,16 +271,10 @@ QStringView ProfileDocument::SectionView::name() const
 
 std::optional<QStringView> ProfileDocument::SectionView::value(QStringView key) const
 {
-    const Section &section = m_document->m_sections[m_keys];
-    for (qsizetype i = section.firstLine(); i < section.end; ++i) {
-        const Line &line = m_document->m_lines[i];
-        if (line.kind == LineKind::Key && m_document->nameOf(line).compare(key, Qt::CaseInsensitive) == 0) {
-            if (!line.hasValue())
-                return std::nullopt;
-            return m_document->textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart);
-        }
-    }
-    return std::nullopt;
+    const Line *line = m_document->findKey(m_document->m_sections[m_keys], key);
+    if (!line || !line->hasValue())
+        return std::nullopt;
+    return m_document->valueOf(*line);
 }
 
 QList<std::pair<QStringView, QStringView>> ProfileDocument::SectionView::entries() const
@@ -284,10 +283,8 @@ QList<std::pair<QStringView, QStringView>> ProfileDocument::SectionView::entries
     QList<std::pair<QStringView, QStringView>> entries;
     for (qsizetype i = section.firstLine(); i < section.end; ++i) {
         const Line &line = m_document->m_lines[i];
-        if (line.kind == LineKind::Key && line.hasValue()) {
-            entries.append({m_document->nameOf(line),
-                            m_document->textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart)});
-        }
+        if (line.kind == LineKind::Key && line.hasValue())
+            entries.append({m_document->nameOf(line), m_document->valueOf(line)});
     }
     return entries;
 }

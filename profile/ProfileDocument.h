@@ -113,8 +113,10 @@ private:
     QStringView nameOf(const Line &line) const;
     QString requestName(QStringView name) const;
     const Section *findSection(QString name) const;
-    const Line *findKey(const Section &section, const QString &name) const;
+    const Line *findKey(const Section &section, QStringView name) const;
     std::optional<QString> valueOf(const Line *line) const;
+    // The value of a key line that holds "=".
+    QStringView valueOf(const Line &line) const;
     // The byte range of the section's lines, when it exists.
     std::optional<std::pair<qsizetype, qsizetype>> sectionRange(QStringView section) const;
     // Bytes from..to of the file replaced by others.

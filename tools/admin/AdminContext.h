@@ -25,7 +25,7 @@ struct AdminInvocation
     bool replace = false;
     bool force = false;
     bool json = false;
-    bool help = false;   // --help alone: the usage text is the result
+    bool help = false;   // --help: the usage text (of the command given, if any) is the result
 };
 
 // What every command works with: its invocation, the registry it works on,

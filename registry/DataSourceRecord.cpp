@@ -149,6 +149,12 @@ QList<ListedRecord> ListRecords(const ProfileDocument &registry)
     return records;
 }
 
+QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key)
+{
+    const std::optional<QStringView> value = record.value(RecordKeys[std::size_t(key)].name);
+    return ReadValue(registry, value ? std::optional<QString>(value->toString()) : std::nullopt, ReadDefault(key));
+}
+
 QString FlagText(bool set)
 {
     return set ? QStringLiteral("1") : QStringLiteral("0");

@@ -15,6 +15,7 @@
 #include "platform/Result.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileCodec.h"
+#include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
 
 // A data source record: one section of the registry file, named by the data
@@ -95,7 +96,6 @@ inline constexpr int Editable = 3;
 // The value of ID when the host numbers the source itself.
 inline const QString AutomaticId = QStringLiteral("Auto");
 
-class ProfileDocument;
 class ProfileEdit;
 
 // One record of the registry file. A record made from the file's path reads
@@ -170,6 +170,10 @@ struct ListedRecord
 
 // Every record's name and type in file order, from one reading of the file.
 QList<ListedRecord> ListRecords(const ProfileDocument &registry);
+
+// What a read of the key gives in one section of the registry, as
+// DataSourceRecord::text gives it, for readers that go through every record.
+QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key);
 
 // "1" or "0", the encoding of ReadOnly and AutoConnect.
 QString FlagText(bool set);

@@ -106,8 +106,8 @@ private:
             // The rule export and every write apply: a value that does not
             // read back as the file holds it is no value a read can use.
             if (stored) {
-                if (const Result<void> whole = CheckStoredValue(StripQuotes(*stored), document.codec()); !whole) {
-                    addProblem(index, name, key, whole.error());
+                if (const WriteResult whole = CheckStoredValue(StripQuotes(*stored), document.codec()); !whole) {
+                    addProblem(index, name, key, whole.error().detail);
                     continue;
                 }
             }

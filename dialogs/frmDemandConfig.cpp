@@ -299,9 +299,8 @@ void frmDemandConfig::cmdBrowse_Click()
 void frmDemandConfig::cmdDLD_Click()
 {
     const QString program = AddBackslash(m_session.ApplicationDir) + BuilderProgram;
-    LaunchFailure failure{};
-    if (!m_session.processLauncher->startDetached(program, &failure))
-        showExclamation(Msg::ErrorRunning, {program, m_session.GetMsgText(launchReason(failure))});
+    if (const auto started = m_session.processLauncher->startDetached(program); !started)
+        showExclamation(Msg::ErrorRunning, {program, m_session.GetMsgText(launchReason(started.error()))});
 }
 
 } // namespace tessel

@@ -35,14 +35,24 @@ ProfileDocument::ProfileDocument()
 ProfileDocument::ProfileDocument(QByteArray bytes)
     : m_bytes(std::move(bytes))
     , m_codec(ProfileCodec::ForFile(m_bytes))
+    , m_markSize(m_codec.byteOrderMarkSize())
 {
     parse();
+}
+
+ProfileDocument::ProfileDocument(QByteArray part, ProfileCodec::Encoding encoding, QByteArray lineBreak)
+    : m_bytes(std::move(part))
+    , m_codec(encoding)
+{
+    parse();
+    if (!lineBreak.isEmpty())
+        m_lineBreak = std::move(lineBreak);
 }
 
 void ProfileDocument::decodeWhole()
 {
     const int unit = m_codec.unitSize();
-    const qsizetype mark = m_codec.byteOrderMarkSize();
+    const qsizetype mark = m_markSize;
     if (m_codec.encoding() == ProfileCodec::Encoding::Utf8 || m_bytes.size() <= mark)
         return;
     const qsizetype units = (m_bytes.size() - mark) / unit;
@@ -64,7 +74,7 @@ void ProfileDocument::parse()
     const int unit = m_codec.unitSize();
     const qsizetype size = m_bytes.size();
     m_sections.push_back(Section{});
-    qsizetype position = m_codec.byteOrderMarkSize();
+    qsizetype position = m_markSize;
     while (position < size) {
         const qsizetype start = position;
         const qsizetype textEnd = m_codec.lineBreakAt(m_bytes, position);
@@ -106,7 +116,7 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
     line.end = end;
     if (m_textIsWhole) {
         const int unit = m_codec.unitSize();
-        line.textStart = (start - m_codec.byteOrderMarkSize()) / unit;
+        line.textStart = (start - m_markSize) / unit;
         line.textLength = (textEnd - start) / unit;
     } else {
         line.textStart = m_text.size();
@@ -263,10 +273,9 @@ QByteArray ProfileDocument::withValue(QStringView section, QStringView key, QStr
     return withValues(section, {ProfileEntry{key.toString(), value.toString()}});
 }
 
-QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileEntry> &entries) const
+QList<ProfileEntry> ProfileDocument::distinctWrites(const QList<ProfileEntry> &entries) const
 {
-    // A key given twice keeps the place of its first write and the value of
-    // its last, as the second write replaces the line the first one made.
+    // As the second write of a key replaces the line the first one made.
     QList<ProfileEntry> writes;
     for (const ProfileEntry &entry : entries) {
         const QString key = requestName(entry.key);
@@ -278,7 +287,12 @@ QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileE
         else
             same->value = entry.value;
     }
+    return writes;
+}
 
+QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileEntry> &entries) const
+{
+    const QList<ProfileEntry> writes = distinctWrites(entries);
     const QString sectionName = requestName(section);
     const Section *found = findSection(sectionName);
     QStringList newLines;
@@ -315,7 +329,7 @@ ProfileDocument::Splice ProfileDocument::linesAfter(qsizetype lineIndex, const Q
         lines.append(m_codec.encode(texts[i]));
     }
     if (lineIndex < 0)
-        return {m_codec.byteOrderMarkSize(), m_codec.byteOrderMarkSize(), lines.append(m_lineBreak)};
+        return {m_markSize, m_markSize, lines.append(m_lineBreak)};
     const Line &line = m_lines[lineIndex];
     if (line.end - line.textEnd >= m_codec.unitSize())
         return {line.end, line.end, lines.append(m_lineBreak)};
@@ -349,6 +363,43 @@ QByteArray ProfileDocument::withoutSection(QStringView section) const
     if (!range)
         return m_bytes;
     return spliced({Splice{range->first, range->second, {}}});
+}
+
+QByteArray ProfileDocument::withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const
+{
+    const QString sectionName = requestName(section);
+    const Section *found = findSection(sectionName);
+    if (!found || found->header < 0)
+        return withValues(section, entries);
+    const Line &header = m_lines[found->header];
+    std::vector<Splice> splices{{header.start, header.textEnd, m_codec.encode(QString(u'[' + sectionName + u']'))}};
+    for (qsizetype i = found->firstLine(); i < found->end; ++i) {
+        if (m_lines[i].kind == LineKind::Key)
+            splices.push_back({m_lines[i].start, m_lines[i].end, {}});
+    }
+    QStringList lines;
+    for (const ProfileEntry &write : distinctWrites(entries))
+        lines.append(write.key + u'=' + write.value);
+    if (!lines.isEmpty())
+        splices.push_back(linesAfter(found->header, lines));
+    return spliced(std::move(splices));
+}
+
+std::vector<ProfileDocument::SectionSpan> ProfileDocument::sectionSpans() const
+{
+    std::vector<SectionSpan> spans;
+    spans.reserve(m_sections.size());
+    for (const Section &section : m_sections) {
+        const qsizetype from = section.header < 0 ? m_markSize : m_lines[section.header].start;
+        const qsizetype to = section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
+        spans.push_back({section.header < 0 ? QString() : nameOf(m_lines[section.header]).toString(), from, to});
+    }
+    return spans;
+}
+
+QString ProfileDocument::lookupName(QStringView section) const
+{
+    return requestName(section).toCaseFolded();
 }
 
 } // namespace tessel

@@ -35,9 +35,32 @@ public:
     // The document of a file that does not exist.
     ProfileDocument();
     explicit ProfileDocument(QByteArray bytes);
+    // A part of a file of encoding: whole lines of it, without the file's
+    // byte-order mark. New lines take lineBreak, or, when it is empty, the
+    // part's own first line break, as a whole file's new lines do.
+    ProfileDocument(QByteArray part, ProfileCodec::Encoding encoding, QByteArray lineBreak);
 
     const QByteArray &bytes() const { return m_bytes; }
     const ProfileCodec &codec() const { return m_codec; }
+    // The line break that new lines take.
+    const QByteArray &lineBreak() const { return m_lineBreak; }
+    // The size of the byte-order mark the bytes start with.
+    qsizetype markSize() const { return m_markSize; }
+
+    // The byte range of each section: the lines before the first section
+    // line first (the nameless part, which may be empty), then each section
+    // from its section line up to the next, with its name as the file
+    // spells it, blanks removed.
+    struct SectionSpan
+    {
+        QString name;
+        qsizetype from = 0;
+        qsizetype to = 0;
+    };
+    std::vector<SectionSpan> sectionSpans() const;
+    // The name under which section is looked up: trimmed, put through the
+    // file's code page and case-folded.
+    QString lookupName(QStringView section) const;
 
     // The value of a key line, blanks at both ends removed; nothing when the
     // section or key is missing or the key's line holds no "=".
@@ -66,6 +89,11 @@ public:
     // The bytes of the file without the section's line and the lines after
     // it up to the next section line; the same bytes when it is missing.
     QByteArray withoutSection(QStringView section) const;
+    // The bytes of the file with the section's key lines replaced by the
+    // entries, written after its section line, which takes the name as given;
+    // its comment and blank lines stay. A missing section is written as
+    // withValues writes it.
+    QByteArray withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const;
 
 private:
     enum class LineKind : quint8 { Blank, Comment, Section, Key };
@@ -116,8 +144,13 @@ private:
     QByteArray spliced(std::vector<Splice> splices) const;
     Splice linesAfter(qsizetype lineIndex, const QStringList &texts) const;
 
+    // The entries with each key once: a key given twice keeps the place of
+    // its first write and the value of its last.
+    QList<ProfileEntry> distinctWrites(const QList<ProfileEntry> &entries) const;
+
     QByteArray m_bytes;
     ProfileCodec m_codec;
+    qsizetype m_markSize = 0;
     // The decoded text of the lines: of the whole file for an encoding of
     // fixed width (character i is code unit i after the mark), else line by
     // line, as far as the section and key lines need it.

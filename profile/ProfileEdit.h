@@ -3,12 +3,14 @@
 #include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tessel {
 
@@ -17,39 +19,78 @@ namespace tessel {
 // the bytes that the same single write or removal would give on its own; a
 // refused edit changes nothing and is reported, and the caller then abandons
 // the whole change.
+//
+// The file is parsed once. Its sections are then held as separate parts,
+// indexed by name, so that an edit parses and rebuilds only the section it
+// touches and any number of edits cost the file's size once.
 class ProfileEdit
 {
 public:
     explicit ProfileEdit(std::shared_ptr<const ProfileDocument> document);
 
+    const ProfileCodec &codec() const { return m_codec; }
     // The file as the edits so far have left it.
-    const ProfileDocument &document() const;
-    const QByteArray &bytes() const;
+    QByteArray bytes() const;
+
+    // Whether a section of this name exists (letter case ignored).
+    bool hasSection(QStringView section) const;
+    // The section as the edits so far have left it, as a document of its
+    // own (an empty one when it is missing): its lines up to the next section.
+    ProfileDocument section(QStringView section) const;
+    // The bytes of the section's lines up to the next section; nothing when
+    // it is missing.
+    std::optional<QByteArray> sectionBytes(QStringView section) const;
 
     // Writes the entries to section in their order, as that many single
     // writes would: each key in place of its line, else after the section's
     // last key, else in a new section at the end of the file.
     WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries);
     WriteResult setValue(QStringView section, const QString &key, const QString &value);
+    // Replaces the section's key lines by the entries, in its place, under
+    // the name as given; a missing section is written as setValues writes it.
+    WriteResult rewriteSection(QStringView section, const QList<ProfileEntry> &entries);
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
 
 private:
-    void replaceBytes(QByteArray bytes);
+    struct Part
+    {
+        QByteArray bytes;     // whole lines; empty once removed
+        int nextOfName = -1;  // the next part of the same name, in file order
+    };
 
-    mutable std::shared_ptr<const ProfileDocument> m_document;
-    mutable std::optional<QByteArray> m_unparsed;  // edited bytes not parsed yet
+    int find(QStringView section) const;
+    ProfileDocument parsed(int part, const QByteArray &lineBreak) const;
+    void replacePart(int part, QByteArray bytes);
+    void appendPart(const QString &lookupName, QByteArray bytes);
+    WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries) const;
+    WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
+    void followFirstPart();
+
+    // Kept so that the parts that no edit touched can share its bytes.
+    std::shared_ptr<const ProfileDocument> m_original;
+    ProfileCodec m_codec;
+    QByteArray m_mark;
+    std::vector<Part> m_parts;                  // the nameless part first, then the sections
+    QHash<QString, int> m_firstOfName;          // case-folded name -> first part of that name
+    int m_firstLive = 0;                        // the first part that holds lines
+    QByteArray m_lineBreak;                     // the break that new lines take
 };
+
+// Preview runs the edits on the file as it is and touches nothing: no file,
+// lock or directory is made.
+enum class EditMode { Write, Preview };
 
 // One locked read-modify-write of the file: edits runs on the file as it is
 // now, and when it succeeds the file is replaced once with the result (not
 // at all when nothing changed). When edits fails, or the file cannot be
 // replaced, the file keeps every byte it had.
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        EditMode mode = EditMode::Write);
 
 // Why value cannot be stored under key and read back unchanged in a file of
-// this document's encoding; ok when it can.
-WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
+// codec's encoding; ok when it can.
+WriteResult CheckStorable(const ProfileCodec &codec, QStringView section, QStringView key,
                           QStringView value);
 
 } // namespace tessel

@@ -3,6 +3,7 @@
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +18,7 @@
 #include "profile/ProfileReading.h"
 #include "profile/ProfileStore.h"
 #include "registry/SourceCatalogue.h"
+#include "tools/admin/RecordChanges.h"
 #include "tools/admin/RecordTemplate.h"
 #include "tools/admin/RegistryCheck.h"
 #include "tools/common/ProfileFileCheck.h"
@@ -32,6 +34,9 @@ struct Invocation
     QStringList operands;
     AdminFiles files;
     bool replace = false;
+    bool update = false;
+    bool dryRun = false;
+    QStringList removals;   // --remove NAME of import
     bool force = false;
     bool json = false;
     bool help = false;   // --help alone: the usage text is the result
@@ -41,7 +46,8 @@ struct Invocation
 bool TakesFormat(const QString &command)
 {
     return command == QLatin1String("list") || command == QLatin1String("show")
-           || command == QLatin1String("check");
+           || command == QLatin1String("check") || command == QLatin1String("import")
+           || command == QLatin1String("remove");
 }
 
 // Splits the arguments into command, operands and options; false on an
@@ -52,10 +58,13 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
     const QCommandLineOption sources(QStringLiteral("sources"), {}, QStringLiteral("FILE"));
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("text|json"));
     const QCommandLineOption replace(QStringLiteral("replace"));
+    const QCommandLineOption update(QStringLiteral("update"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
+    const QCommandLineOption removal(QStringLiteral("remove"), {}, QStringLiteral("NAME"));
     const QCommandLineOption force(QStringLiteral("force"));
     const QCommandLineOption help(QStringLiteral("help"));
     QCommandLineParser parser;
-    parser.addOptions({registry, sources, format, replace, force, help});
+    parser.addOptions({registry, sources, format, replace, update, dryRun, removal, force, help});
     // The parser takes the program name first.
     if (!parser.parse(QStringList{QStringLiteral("tessel-admin")} + arguments))
         return false;
@@ -75,11 +84,19 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
         return false;
     call.json = !formats.isEmpty() && formats.last() == QLatin1String("json");
     call.replace = parser.isSet(replace);
+    call.update = parser.isSet(update);
+    call.dryRun = parser.isSet(dryRun);
+    call.removals = parser.values(removal);
     call.force = parser.isSet(force);
     call.operands = parser.positionalArguments();
     if (call.operands.isEmpty())
         return false;
     call.command = call.operands.takeFirst();
+    const bool importing = call.command == QLatin1String("import");
+    const bool writing = importing || call.command == QLatin1String("remove");
+    if ((call.replace && call.update) || ((call.replace || call.update || !call.removals.isEmpty()) && !importing)
+        || (call.dryRun && !writing))
+        return false;
     return !call.json || TakesFormat(call.command);
 }
 
@@ -276,92 +293,31 @@ public:
     {
         if (m_call.operands.size() != 1)
             return badUsage();
-        const QString path = QFileInfo(m_call.operands.first()).absoluteFilePath();
-        const TemplateReading reading = ReadTemplateFile(path);
+        const QString &operand = m_call.operands.first();
+        const QString path = operand == QLatin1String("-") ? operand : QFileInfo(operand).absoluteFilePath();
+        m_source = operand == QLatin1String("-") ? QStringLiteral("the standard input") : path;
+        const QString &source = m_source;
+        TemplateReading reading = ReadTemplateFile(path);
+        if (reading && reading->isEmpty() && m_call.removals.isEmpty())
+            reading = Failure{QStringLiteral("the file holds no section, so it registers nothing")};
         if (!reading) {
-            m_err << QStringLiteral("Nothing was registered from %1: %2\n").arg(path, reading.error());
+            m_err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, reading.error());
             return AdminExit::Refused;
         }
-        const ProfileCodec registryCodec = CodecOfFile(m_registry);
-
-        const std::optional<RegistrySnapshot> read = readRegistry();
-        if (!read)
+        const std::optional<QList<CheckedRecord>> records = checkTemplate(*reading, source);
+        if (!records)
             return AdminExit::Refused;
-        const RegistrySnapshot &registry = *read;
-        QList<CheckedRecord> records;
-        QStringList failures;
-        QHash<QString, QString> seen;   // case-folded name -> section
-        for (const TemplateSection &templateSection : *reading) {
-            const QString &section = templateSection.name;
-            auto checked = CheckTemplateRecord(templateSection, registryCodec);
-            if (!checked) {
-                failures.append(QStringLiteral("[%1]: %2").arg(section, checked.error()));
-                continue;
-            }
-            CheckedRecord &record = *checked;
-            const QString folded = record.name.toCaseFolded();
-            if (seen.contains(folded)) {
-                failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section));
-                continue;
-            }
-            seen.insert(folded, section);
-            if (!m_call.replace && registry.contains(record.name)) {
-                failures.append(QStringLiteral("[%1]: %2").arg(section, alreadyRegistered()));
-                continue;
-            }
-            records.append(std::move(record));
-        }
-        if (!failures.isEmpty()) {
-            m_err << QStringLiteral("Nothing was registered. Correct these records of %1 and "
-                                    "import again:\n").arg(path);
-            for (const QString &failure : failures)
-                m_err << QStringLiteral("  ") << failure << QLatin1Char('\n');
-            return AdminExit::Refused;
-        }
-        QString failedRecord;
-        const WriteResult written = EditProfile(m_registry, [&](ProfileEdit &edit) {
-            for (const CheckedRecord &record : records) {
-                WriteResult saved = ApplyRecordSave(edit, registration(record));
-                if (!saved) {
-                    failedRecord = record.name;
-                    return saved;
-                }
-            }
-            return WriteResult();
-        });
-        if (!written)
-            return notWritten(written, failedRecord, QStringLiteral("Nothing was registered"));
-        m_err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(records.size()).arg(m_registry);
-        return AdminExit::Done;
+        const int exit = applyChanges(*records, m_call.removals, QStringLiteral("Nothing was registered"));
+        if (exit == AdminExit::Done && !m_call.dryRun)
+            m_err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(records->size()).arg(m_registry);
+        return exit;
     }
 
     int remove()
     {
         if (m_call.operands.isEmpty())
             return badUsage();
-        const std::optional<RegistrySnapshot> read = readRegistry();
-        if (!read)
-            return AdminExit::Refused;
-        const RegistrySnapshot &registry = *read;
-        QStringList refused;
-        for (const QString &name : m_call.operands) {
-            if (!registry.contains(name))
-                return noSuchRecord(name);
-            if (!m_call.force && (registry.record(name).whole16(RecordKey::Private) & PrivateBit::Protected))
-                refused.append(name);
-        }
-        if (!refused.isEmpty()) {
-            m_err << QStringLiteral("Nothing was removed: %1 protected against deletion. Use --force "
-                                    "to remove protected records.\n")
-                         .arg(refused.join(QStringLiteral(", ")) + (refused.size() == 1
-                                                                        ? QStringLiteral(" is")
-                                                                        : QStringLiteral(" are")));
-            return AdminExit::Refused;
-        }
-        const WriteResult removed = RemoveRecords(m_registry, m_call.operands);
-        if (!removed)
-            return notWritten(removed, {}, QStringLiteral("Nothing was removed"));
-        return AdminExit::Done;
+        return applyChanges({}, m_call.operands, QStringLiteral("Nothing was removed"));
     }
 
     // The registry as it is now, or nothing once the reason it cannot be
@@ -382,6 +338,135 @@ public:
     }
 
 private:
+    // The template's records, checked for the registry's encoding, or nothing
+    // once their failures have been listed. Checking stops at the first
+    // MaxListedFailures failures, so that a huge broken template fails fast.
+    std::optional<QList<CheckedRecord>> checkTemplate(const QList<TemplateSection> &sections, const QString &source)
+    {
+        constexpr qsizetype MaxListedFailures = 100;
+        const ProfileCodec registryCodec = CodecOfFile(m_registry);
+        QList<CheckedRecord> records;
+        QStringList failures;
+        QSet<QString> seen;   // case-folded names
+        qsizetype checked = 0;
+        for (const TemplateSection &templateSection : sections) {
+            if (failures.size() == MaxListedFailures)
+                break;
+            ++checked;
+            auto record = CheckTemplateRecord(templateSection, registryCodec);
+            if (!record) {
+                failures.append(QStringLiteral("[%1]: %2").arg(templateSection.name, record.error()));
+                continue;
+            }
+            const QString folded = record->name.toCaseFolded();
+            if (seen.contains(folded)) {
+                failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(templateSection.name));
+                continue;
+            }
+            seen.insert(folded);
+            records.append(std::move(*record));
+        }
+        if (failures.isEmpty())
+            return records;
+        m_err << QStringLiteral("Nothing was registered. Correct these records of %1 and "
+                                "import again:\n").arg(source);
+        for (const QString &failure : failures)
+            m_err << QStringLiteral("  ") << failure << QLatin1Char('\n');
+        if (checked < sections.size())
+            m_err << QStringLiteral("Checking stopped after the first %1 failures (%2 of %3 records checked).\n")
+                         .arg(failures.size())
+                         .arg(checked)
+                         .arg(sections.size());
+        return std::nullopt;
+    }
+
+    // Registers the records and removes the named ones as one edit of the
+    // registry (none at all when nothing changes, or with --dry-run), and
+    // reports what became of each record. Records the edit refuses are
+    // listed, and nothing is written.
+    int applyChanges(const QList<CheckedRecord> &records, const QStringList &removals, const QString &outcome)
+    {
+        const bool removeCommand = m_call.command == QLatin1String("remove");
+        QList<RecordChange> changes;
+        QStringList failures, missing, protectedNames;
+        QString failedRecord;
+        const auto edits = [&](ProfileEdit &edit) -> WriteResult {
+            changes.clear();
+            failures.clear();
+            missing.clear();
+            protectedNames.clear();
+            for (const CheckedRecord &record : records) {
+                RecordState before = StateOf(edit, record.name);
+                if (before.bytes && !m_call.replace && !m_call.update) {
+                    failures.append(QStringLiteral("[%1]: %2").arg(record.name, alreadyRegistered()));
+                    continue;
+                }
+                const WriteResult saved = before.bytes && m_call.update ? edit.setValues(record.name, updates(edit, record))
+                                                                         : ApplyRecordSave(edit, registration(record, before.bytes.has_value()));
+                if (!saved) {
+                    failedRecord = record.name;
+                    return saved;
+                }
+                changes.append(CompareStates(record.name, std::move(before), StateOf(edit, record.name)));
+            }
+            for (const QString &name : removals) {
+                RecordState before = StateOf(edit, name);
+                if (!before.bytes && removeCommand)
+                    missing.append(name);
+                const int bits = WholeNumber16(LookupString(edit.section(name), name, KeyName(RecordKey::Private),
+                                                            ReadDefault(RecordKey::Private)));
+                if (before.bytes && !m_call.force && (bits & PrivateBit::Protected))
+                    protectedNames.append(name);
+                if (const WriteResult removed = edit.removeSection(name); !removed) {
+                    failedRecord = name;
+                    return removed;
+                }
+                changes.append(CompareStates(name, std::move(before), StateOf(edit, name)));
+            }
+            if (!failures.isEmpty() || !missing.isEmpty() || !protectedNames.isEmpty())
+                return NotWritten(WriteFailure::RecordChanged, {}, {});
+            return WriteResult();
+        };
+        const WriteResult written = EditProfile(m_registry, edits, m_call.dryRun ? EditMode::Preview : EditMode::Write);
+        if (!missing.isEmpty())
+            return noSuchRecord(missing.first());
+        if (!failures.isEmpty()) {
+            m_err << QStringLiteral("%1. Correct these records of %2 and import again:\n").arg(outcome, m_source);
+            for (const QString &failure : failures)
+                m_err << QStringLiteral("  ") << failure << QLatin1Char('\n');
+            return AdminExit::Refused;
+        }
+        if (!protectedNames.isEmpty()) {
+            m_err << QStringLiteral("%1: %2 protected against deletion. Use --force to remove protected records.\n")
+                         .arg(outcome,
+                              protectedNames.join(QStringLiteral(", "))
+                                  + (protectedNames.size() == 1 ? QStringLiteral(" is") : QStringLiteral(" are")));
+            return AdminExit::Refused;
+        }
+        if (!written)
+            return notWritten(written, failedRecord, outcome);
+        m_out.write(m_call.json ? ChangesJson(changes) : ChangesText(changes));
+        return AdminExit::Done;
+    }
+
+    // The keys a template gives for a record that --update keeps: they
+    // replace the record's own, which keeps the others; Private bits given
+    // are added to the record's.
+    static QList<ProfileEntry> updates(const ProfileEdit &edit, const CheckedRecord &record)
+    {
+        QList<ProfileEntry> entries;
+        for (const RecordKey key : record.givenKeys) {
+            if (key != RecordKey::Private)
+                entries.append({KeyName(key), record.values[key]});
+        }
+        if (record.privateBits) {
+            const int kept = WholeNumber16(LookupString(edit.section(record.name), record.name,
+                                                        KeyName(RecordKey::Private), ReadDefault(RecordKey::Private)));
+            entries.append({KeyName(RecordKey::Private), QString::number(qint16(kept | *record.privateBits))});
+        }
+        return entries;
+    }
+
     static QString alreadyRegistered()
     {
         return QStringLiteral("a data source of this name is registered already "
@@ -391,10 +476,10 @@ private:
     // A template's record written afresh in the fixed key order, as its
     // dialog saves it. A record it replaces keeps its Private bits, and bits
     // the file gives are added: a registration never clears a protection.
-    RecordSave registration(const CheckedRecord &record) const
+    static RecordSave registration(const CheckedRecord &record, bool exists)
     {
         RecordSave save;
-        save.currentName = m_call.replace ? record.name : NewRecordMarker;
+        save.currentName = exists ? record.name : NewRecordMarker;
         save.newName = record.name;
         save.values = record.values;
         save.privateRule = record.type == SourceType::DemandLoad ? PrivateOnSave::CarryOnRename
@@ -466,6 +551,7 @@ private:
 
     const Invocation &m_call;
     const QString &m_registry;
+    QString m_source;   // the template an import reads, as messages name it
     QIODevice &m_out;
     QTextStream &m_err;
 };

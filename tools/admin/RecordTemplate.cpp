@@ -7,6 +7,7 @@
 #include <QRegularExpression>
 #include <QStringDecoder>
 
+#include "platform/FileSnapshot.h"
 #include "profile/ProfileCodec.h"
 #include "profile/ProfileNames.h"
 #include "profile/ProfileReading.h"
@@ -98,19 +99,30 @@ TemplateReading ReadTemplate(QByteArrayView bytes)
         sections.back().keys.append({TrimProfileBlanks(trimmed.first(equals)).toString(),
                                      StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1)))});
     }
-    if (sections.isEmpty())
-        return Failure{QStringLiteral("the file holds no section, so it registers nothing")};
     return sections;
 }
 
 TemplateReading ReadTemplateFile(const QString &path)
 {
+    if (path == QLatin1String("-")) {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly))
+            return Failure{QStringLiteral("cannot read the standard input: %1").arg(input.errorString())};
+        const QByteArray bytes = input.read(MaxReadableFileSize + 1);
+        if (bytes.size() > MaxReadableFileSize)
+            return Failure{QStringLiteral("the standard input holds more than the %1 MB a template may have")
+                               .arg(MaxReadableFileSize / (1024 * 1024))};
+        if (input.error() != QFileDevice::NoError)
+            return Failure{QStringLiteral("cannot read the standard input: %1").arg(input.errorString())};
+        return ReadTemplate(bytes);
+    }
     if (const Result<void> kind = CheckFileKind(path); !kind)
         return Failure{kind.error()};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
-    return ReadTemplate(file.readAll());
+    // A file above the size limit is refused, naming its size, before it is read.
+    const Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
+    if (!snapshot)
+        return Failure{QStringLiteral("cannot read %1: %2").arg(path, snapshot.error().text)};
+    return ReadTemplate(snapshot->bytes);
 }
 
 Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec)
@@ -133,6 +145,7 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         if (const Result<void> stored = CheckStoredValue(key.value, registryCodec); !stored)
             return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error())};
         value = key.value;
+        record.givenKeys.append(*known);
     }
 
     const QString typeText = given[std::size_t(RecordKey::Type)].value_or(QString());

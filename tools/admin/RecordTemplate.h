@@ -33,14 +33,14 @@ struct TemplateSection
 using TemplateReading = Result<QList<TemplateSection>>;
 
 // Reads a template, a profile file, strictly: each line is blank, a comment,
-// a section line with a name, or a key=value line inside a section, and at
-// least one section is given. A byte-order mark gives the encoding; a file
+// a section line with a name, or a key=value line inside a section. A byte-order mark gives the encoding; a file
 // without one is read as UTF-8 when it is valid UTF-8, else as Windows-1252.
 // Gives the sections, or why the bytes are no template (naming the line).
 TemplateReading ReadTemplate(QByteArrayView bytes);
 
-// Reads the template at path; a path that is not a regular file is refused
-// before it is opened.
+// Reads the template at path, or the standard input for "-"; a path that is
+// not a regular file, and a template above the size of any profile file, are
+// refused before they are read.
 TemplateReading ReadTemplateFile(const QString &path);
 
 // A record of a template, checked as the configuration dialogs check their
@@ -51,6 +51,7 @@ struct CheckedRecord
     qint32 type = 0;
     RecordValues values;                 // Type to Priority
     std::optional<qint16> privateBits;   // a Private value the template gives
+    QList<RecordKey> givenKeys;          // the keys the template gives, in its order
 };
 
 // Checks one section of a template for a registry in registryCodec's encoding.

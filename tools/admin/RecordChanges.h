@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+#include <utility>
+
+namespace tessel {
+
+class ProfileEdit;
+
+// What one command did to one record.
+enum class ChangeKind { Added, Replaced, Unchanged, Removed };
+
+// A record's keys as the file spells them, with their values as they read.
+using KeyValues = QList<std::pair<QString, QString>>;
+
+// A record as it stands within an edit: its bytes, or nothing when missing.
+struct RecordState
+{
+    std::optional<QByteArray> bytes;
+    KeyValues keys;
+};
+
+RecordState StateOf(const ProfileEdit &edit, const QString &name);
+
+// One record's change, with the record before and after it (nothing on the
+// side where it does not exist).
+struct RecordChange
+{
+    QString name;
+    ChangeKind kind = ChangeKind::Unchanged;
+    std::optional<KeyValues> before;
+    std::optional<KeyValues> after;
+};
+
+RecordChange CompareStates(const QString &name, RecordState before, RecordState after);
+
+// "added Roads", one line a record.
+QByteArray ChangesText(const QList<RecordChange> &changes);
+// {"changed": ..., "records": [{"name", "change", "before", "after"}, ...]}
+QByteArray ChangesJson(const QList<RecordChange> &changes);
+
+} // namespace tessel

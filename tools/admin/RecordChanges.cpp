@@ -3,12 +3,17 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QIODevice>
+#include <QTextStream>
 
 #include <algorithm>
 
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
+#include "profile/NumericText.h"
 #include "profile/ProfileReading.h"
+#include "registry/SourceCatalogue.h"
+#include "tools/admin/AdminContext.h"
 
 namespace tessel {
 namespace {
@@ -37,6 +42,55 @@ QJsonValue JsonKeys(const std::optional<KeyValues> &keys)
         object.insert(key, value);
     return object;
 }
+
+// A template's record written afresh in the fixed key order, as its
+// dialog saves it. A record it replaces keeps its Private bits, and bits
+// the file gives are added: a registration never clears a protection.
+RecordSave Registration(const CheckedRecord &record, bool replace)
+{
+    RecordSave save;
+    save.currentName = replace ? record.name : NewRecordMarker;
+    save.newName = record.name;
+    save.values = record.values;
+    save.privateRule = record.type == SourceType::DemandLoad ? PrivateOnSave::CarryOnRename
+                                                             : PrivateOnSave::MarkSavedByNative;
+    save.rewriteWhole = true;
+    save.addedPrivateBits = record.privateBits.value_or(0);
+    return save;
+}
+
+int PrivateBitsOf(const ProfileEdit &edit, const QString &name)
+{
+    return WholeNumber16(LookupString(edit.section(name), name, KeyName(RecordKey::Private),
+                                      ReadDefault(RecordKey::Private)));
+}
+
+// The keys a template gives for a record that --update keeps: they replace
+// the record's own, and it keeps the others; Private bits given are added
+// to the record's.
+QList<ProfileEntry> Updates(const ProfileEdit &edit, const CheckedRecord &record)
+{
+    QList<ProfileEntry> entries;
+    for (const RecordKey key : record.givenKeys) {
+        if (key != RecordKey::Private)
+            entries.append({KeyName(key), record.values[key]});
+    }
+    if (record.privateBits)
+        entries.append({KeyName(RecordKey::Private),
+                        QString::number(qint16(PrivateBitsOf(edit, record.name) | *record.privateBits))});
+    return entries;
+}
+
+// What the edit found that refuses the whole change.
+struct Refusals
+{
+    QStringList registered;   // template records that exist, without --replace or --update
+    QStringList missing;      // names that remove does not find
+    QStringList protectedNames;
+    QString failedRecord;     // the record whose write the store refused
+
+    bool any() const { return !registered.isEmpty() || !missing.isEmpty() || !protectedNames.isEmpty(); }
+};
 
 } // namespace
 
@@ -89,6 +143,68 @@ QByteArray ChangesJson(const QList<RecordChange> &changes)
     });
     return QJsonDocument(QJsonObject{{QStringLiteral("changed"), changed}, {QStringLiteral("records"), records}})
         .toJson();
+}
+
+int ApplyChanges(AdminContext &context, const ChangeRequest &request)
+{
+    const AdminInvocation &call = context.call;
+    const bool removeCommand = call.command == QLatin1String("remove");
+    QList<RecordChange> changes;
+    Refusals refusals;
+    // The edit may run twice (on trial when the registry does not exist yet),
+    // so it starts afresh each time.
+    const auto edits = [&](ProfileEdit &edit) -> WriteResult {
+        changes.clear();
+        refusals = {};
+        for (const CheckedRecord &record : request.records) {
+            RecordState before = StateOf(edit, record.name);
+            const bool exists = before.bytes.has_value();
+            if (exists && !call.replace && !call.update) {
+                refusals.registered.append(QStringLiteral("[%1]: %2").arg(record.name, AdminContext::alreadyRegistered()));
+                continue;
+            }
+            const WriteResult saved = exists && call.update ? edit.setValues(record.name, Updates(edit, record))
+                                                            : ApplyRecordSave(edit, Registration(record, exists));
+            if (!saved) {
+                refusals.failedRecord = record.name;
+                return saved;
+            }
+            changes.append(CompareStates(record.name, std::move(before), StateOf(edit, record.name)));
+        }
+        for (const QString &name : request.removals) {
+            RecordState before = StateOf(edit, name);
+            if (!before.bytes && removeCommand)
+                refusals.missing.append(name);
+            if (before.bytes && !call.force && (PrivateBitsOf(edit, name) & PrivateBit::Protected))
+                refusals.protectedNames.append(name);
+            if (const WriteResult removed = edit.removeSection(name); !removed) {
+                refusals.failedRecord = name;
+                return removed;
+            }
+            changes.append(CompareStates(name, std::move(before), StateOf(edit, name)));
+        }
+        return refusals.any() ? NotWritten(WriteFailure::RecordChanged, {}, {}) : WriteResult();
+    };
+    const WriteResult written = EditProfile(context.registry, edits, call.dryRun ? EditMode::Preview : EditMode::Write);
+    if (!refusals.missing.isEmpty())
+        return context.noSuchRecord(refusals.missing.first());
+    if (!refusals.registered.isEmpty()) {
+        context.err << QStringLiteral("%1. Correct these records of %2 and import again:\n").arg(request.outcome, request.source);
+        for (const QString &failure : refusals.registered)
+            context.err << QStringLiteral("  ") << failure << QLatin1Char('\n');
+        return AdminExit::Refused;
+    }
+    if (!refusals.protectedNames.isEmpty()) {
+        const QString names = refusals.protectedNames.join(QStringLiteral(", "));
+        context.err << QStringLiteral("%1: %2 %3 protected against deletion. Use --force to remove protected records.\n")
+                           .arg(request.outcome, names,
+                                refusals.protectedNames.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+        return AdminExit::Refused;
+    }
+    if (!written)
+        return context.notWritten(written, refusals.failedRecord, request.outcome);
+    context.out.write(call.json ? ChangesJson(changes) : ChangesText(changes));
+    return AdminExit::Done;
 }
 
 } // namespace tessel

@@ -3,12 +3,16 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 #include <utility>
 
+#include "tools/admin/RecordTemplate.h"
+
 namespace tessel {
 
+class AdminContext;
 class ProfileEdit;
 
 // What one command did to one record.
@@ -42,5 +46,19 @@ RecordChange CompareStates(const QString &name, RecordState before, RecordState 
 QByteArray ChangesText(const QList<RecordChange> &changes);
 // {"changed": ..., "records": [{"name", "change", "before", "after"}, ...]}
 QByteArray ChangesJson(const QList<RecordChange> &changes);
+
+// The records one import or remove registers and removes, in this order.
+struct ChangeRequest
+{
+    QList<CheckedRecord> records;   // template order
+    QStringList removals;
+    QString outcome;                // "Nothing was registered", said on refusal
+    QString source;                 // the template, as messages name it
+};
+
+// Applies the request as one edit of the registry (no write when nothing
+// changes or with --dry-run) and prints what became of each record. When any
+// record is refused, every refusal is said and nothing is written.
+int ApplyChanges(AdminContext &context, const ChangeRequest &request);
 
 } // namespace tessel

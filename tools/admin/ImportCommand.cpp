@@ -30,7 +30,8 @@ std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const Q
         if (failures.size() == MaxListedFailures)
             break;
         ++checked;
-        auto record = CheckTemplateRecord(section, registryCodec);
+        auto record = CheckTemplateRecord(section, registryCodec,
+                                          context.call.update ? TemplateCheck::GivenKeys : TemplateCheck::WholeRecord);
         if (!record) {
             failures.append(QStringLiteral("[%1]: %2").arg(section.name, record.error()));
             continue;
@@ -81,7 +82,7 @@ int RunImport(AdminContext &context)
     const qsizetype count = records->size();
     const int exit = ApplyChanges(context, {std::move(*records), context.call.removals,
                                             QStringLiteral("Nothing was registered"), source});
-    if (exit == AdminExit::Done && !context.call.dryRun)
+    if (exit == AdminExit::Done && !context.call.dryRun && count > 0)
         context.err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(count).arg(context.registry);
     return exit;
 }

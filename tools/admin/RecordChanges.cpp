@@ -12,6 +12,7 @@
 #include "profile/ProfileEdit.h"
 #include "profile/NumericText.h"
 #include "profile/ProfileReading.h"
+#include "registry/RecordRules.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/AdminContext.h"
 
@@ -84,12 +85,12 @@ QList<ProfileEntry> Updates(const ProfileEdit &edit, const CheckedRecord &record
 // What the edit found that refuses the whole change.
 struct Refusals
 {
-    QStringList registered;   // template records that exist, without --replace or --update
+    QStringList records;      // template records that the registry refuses as they are
     QStringList missing;      // names that remove does not find
     QStringList protectedNames;
     QString failedRecord;     // the record whose write the store refused
 
-    bool any() const { return !registered.isEmpty() || !missing.isEmpty() || !protectedNames.isEmpty(); }
+    bool any() const { return !records.isEmpty() || !missing.isEmpty() || !protectedNames.isEmpty(); }
 };
 
 } // namespace
@@ -160,7 +161,15 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
             RecordState before = StateOf(edit, record.name);
             const bool exists = before.bytes.has_value();
             if (exists && !call.replace && !call.update) {
-                refusals.registered.append(QStringLiteral("[%1]: %2").arg(record.name, AdminContext::alreadyRegistered()));
+                refusals.records.append(QStringLiteral("[%1]: %2").arg(record.name, AdminContext::alreadyRegistered()));
+                continue;
+            }
+            // An update checked only the keys given; a new record needs its Connect.
+            const Result<void> complete = exists || !call.update || record.givenKeys.contains(RecordKey::Connect)
+                                              ? Result<void>()
+                                              : CheckRecordValue(RecordKey::Connect, {}, record.type);
+            if (!complete) {
+                refusals.records.append(QStringLiteral("[%1]: Connect: %2").arg(record.name, complete.error()));
                 continue;
             }
             const WriteResult saved = exists && call.update ? edit.setValues(record.name, Updates(edit, record))
@@ -188,9 +197,9 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
     const WriteResult written = EditProfile(context.registry, edits, call.dryRun ? EditMode::Preview : EditMode::Write);
     if (!refusals.missing.isEmpty())
         return context.noSuchRecord(refusals.missing.first());
-    if (!refusals.registered.isEmpty()) {
+    if (!refusals.records.isEmpty()) {
         context.err << QStringLiteral("%1. Correct these records of %2 and import again:\n").arg(request.outcome, request.source);
-        for (const QString &failure : refusals.registered)
+        for (const QString &failure : refusals.records)
             context.err << QStringLiteral("  ") << failure << QLatin1Char('\n');
         return AdminExit::Refused;
     }

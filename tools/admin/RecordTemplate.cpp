@@ -125,7 +125,8 @@ TemplateReading ReadTemplateFile(const QString &path)
     return ReadTemplate(snapshot->bytes);
 }
 
-Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec)
+Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec,
+                                          TemplateCheck check)
 {
     CheckedRecord record;
     record.name = section.name;
@@ -158,7 +159,7 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
     record.values = NewRecordValues(record.type);
     for (const RecordKeyEntry &entry : RecordKeys) {
         const std::optional<QString> &value = given[std::size_t(entry.key)];
-        if (!value && entry.key != RecordKey::Connect)
+        if (!value && (entry.key != RecordKey::Connect || check == TemplateCheck::GivenKeys))
             continue;
         const QString text = value.value_or(QString());
         if (const Result<void> valid = CheckRecordValue(entry.key, text, record.type); !valid)

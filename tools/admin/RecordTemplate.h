@@ -59,6 +59,10 @@ struct CheckedRecord
 // dialog; every key it gives is stored exactly as given, so a key the record
 // does not have, a value out of its key's range, and a value the registry
 // would not read back as given are refused. Gives the reason, naming the key.
-Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec);
+// With GivenKeys a Connect that the section leaves out is no failure: the
+// record is an update of one that exists, which keeps its own.
+enum class TemplateCheck { WholeRecord, GivenKeys };
+Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec,
+                                          TemplateCheck check = TemplateCheck::WholeRecord);
 
 } // namespace tessel

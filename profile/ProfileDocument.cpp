@@ -3,6 +3,8 @@
 #include "profile/ProfileNames.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 
 namespace tessel {
 
@@ -98,7 +100,7 @@ void ProfileDocument::parse()
             auto first = m_sectionByFoldedName.constFind(folded);
             if (first == m_sectionByFoldedName.cend())
                 first = m_sectionByFoldedName.insert(std::move(folded), index);
-            m_sections.push_back(Section{qsizetype(m_lines.size()), 0, *first});
+            m_sections.push_back(Section{qint32(m_lines.size()), 0, qint32(*first)});
         }
         m_lines.push_back(std::move(line));
     }
@@ -153,7 +155,7 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
     }
     line.nameEnd = TrimBlanksBefore(text, equals, first);
     line.valueStart = SkipBlanks(text, equals + 1);
-    line.valueEnd = std::max(line.valueStart, trimmedEnd);
+    line.valueEnd = qint32(std::max<qsizetype>(line.valueStart, trimmedEnd));
     return line;
 }
 
@@ -397,9 +399,60 @@ std::vector<ProfileDocument::SectionSpan> ProfileDocument::sectionSpans() const
     return spans;
 }
 
-QString ProfileDocument::lookupName(QStringView section) const
+QString ProfileDocument::LookupName(const ProfileCodec &codec, QStringView section)
 {
-    return requestName(section).toCaseFolded();
+    return codec.fit(TrimProfileBlanks(section).toString()).toCaseFolded();
+}
+
+namespace {
+
+// Where the line after the first line feed at or after from starts: a line
+// feed always ends a line. The end of bytes when there is none.
+qsizetype NextLineAfter(const QByteArray &bytes, const ProfileCodec &codec, qsizetype from)
+{
+    const int unit = codec.unitSize();
+    const qsizetype mark = codec.byteOrderMarkSize();
+    for (qsizetype offset = mark + (std::max(from, mark) - mark + unit - 1) / unit * unit;
+         offset + unit <= bytes.size(); offset += unit) {
+        if (unit == 1) {
+            const auto *lineFeed = static_cast<const char *>(
+                std::memchr(bytes.constData() + offset, '\n', std::size_t(bytes.size() - offset)));
+            return lineFeed ? lineFeed - bytes.constData() + 1 : bytes.size();
+        }
+        if (codec.unitAt(bytes, offset) == u'\n')
+            return offset + unit;
+    }
+    return bytes.size();
+}
+
+} // namespace
+
+ProfileDocument::SectionScan ProfileDocument::ScanSections(const QByteArray &bytes)
+{
+    constexpr qsizetype PieceSize = 1 << 20;
+    const ProfileCodec codec = ProfileCodec::ForFile(bytes);
+    SectionScan scan{codec, codec.byteOrderMarkSize(), {}, {}};
+    qsizetype from = scan.markSize;
+    do {
+        const qsizetype to = NextLineAfter(bytes, codec, from + PieceSize);
+        const ProfileDocument piece(bytes.sliced(from, to - from), codec.encoding(), {});
+        std::vector<SectionSpan> spans = piece.sectionSpans();
+        for (SectionSpan &span : spans) {
+            span.from += from;
+            span.to += from;
+        }
+        if (scan.spans.empty()) {
+            // The first piece's first break is the file's.
+            scan.lineBreak = piece.lineBreak();
+            scan.spans.push_back(std::move(spans.front()));
+        } else {
+            // The lines before a later piece's first section line end the section before it.
+            scan.spans.back().to = spans.front().to;
+        }
+        std::move(spans.begin() + 1, spans.end(), std::back_inserter(scan.spans));
+        from = to;
+    } while (from < bytes.size());
+    return scan;
 }
 
 } // namespace tessel

@@ -58,9 +58,22 @@ public:
         qsizetype to = 0;
     };
     std::vector<SectionSpan> sectionSpans() const;
-    // The name under which section is looked up: trimmed, put through the
-    // file's code page and case-folded.
-    QString lookupName(QStringView section) const;
+
+    // The sections of a file, as sectionSpans() gives them, with the file's
+    // encoding and the line break its new lines take. The file is parsed a
+    // piece of whole lines at a time, so that a large one is never held
+    // parsed all at once.
+    struct SectionScan
+    {
+        ProfileCodec codec;
+        qsizetype markSize = 0;
+        QByteArray lineBreak;
+        std::vector<SectionSpan> spans;
+    };
+    static SectionScan ScanSections(const QByteArray &bytes);
+    // The name under which a section is looked up in a file of codec's
+    // encoding: trimmed, put through its code page and case-folded.
+    static QString LookupName(const ProfileCodec &codec, QStringView section);
 
     // The value of a key line, blanks at both ends removed; nothing when the
     // section or key is missing or the key's line holds no "=".
@@ -98,28 +111,30 @@ public:
 private:
     enum class LineKind : quint8 { Blank, Comment, Section, Key };
 
+    // Offsets fit 32 bits: no file above 64 MB is read. Small lines keep
+    // the parse of a large registry within a small multiple of its size.
     struct Line
     {
-        qsizetype start = 0;       // byte offsets: the line's text, then its break
-        qsizetype textEnd = 0;
-        qsizetype end = 0;
+        qint32 start = 0;       // byte offsets: the line's text, then its break
+        qint32 textEnd = 0;
+        qint32 end = 0;
         LineKind kind = LineKind::Blank;
-        qsizetype textStart = 0;   // the decoded text within m_text
-        qsizetype textLength = 0;
-        qsizetype nameStart = 0;   // the name within the text, blanks removed
-        qsizetype nameEnd = 0;
-        qsizetype valueStart = -1; // -1: a key line without "="
-        qsizetype valueEnd = -1;
+        qint32 textStart = 0;   // the decoded text within m_text
+        qint32 textLength = 0;
+        qint32 nameStart = 0;   // the name within the text, blanks removed
+        qint32 nameEnd = 0;
+        qint32 valueStart = -1; // -1: a key line without "="
+        qint32 valueEnd = -1;
 
         bool hasValue() const { return valueStart >= 0; }
     };
 
     struct Section
     {
-        qsizetype header = -1;     // index of the section line; -1 for the nameless one
-        qsizetype end = 0;         // index after its last line
-        qsizetype firstOfName = 0; // index of the first section of the same name
-        qsizetype firstLine() const { return header + 1; }
+        qint32 header = -1;     // index of the section line; -1 for the nameless one
+        qint32 end = 0;         // index after its last line
+        qint32 firstOfName = 0; // index of the first section of the same name
+        qint32 firstLine() const { return header + 1; }
     };
 
     void parse();

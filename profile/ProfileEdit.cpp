@@ -56,19 +56,18 @@ WriteResult CheckStorable(const ProfileCodec &codec, QStringView section, QStrin
     return {};
 }
 
-ProfileEdit::ProfileEdit(std::shared_ptr<const ProfileDocument> document)
-    : m_original(std::move(document))
-    , m_codec(m_original->codec())
-    , m_lineBreak(m_original->lineBreak())
+ProfileEdit::ProfileEdit(QByteArray bytes)
+    : m_original(std::move(bytes))
 {
-    const QByteArray &bytes = m_original->bytes();
-    m_mark = bytes.first(m_original->markSize());
-    const std::vector<ProfileDocument::SectionSpan> spans = m_original->sectionSpans();
-    m_parts.reserve(spans.size());
-    m_firstOfName.reserve(qsizetype(spans.size()));
-    for (const ProfileDocument::SectionSpan &span : spans) {
+    ProfileDocument::SectionScan scan = ProfileDocument::ScanSections(m_original);
+    m_codec = scan.codec;
+    m_lineBreak = std::move(scan.lineBreak);
+    m_mark = m_original.first(scan.markSize);
+    m_parts.reserve(scan.spans.size());
+    m_firstOfName.reserve(qsizetype(scan.spans.size()));
+    for (const ProfileDocument::SectionSpan &span : scan.spans) {
         // The parts share the original's bytes, which m_original keeps.
-        QByteArray part = QByteArray::fromRawData(bytes.constData() + span.from, span.to - span.from);
+        QByteArray part = QByteArray::fromRawData(m_original.constData() + span.from, span.to - span.from);
         if (span.name.isEmpty())
             m_parts.push_back({std::move(part)});
         else
@@ -93,7 +92,7 @@ QByteArray ProfileEdit::bytes() const
 
 int ProfileEdit::find(QStringView section) const
 {
-    const QString name = m_original->lookupName(section);
+    const QString name = ProfileDocument::LookupName(m_codec, section);
     if (name.isEmpty())
         return -1;
     for (int part = m_firstOfName.value(name, -1); part >= 0; part = m_parts[std::size_t(part)].nextOfName) {
@@ -185,7 +184,7 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
     const qsizetype split = ProfileDocument(joined, m_codec.encoding(), m_lineBreak).sectionSpans().back().from;
     if (last >= 0)
         replacePart(last, joined.first(split));
-    appendPart(m_original->lookupName(section), joined.sliced(split));
+    appendPart(ProfileDocument::LookupName(m_codec, section), joined.sliced(split));
     if (last < m_firstLive)
         followFirstPart();
     return {};
@@ -234,7 +233,7 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
         const Result<std::shared_ptr<const ProfileDocument>, FileError> read = ReadProfileDocument(filePath);
         if (!read)
             return FromFileError(read.error());
-        ProfileEdit preview(*read);
+        ProfileEdit preview((*read)->bytes());
         return edits(preview);
     }
     if (!filePath.contains(QLatin1Char('/')))
@@ -243,7 +242,7 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     // Locking a missing file creates it: a change that is refused, or that
     // leaves the file empty, must not leave an empty file behind.
     if (!QFileInfo::exists(path)) {
-        ProfileEdit trial(std::make_shared<const ProfileDocument>());
+        ProfileEdit trial{QByteArray()};
         WriteResult tried = edits(trial);
         if (!tried || trial.bytes().isEmpty())
             return tried;
@@ -252,16 +251,14 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (!lock)
         return FromFileError(lock.error());
     RemoveAbandonedTempFiles(path);
-    const qint64 readAtNs = WallClockNs();
     Result<FileSnapshot, FileError> snapshot = ReadOpenFile(lock->descriptor());
     if (!snapshot)
         return FromFileError(snapshot.error());
-    const std::shared_ptr<const ProfileDocument> original = ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs);
-    ProfileEdit edit(original);
+    ProfileEdit edit(snapshot->bytes);
     if (WriteResult refused = edits(edit); !refused)
         return refused;
     const QByteArray edited = edit.bytes();
-    if (edited == original->bytes())
+    if (edited == snapshot->bytes)
         return {};
     ProfileCache::Shared().forget(path);
     if (const auto replaced = ReplaceFileContents(path, edited, lock->permissions()); !replaced)

@@ -20,13 +20,14 @@ namespace tessel {
 // refused edit changes nothing and is reported, and the caller then abandons
 // the whole change.
 //
-// The file is parsed once. Its sections are then held as separate parts,
+// The file is parsed once, a piece at a time. Its sections are then held as separate parts,
 // indexed by name, so that an edit parses and rebuilds only the section it
 // touches and any number of edits cost the file's size once.
 class ProfileEdit
 {
 public:
-    explicit ProfileEdit(std::shared_ptr<const ProfileDocument> document);
+    // The edit of a file of these bytes.
+    explicit ProfileEdit(QByteArray bytes);
 
     const ProfileCodec &codec() const { return m_codec; }
     // The file as the edits so far have left it.
@@ -67,8 +68,8 @@ private:
     WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
     void followFirstPart();
 
-    // Kept so that the parts that no edit touched can share its bytes.
-    std::shared_ptr<const ProfileDocument> m_original;
+    // The file's bytes, which the parts that no edit touched share.
+    QByteArray m_original;
     ProfileCodec m_codec;
     QByteArray m_mark;
     std::vector<Part> m_parts;                  // the nameless part first, then the sections

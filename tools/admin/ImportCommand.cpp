@@ -13,36 +13,39 @@ namespace tessel {
 namespace {
 
 // Checking a template stops at this many failures, so that a huge broken
-// template fails fast; they are listed with the count of records checked.
+// template fails fast; they are listed with the count of records read.
 constexpr qsizetype MaxListedFailures = 100;
 
-// The template's records, checked for the registry's encoding, or nothing
-// once their failures have been listed.
-std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const QList<TemplateSection> &sections,
-                                                  const QString &source)
+// The template's records, checked for the registry's encoding as they are
+// read, or nothing once why they are refused has been said.
+std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const QByteArray &bytes, const QString &source)
 {
     const ProfileCodec registryCodec = CodecOfFile(context.registry);
+    const TemplateCheck check = context.call.update ? TemplateCheck::GivenKeys : TemplateCheck::WholeRecord;
     QList<CheckedRecord> records;
     QStringList failures;
     QSet<QString> seen;   // case-folded names
-    qsizetype checked = 0;
-    for (const TemplateSection &section : sections) {
-        if (failures.size() == MaxListedFailures)
-            break;
-        ++checked;
-        auto record = CheckTemplateRecord(section, registryCodec,
-                                          context.call.update ? TemplateCheck::GivenKeys : TemplateCheck::WholeRecord);
+    const Result<void> read = ReadTemplateSections(bytes, [&](TemplateSection &&section) {
+        auto record = CheckTemplateRecord(section, registryCodec, check);
         if (!record) {
             failures.append(QStringLiteral("[%1]: %2").arg(section.name, record.error()));
-            continue;
-        }
-        const QString folded = record->name.toCaseFolded();
-        if (seen.contains(folded)) {
+        } else if (seen.contains(record->name.toCaseFolded())) {
             failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section.name));
-            continue;
+        } else {
+            seen.insert(record->name.toCaseFolded());
+            records.append(std::move(*record));
         }
-        seen.insert(folded);
-        records.append(std::move(*record));
+        return failures.size() < MaxListedFailures;
+    });
+    if (!read) {
+        context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, read.error());
+        return std::nullopt;
+    }
+    // A template may be empty when the import only removes records.
+    if (failures.isEmpty() && records.isEmpty() && context.call.removals.isEmpty()) {
+        context.err << QStringLiteral("Nothing was registered from %1: the file holds no section, so it "
+                                      "registers nothing\n").arg(source);
+        return std::nullopt;
     }
     if (failures.isEmpty())
         return records;
@@ -50,11 +53,10 @@ std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const Q
                                   "import again:\n").arg(source);
     for (const QString &failure : failures)
         context.err << QStringLiteral("  ") << failure << QLatin1Char('\n');
-    if (checked < sections.size())
-        context.err << QStringLiteral("Checking stopped at %1 failures, after %2 of %3 records.\n")
+    if (failures.size() == MaxListedFailures)
+        context.err << QStringLiteral("Checking stopped at the first %1 failures, after %2 records.\n")
                            .arg(failures.size())
-                           .arg(checked)
-                           .arg(sections.size());
+                           .arg(records.size() + failures.size());
     return std::nullopt;
 }
 
@@ -68,15 +70,12 @@ int RunImport(AdminContext &context)
     const bool fromInput = operand == QLatin1String("-");
     const QString path = fromInput ? operand : QFileInfo(operand).absoluteFilePath();
     const QString source = fromInput ? QStringLiteral("the standard input") : path;
-    TemplateReading reading = ReadTemplateFile(path);
-    // A template may be empty when the import only removes records.
-    if (reading && reading->isEmpty() && context.call.removals.isEmpty())
-        reading = Failure{QStringLiteral("the file holds no section, so it registers nothing")};
-    if (!reading) {
-        context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, reading.error());
+    const Result<QByteArray> bytes = ReadTemplateBytes(path);
+    if (!bytes) {
+        context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, bytes.error());
         return AdminExit::Refused;
     }
-    std::optional<QList<CheckedRecord>> records = CheckTemplate(context, *reading, source);
+    std::optional<QList<CheckedRecord>> records = CheckTemplate(context, *bytes, source);
     if (!records)
         return AdminExit::Refused;
     const qsizetype count = records->size();

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -33,15 +35,19 @@ struct TemplateSection
 using TemplateReading = Result<QList<TemplateSection>>;
 
 // Reads a template, a profile file, strictly: each line is blank, a comment,
-// a section line with a name, or a key=value line inside a section. A byte-order mark gives the encoding; a file
-// without one is read as UTF-8 when it is valid UTF-8, else as Windows-1252.
-// Gives the sections, or why the bytes are no template (naming the line).
+// a section line with a name, or a key=value line inside a section. A
+// byte-order mark gives the encoding; a file without one is read as UTF-8
+// when it is valid UTF-8, else as Windows-1252. Hands each section to take
+// as soon as its lines are read, and reads no further once take returns
+// false. Fails with why the bytes are no template (naming the line).
+Result<void> ReadTemplateSections(QByteArrayView bytes, const std::function<bool(TemplateSection &&)> &take);
+// Every section of a template, as ReadTemplateSections reads them.
 TemplateReading ReadTemplate(QByteArrayView bytes);
 
-// Reads the template at path, or the standard input for "-"; a path that is
-// not a regular file, and a template above the size of any profile file, are
-// refused before they are read.
-TemplateReading ReadTemplateFile(const QString &path);
+// The bytes of the template at path, or of the standard input for "-"; a
+// path that is not a regular file, and a template above the size of any
+// profile file, are refused before they are read.
+Result<QByteArray> ReadTemplateBytes(const QString &path);
 
 // A record of a template, checked as the configuration dialogs check their
 // input, with the texts a dialog's save would write for it.

@@ -226,32 +226,29 @@ WriteResult ProfileEdit::removeSection(QStringView section)
     return {};
 }
 
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
-                        EditMode mode)
+WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
 {
-    if (mode == EditMode::Preview) {
-        const Result<std::shared_ptr<const ProfileDocument>, FileError> read = ReadProfileDocument(filePath);
-        if (!read)
-            return FromFileError(read.error());
-        ProfileEdit preview((*read)->bytes());
-        return edits(preview);
-    }
+    const Result<std::shared_ptr<const ProfileDocument>, FileError> read = ReadProfileDocument(filePath);
+    if (!read)
+        return FromFileError(read.error());
+    ProfileEdit preview((*read)->bytes());
+    return edits(preview);
+}
+
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        std::chrono::milliseconds lockWait)
+{
     if (!filePath.contains(QLatin1Char('/')))
         QDir().mkpath(ProfileDirectory());
     const QString path = ResolveSymbolicLinks(ResolveProfilePath(filePath));
-    // Locking a missing file creates it: a change that is refused, or that
-    // leaves the file empty, must not leave an empty file behind.
-    if (!QFileInfo::exists(path)) {
-        ProfileEdit trial{QByteArray()};
-        WriteResult tried = edits(trial);
-        if (!tried || trial.bytes().isEmpty())
-            return tried;
-    }
-    Result<LockedFile, FileError> lock = LockedFile::Lock(path);
+    const Result<LockedFile, FileError> lock = LockedFile::Lock(path, lockWait);
     if (!lock)
         return FromFileError(lock.error());
     RemoveAbandonedTempFiles(path);
-    Result<FileSnapshot, FileError> snapshot = ReadOpenFile(lock->descriptor());
+    // The lock leaves a missing file missing: it reads as an empty profile.
+    Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
+    if (!snapshot && snapshot.error().code == ENOENT)
+        snapshot = FileSnapshot();
     if (!snapshot)
         return FromFileError(snapshot.error());
     ProfileEdit edit(snapshot->bytes);
@@ -261,7 +258,7 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (edited == snapshot->bytes)
         return {};
     ProfileCache::Shared().forget(path);
-    if (const auto replaced = ReplaceFileContents(path, edited, lock->permissions()); !replaced)
+    if (const auto replaced = ReplaceFileContents(path, edited, PermissionsOf(path)); !replaced)
         return FromFileError(replaced.error());
     return {};
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/SafeFile.h"
 #include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
 
@@ -79,16 +80,17 @@ private:
     QByteArray m_lineBreak;                     // the break that new lines take
 };
 
-// Preview runs the edits on the file as it is and touches nothing: no file,
-// lock or directory is made.
-enum class EditMode { Write, Preview };
-
 // One locked read-modify-write of the file: edits runs on the file as it is
 // now, and when it succeeds the file is replaced once with the result (not
 // at all when nothing changed). When edits fails, or the file cannot be
-// replaced, the file keeps every byte it had.
+// replaced, the file keeps every byte it had. A writer waits for another
+// writer's lock at most lockWait, then gives up as Busy.
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
-                        EditMode mode = EditMode::Write);
+                        std::chrono::milliseconds lockWait = LockedFile::DefaultWait);
+
+// The edits run on the file as it is now, which stays untouched: no file,
+// lock or directory is made. What the edits would do is theirs to say.
+WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
 
 // Why value cannot be stored under key and read back unchanged in a file of
 // codec's encoding; ok when it can.

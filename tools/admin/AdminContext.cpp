@@ -74,9 +74,11 @@ QString AdminContext::failureCause(const WriteResult &result) const
                                                       "writable for you)");
     case WriteFailure::DiskFull:
         return result.error().detail + QStringLiteral(" (free some disk space and try again)");
+    case WriteFailure::Busy:
+        return result.error().detail + QStringLiteral(" (let the other Tessel or tessel-admin finish, or "
+                                                      "end it if it hangs, then try again)");
     case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
     case WriteFailure::RecordRemoved:
-    case WriteFailure::Busy:
     case WriteFailure::SystemError:
         break;
     }

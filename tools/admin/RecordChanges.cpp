@@ -152,11 +152,7 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
     const bool removeCommand = call.command == QLatin1String("remove");
     QList<RecordChange> changes;
     Refusals refusals;
-    // The edit may run twice (on trial when the registry does not exist yet),
-    // so it starts afresh each time.
     const auto edits = [&](ProfileEdit &edit) -> WriteResult {
-        changes.clear();
-        refusals = {};
         for (const CheckedRecord &record : request.records) {
             RecordState before = StateOf(edit, record.name);
             const bool exists = before.bytes.has_value();
@@ -194,7 +190,7 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
         }
         return refusals.any() ? NotWritten(WriteFailure::RecordChanged, {}, {}) : WriteResult();
     };
-    const WriteResult written = EditProfile(context.registry, edits, call.dryRun ? EditMode::Preview : EditMode::Write);
+    const WriteResult written = call.dryRun ? PreviewProfileEdit(context.registry, edits) : EditProfile(context.registry, edits);
     if (!refusals.missing.isEmpty())
         return context.noSuchRecord(refusals.missing.first());
     if (!refusals.records.isEmpty()) {

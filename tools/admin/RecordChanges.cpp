@@ -95,10 +95,10 @@ struct Refusals
 
 } // namespace
 
-RecordState StateOf(const ProfileEdit &edit, const QString &name)
+RecordState StateOf(const ProfileEdit &edit, const QString &name, bool withKeys)
 {
     RecordState state{edit.sectionBytes(name), {}};
-    if (!state.bytes)
+    if (!state.bytes || !withKeys)
         return state;
     const ProfileDocument record = edit.section(name);
     for (const QString &key : record.keyNames(name))
@@ -154,7 +154,7 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
     Refusals refusals;
     const auto edits = [&](ProfileEdit &edit) -> WriteResult {
         for (const CheckedRecord &record : request.records) {
-            RecordState before = StateOf(edit, record.name);
+            RecordState before = StateOf(edit, record.name, call.json);
             const bool exists = before.bytes.has_value();
             if (exists && !call.replace && !call.update) {
                 refusals.records.append(QStringLiteral("[%1]: %2").arg(record.name, AdminContext::alreadyRegistered()));
@@ -174,10 +174,10 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
                 refusals.failedRecord = record.name;
                 return saved;
             }
-            changes.append(CompareStates(record.name, std::move(before), StateOf(edit, record.name)));
+            changes.append(CompareStates(record.name, std::move(before), StateOf(edit, record.name, call.json)));
         }
         for (const QString &name : request.removals) {
-            RecordState before = StateOf(edit, name);
+            RecordState before = StateOf(edit, name, call.json);
             if (!before.bytes && removeCommand)
                 refusals.missing.append(name);
             if (before.bytes && !call.force && (PrivateBitsOf(edit, name) & PrivateBit::Protected))
@@ -186,7 +186,7 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
                 refusals.failedRecord = name;
                 return removed;
             }
-            changes.append(CompareStates(name, std::move(before), StateOf(edit, name)));
+            changes.append(CompareStates(name, std::move(before), StateOf(edit, name, call.json)));
         }
         return refusals.any() ? NotWritten(WriteFailure::RecordChanged, {}, {}) : WriteResult();
     };

@@ -28,7 +28,8 @@ struct RecordState
     KeyValues keys;
 };
 
-RecordState StateOf(const ProfileEdit &edit, const QString &name);
+// The record's state; its keys only when withKeys (a JSON report shows them).
+RecordState StateOf(const ProfileEdit &edit, const QString &name, bool withKeys);
 
 // One record's change, with the record before and after it (nothing on the
 // side where it does not exist).

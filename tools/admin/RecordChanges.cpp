@@ -188,6 +188,7 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
             }
             changes.append(CompareStates(name, std::move(before), StateOf(edit, name, call.json)));
         }
+        // Any refusal abandons the edit; the refusals themselves are said below.
         return refusals.any() ? NotWritten(WriteFailure::RecordChanged, {}, {}) : WriteResult();
     };
     const WriteResult written = call.dryRun ? PreviewProfileEdit(context.registry, edits) : EditProfile(context.registry, edits);

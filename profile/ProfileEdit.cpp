@@ -37,24 +37,28 @@ WriteResult FromFileError(const FileError &error)
     }
 }
 
-} // namespace
-
-WriteResult CheckStorable(const ProfileCodec &codec, QStringView section, QStringView key, QStringView value)
+// Whether key=value can be written to section and read back as readBack asks;
+// a refusal names the key, and for characters the encoding lacks, those
+// characters (the messages built from it show them).
+WriteResult CheckEntry(const ProfileCodec &codec, QStringView section, const ProfileEntry &entry,
+                       ReadBack readBack)
 {
-    if (const Result<void> names = CheckEntryNames(section, key, {}); !names)
-        return NotWritten(WriteFailure::BadName, key.toString(), names.error());
-    if (HoldsLineBreak(value))
-        return NotWritten(WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL"));
-    for (const QStringView text : {section, key, value}) {
-        const QString lost = codec.lostCharacters(text.toString());
-        if (!lost.isEmpty())
-            return NotWritten(WriteFailure::Unencodable, key.toString(), lost);
+    if (const Result<void> names = CheckEntryNames(section, entry.key, {}); !names)
+        return NotWritten(WriteFailure::BadName, entry.key, names.error());
+    for (const QString &name : {section.toString(), entry.key}) {
+        if (const QString lost = codec.lostCharacters(name); !lost.isEmpty())
+            return NotWritten(WriteFailure::Unencodable, entry.key, lost);
     }
-    if (!FitsReadBuffer(value))
-        return NotWritten(WriteFailure::TooLong, key.toString(),
-                QStringLiteral("the value is %1 characters long").arg(value.size()));
+    if (WriteResult value = CheckStoredValue(entry.value, codec, readBack); !value) {
+        const WriteFailure failure = value.error().failure;
+        return NotWritten(failure, entry.key,
+                          failure == WriteFailure::Unencodable ? codec.lostCharacters(entry.value)
+                                                               : value.error().detail);
+    }
     return {};
 }
+
+} // namespace
 
 ProfileEdit::ProfileEdit(QByteArray bytes)
     : m_original(std::move(bytes))
@@ -160,12 +164,13 @@ void ProfileEdit::followFirstPart()
                                                     : ProfileDocument(QByteArray(), m_codec.encoding(), {}).lineBreak();
 }
 
-WriteResult ProfileEdit::checkEntries(QStringView section, const QList<ProfileEntry> &entries) const
+WriteResult ProfileEdit::checkEntries(QStringView section, const QList<ProfileEntry> &entries,
+                                      ReadBack readBack) const
 {
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
     for (const ProfileEntry &entry : entries) {
-        if (WriteResult refused = CheckStorable(m_codec, section, entry.key, entry.value); !refused)
+        if (WriteResult refused = CheckEntry(m_codec, section, entry, readBack); !refused)
             return refused;
     }
     return {};
@@ -190,9 +195,10 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
     return {};
 }
 
-WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries)
+WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries,
+                                   ReadBack readBack)
 {
-    if (WriteResult refused = checkEntries(section, entries); !refused)
+    if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
         return refused;
     const int part = find(section);
     if (part < 0)
@@ -206,9 +212,10 @@ WriteResult ProfileEdit::setValue(QStringView section, const QString &key, const
     return setValues(section, {ProfileEntry{key, value}});
 }
 
-WriteResult ProfileEdit::rewriteSection(QStringView section, const QList<ProfileEntry> &entries)
+WriteResult ProfileEdit::rewriteSection(QStringView section, const QList<ProfileEntry> &entries,
+                                        ReadBack readBack)
 {
-    if (WriteResult refused = checkEntries(section, entries); !refused)
+    if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
         return refused;
     const int part = find(section);
     if (part < 0)

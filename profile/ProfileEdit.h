@@ -2,6 +2,7 @@
 
 #include "platform/SafeFile.h"
 #include "profile/ProfileDocument.h"
+#include "profile/ProfileReading.h"
 #include "profile/WriteResult.h"
 
 #include <QHash>
@@ -46,12 +47,17 @@ public:
 
     // Writes the entries to section in their order, as that many single
     // writes would: each key in place of its line, else after the section's
-    // last key, else in a new section at the end of the file.
-    WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries);
+    // last key, else in a new section at the end of the file. Refused, writing
+    // none of them: names the file cannot carry, or a value that does not
+    // read back as readBack asks.
+    WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries,
+                          ReadBack readBack = ReadBack::Carried);
     WriteResult setValue(QStringView section, const QString &key, const QString &value);
     // Replaces the section's key lines by the entries, in its place, under
     // the name as given; a missing section is written as setValues writes it.
-    WriteResult rewriteSection(QStringView section, const QList<ProfileEntry> &entries);
+    // Refused as setValues refuses.
+    WriteResult rewriteSection(QStringView section, const QList<ProfileEntry> &entries,
+                               ReadBack readBack = ReadBack::Carried);
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
 
@@ -66,7 +72,7 @@ private:
     ProfileDocument parsed(int part, const QByteArray &lineBreak) const;
     void replacePart(int part, QByteArray bytes);
     void appendPart(const QString &lookupName, QByteArray bytes);
-    WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries) const;
+    WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack) const;
     WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
     void followFirstPart();
 
@@ -91,10 +97,5 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
 // The edits run on the file as it is now, which stays untouched: no file,
 // lock or directory is made. What the edits would do is theirs to say.
 WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
-
-// Why value cannot be stored under key and read back unchanged in a file of
-// codec's encoding; ok when it can.
-WriteResult CheckStorable(const ProfileCodec &codec, QStringView section, QStringView key,
-                          QStringView value);
 
 } // namespace tessel

@@ -168,8 +168,10 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
                 refusals.records.append(QStringLiteral("[%1]: Connect: %2").arg(record.name, complete.error()));
                 continue;
             }
-            const WriteResult saved = exists && call.update ? edit.setValues(record.name, Updates(edit, record))
-                                                            : ApplyRecordSave(edit, Registration(record, exists));
+            // Every value is stored exactly as given, as a record's save stores it.
+            const WriteResult saved = exists && call.update
+                                          ? edit.setValues(record.name, Updates(edit, record), ReadBack::Exactly)
+                                          : ApplyRecordSave(edit, Registration(record, exists));
             if (!saved) {
                 refusals.failedRecord = record.name;
                 return saved;

@@ -12,6 +12,7 @@
 #include "profile/ProfileNames.h"
 #include "profile/ProfileReading.h"
 #include "registry/SourceCatalogue.h"
+#include "platform/FileSnapshot.h"
 #include "tools/common/ProfileFileCheck.h"
 
 namespace tessel {
@@ -140,11 +141,12 @@ Result<QByteArray> ReadTemplateBytes(const QString &path)
     }
     if (const Result<void> kind = CheckFileKind(path); !kind)
         return Failure{kind.error()};
-    // A file above the size limit is refused, naming its size, before it is read.
-    Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
-    if (!snapshot)
-        return Failure{QStringLiteral("cannot read %1: %2").arg(path, snapshot.error().text)};
-    return std::move(snapshot->bytes);
+    // The store's read: a file larger than any registry is refused, naming
+    // its size, before it is read.
+    Result<FileSnapshot, FileError> file = ReadFileSnapshot(path);
+    if (!file)
+        return Failure{file.error().text};
+    return std::move(file->bytes);
 }
 
 Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec,
@@ -165,8 +167,8 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         std::optional<QString> &value = given[std::size_t(*known)];
         if (value)
             return Failure{QStringLiteral("%1: the key is given twice").arg(key.name)};
-        if (const Result<void> stored = CheckStoredValue(key.value, registryCodec); !stored)
-            return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error())};
+        if (const WriteResult stored = CheckStoredValue(key.value, registryCodec); !stored)
+            return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error().detail)};
         value = key.value;
         record.givenKeys.append(*known);
     }

@@ -5,9 +5,10 @@
 #include <QFile>
 
 #include "tools/bench/AdminRun.h"
-#include "tools/bench/RegistryFiles.h"
+#include "tools/bench/BenchRegistry.h"
 
 using namespace tessel;
+using namespace tessel::bench;
 
 namespace {
 

@@ -1,13 +1,14 @@
 // tessel-bench: how fast registries are listed, read, saved and exported.
 #include "registry/DataSourceRecord.h"
+#include "profile/ProfileCache.h"
 #include "profile/ProfileStore.h"
 #include "tools/bench/AdminRun.h"
-#include "tools/bench/RegistryFiles.h"
+#include "tools/bench/BenchRegistry.h"
 
 #include <benchmark/benchmark.h>
 
-
 using namespace tessel;
+using namespace tessel::bench;
 
 namespace {
 
@@ -41,18 +42,39 @@ void BM_SaveRecord(benchmark::State &state)
 }
 BENCHMARK(BM_SaveRecord)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// tessel-admin export of every record.
-void BM_Export(benchmark::State &state)
+// A tessel-admin command line run over every record of a registry, each run
+// reading the file afresh as a process of its own does.
+void RunOverRegistry(benchmark::State &state, const QStringList &arguments)
 {
     const int records = int(state.range(0));
     const Registry registry(records);
     for (auto _ : state) {
-        const AdminRun run = RunAdmin({QStringLiteral("export")}, registry.path());
+        ProfileCache::Shared().forget(registry.path());
+        const AdminRun run = RunAdmin(arguments, registry.path());
+        if (run.exit != AdminExit::Done)
+            state.SkipWithError("the command failed");
         benchmark::DoNotOptimize(run.output);
     }
     state.SetComplexityN(records);
 }
+
+void BM_Export(benchmark::State &state)
+{
+    RunOverRegistry(state, {QStringLiteral("export")});
+}
 BENCHMARK(BM_Export)->Arg(10000)->Arg(100000)->Unit(benchmark::kMillisecond)->Complexity();
+
+void BM_Check(benchmark::State &state)
+{
+    RunOverRegistry(state, {QStringLiteral("check")});
+}
+BENCHMARK(BM_Check)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+void BM_ListJson(benchmark::State &state)
+{
+    RunOverRegistry(state, {QStringLiteral("list"), QStringLiteral("--format"), QStringLiteral("json")});
+}
+BENCHMARK(BM_ListJson)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // One key of a registry of about 1 MiB.
 void BM_ReadKey(benchmark::State &state)

@@ -64,6 +64,9 @@ public:
             } else if (directive == u"@stdout-has" || directive == u"@stderr-has") {
                 const QString stream = directive == u"@stdout-has" ? QString::fromUtf8(m_out) : m_err;
                 EXPECT_TRUE(stream.contains(rest)) << where() << stream.toStdString();
+            } else if (directive == u"@files") {
+                EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                                           QDir::Name).join(u' '), rest) << where();
             } else if (directive == u"@after") {
                 if (rest == u"TESSEL.INI")
                     m_before.reset();

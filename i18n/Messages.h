@@ -59,6 +59,10 @@ inline const QString RegistryBusy = QStringLiteral(
     "Let that Tessel or tessel-admin finish (or end it if it hangs), then try again.");
 inline const QString RegistryWriteFailed = QStringLiteral(
     "The registry file ^1 was not changed: ^2^nCheck the file and its folder, then try again.");
+// The registry file ^1 exists but could not be read; ^2 says why.
+inline const QString RegistryUnreadable = QStringLiteral(
+    "The registry file ^1 cannot be read: ^2^n"
+    "No datasource can be added, changed or deleted until it can be read again.");
 // Another program changed or removed the record ^1 while its dialog was open.
 inline const QString RecordChangedMeanwhile = QStringLiteral(
     "Another program changed the datasource ^1 while this dialog was open.^n"
@@ -108,7 +112,7 @@ inline QStringList all()
             EnterFullValidPath, ChooseEntity, SelectDldFile, DldFileFilter, ErrorRunning,
             FileNotFound, PermissionDenied, NotRunnable, ErrorReadingIcf, NameNotStorable, NameTaken,
             ValueHasLineBreak, ValueUnencodable, ValueTooLong, RegistryNoPermission, RegistryDiskFull,
-            RegistryBusy, RegistryWriteFailed, EntityHasLineBreak, RecordChangedMeanwhile,
+            RegistryBusy, RegistryWriteFailed, RegistryUnreadable, EntityHasLineBreak, RecordChangedMeanwhile,
             RecordRemovedMeanwhile, UserFolderRefused, RecordTypeChangedMeanwhile, RecordLockedMeanwhile,
             RecordProtectionChangedMeanwhile, ValueChangedOnRead, RegistryUnreadableInDialog};
 }

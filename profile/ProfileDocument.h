@@ -35,9 +35,45 @@ public:
     // The document of a file that does not exist.
     ProfileDocument();
     explicit ProfileDocument(QByteArray bytes);
+    // A part of a file of encoding: whole lines of it, without the file's
+    // byte-order mark. New lines take lineBreak, or, when it is empty, the
+    // part's own first line break, as a whole file's new lines do.
+    ProfileDocument(QByteArray part, ProfileCodec::Encoding encoding, QByteArray lineBreak);
 
     const QByteArray &bytes() const { return m_bytes; }
     const ProfileCodec &codec() const { return m_codec; }
+    // The line break that new lines take.
+    const QByteArray &lineBreak() const { return m_lineBreak; }
+    // The size of the byte-order mark the bytes start with.
+    qsizetype markSize() const { return m_markSize; }
+
+    // The byte range of each section: the lines before the first section
+    // line first (the nameless part, which may be empty), then each section
+    // from its section line up to the next, with its name as the file
+    // spells it, blanks removed.
+    struct SectionSpan
+    {
+        QString name;
+        qsizetype from = 0;
+        qsizetype to = 0;
+    };
+    std::vector<SectionSpan> sectionSpans() const;
+
+    // The sections of a file, as sectionSpans() gives them, with the file's
+    // encoding and the line break its new lines take. The file is parsed a
+    // piece of whole lines at a time, so that a large one is never held
+    // parsed all at once.
+    struct SectionScan
+    {
+        ProfileCodec codec;
+        qsizetype markSize = 0;
+        QByteArray lineBreak;
+        std::vector<SectionSpan> spans;
+    };
+    static SectionScan ScanSections(const QByteArray &bytes);
+    // The name under which a section is looked up in a file of codec's
+    // encoding: trimmed, put through its code page and case-folded.
+    static QString LookupName(const ProfileCodec &codec, QStringView section);
 
     // The value of a key line, blanks at both ends removed; nothing when the
     // section or key is missing or the key's line holds no "=".
@@ -53,6 +89,13 @@ public:
     // The names of all named sections, in file order (duplicates included).
     QStringList sectionNames() const;
 
+    class SectionView;
+    // Every named section in file order (duplicates included), for readers
+    // that go through the whole file once.
+    std::vector<SectionView> namedSections() const;
+    // The first section of the name, as value() finds it.
+    std::optional<SectionView> section(QStringView name) const;
+
     // The bytes of the file with key=value written: in place of the key's
     // line, else after the section's last key line, else in a new section
     // at the end. New lines take the file's own line break.
@@ -63,32 +106,42 @@ public:
     // The bytes of the file without the section's line and the lines after
     // it up to the next section line; the same bytes when it is missing.
     QByteArray withoutSection(QStringView section) const;
+    // The bytes of the file with the section's key lines replaced by the
+    // entries, written after its section line, which takes the name as given;
+    // its comment and blank lines stay. A missing section is written as
+    // withValues writes it.
+    QByteArray withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const;
 
 private:
     enum class LineKind : quint8 { Blank, Comment, Section, Key };
 
+    // A registry of 100,000 records has over a million lines: offsets of 32
+    // bits keep each line small, and no document comes near 2 GB (the store
+    // refuses to read files above 64 MB).
+    using Offset = qint32;
+
     struct Line
     {
-        qsizetype start = 0;       // byte offsets: the line's text, then its break
-        qsizetype textEnd = 0;
-        qsizetype end = 0;
+        Offset start = 0;       // byte offsets: the line's text, then its break
+        Offset textEnd = 0;
+        Offset end = 0;
+        Offset textStart = 0;   // the decoded text within m_text
+        Offset textLength = 0;
+        Offset nameStart = 0;   // the name within the text, blanks removed
+        Offset nameEnd = 0;
+        Offset valueStart = -1; // -1: a key line without "="
+        Offset valueEnd = -1;
         LineKind kind = LineKind::Blank;
-        qsizetype textStart = 0;   // the decoded text within m_text
-        qsizetype textLength = 0;
-        qsizetype nameStart = 0;   // the name within the text, blanks removed
-        qsizetype nameEnd = 0;
-        qsizetype valueStart = -1; // -1: a key line without "="
-        qsizetype valueEnd = -1;
 
         bool hasValue() const { return valueStart >= 0; }
     };
 
     struct Section
     {
-        qsizetype header = -1;     // index of the section line; -1 for the nameless one
-        qsizetype end = 0;         // index after its last line
-        qsizetype firstOfName = 0; // index of the first section of the same name
-        qsizetype firstLine() const { return header + 1; }
+        qint32 header = -1;     // index of the section line; -1 for the nameless one
+        qint32 end = 0;         // index after its last line
+        qint32 firstOfName = 0; // index of the first section of the same name
+        qint32 firstLine() const { return header + 1; }
     };
 
     void parse();
@@ -98,8 +151,10 @@ private:
     QStringView nameOf(const Line &line) const;
     QString requestName(QStringView name) const;
     const Section *findSection(QString name) const;
-    const Line *findKey(const Section &section, const QString &name) const;
+    const Line *findKey(const Section &section, QStringView name) const;
     std::optional<QString> valueOf(const Line *line) const;
+    // The value of a key line that holds "=".
+    QStringView valueOf(const Line &line) const;
     // The byte range of the section's lines, when it exists.
     std::optional<std::pair<qsizetype, qsizetype>> sectionRange(QStringView section) const;
     // Bytes from..to of the file replaced by others.
@@ -113,8 +168,13 @@ private:
     QByteArray spliced(std::vector<Splice> splices) const;
     Splice linesAfter(qsizetype lineIndex, const QStringList &texts) const;
 
+    // The entries with each key once: a key given twice keeps the place of
+    // its first write and the value of its last.
+    QList<ProfileEntry> distinctWrites(const QList<ProfileEntry> &entries) const;
+
     QByteArray m_bytes;
     ProfileCodec m_codec;
+    qsizetype m_markSize = 0;
     // The decoded text of the lines: of the whole file for an encoding of
     // fixed width (character i is code unit i after the mark), else line by
     // line, as far as the section and key lines need it.
@@ -124,6 +184,33 @@ private:
     std::vector<Line> m_lines;
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_sectionByFoldedName;  // first section of each name
+};
+
+// A named section as reads see it: the name its own line gives, and the key
+// lines of the first section of that name, where every read of the name
+// looks. Valid as long as its document.
+class ProfileDocument::SectionView
+{
+public:
+    QStringView name() const;
+    // Whether an earlier section of the same name hides this one from reads.
+    bool hidden() const { return m_keys != m_own; }
+    // The value of the first key line of the name that holds "=", as value()
+    // gives it; key is compared as given, letter case ignored.
+    std::optional<QStringView> value(QStringView key) const;
+    // The name and value of every key line that holds "=", in file order.
+    QList<std::pair<QStringView, QStringView>> entries() const;
+
+private:
+    friend class ProfileDocument;
+    SectionView(const ProfileDocument &document, qsizetype own, qsizetype keys)
+        : m_document(&document), m_own(own), m_keys(keys)
+    {
+    }
+
+    const ProfileDocument *m_document;
+    qsizetype m_own;    // index of the section in m_sections
+    qsizetype m_keys;   // index of the first section of its name
 };
 
 } // namespace tessel

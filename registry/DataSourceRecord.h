@@ -15,6 +15,7 @@
 #include "platform/Result.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileCodec.h"
+#include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
 
 // A data source record: one section of the registry file, named by the data
@@ -95,7 +96,6 @@ inline constexpr int Editable = 3;
 // The value of ID when the host numbers the source itself.
 inline const QString AutomaticId = QStringLiteral("Auto");
 
-class ProfileDocument;
 class ProfileEdit;
 
 // One record of the registry file. A record made from the file's path reads
@@ -170,6 +170,10 @@ struct ListedRecord
 
 // Every record's name and type in file order, from one reading of the file.
 QList<ListedRecord> ListRecords(const ProfileDocument &registry);
+
+// What a read of the key gives in one section of the registry, as
+// DataSourceRecord::text gives it, for readers that go through every record.
+QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key);
 
 // "1" or "0", the encoding of ReadOnly and AutoConnect.
 QString FlagText(bool set);
@@ -270,8 +274,9 @@ struct RecordSave
     QString newName;
     RecordValues values;
     PrivateOnSave privateRule = PrivateOnSave::CarryOnRename;
-    // Replaces the record whole: it is removed and written afresh under the
-    // same name, keeping its Private bits (a registration from a template).
+    // Replaces the record whole, in its place: its keys are written afresh
+    // under the same name, keeping its Private bits (a registration from a
+    // template).
     bool rewriteWhole = false;
     // Private bits added to those the record keeps (given by a template).
     int addedPrivateBits = 0;

@@ -64,6 +64,9 @@ public:
             } else if (directive == u"@stdout-has" || directive == u"@stderr-has") {
                 const QString stream = directive == u"@stdout-has" ? QString::fromUtf8(m_out) : m_err;
                 EXPECT_TRUE(stream.contains(rest)) << where() << stream.toStdString();
+            } else if (directive == u"@files") {
+                EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                                           QDir::Name).join(u' '), rest) << where();
             } else if (directive == u"@after") {
                 if (rest == u"TESSEL.INI")
                     m_before.reset();
@@ -179,6 +182,32 @@ TEST(TesselAdmin, CommandLines)
 TEST(TesselAdmin, AnImportKilledAtAnyMomentLeavesTheOldOrTheWholeNewRegistry)
 {
     CommandLineTable(QStringLiteral("killed-imports.txt")).run();
+}
+
+// Output that never reached its file, and a registry behind a loop of
+// symbolic links, are failures that name their cause, never an empty success.
+TEST(TesselAdmin, LostOutputAndALinkLoopAreFailures)
+{
+    const QTemporaryDir dir;
+    const QString loop = dir.filePath(QStringLiteral("LOOP.INI"));
+    ASSERT_TRUE(QFile::link(loop + u'2', loop) && QFile::link(loop, loop + u'2'));
+    QString messages;
+    QTextStream err(&messages);
+    QFile full(QStringLiteral("/dev/full"));
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    EXPECT_EQ(RunAdminCommand({QStringLiteral("--version")}, {loop, loop}, full, err), AdminExit::Refused);
+    err.flush();
+    EXPECT_TRUE(messages.contains(u"cannot write the output: No space left on device")) << messages.toStdString();
+    for (const QString &command : {QStringLiteral("list"), QStringLiteral("export"), QStringLiteral("check")}) {
+        QByteArray output;
+        QBuffer out(&output);
+        out.open(QIODevice::WriteOnly);
+        EXPECT_EQ(RunAdminCommand({command}, {loop, loop}, out, err), AdminExit::Refused) << command.toStdString();
+        err.flush();
+        EXPECT_TRUE(QByteArray(output + messages.toUtf8()).contains("Too many levels of symbolic links"))
+            << command.toStdString();
+        messages.clear();
+    }
 }
 
 } // namespace

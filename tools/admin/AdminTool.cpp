@@ -10,35 +10,128 @@
 #include "tools/common/ProfileFileCheck.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tessel {
 namespace {
 
-// The commands whose results can be written as JSON.
-bool TakesFormat(const QString &command)
+constexpr qsizetype AnyNumber = std::numeric_limits<qsizetype>::max();
+
+struct AdminCommand
 {
-    return command == QLatin1String("list") || command == QLatin1String("show")
-           || command == QLatin1String("check");
+    QLatin1StringView name;
+    int (*run)(AdminContext &context);
+    qsizetype fewestOperands;
+    qsizetype mostOperands;
+    const char *operands;   // what the command takes, for a usage error
+    bool takesFormat;       // its results can be written as JSON
+    const char *usage;      // its line of the synopsis, then what it does
+};
+
+constexpr AdminCommand Commands[] = {
+    {QLatin1StringView("list"), RunList, 0, 0, "no arguments", true,
+     "list [--format text|json]\n"
+     "One line a record, in file order: name, type code, type name (from\n"
+     "SRCS.INI) and description, separated by tabs. A value longer than a read\n"
+     "gives whole shows as <unreadable: N characters>.\n"},
+    {QLatin1StringView("show"), RunShow, 1, 1, "one NAME", true,
+     "show NAME [--format text|json]\n"
+     "The record's keys in file order, key=value a line, each value as a read\n"
+     "gives it (<unreadable: N characters> for one longer than a read gives\n"
+     "whole).\n"},
+    {QLatin1StringView("check"), RunCheck, 0, 0, "no arguments", true,
+     "check [--format text|json]\n"
+     "One line a problem, naming the record: a registry that is missing,\n"
+     "cannot be read or is no profile file; a missing or unknown Type, a\n"
+     "hidden or unstorable name, a value out of its key's rules or one that\n"
+     "does not read back whole, a DLD file that cannot be read or lacks the\n"
+     "entity. Lines with \"note:\" name locked or protected records. Exit 1 when\n"
+     "a problem was found.\n"},
+    {QLatin1StringView("export"), RunExport, 0, AnyNumber, "any number of NAMEs", false,
+     "export [NAME...]\n"
+     "The named records (all when none is named) as a profile file on standard\n"
+     "output; nothing when a value would not read back as it is stored.\n"},
+    {QLatin1StringView("import"), RunImport, 1, 1, "one FILE", true,
+     "import FILE [--replace|--update] [--remove NAME]...\n"
+     "Registers every section of FILE (- reads standard input). Every value is\n"
+     "stored exactly as given; when any record fails its check nothing is\n"
+     "written and the failures are listed (the first 100). --replace replaces\n"
+     "an existing record whole, in its place, keeping its Private bits;\n"
+     "--update keeps the keys FILE does not give; --remove removes a record in\n"
+     "the same write (FILE may then be empty), a protected one only with\n"
+     "--force. Prints \"added\", \"replaced\", \"unchanged\" or \"removed\" and\n"
+     "the name, a line a record (--format json: one JSON document); with\n"
+     "--dry-run, what would change, writing nothing.\n"},
+    {QLatin1StringView("remove"), RunRemove, 1, AnyNumber, "one NAME or more", true,
+     "remove NAME... [--force] [--dry-run] [--format text|json]\n"
+     "Removes records and prints \"removed NAME\" for each; protected records\n"
+     "(Private bit 2) only with --force.\n"},
+};
+
+const char CommonOptions[] =
+    "Options:\n"
+    "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
+    "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
+    "  --                the arguments after it are names and files, also when they\n"
+    "                    begin with \"-\"\n";
+
+const AdminCommand *CommandNamed(const QString &name)
+{
+    const auto found = std::find_if(std::begin(Commands), std::end(Commands),
+                                    [&](const AdminCommand &command) { return command.name == name; });
+    return found == std::end(Commands) ? nullptr : found;
 }
 
-// Splits the arguments into command, operands and options; false on an
-// option that is unknown, lacks its value or has a value it does not take.
-bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, AdminInvocation &call)
+QString CommandUsage(const AdminCommand &command)
+{
+    const QString usage = QString::fromUtf8(command.usage);
+    const qsizetype synopsisEnd = usage.indexOf(u'\n') + 1;
+    return QStringLiteral("Usage: tessel-admin ") + usage.first(synopsisEnd) + QLatin1Char('\n')
+           + usage.sliced(synopsisEnd) + QLatin1Char('\n') + QLatin1String(CommonOptions);
+}
+
+// What a command line asks for: a command to run, or the usage or version.
+struct ParsedLine
+{
+    AdminInvocation call;
+    const AdminCommand *command = nullptr;   // nothing for the usage or version
+    bool version = false;
+};
+
+// Splits the arguments into command, operands and options, or names the
+// first thing wrong with them.
+Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFiles &defaults)
 {
     const QCommandLineOption registry(QStringLiteral("registry"), {}, QStringLiteral("FILE"));
     const QCommandLineOption sources(QStringLiteral("sources"), {}, QStringLiteral("FILE"));
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("text|json"));
     const QCommandLineOption replace(QStringLiteral("replace"));
+    const QCommandLineOption update(QStringLiteral("update"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
+    const QCommandLineOption removal(QStringLiteral("remove"), {}, QStringLiteral("NAME"));
     const QCommandLineOption force(QStringLiteral("force"));
     const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions({registry, sources, format, replace, force, help});
+    parser.addOptions({registry, sources, format, replace, update, dryRun, removal, force, help, version});
     // The parser takes the program name first.
     if (!parser.parse(QStringList{QStringLiteral("tessel-admin")} + arguments))
-        return false;
+        return Failure{parser.errorText()};
+    ParsedLine line;
+    AdminInvocation &call = line.call;
     call.help = parser.isSet(help);
-    if (call.help)
-        return arguments.size() == 1;
+    line.version = parser.isSet(version) && !call.help;
+    call.operands = parser.positionalArguments();
+    if (!call.operands.isEmpty()) {
+        call.command = call.operands.takeFirst();
+        line.command = CommandNamed(call.command);
+        if (!line.command)
+            return Failure{QStringLiteral("\"%1\" is no tessel-admin command").arg(call.command)};
+    }
+    if (call.help || line.version)
+        return line;
+    if (!line.command)
+        return Failure{QStringLiteral("no command given")};
     // A bare file name on the command line means the current directory, not
     // the profile directory the store gives bare names.
     call.files.registry = parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath()
@@ -46,18 +139,54 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, A
     call.files.sources = parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath()
                                                : defaults.sources;
     const QStringList formats = parser.values(format);
-    if (!std::all_of(formats.begin(), formats.end(), [](const QString &name) {
-            return name == QLatin1String("text") || name == QLatin1String("json");
-        }))
-        return false;
+    for (const QString &name : formats) {
+        if (name != QLatin1String("text") && name != QLatin1String("json"))
+            return Failure{QStringLiteral("--format takes text or json, not \"%1\"").arg(name)};
+    }
     call.json = !formats.isEmpty() && formats.last() == QLatin1String("json");
+    if (call.json && !line.command->takesFormat)
+        return Failure{QStringLiteral("%1 does not take --format json").arg(call.command)};
     call.replace = parser.isSet(replace);
+    call.update = parser.isSet(update);
+    call.dryRun = parser.isSet(dryRun);
+    call.removals = parser.values(removal);
     call.force = parser.isSet(force);
-    call.operands = parser.positionalArguments();
-    if (call.operands.isEmpty())
-        return false;
-    call.command = call.operands.takeFirst();
-    return !call.json || TakesFormat(call.command);
+    if (call.operands.size() < line.command->fewestOperands || call.operands.size() > line.command->mostOperands)
+        return Failure{QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
+    // --replace, --update and --remove shape an import; --dry-run any change.
+    const bool importing = call.command == QLatin1String("import");
+    const bool changing = importing || call.command == QLatin1String("remove");
+    if (call.replace && call.update)
+        return Failure{QStringLiteral("--replace and --update do not go together")};
+    for (const auto &[given, option] : {std::pair{call.replace, "--replace"}, std::pair{call.update, "--update"},
+                                        std::pair{!call.removals.isEmpty(), "--remove"}}) {
+        if (given && !importing)
+            return Failure{QStringLiteral("%1 does not take %2").arg(call.command, QLatin1String(option))};
+    }
+    if (call.dryRun && !changing)
+        return Failure{QStringLiteral("%1 does not take --dry-run").arg(call.command)};
+    return line;
+}
+
+// Runs what the command line asks for; its output is checked by the caller.
+int Run(const ParsedLine &line, AdminContext &context)
+{
+    if (line.version) {
+        context.write("tessel-admin " TESSEL_VERSION "\n");
+        return AdminExit::Done;
+    }
+    if (line.call.help) {
+        context.write((line.command ? CommandUsage(*line.command) : AdminUsage()).toUtf8());
+        return AdminExit::Done;
+    }
+    // A FIFO or a device would block the first read of the store.
+    for (const QString &file : {line.call.files.registry, line.call.files.sources}) {
+        if (const Result<void> kind = CheckFileKind(file); !kind) {
+            context.err << kind.error() << QStringLiteral("; nothing was read or written.\n");
+            return AdminExit::Refused;
+        }
+    }
+    return line.command->run(context);
 }
 
 } // namespace
@@ -65,73 +194,51 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, A
 int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QIODevice &out,
                     QTextStream &err)
 {
-    AdminInvocation call;
-    if (!parseInvocation(arguments, defaults, call)) {
-        err << AdminUsage();
+    const Result<ParsedLine> line = ParseInvocation(arguments, defaults);
+    if (!line) {
+        err << QStringLiteral("tessel-admin: ") << line.error()
+            << QStringLiteral("\nTry 'tessel-admin --help'.\n");
         return AdminExit::BadUsage;
     }
-    if (call.help) {
-        out.write(AdminUsage().toUtf8());
-        return AdminExit::Done;
+    AdminContext context(line->call, out, err);
+    const int exit = Run(*line, context);
+    if (const std::optional<QString> failure = context.outputFailure()) {
+        err << QStringLiteral("tessel-admin: cannot write the output: %1\n").arg(*failure);
+        return AdminExit::Refused;
     }
-    // A FIFO or a device would block the first read of the store.
-    for (const QString &file : {call.files.registry, call.files.sources}) {
-        if (const Result<void> kind = CheckFileKind(file); !kind) {
-            err << kind.error() << QStringLiteral("; nothing was read or written.\n");
-            return AdminExit::Refused;
-        }
-    }
-    AdminContext context(call, out, err);
-    if (call.command == QLatin1String("list") && call.operands.isEmpty())
-        return RunList(context);
-    if (call.command == QLatin1String("show"))
-        return RunShow(context);
-    if (call.command == QLatin1String("check"))
-        return RunCheck(context);
-    if (call.command == QLatin1String("export"))
-        return RunExport(context);
-    if (call.command == QLatin1String("import"))
-        return RunImport(context);
-    if (call.command == QLatin1String("remove"))
-        return RunRemove(context);
-    return context.badUsage();
+    return exit;
 }
 
 QString AdminUsage()
 {
-    return QStringLiteral(
+    QString usage = QStringLiteral(
         "Usage: tessel-admin COMMAND [ARGUMENTS] [--registry FILE] [--sources FILE]\n"
-        "                    [--format text|json]\n"
+        "       tessel-admin COMMAND --help | --help | --version\n"
         "\n"
         "Registers Velum GIS data sources in TESSEL.INI with the rules of Tessel's dialogs.\n"
         "\n"
-        "Commands:\n"
-        "  list                     one line a record: name, type code, type name, description\n"
-        "                           (tab-separated, in file order)\n"
-        "  show NAME                the record's keys in file order, key=value a line\n"
-        "  check                    one line a problem, naming the record: a missing or unknown\n"
-        "                           Type, a hidden or unstorable name, a value out of its key's\n"
-        "                           rules, a DLD file that cannot be read or lacks the entity;\n"
-        "                           lines with \"note:\" name locked or protected records\n"
-        "  export [NAME...]         the named records (all when none is named) as a profile\n"
-        "                           file on standard output\n"
-        "  import FILE [--replace]  registers every section of FILE; with --replace an existing\n"
-        "                           record of the same name is replaced and keeps its Private\n"
-        "                           bits. Every value is stored exactly as given; when any\n"
-        "                           record fails its check nothing is written and every\n"
-        "                           failure is listed.\n"
-        "  remove NAME... [--force] removes records; protected records (Private bit 2) only\n"
-        "                           with --force\n"
-        "\n"
-        "Options:\n"
-        "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
-        "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
-        "  --format json     list, show and check write one JSON document instead of lines\n"
-        "  --                the arguments after it are names and files, also when they\n"
-        "                    begin with \"-\"\n"
-        "\n"
-        "Exit codes: 0 done (check: no problems), 1 refused or invalid input (check: problems\n"
-        "found), 2 bad usage.\n");
+        "Commands:\n");
+    for (const AdminCommand &command : Commands) {
+        const QStringList lines = QString::fromUtf8(command.usage).split(u'\n', Qt::SkipEmptyParts);
+        usage += QStringLiteral("  ") + lines.first() + QLatin1Char('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            usage += QStringLiteral("      ") + lines[i] + QLatin1Char('\n');
+    }
+    return usage + QLatin1Char('\n') + QLatin1String(CommonOptions)
+           + QStringLiteral(
+               "  --format json     list, show, check, import and remove write one JSON document\n"
+               "                    instead of lines; a number key's value is a number only\n"
+               "                    when the number gives its text back exactly, else a\n"
+               "                    string. Import and remove give {\"changed\", \"records\":\n"
+               "                    [{\"name\", \"change\", \"before\", \"after\"}]}, each value\n"
+               "                    a string\n"
+               "  --dry-run         import and remove print what they would change and write\n"
+               "                    nothing\n"
+               "  --help            this text, or with a COMMAND that command's\n"
+               "  --version         the version of tessel-admin\n"
+               "\n"
+               "Exit codes: 0 done (check: no problems), 1 refused, invalid input or output that\n"
+               "could not be written (check: problems found), 2 bad usage.\n");
 }
 
 } // namespace tessel

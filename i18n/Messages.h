@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QStringList>
 
 // Every message text the program passes through GetMsgText, in English. The
 // English text is the key of its translations in TESSEL.LRT.
@@ -103,18 +102,5 @@ inline const QString UserFolderRefused = QStringLiteral(
     "The folder ^1 cannot be used: ^2.^nAnother user may have created it. Tessel keeps its lock and its "
     "link with Velum GIS in ^3 instead.^nAsk your administrator to remove ^1.");
 
-// All of the above, for the check that every shipped language translates them.
-inline QStringList all()
-{
-    return {AlreadyRunning, SourceConnected, CannotDeleteConnected, DeleteSelectedEntry,
-            InternalErrorGetConfigForm, InternalErrorSrcTypeToIcon, ConfigureNativeRaster,
-            EnterValidDatasourceName, EnterDataSourceName, ChooseValidDldFile,
-            EnterFullValidPath, ChooseEntity, SelectDldFile, DldFileFilter, ErrorRunning,
-            FileNotFound, PermissionDenied, NotRunnable, ErrorReadingIcf, NameNotStorable, NameTaken,
-            ValueHasLineBreak, ValueUnencodable, ValueTooLong, RegistryNoPermission, RegistryDiskFull,
-            RegistryBusy, RegistryWriteFailed, RegistryUnreadable, EntityHasLineBreak, RecordChangedMeanwhile,
-            RecordRemovedMeanwhile, UserFolderRefused, RecordTypeChangedMeanwhile, RecordLockedMeanwhile,
-            RecordProtectionChangedMeanwhile, ValueChangedOnRead, RegistryUnreadableInDialog};
-}
 
 } // namespace tessel::Msg

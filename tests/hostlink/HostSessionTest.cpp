@@ -111,4 +111,31 @@ TEST_F(HostSessionTest, TheHostStartsTesselAndClosesIt)
     }
 }
 
+// Started from a terminal, tessel answers --help and --version on stdout
+// without a window; a command line the host link cannot read stops it, named
+// on stderr, before it writes anything.
+TEST_F(HostSessionTest, TheTerminalStartAnswersAndABadCommandLineWritesNothing)
+{
+    const QString registry = programPath("TESSEL.INI");
+    const QByteArray before = readBytes(registry);
+    for (const auto &[option, start] : {std::pair{u"--help"_s, u"Usage: tessel "_s}, {u"--version"_s, u"tessel 1."_s}}) {
+        QProcess tessel;
+        tessel.start(programPath("tessel"), {option});
+        ASSERT_TRUE(tessel.waitForFinished(ProcessTimeoutMs));
+        EXPECT_EQ(tessel.exitCode(), 0);
+        EXPECT_TRUE(QString::fromUtf8(tessel.readAllStandardOutput()).startsWith(start)) << option.toStdString();
+        EXPECT_EQ(tessel.readAllStandardError(), QByteArray());
+    }
+    QProcess tessel;
+    tessel.start(programPath("tessel"), {u"1"_s, u"2x"_s, u"3"_s});
+    QByteArray said;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (said += tessel.readAllStandardError()).contains("Command line: 1 2x 3"); },
+                                ProcessTimeoutMs)) << said.toStdString();
+    tessel.kill();
+    tessel.waitForFinished();
+    EXPECT_TRUE(said.contains("Type mismatch: the window handle \"2x\" is not a number"));
+    EXPECT_EQ(readBytes(registry), before);
+    EXPECT_TRUE(noEndpointLeft());
+}
+
 } // namespace

@@ -8,7 +8,8 @@ tessel-admin tables (a line starting with "@case"): "@case TITLE" becomes
 "== TITLE", "@name rest" becomes "name: rest"; a backslash that starts no
 \\xHH, \\{N}c or closing \\z is doubled. Dialog cases ("== title"): a blank
 line inside a field's lines is dropped (it ended nothing before). Golden
-tables need nothing. A file already converted is left as it is.
+tables need nothing. Cases already converted are left as they are, so a file
+may mix both.
 """
 import re
 import sys
@@ -30,15 +31,22 @@ def escape_block_line(line):
 
 
 def convert_admin(lines):
-    out, in_block = [], False
+    """Converts the cases that start with "@case"; those already converted stay as they are."""
+    out, old, in_block = [], False, False
     for line in lines:
-        if line.startswith('@'):
+        if line.startswith('== '):
+            old = False
+        elif line.startswith('@case'):
+            old = True
+        if not old:
+            out.append(line)
+        elif line.startswith('@'):
             name, _, rest = line[1:].partition(' ')
             out.append('== ' + rest if name == 'case' else name + ':' + (' ' + double_lone_backslashes(rest) if rest else ''))
             in_block = True
         elif not line or (line.startswith('#') and not in_block):
             out.append(line)
-            in_block = False if not line else in_block
+            in_block = in_block and bool(line)
         else:
             out.append(escape_block_line(line) if in_block else line)
     return out

@@ -2,7 +2,7 @@
 
 #include <QString>
 
-#include "registry/WriteResult.h"
+#include "profile/WriteResult.h"
 
 namespace tessel {
 

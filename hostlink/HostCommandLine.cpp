@@ -3,7 +3,7 @@
 #include <limits>
 
 #include "platform/TextHelpers.h"
-#include "registry/NumericText.h"
+#include "profile/NumericText.h"
 
 namespace tessel {
 namespace {

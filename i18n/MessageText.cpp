@@ -3,7 +3,7 @@
 #include "i18n/MessageTable.h"
 #include "i18n/QtTranslations.h"
 #include "platform/AppPaths.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 
 namespace tessel {
 

@@ -55,9 +55,14 @@ inline const QString RegistryNoPermission = QStringLiteral(
 inline const QString RegistryDiskFull = QStringLiteral(
     "The registry file ^1 was not changed: the disk is full.^nFree some disk space, then try again.");
 inline const QString RegistryBusy = QStringLiteral(
-    "The registry file ^1 was not changed: another program kept it locked.^nWait a moment, then try again.");
+    "The registry file ^1 was not changed: another program has been changing it for more than 10 seconds.^n"
+    "Let that Tessel or tessel-admin finish (or end it if it hangs), then try again.");
 inline const QString RegistryWriteFailed = QStringLiteral(
     "The registry file ^1 was not changed: ^2^nCheck the file and its folder, then try again.");
+// The registry file ^1 exists but could not be read; ^2 says why.
+inline const QString RegistryUnreadable = QStringLiteral(
+    "The registry file ^1 cannot be read: ^2^n"
+    "No datasource can be added, changed or deleted until it can be read again.");
 // Another program changed or removed the record ^1 while its dialog was open.
 inline const QString RecordChangedMeanwhile = QStringLiteral(
     "Another program changed the datasource ^1 while this dialog was open.^n"
@@ -67,10 +72,36 @@ inline const QString RecordRemovedMeanwhile = QStringLiteral(
     "Another program removed the datasource ^1 while this dialog was open.^n"
     "Yes: save your values, which registers it again.^nNo: discard your values and close the dialog."
     "^nCancel: go back to the dialog.");
+// Another program made the record ^1 a record of another type, or locked
+// it, while its dialog was open; or changed it and its protection bits.
+inline const QString RecordTypeChangedMeanwhile = QStringLiteral(
+    "Another program made the datasource ^1 a datasource of another type while this dialog was open.^n"
+    "This dialog cannot show it and closes. Open the datasource again to see it as it is now.");
+inline const QString RecordLockedMeanwhile = QStringLiteral(
+    "Another program locked the datasource ^1 while this dialog was open.^n"
+    "Your values were not saved. The dialog shows the datasource as it is now.");
+inline const QString RecordProtectionChangedMeanwhile = QStringLiteral(
+    "Another program changed the datasource ^1, and its protection, while this dialog was open.^n"
+    "Yes: save your values over the change.^nNo: discard your values and show the datasource as it is now."
+    "^nCancel: go back to the dialog.");
+// A value that reading would give back without its quotes or end blanks; ^1 is the key.
+inline const QString ValueChangedOnRead = QStringLiteral(
+    "The ^1 is enclosed in quotes, which the registry file removes when it is read.^n"
+    "Remove the quotes, then press OK again.");
+// The registry file ^1 could not be read when a dialog opened; ^2 is the cause.
+inline const QString RegistryUnreadableInDialog = QStringLiteral(
+    "The registry file ^1 could not be read: ^2^n"
+    "This dialog saves nothing until the file can be read. Check the file, then open the dialog again.");
 // ^1 is the DLD file whose line ends made an entity name run over lines.
 inline const QString EntityHasLineBreak = QStringLiteral(
     "The entity chosen from ^1 holds a line break: the file does not end its lines with CR LF.^n"
     "Save the DLD file with CR LF line ends, then choose the entity again.");
+
+// The user's folder ^1 in /tmp was refused for the reason ^2 (the system's
+// words); the lock and the sockets are kept in ^3 instead.
+inline const QString UserFolderRefused = QStringLiteral(
+    "The folder ^1 cannot be used: ^2.^nAnother user may have created it. Tessel keeps its lock and its "
+    "link with Velum GIS in ^3 instead.^nAsk your administrator to remove ^1.");
 
 // All of the above, for the check that every shipped language translates them.
 inline QStringList all()
@@ -81,8 +112,9 @@ inline QStringList all()
             EnterFullValidPath, ChooseEntity, SelectDldFile, DldFileFilter, ErrorRunning,
             FileNotFound, PermissionDenied, NotRunnable, ErrorReadingIcf, NameNotStorable, NameTaken,
             ValueHasLineBreak, ValueUnencodable, ValueTooLong, RegistryNoPermission, RegistryDiskFull,
-            RegistryBusy, RegistryWriteFailed, EntityHasLineBreak, RecordChangedMeanwhile,
-            RecordRemovedMeanwhile};
+            RegistryBusy, RegistryWriteFailed, RegistryUnreadable, EntityHasLineBreak, RecordChangedMeanwhile,
+            RecordRemovedMeanwhile, UserFolderRefused, RecordTypeChangedMeanwhile, RecordLockedMeanwhile,
+            RecordProtectionChangedMeanwhile, ValueChangedOnRead, RegistryUnreadableInDialog};
 }
 
 } // namespace tessel::Msg

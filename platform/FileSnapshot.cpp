@@ -36,32 +36,43 @@ qint64 WallClockNs()
     return Nanoseconds(now);
 }
 
-std::optional<FileStamp> StampOfPath(const QString &path)
+Result<FileStamp, FileError> StampOfPath(const QString &path)
 {
     struct stat status{};
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
-        return std::nullopt;
+        return Failure{LastFileError()};
     return StampOf(status);
 }
 
-std::optional<FileSnapshot> ReadOpenFile(int fd)
+Result<FileSnapshot, FileError> ReadOpenFile(int fd)
 {
     struct stat status{};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return std::nullopt;
+    if (::fstat(fd, &status) != 0)
+        return Failure{LastFileError()};
+    if (S_ISDIR(status.st_mode))
+        return Failure{FileError{EISDIR, SystemErrorText(EISDIR)}};
+    if (!S_ISREG(status.st_mode))
+        return Failure{FileError{ENODEV, QStringLiteral("not a regular file")}};
+    if (status.st_size > MaxReadableFileSize)
+        return Failure{FileError{EFBIG, QStringLiteral("the file is %1 bytes long, more than the %2 MB a profile file may have")
+                                            .arg(qint64(status.st_size))
+                                            .arg(MaxReadableFileSize / (1024 * 1024))}};
     FileSnapshot snapshot{StampOf(status), {}};
     // The size is a hint: the file may grow or shrink while it is read.
     QByteArray &bytes = snapshot.bytes;
     bytes.resize(qsizetype(status.st_size) + 1);
     qsizetype filled = 0;
     for (;;) {
+        if (filled > MaxReadableFileSize)
+            return Failure{FileError{EFBIG, QStringLiteral("the file grew beyond %1 MB while it was read")
+                                                .arg(MaxReadableFileSize / (1024 * 1024))}};
         if (filled == bytes.size())
             bytes.resize(bytes.size() * 2);
         const ssize_t got = ::pread(fd, bytes.data() + filled, size_t(bytes.size() - filled), off_t(filled));
         if (got < 0 && errno == EINTR)
             continue;
         if (got < 0)
-            return std::nullopt;
+            return Failure{LastFileError()};
         if (got == 0)
             break;
         filled += got;
@@ -70,11 +81,13 @@ std::optional<FileSnapshot> ReadOpenFile(int fd)
     return snapshot;
 }
 
-std::optional<FileSnapshot> ReadFileSnapshot(const QString &path)
+Result<FileSnapshot, FileError> ReadFileSnapshot(const QString &path)
 {
-    const FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC));
+    // Not blocking, so that a FIFO in the file's place is refused instead of
+    // waiting for a writer.
+    const FileDescriptor fd(::open(QFile::encodeName(path).constData(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
     if (!fd.isValid())
-        return std::nullopt;
+        return Failure{LastFileError()};
     return ReadOpenFile(fd.get());
 }
 

@@ -7,7 +7,7 @@ namespace tessel {
 
 // Blank, TAB, line feed and carriage return: what is trimmed from a typed
 // record name and from the lines and names of a DLD file. The blanks of
-// profile lines are another set (IsProfileBlank in registry/ProfileNames.h).
+// profile lines are another set (IsProfileBlank in profile/ProfileNames.h).
 inline const QString WhiteSpaceChars = QStringLiteral(" \t\n\r");
 
 // Removes every character of set from both ends of text. The dialogs' OK

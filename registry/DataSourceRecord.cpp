@@ -2,12 +2,12 @@
 
 #include <QLocale>
 
-#include "registry/NumericText.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "registry/RecordRules.h"
 
 namespace tessel {
@@ -64,7 +64,7 @@ DataSourceRecord DataSourceRecord::New(qint32 type)
 
 std::shared_ptr<const ProfileDocument> DataSourceRecord::document() const
 {
-    return m_snapshot ? m_snapshot : ReadProfileDocument(m_registryPath);
+    return m_snapshot ? m_snapshot : ProfileDocumentForReads(m_registryPath);
 }
 
 QString DataSourceRecord::text(RecordKey key) const
@@ -87,9 +87,22 @@ qint32 DataSourceRecord::whole32(RecordKey key) const
     return WholeNumber32(text(key));
 }
 
-RegistrySnapshot::RegistrySnapshot(const QString &registryPath)
-    : m_document(ReadProfileDocument(registryPath))
+RegistrySnapshot::RegistrySnapshot(std::shared_ptr<const ProfileDocument> document)
+    : m_document(std::move(document))
 {
+}
+
+Result<RegistrySnapshot, FileError> RegistrySnapshot::Read(const QString &registryPath)
+{
+    auto document = ReadProfileDocument(registryPath);
+    if (!document)
+        return Failure{document.error()};
+    return RegistrySnapshot(std::move(*document));
+}
+
+const ProfileDocument &RegistrySnapshot::document() const
+{
+    return *m_document;
 }
 
 QStringList RegistrySnapshot::names() const
@@ -127,16 +140,6 @@ DataSourceRecord RegistrySnapshot::record(const QString &name) const
     return DataSourceRecord(m_document, name);
 }
 
-QStringList RecordNames(const QString &registryPath)
-{
-    return ProfileSectionNames(registryPath);
-}
-
-QList<ListedRecord> ListRecords(const QString &registryPath)
-{
-    return ListRecords(*ReadProfileDocument(registryPath));
-}
-
 QList<ListedRecord> ListRecords(const ProfileDocument &registry)
 {
     const QString typeDefault = ReadDefault(RecordKey::Type);
@@ -144,6 +147,12 @@ QList<ListedRecord> ListRecords(const ProfileDocument &registry)
     for (auto &[name, type] : registry.sectionValues(KeyName(RecordKey::Type)))
         records.append({std::move(name), WholeNumber32(ReadValue(registry, type, typeDefault))});
     return records;
+}
+
+QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key)
+{
+    const std::optional<QStringView> value = record.value(RecordKeys[std::size_t(key)].name);
+    return ReadValue(registry, value ? std::optional<QString>(value->toString()) : std::nullopt, ReadDefault(key));
 }
 
 QString FlagText(bool set)
@@ -232,9 +241,9 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
         return NotWritten(WriteFailure::NameTaken, {}, newName);
 
     if (!isNew && save.unchangedSince) {
-        const StoredRecord now{edit.document().sectionBytes(save.currentName)};
+        const StoredRecord now = StoredRecord::Of(edit.document(), save.currentName);
         if (now != *save.unchangedSince)
-            return NotWritten(now.section ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
+            return NotWritten(now.keys ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
                     save.currentName);
     }
 
@@ -255,12 +264,20 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
                             | (save.privateRule == PrivateOnSave::MarkSavedByNative ? PrivateBit::SavedByNative : 0);
     if (save.privateRule == PrivateOnSave::MarkSavedByNative || carriedBits != 0 || privateBits != keptBits)
         entries.append({KeyName(RecordKey::Private), QString::number(qint16(privateBits))});
-    return edit.setValues(newName, entries);
+    return edit.setValues(newName, entries, ReadBack::Exactly);
 }
 
-StoredRecord ReadStoredRecord(const QString &registryPath, const QString &name)
+StoredRecord StoredRecord::Of(const ProfileDocument &registry, const QString &name)
 {
-    return {ReadProfileDocument(registryPath)->sectionBytes(name)};
+    if (!registry.hasSection(name))
+        return {};
+    QMap<QString, QString> keys;
+    for (const QString &key : registry.keyNames(name)) {
+        const QString folded = key.toCaseFolded();
+        if (!keys.contains(folded))
+            keys.insert(folded, registry.value(name, key).value_or(QString()));
+    }
+    return {std::move(keys)};
 }
 
 WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)

@@ -2,8 +2,8 @@
 
 #include <QStringList>
 
-#include "registry/NumericText.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileStore.h"
 
 namespace tessel {
 

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -22,7 +23,7 @@
 #include "i18n/MessageTable.h"
 #include "platform/AppPaths.h"
 #include "platform/ProcessLauncher.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 #include "tests/support/CaseFile.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/FileSizeLimit.h"
@@ -172,7 +173,8 @@ protected:
         std::optional<OptionsHolder> options;
         std::unique_ptr<ConfigDialog> record;
         if (type == 0)
-            options.emplace(session, recordName, &mainWindow, OptionsHolder::OverviewRow::Hidden);
+            options.emplace(session, RegistrySnapshot::Read(session.RegistryIniPath)->record(recordName),
+                            &mainWindow, OptionsHolder::OverviewRow::Hidden);
         else if (type == 4)
             record = std::make_unique<frmDemandConfig>(session, recordName, &mainWindow);
         else if (type == 5)
@@ -185,6 +187,8 @@ protected:
             std::optional<FileSizeLimit> fullDisk;
             if (test.has(u"fullDisk"_s))
                 fullDisk.emplace(4096);
+            // Until the dialog is active its controls cannot take the focus that focus: checks.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
             apply(dialog, value(test, u"steps"_s));
             for (const QString &line : value(test, u"texts"_s).split(u"\r\n"_s, Qt::SkipEmptyParts)) {
                 const QString name = line.section(u'=', 0, 0);
@@ -244,3 +248,32 @@ INSTANTIATE_TEST_SUITE_P(Demand, DialogCases, ::testing::ValuesIn(cases("demand.
 INSTANTIATE_TEST_SUITE_P(Options, DialogCases, ::testing::ValuesIn(cases("options.txt")), CaseName());
 
 } // namespace
+
+class UnreadableRegistry : public DialogFixture
+{
+protected:
+    void SetUp() override
+    {
+        DialogFixture::SetUp();
+        session.messageTable = &table;
+    }
+
+    LanguageSetting language;
+    MessageTable table{language};
+};
+
+// A folder in the registry's place cannot be read: each record dialog says
+// so, naming the file and the cause, and stays locked.
+TEST_F(UnreadableRegistry, EachRecordDialogSaysSoAndSavesNothing)
+{
+    ASSERT_TRUE(QDir().mkpath(session.RegistryIniPath));
+    frmNativeConfig native(session, u"Roads"_s, 1, &mainWindow);
+    frmDemandConfig demand(session, u"Roads"_s, &mainWindow);
+    for (const QDialog *dialog : std::initializer_list<const QDialog *>{&native, &demand})
+        EXPECT_FALSE(child(*dialog, "txtName")->isEnabled());
+    const QString said = u"The registry file "_s + QDir::toNativeSeparators(session.RegistryIniPath)
+                         + u" could not be read: "_s;
+    ASSERT_EQ(messageBoxes.texts().size(), 2);
+    for (const QString &text : messageBoxes.texts())
+        EXPECT_TRUE(text.startsWith(said) && text.size() > said.size() + 40) << text.toStdString();
+}

@@ -2,7 +2,7 @@
 #include "FuzzCheck.h"
 #include "ReferenceNumber.h"
 
-#include "registry/NumericText.h"
+#include "profile/NumericText.h"
 
 using namespace tessel;
 using namespace tessel::fuzz;

@@ -2,9 +2,9 @@
 // own line, what it writes reads back, and the sections are the ones it promises.
 #include "FuzzCheck.h"
 
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfileReading.h"
 
 #include <fuzzer/FuzzedDataProvider.h>
 

@@ -2,8 +2,8 @@
 // store's reader makes of the file, and an accepted record is stored as given.
 #include "FuzzCheck.h"
 
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileReading.h"
 #include "tools/admin/RecordTemplate.h"
 
 #include <QStringDecoder>

@@ -14,14 +14,21 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "platform/FileDescriptor.h"
+#include "platform/SafeFile.h"
+#include "platform/TerminationSignals.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 #include "registry/DldEntities.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileCache.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
 #include "registry/RecordRules.h"
 #include "registry/SourceCatalogue.h"
 #include "tests/support/CaseFile.h"
@@ -89,7 +96,7 @@ struct TrickleBuffer final : QBuffer
     qint64 chunk, failAt;
 };
 
-const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong NameTaken RecordChanged RecordRemoved "
+const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong ChangedOnRead NameTaken RecordChanged RecordRemoved "
                                   "NoPermission DiskFull Busy SystemError"_s.split(u' ');
 
 // An operation on file: a read gives its value, a write "done" or "! " and its failure.
@@ -97,12 +104,12 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
 {
     QString list;
     if (op == u"get")
-        return LookupString(*ReadProfileDocument(file), args[0], args[1], args[2]);
+        return LookupString(**ReadProfileDocument(file), args[0], args[1], args[2]);
     if (op == u"keys" || op == u"sections")
         return op == u"keys" ? ReadProfileKeys(args[0], file) : ReadProfileSections(file);
     for (const CatalogueEntry &entry : op == u"catalogue" ? ReadSourceCatalogue(file) : QList<CatalogueEntry>())
         list += entry.name + u'=' + QString::number(entry.type) + ListSeparator;
-    for (const ListedRecord &record : op == u"records" ? ListRecords(file) : QList<ListedRecord>())
+    for (const ListedRecord &record : op == u"records" ? ListRecords(*ProfileDocumentForReads(file)) : QList<ListedRecord>())
         list += record.name + u'=' + QString::number(record.type) + ListSeparator;
     const DldEntities read = op == u"entities" ? ReadDldEntities(file) : DldEntities();
     for (qint64 chunk = 1; chunk <= 7 && op == u"entities"; ++chunk) {
@@ -244,6 +251,7 @@ TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
 
 // A rule of golden/rules.txt; those of eachText take each blank-parted text of their last field.
 QString ReasonOf(const Result<void> &checked) { return checked ? QString() : checked.error(); }
+QString ReasonOf(const WriteResult &checked) { return checked ? QString() : checked.error().detail; }
 
 QString ApplyRule(const QString &rule, QStringList args)
 {
@@ -310,6 +318,9 @@ QString ApplyRule(const QString &rule, QStringList args)
                                                scales.allScales() ? u"all"_s : u"some"_s}.join(u' '); }},
         {u"demand connection"_s, [&]() -> QString { return connect.dldPath + u'>' + connect.entity; }},
         {u"stored value"_s, [&] { return ReasonOf(CheckStoredValue(args[1], ProfileCodec(encoding))); }},
+        {u"same record"_s, [&] { return StoredRecord::Of(ProfileDocument(args[0].toLatin1()), u"R"_s)
+                                                == StoredRecord::Of(ProfileDocument(args[1].toLatin1()), u"R"_s)
+                                            ? u"same"_s : u"changed"_s; }},
     };
     return others.at(rule)();
 }
@@ -327,7 +338,8 @@ QList<QStringList> RuleLayouts()
 {
     QList<QStringList> layouts = {{u"=accepts"_s, u"key"_s, u"type"_s, u"texts"_s, u"accepted"_s},
                                   {u"=problem"_s, u"key"_s, u"type"_s, u"text"_s, u"reason"_s},
-                                  {u"=stored value"_s, u"encoding"_s, u"value"_s, u"reason"_s}};
+                                  {u"=stored value"_s, u"encoding"_s, u"value"_s, u"reason"_s},
+                                  {u"=same record"_s, u"before"_s, u"now"_s, u"result"_s}};
     for (const char16_t *rule : {u"typed into a name", u"typed into a storage name", u"limits", u"value of length",
                                  u"joined length", u"new record", u"key named", u"record", u"leading number", u"rounded",
                                  u"whole number", u"short whole number", u"numeric", u"scales", u"source number",
@@ -356,7 +368,8 @@ TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
         EXPECT_EQ(result.error().failure, c.failure) << c.what;
     }
     EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"TEST.INI"_s}) << "left behind";
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"TEST.INI"_s, u"TEST.INI.lock"_s}))
+        << "left behind";
     EXPECT_TRUE(WriteProfileString(u"A"_s, u"k"_s, QString(31998, u'v'), file));
 }
 
@@ -380,7 +393,80 @@ TEST_F(StoreFiles, AReplacedFileKeepsItsModeAndLinksAndAnUnchangedOneIsNotReplac
     ASSERT_TRUE(WriteProfileString(u"A"_s, u"k"_s, u"through the link"_s, path(u"LINK.INI"_s)));
     EXPECT_TRUE(QFileInfo(path(u"LINK.INI"_s)).isSymLink());
     EXPECT_EQ(readBytes(target), "[A]\r\nk=through the link\r\n");
-    EXPECT_EQ(QDir(path(u"real"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"TARGET.INI"_s});
+    EXPECT_EQ(QDir(path(u"real"_s)).entryList(QDir::Files | QDir::Hidden),
+              QStringList({u"TARGET.INI"_s, u"TARGET.INI.lock"_s}));
+}
+
+// The write lock is a file beside the registry that only its writers may open: a reader's lock on the
+// registry delays no write; a writer that keeps the lock makes another give up as Busy after its wait, and
+// a termination signal ends the wait. The next writer removes a temporary file that no writer locks,
+// whatever process its name holds.
+TEST_F(StoreFiles, OnlyAWriterDelaysAWriteAndNotPastItsWait)
+{
+    using namespace std::chrono_literals;
+    const QString file = fileWith("[A]\r\nk=v\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0664), 0);
+    const auto setK = [](const QString &value) {
+        return [value](ProfileEdit &edit) { return edit.setValue(u"A", u"k"_s, value); };
+    };
+    const QString abandoned = path(u".TEST.INI.1.tmp"_s), inUse = path(u".TEST.INI.2.tmp"_s);
+    writeBytes(abandoned, "[A]\r\n");
+    writeBytes(inUse, "[A]\r\n");
+    const FileDescriptor writing(::open(QFile::encodeName(inUse).constData(), O_RDONLY));
+    ASSERT_EQ(::flock(writing.get(), LOCK_EX), 0);
+
+    const FileDescriptor reader(::open(QFile::encodeName(file).constData(), O_RDONLY));
+    ASSERT_EQ(::flock(reader.get(), LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(EditProfile(file, setK(u"read-locked"_s), 100ms));
+    EXPECT_FALSE(QFile::exists(abandoned));
+    EXPECT_TRUE(QFile::exists(inUse));
+    struct stat lockFile{};
+    ASSERT_EQ(::stat(QFile::encodeName(LockFilePath(file)).constData(), &lockFile), 0);
+    EXPECT_EQ(lockFile.st_mode & 07777, 0660u) << "others, who may only read, may not open it";
+
+    const FileDescriptor writer(::open(QFile::encodeName(LockFilePath(file)).constData(), O_WRONLY));
+    ASSERT_EQ(::flock(writer.get(), LOCK_EX | LOCK_NB), 0);
+    const WriteResult busy = EditProfile(file, setK(u"busy"_s), 100ms);
+    ASSERT_FALSE(busy);
+    EXPECT_EQ(busy.error().failure, WriteFailure::Busy);
+    const pid_t terminated = Spawn([&] {
+        CatchTerminationSignals();
+        ::raise(SIGTERM);
+        const WriteResult stopped = EditProfile(file, setK(u"stopped"_s), 5s);
+        ::_exit(stopped ? 1 : stopped.error().failure == WriteFailure::Busy ? 2 : 3);
+    });
+    EXPECT_EQ(ExitCodeOf(terminated), 3) << "1: written, 2: waited until busy";
+    EXPECT_EQ(readBytes(file), "[A]\r\nk=read-locked\r\n");
+}
+
+// A file-size limit is a full disk to the tools, not the end of them: each exits 1 saying so, and leaves
+// the registry as it was, or missing as it was, and no temporary file.
+TEST_F(StoreFiles, AFileSizeLimitFailsAToolsWriteAsAFullDisk)
+{
+    const QString file = fileWith("[A]\r\nk=v\r\n");
+    const QString source = fileWith("[New]\r\nType=1\r\nConnect=NEW\r\nDescription=" + QByteArray(200, 'x') + "\r\n",
+                                     u"NEW.TPL"_s);
+    const QStringList runs[] = {
+        {u"tessel-ini"_s, u"set"_s, file, u"A"_s, u"k"_s, QString(200, u'x')},
+        {u"tessel-admin"_s, u"import"_s, source, u"--registry"_s, path(u"NEW.INI"_s)},
+    };
+    for (const QStringList &run : runs) {
+        QProcess process;
+        process.setChildProcessModifier([] {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 64;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        process.start(qEnvironmentVariable("TESSEL_APP_DIR") + u'/' + run[0], run.mid(1));
+        ASSERT_TRUE(process.waitForFinished(10000)) << run[0].toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << run[0].toStdString();
+        EXPECT_EQ(process.exitCode(), 1) << run[0].toStdString();
+        EXPECT_TRUE(process.readAllStandardError().contains("File too large")) << run[0].toStdString();
+    }
+    EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
+    EXPECT_FALSE(QFile::exists(path(u"NEW.INI"_s)));
+    EXPECT_EQ(QDir(m_dir.path()).entryList({u"*.tmp"_s}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 // Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.

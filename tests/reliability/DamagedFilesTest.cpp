@@ -10,7 +10,7 @@
 #include <cstdio>
 
 #include "registry/DldEntities.h"
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 #include "tests/support/QtPrinting.h"
 #include "tests/support/TestFiles.h"
 

@@ -2,51 +2,99 @@
 
 #include <QCommandLineParser>
 #include <QFileInfo>
-#include <QHash>
 #include <QIODevice>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
 
-#include "registry/DataSourceRecord.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileCodec.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfileReading.h"
-#include "registry/ProfileStore.h"
-#include "registry/SourceCatalogue.h"
-#include "tools/admin/RecordTemplate.h"
-#include "tools/admin/RegistryCheck.h"
+#include "tools/admin/AdminCommands.h"
+#include "tools/admin/AdminContext.h"
 #include "tools/common/ProfileFileCheck.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tessel {
 namespace {
 
-struct Invocation
+constexpr qsizetype AnyNumber = std::numeric_limits<qsizetype>::max();
+
+struct AdminCommand
 {
-    QString command;
-    QStringList operands;
-    AdminFiles files;
-    bool replace = false;
-    bool force = false;
-    bool json = false;
-    bool help = false;   // --help alone: the usage text is the result
+    QLatin1StringView name;
+    int (*run)(AdminContext &context);
+    qsizetype fewestOperands;
+    qsizetype mostOperands;
+    const char *operands;   // what the command takes, for a usage error
+    bool takesFormat;       // its results can be written as JSON
+    const char *usage;      // its line of the synopsis, then what it does
 };
 
-// The commands whose results can be written as JSON.
-bool TakesFormat(const QString &command)
+constexpr AdminCommand Commands[] = {
+    {QLatin1StringView("list"), RunList, 0, 0, "no arguments", true,
+     "list [--format text|json]\n"
+     "One line a record, in file order: name, type code, type name (from\n"
+     "SRCS.INI) and description, separated by tabs. A value longer than a read\n"
+     "gives whole shows as <unreadable: N characters>.\n"},
+    {QLatin1StringView("show"), RunShow, 1, 1, "one NAME", true,
+     "show NAME [--format text|json]\n"
+     "The record's keys in file order, key=value a line, each value as a read\n"
+     "gives it (<unreadable: N characters> for one longer than a read gives\n"
+     "whole).\n"},
+    {QLatin1StringView("check"), RunCheck, 0, 0, "no arguments", true,
+     "check [--format text|json]\n"
+     "One line a problem, naming the record: a registry that is missing,\n"
+     "cannot be read or is no profile file; a missing or unknown Type, a\n"
+     "hidden or unstorable name, a value out of its key's rules or one that\n"
+     "does not read back whole, a DLD file that cannot be read or lacks the\n"
+     "entity. Lines with \"note:\" name locked or protected records. Exit 1 when\n"
+     "a problem was found.\n"},
+    {QLatin1StringView("export"), RunExport, 0, AnyNumber, "any number of NAMEs", false,
+     "export [NAME...]\n"
+     "The named records (all when none is named) as a profile file on standard\n"
+     "output; nothing when a value would not read back as it is stored.\n"},
+    {QLatin1StringView("import"), RunImport, 1, 1, "one FILE", false,
+     "import FILE [--replace]\n"
+     "Registers every section of FILE; with --replace an existing record of\n"
+     "the same name is replaced and keeps its Private bits. Every value is\n"
+     "stored exactly as given; when any record fails its check nothing is\n"
+     "written and every failure is listed.\n"},
+    {QLatin1StringView("remove"), RunRemove, 1, AnyNumber, "one NAME or more", false,
+     "remove NAME... [--force]\n"
+     "Removes records; protected records (Private bit 2) only with --force.\n"},
+};
+
+const char CommonOptions[] =
+    "Options:\n"
+    "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
+    "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
+    "  --                the arguments after it are names and files, also when they\n"
+    "                    begin with \"-\"\n";
+
+const AdminCommand *CommandNamed(const QString &name)
 {
-    return command == QLatin1String("list") || command == QLatin1String("show")
-           || command == QLatin1String("check");
+    const auto found = std::find_if(std::begin(Commands), std::end(Commands),
+                                    [&](const AdminCommand &command) { return command.name == name; });
+    return found == std::end(Commands) ? nullptr : found;
 }
 
-// Splits the arguments into command, operands and options; false on an
-// option that is unknown, lacks its value or has a value it does not take.
-bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, Invocation &call)
+QString CommandUsage(const AdminCommand &command)
+{
+    const QString usage = QString::fromUtf8(command.usage);
+    const qsizetype synopsisEnd = usage.indexOf(u'\n') + 1;
+    return QStringLiteral("Usage: tessel-admin ") + usage.first(synopsisEnd) + QLatin1Char('\n')
+           + usage.sliced(synopsisEnd) + QLatin1Char('\n') + QLatin1String(CommonOptions);
+}
+
+// What a command line asks for: a command to run, or the usage or version.
+struct ParsedLine
+{
+    AdminInvocation call;
+    const AdminCommand *command = nullptr;   // nothing for the usage or version
+    bool version = false;
+};
+
+// Splits the arguments into command, operands and options, or names the
+// first thing wrong with them.
+Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFiles &defaults)
 {
     const QCommandLineOption registry(QStringLiteral("registry"), {}, QStringLiteral("FILE"));
     const QCommandLineOption sources(QStringLiteral("sources"), {}, QStringLiteral("FILE"));
@@ -54,14 +102,27 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
     const QCommandLineOption replace(QStringLiteral("replace"));
     const QCommandLineOption force(QStringLiteral("force"));
     const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions({registry, sources, format, replace, force, help});
+    parser.addOptions({registry, sources, format, replace, force, help, version});
     // The parser takes the program name first.
     if (!parser.parse(QStringList{QStringLiteral("tessel-admin")} + arguments))
-        return false;
+        return Failure{parser.errorText()};
+    ParsedLine line;
+    AdminInvocation &call = line.call;
     call.help = parser.isSet(help);
-    if (call.help)
-        return arguments.size() == 1;
+    line.version = parser.isSet(version) && !call.help;
+    call.operands = parser.positionalArguments();
+    if (!call.operands.isEmpty()) {
+        call.command = call.operands.takeFirst();
+        line.command = CommandNamed(call.command);
+        if (!line.command)
+            return Failure{QStringLiteral("\"%1\" is no tessel-admin command").arg(call.command)};
+    }
+    if (call.help || line.version)
+        return line;
+    if (!line.command)
+        return Failure{QStringLiteral("no command given")};
     // A bare file name on the command line means the current directory, not
     // the profile directory the store gives bare names.
     call.files.registry = parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath()
@@ -69,450 +130,86 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
     call.files.sources = parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath()
                                                : defaults.sources;
     const QStringList formats = parser.values(format);
-    if (!std::all_of(formats.begin(), formats.end(), [](const QString &name) {
-            return name == QLatin1String("text") || name == QLatin1String("json");
-        }))
-        return false;
+    for (const QString &name : formats) {
+        if (name != QLatin1String("text") && name != QLatin1String("json"))
+            return Failure{QStringLiteral("--format takes text or json, not \"%1\"").arg(name)};
+    }
     call.json = !formats.isEmpty() && formats.last() == QLatin1String("json");
+    if (call.json && !line.command->takesFormat)
+        return Failure{QStringLiteral("%1 does not take --format json").arg(call.command)};
     call.replace = parser.isSet(replace);
     call.force = parser.isSet(force);
-    call.operands = parser.positionalArguments();
-    if (call.operands.isEmpty())
-        return false;
-    call.command = call.operands.takeFirst();
-    return !call.json || TakesFormat(call.command);
+    if (call.operands.size() < line.command->fewestOperands || call.operands.size() > line.command->mostOperands)
+        return Failure{QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
+    return line;
 }
 
-// A value for JSON output: a number where the key holds numbers and the
-// whole value reads as one, else the text as the registry reads it.
-QJsonValue JsonValue(const QString &key, const QString &value)
+// Runs what the command line asks for; its output is checked by the caller.
+int Run(const ParsedLine &line, AdminContext &context)
 {
-    const std::optional<RecordKey> known = RecordKeyNamed(key);
-    if (known && HoldsNumber(*known) && IsNumericText(value))
-        return LeadingNumber(value);
-    return value;
+    if (line.version) {
+        context.write("tessel-admin " TESSEL_VERSION "\n");
+        return AdminExit::Done;
+    }
+    if (line.call.help) {
+        context.write((line.command ? CommandUsage(*line.command) : AdminUsage()).toUtf8());
+        return AdminExit::Done;
+    }
+    // A FIFO or a device would block the first read of the store.
+    for (const QString &file : {line.call.files.registry, line.call.files.sources}) {
+        if (const Result<void> kind = CheckFileKind(file); !kind) {
+            context.err << kind.error() << QStringLiteral("; nothing was read or written.\n");
+            return AdminExit::Refused;
+        }
+    }
+    return line.command->run(context);
 }
-
-QJsonArray JsonFindings(const QList<CheckFinding> &findings)
-{
-    QJsonArray array;
-    for (const CheckFinding &finding : findings) {
-        QJsonObject object{{QStringLiteral("section"), finding.section},
-                           {QStringLiteral("text"), finding.text}};
-        if (!finding.key.isEmpty())
-            object.insert(QStringLiteral("key"), finding.key);
-        array.append(object);
-    }
-    return array;
-}
-
-QString FindingLine(const CheckFinding &finding, const QString &note = {})
-{
-    return QLatin1Char('[') % finding.section % QStringLiteral("] ") % note
-           % (finding.key.isEmpty() ? QString() : finding.key % QStringLiteral(": ")) % finding.text
-           % QLatin1Char('\n');
-}
-
-class AdminCommands
-{
-public:
-    AdminCommands(const Invocation &call, QIODevice &out, QTextStream &err)
-        : m_call(call)
-        , m_registry(call.files.registry)
-        , m_out(out)
-        , m_err(err)
-    {
-    }
-
-    int list()
-    {
-        QHash<qint32, QString> typeName;
-        for (const CatalogueEntry &entry : ReadSourceCatalogue(m_call.files.sources)) {
-            if (!typeName.contains(entry.type))
-                typeName.insert(entry.type, entry.name);
-        }
-        const RegistrySnapshot registry(m_registry);
-        QString text;
-        QJsonArray records;
-        for (const QString &name : registry.names()) {
-            const DataSourceRecord record = registry.record(name);
-            const qint32 type = record.whole32(RecordKey::Type);
-            const QString description = record.text(RecordKey::Description);
-            if (m_call.json) {
-                records.append(QJsonObject{{QStringLiteral("name"), name},
-                                           {QStringLiteral("type"), type},
-                                           {QStringLiteral("typeName"), typeName.value(type)},
-                                           {QStringLiteral("description"), description}});
-            } else {
-                text += name % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
-                        % typeName.value(type) % QLatin1Char('\t') % description % QLatin1Char('\n');
-            }
-        }
-        m_out.write(m_call.json ? QJsonDocument(records).toJson() : text.toUtf8());
-        return AdminExit::Done;
-    }
-
-    int show()
-    {
-        if (m_call.operands.size() != 1)
-            return badUsage();
-        const QString &name = m_call.operands.first();
-        const RegistrySnapshot registry(m_registry);
-        if (!registry.contains(name))
-            return noSuchRecord(name);
-        const QStringList keyNames = registry.keyNames(name);
-        if (m_call.json) {
-            QJsonObject keys;
-            for (const QString &key : keyNames)
-                keys.insert(key, JsonValue(key, registry.value(name, key)));
-            const QJsonObject record{{QStringLiteral("name"), nameInFile(registry, name)},
-                                     {QStringLiteral("keys"), keys}};
-            m_out.write(QJsonDocument(record).toJson());
-        } else {
-            QString text;
-            for (const QString &key : keyNames)
-                text += key % QLatin1Char('=') % registry.value(name, key) % QLatin1Char('\n');
-            m_out.write(text.toUtf8());
-        }
-        return AdminExit::Done;
-    }
-
-    // One line a problem, then one a note; the counts on the error stream.
-    int check()
-    {
-        if (!m_call.operands.isEmpty())
-            return badUsage();
-        // A misspelt --registry must not pass as a registry without problems.
-        if (!QFileInfo::exists(m_registry)) {
-            m_err << QStringLiteral("There is no registry file %1. Check the path given with "
-                                    "--registry.\n").arg(m_registry);
-            return AdminExit::ProblemsFound;
-        }
-        const RegistrySnapshot registry(m_registry);
-        const RegistryCheckReport report = CheckRegistry(registry, ReadSourceCatalogue(m_call.files.sources));
-        if (m_call.json) {
-            const QJsonObject result{{QStringLiteral("registry"), m_registry},
-                                     {QStringLiteral("records"), report.records},
-                                     {QStringLiteral("problems"), JsonFindings(report.problems)},
-                                     {QStringLiteral("information"), JsonFindings(report.information)}};
-            m_out.write(QJsonDocument(result).toJson());
-        } else {
-            QString text;
-            for (const CheckFinding &problem : report.problems)
-                text += FindingLine(problem);
-            for (const CheckFinding &information : report.information)
-                text += FindingLine(information, QStringLiteral("note: "));
-            m_out.write(text.toUtf8());
-        }
-        m_err << QStringLiteral("%1 problem(s) and %2 note(s) in %3 record(s) of %4.\n")
-                     .arg(report.problems.size())
-                     .arg(report.information.size())
-                     .arg(report.records)
-                     .arg(m_registry);
-        return report.problems.isEmpty() ? AdminExit::Done : AdminExit::ProblemsFound;
-    }
-
-    // Writes the records as a template in the registry's own encoding (a
-    // byte-order mark for a Unicode registry), so that importing it gives
-    // every value back. A value that would not read back as it is stored is
-    // named, and nothing is written.
-    int exportRecords()
-    {
-        const RegistrySnapshot registry(m_registry);
-        const ProfileCodec codec = registry.codec().encoding() == ProfileCodec::Encoding::Windows1252
-                                       ? ProfileCodec()
-                                       : ProfileCodec(ProfileCodec::Encoding::Utf8);
-        const QStringList names = m_call.operands.isEmpty() ? registry.names() : m_call.operands;
-        QString text;
-        QStringList problems;
-        for (const QString &name : names) {
-            if (!registry.contains(name))
-                return noSuchRecord(name);
-            const qint32 type = registry.record(name).whole32(RecordKey::Type);
-            if (!ConfigDialogOfType(type) || type == SourceType::Odbc) {
-                m_err << QStringLiteral("Skipped %1: records of type %2 are not registered by Tessel.\n")
-                             .arg(name)
-                             .arg(type);
-                continue;
-            }
-            text += QLatin1Char('[') % name % QStringLiteral("]\r\n");
-            for (const RecordKeyEntry &entry : RecordKeys) {
-                const QString key = entry.name.toString();
-                const std::optional<QString> stored = registry.storedValue(name, key);
-                if (!stored)
-                    continue;
-                const QString value = StripQuotes(*stored);
-                if (const Result<void> stored = CheckStoredValue(value, codec); !stored)
-                    problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, stored.error()));
-                text += key % QLatin1Char('=') % value % QStringLiteral("\r\n");
-            }
-        }
-        if (!problems.isEmpty()) {
-            m_err << QStringLiteral("Nothing was exported: these values would not read back as "
-                                    "they are stored:\n");
-            for (const QString &problem : problems)
-                m_err << QStringLiteral("  ") << problem << QLatin1Char('\n');
-            return AdminExit::Refused;
-        }
-        if (codec.encoding() == ProfileCodec::Encoding::Utf8)
-            m_out.write("\xEF\xBB\xBF");
-        m_out.write(codec.encode(text));
-        return AdminExit::Done;
-    }
-
-    int import()
-    {
-        if (m_call.operands.size() != 1)
-            return badUsage();
-        const QString path = QFileInfo(m_call.operands.first()).absoluteFilePath();
-        const TemplateReading reading = ReadTemplateFile(path);
-        if (!reading) {
-            m_err << QStringLiteral("Nothing was registered from %1: %2\n").arg(path, reading.error());
-            return AdminExit::Refused;
-        }
-        const ProfileCodec registryCodec = CodecOfFile(m_registry);
-
-        const RegistrySnapshot registry(m_registry);
-        QList<CheckedRecord> records;
-        QStringList failures;
-        QHash<QString, QString> seen;   // case-folded name -> section
-        for (const TemplateSection &templateSection : *reading) {
-            const QString &section = templateSection.name;
-            auto checked = CheckTemplateRecord(templateSection, registryCodec);
-            if (!checked) {
-                failures.append(QStringLiteral("[%1]: %2").arg(section, checked.error()));
-                continue;
-            }
-            CheckedRecord &record = *checked;
-            const QString folded = record.name.toCaseFolded();
-            if (seen.contains(folded)) {
-                failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section));
-                continue;
-            }
-            seen.insert(folded, section);
-            if (!m_call.replace && registry.contains(record.name)) {
-                failures.append(QStringLiteral("[%1]: %2").arg(section, alreadyRegistered()));
-                continue;
-            }
-            records.append(std::move(record));
-        }
-        if (!failures.isEmpty()) {
-            m_err << QStringLiteral("Nothing was registered. Correct these records of %1 and "
-                                    "import again:\n").arg(path);
-            for (const QString &failure : failures)
-                m_err << QStringLiteral("  ") << failure << QLatin1Char('\n');
-            return AdminExit::Refused;
-        }
-        QString failedRecord;
-        const WriteResult written = EditProfile(m_registry, [&](ProfileEdit &edit) {
-            for (const CheckedRecord &record : records) {
-                WriteResult saved = ApplyRecordSave(edit, registration(record));
-                if (!saved) {
-                    failedRecord = record.name;
-                    return saved;
-                }
-            }
-            return WriteResult();
-        });
-        if (!written)
-            return notWritten(written, failedRecord, QStringLiteral("Nothing was registered"));
-        m_err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(records.size()).arg(m_registry);
-        return AdminExit::Done;
-    }
-
-    int remove()
-    {
-        if (m_call.operands.isEmpty())
-            return badUsage();
-        const RegistrySnapshot registry(m_registry);
-        QStringList refused;
-        for (const QString &name : m_call.operands) {
-            if (!registry.contains(name))
-                return noSuchRecord(name);
-            if (!m_call.force && (registry.record(name).whole16(RecordKey::Private) & PrivateBit::Protected))
-                refused.append(name);
-        }
-        if (!refused.isEmpty()) {
-            m_err << QStringLiteral("Nothing was removed: %1 protected against deletion. Use --force "
-                                    "to remove protected records.\n")
-                         .arg(refused.join(QStringLiteral(", ")) + (refused.size() == 1
-                                                                        ? QStringLiteral(" is")
-                                                                        : QStringLiteral(" are")));
-            return AdminExit::Refused;
-        }
-        const WriteResult removed = RemoveRecords(m_registry, m_call.operands);
-        if (!removed)
-            return notWritten(removed, {}, QStringLiteral("Nothing was removed"));
-        return AdminExit::Done;
-    }
-
-    int badUsage()
-    {
-        m_err << AdminUsage();
-        return AdminExit::BadUsage;
-    }
-
-private:
-    static QString alreadyRegistered()
-    {
-        return QStringLiteral("a data source of this name is registered already "
-                              "(use --replace to replace it)");
-    }
-
-    // A template's record written afresh in the fixed key order, as its
-    // dialog saves it. A record it replaces keeps its Private bits, and bits
-    // the file gives are added: a registration never clears a protection.
-    RecordSave registration(const CheckedRecord &record) const
-    {
-        RecordSave save;
-        save.currentName = m_call.replace ? record.name : NewRecordMarker;
-        save.newName = record.name;
-        save.values = record.values;
-        save.privateRule = record.type == SourceType::DemandLoad ? PrivateOnSave::CarryOnRename
-                                                                 : PrivateOnSave::MarkSavedByNative;
-        save.rewriteWhole = true;
-        save.addedPrivateBits = record.privateBits.value_or(0);
-        return save;
-    }
-
-    // Says once why the registry was left as it was, naming the record when
-    // the refusal concerns one.
-    int notWritten(const WriteResult &result, const QString &record, const QString &outcome)
-    {
-        const QString cause = failureCause(result);
-        if (record.isEmpty())
-            m_err << QStringLiteral("%1: %2\n").arg(outcome, cause);
-        else
-            m_err << QStringLiteral("%1: [%2]: %3\n").arg(outcome, record, cause);
-        return AdminExit::Refused;
-    }
-
-    // The name as the registry spells it, which a command may give in any
-    // letter case.
-    static QString nameInFile(const RegistrySnapshot &registry, const QString &name)
-    {
-        for (const QString &stored : registry.names()) {
-            if (stored.compare(name, Qt::CaseInsensitive) == 0)
-                return stored;
-        }
-        return name;
-    }
-
-    int noSuchRecord(const QString &name)
-    {
-        m_err << QStringLiteral("There is no data source named \"%1\" in %2. \"tessel-admin list\" "
-                                "shows the registered names.\n").arg(name, m_registry);
-        return AdminExit::Refused;
-    }
-
-    // Why a write was refused or failed, and what to do about it.
-    QString failureCause(const WriteResult &result) const
-    {
-        switch (result.error().failure) {
-        case WriteFailure::BadName:
-            return QStringLiteral("the name cannot be stored as a section name");
-        case WriteFailure::NameTaken:
-            return alreadyRegistered();
-        case WriteFailure::LineBreak:
-            return QStringLiteral("the value of %1 holds a line break or NUL").arg(result.error().key);
-        case WriteFailure::Unencodable:
-            return QStringLiteral("the value of %1 holds characters that %2 cannot hold in its "
-                                  "encoding: %3").arg(result.error().key, m_registry, result.error().detail);
-        case WriteFailure::TooLong:
-            return QStringLiteral("the value of %1 is longer than the registry can read back whole")
-                .arg(result.error().key);
-        case WriteFailure::NoPermission:
-            return result.error().detail + QStringLiteral(" (check that the file and its directory are "
-                                                    "writable for you)");
-        case WriteFailure::DiskFull:
-            return result.error().detail + QStringLiteral(" (free some disk space and try again)");
-        case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
-        case WriteFailure::RecordRemoved:
-        case WriteFailure::Busy:
-        case WriteFailure::SystemError:
-            break;
-        }
-        return result.error().detail;
-    }
-
-    const Invocation &m_call;
-    const QString &m_registry;
-    QIODevice &m_out;
-    QTextStream &m_err;
-};
 
 } // namespace
 
 int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QIODevice &out,
                     QTextStream &err)
 {
-    Invocation call;
-    if (!parseInvocation(arguments, defaults, call)) {
-        err << AdminUsage();
+    const Result<ParsedLine> line = ParseInvocation(arguments, defaults);
+    if (!line) {
+        err << QStringLiteral("tessel-admin: ") << line.error()
+            << QStringLiteral("\nTry 'tessel-admin --help'.\n");
         return AdminExit::BadUsage;
     }
-    if (call.help) {
-        out.write(AdminUsage().toUtf8());
-        return AdminExit::Done;
+    AdminContext context(line->call, out, err);
+    const int exit = Run(*line, context);
+    if (const std::optional<QString> failure = context.outputFailure()) {
+        err << QStringLiteral("tessel-admin: cannot write the output: %1\n").arg(*failure);
+        return AdminExit::Refused;
     }
-    // A FIFO or a device would block the first read of the store.
-    for (const QString &file : {call.files.registry, call.files.sources}) {
-        if (const Result<void> kind = CheckFileKind(file); !kind) {
-            err << kind.error() << QStringLiteral("; nothing was read or written.\n");
-            return AdminExit::Refused;
-        }
-    }
-    AdminCommands commands(call, out, err);
-    if (call.command == QLatin1String("list") && call.operands.isEmpty())
-        return commands.list();
-    if (call.command == QLatin1String("show"))
-        return commands.show();
-    if (call.command == QLatin1String("check"))
-        return commands.check();
-    if (call.command == QLatin1String("export"))
-        return commands.exportRecords();
-    if (call.command == QLatin1String("import"))
-        return commands.import();
-    if (call.command == QLatin1String("remove"))
-        return commands.remove();
-    return commands.badUsage();
+    return exit;
 }
 
 QString AdminUsage()
 {
-    return QStringLiteral(
+    QString usage = QStringLiteral(
         "Usage: tessel-admin COMMAND [ARGUMENTS] [--registry FILE] [--sources FILE]\n"
-        "                    [--format text|json]\n"
+        "       tessel-admin COMMAND --help | --help | --version\n"
         "\n"
         "Registers Velum GIS data sources in TESSEL.INI with the rules of Tessel's dialogs.\n"
         "\n"
-        "Commands:\n"
-        "  list                     one line a record: name, type code, type name, description\n"
-        "                           (tab-separated, in file order)\n"
-        "  show NAME                the record's keys in file order, key=value a line\n"
-        "  check                    one line a problem, naming the record: a missing or unknown\n"
-        "                           Type, a hidden or unstorable name, a value out of its key's\n"
-        "                           rules, a DLD file that cannot be read or lacks the entity;\n"
-        "                           lines with \"note:\" name locked or protected records\n"
-        "  export [NAME...]         the named records (all when none is named) as a profile\n"
-        "                           file on standard output\n"
-        "  import FILE [--replace]  registers every section of FILE; with --replace an existing\n"
-        "                           record of the same name is replaced and keeps its Private\n"
-        "                           bits. Every value is stored exactly as given; when any\n"
-        "                           record fails its check nothing is written and every\n"
-        "                           failure is listed.\n"
-        "  remove NAME... [--force] removes records; protected records (Private bit 2) only\n"
-        "                           with --force\n"
-        "\n"
-        "Options:\n"
-        "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
-        "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
-        "  --format json     list, show and check write one JSON document instead of lines\n"
-        "  --                the arguments after it are names and files, also when they\n"
-        "                    begin with \"-\"\n"
-        "\n"
-        "Exit codes: 0 done (check: no problems), 1 refused or invalid input (check: problems\n"
-        "found), 2 bad usage.\n");
+        "Commands:\n");
+    for (const AdminCommand &command : Commands) {
+        const QStringList lines = QString::fromUtf8(command.usage).split(u'\n', Qt::SkipEmptyParts);
+        usage += QStringLiteral("  ") + lines.first() + QLatin1Char('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            usage += QStringLiteral("      ") + lines[i] + QLatin1Char('\n');
+    }
+    return usage + QLatin1Char('\n') + QLatin1String(CommonOptions)
+           + QStringLiteral(
+               "  --format json     list, show and check write one JSON document instead of lines;\n"
+               "                    a number key's value is a number only when the number gives\n"
+               "                    its text back exactly, else a string\n"
+               "  --help            this text, or with a COMMAND that command's\n"
+               "  --version         the version of tessel-admin\n"
+               "\n"
+               "Exit codes: 0 done (check: no problems), 1 refused, invalid input or output that\n"
+               "could not be written (check: problems found), 2 bad usage.\n");
 }
 
 } // namespace tessel

@@ -3,7 +3,7 @@
 #include <QString>
 
 #include "platform/Result.h"
-#include "registry/ProfileCodec.h"
+#include "profile/ProfileCodec.h"
 
 namespace tessel {
 

@@ -5,8 +5,8 @@
 #include <QTimer>
 
 #include "hostlink/HostLink.h"
-#include "registry/NumericText.h"
-#include "registry/ProfileStore.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileStore.h"
 
 namespace tessel {
 namespace {

@@ -1,17 +1,23 @@
-#include "registry/ProfileStore.h"
+#include "profile/ProfileStore.h"
 
-#include "registry/ProfileCache.h"
-#include "registry/ProfileDocument.h"
-#include "registry/ProfileEdit.h"
-#include "registry/ProfilePaths.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileEdit.h"
+#include "profile/ProfilePaths.h"
+#include "profile/ProfileReading.h"
 
 
 namespace tessel {
 
-std::shared_ptr<const ProfileDocument> ReadProfileDocument(const QString &filePath)
+Result<std::shared_ptr<const ProfileDocument>, FileError> ReadProfileDocument(const QString &filePath)
 {
     return ProfileCache::Shared().current(ResolveProfilePath(filePath));
+}
+
+std::shared_ptr<const ProfileDocument> ProfileDocumentForReads(const QString &filePath)
+{
+    auto document = ReadProfileDocument(filePath);
+    return document ? *document : std::make_shared<const ProfileDocument>();
 }
 
 QString ReadProfileString(const QString &section, const QString &key, const QString &defaultValue,
@@ -19,24 +25,24 @@ QString ReadProfileString(const QString &section, const QString &key, const QStr
 {
     if (key.isEmpty())
         return ReadProfileKeys(section, filePath);
-    return LookupString(*ReadProfileDocument(filePath), section, key, defaultValue);
+    return LookupString(*ProfileDocumentForReads(filePath), section, key, defaultValue);
 }
 
 QString ReadProfileKeys(const QString &section, const QString &filePath)
 {
     if (section.isEmpty())
         return {};
-    return JoinNameList(ReadProfileDocument(filePath)->keyNames(section));
+    return JoinNameList(ProfileDocumentForReads(filePath)->keyNames(section));
 }
 
 QString ReadProfileSections(const QString &filePath)
 {
-    return JoinNameList(ReadProfileDocument(filePath)->sectionNames());
+    return JoinNameList(ProfileDocumentForReads(filePath)->sectionNames());
 }
 
 QStringList ProfileSectionNames(const QString &filePath)
 {
-    return ReadProfileDocument(filePath)->sectionNames();
+    return ProfileDocumentForReads(filePath)->sectionNames();
 }
 
 WriteResult WriteProfileString(const QString &section, const QString &key, const QString &value,

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/FileSnapshot.h"
-#include "registry/ProfileDocument.h"
+#include "platform/Result.h"
+#include "platform/SystemError.h"
+#include "profile/ProfileDocument.h"
 
 #include <QHash>
 #include <QMutex>
@@ -34,8 +36,9 @@ public:
     static ProfileCache &Shared();
 
     // The document of the file at path as it is now; the document of a
-    // missing file when it does not exist.
-    std::shared_ptr<const ProfileDocument> current(const QString &path);
+    // missing file when it does not exist; why not when it exists but cannot
+    // be read (no permission, a directory, a loop of links, too large).
+    Result<std::shared_ptr<const ProfileDocument>, FileError> current(const QString &path);
 
     // The document for a snapshot of path read at readAtNs (by a writer that
     // holds the file's lock); the known parse when the bytes are the same.

@@ -1,4 +1,4 @@
-#include "registry/ProfileCodec.h"
+#include "profile/ProfileCodec.h"
 
 #include "platform/Windows1252.h"
 

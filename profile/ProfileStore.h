@@ -5,7 +5,10 @@
 
 #include <memory>
 
-#include "registry/WriteResult.h"
+#include "platform/Result.h"
+#include "platform/SystemError.h"
+#include "profile/ProfileReading.h"
+#include "profile/WriteResult.h"
 
 // The profile store: the program's only access to its profile (INI) files.
 // Every call names its file, opens it for that call only and sees the file as
@@ -13,8 +16,6 @@
 // directory (see platform/AppPaths.h). Lists are one text holding each name
 // followed by a NUL character, in file order.
 namespace tessel {
-
-inline constexpr QChar ListSeparator = QChar(0);
 
 // The value of key in section, or defaultValue when the file, the section or
 // the key does not exist. An empty key gives the list of the section's keys.
@@ -35,8 +36,15 @@ QStringList ProfileSectionNames(const QString &filePath);
 class ProfileDocument;
 
 // The whole file as it is now, parsed once: for a caller that reads many
-// keys and wants them all from the same moment.
-std::shared_ptr<const ProfileDocument> ReadProfileDocument(const QString &filePath);
+// keys and wants them all from the same moment. A missing file is the empty
+// document; a file that exists but cannot be read gives the reason, so that
+// it is never taken for an empty one.
+Result<std::shared_ptr<const ProfileDocument>, FileError> ReadProfileDocument(const QString &filePath);
+
+// The document that the single-key reads above see: the file's, or the empty
+// document when the file cannot be read, since those reads report no failure
+// and give their defaults.
+std::shared_ptr<const ProfileDocument> ProfileDocumentForReads(const QString &filePath);
 
 // Writes key=value: an existing key keeps its line, a new key follows the last
 // key of its section, a missing section is appended and a missing file created.

@@ -1,7 +1,9 @@
 #pragma once
 
-#include "registry/ProfileDocument.h"
-#include "registry/WriteResult.h"
+#include "platform/SafeFile.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileReading.h"
+#include "profile/WriteResult.h"
 
 #include <QList>
 #include <QString>
@@ -28,8 +30,11 @@ public:
 
     // Writes the entries to section in their order, as that many single
     // writes would: each key in place of its line, else after the section's
-    // last key, else in a new section at the end of the file.
-    WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries);
+    // last key, else in a new section at the end of the file. Refused, writing
+    // none of them: names the file cannot carry, or a value that does not
+    // read back as readBack asks.
+    WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries,
+                          ReadBack readBack = ReadBack::Carried);
     WriteResult setValue(QStringView section, const QString &key, const QString &value);
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
@@ -44,12 +49,9 @@ private:
 // One locked read-modify-write of the file: edits runs on the file as it is
 // now, and when it succeeds the file is replaced once with the result (not
 // at all when nothing changed). When edits fails, or the file cannot be
-// replaced, the file keeps every byte it had.
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
-
-// Why value cannot be stored under key and read back unchanged in a file of
-// this document's encoding; ok when it can.
-WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
-                          QStringView value);
+// replaced, the file keeps every byte it had. A writer waits for another
+// writer's lock at most lockWait, then gives up as Busy.
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        std::chrono::milliseconds lockWait = LockedFile::DefaultWait);
 
 } // namespace tessel

@@ -1,4 +1,4 @@
-#include "registry/ProfilePaths.h"
+#include "profile/ProfilePaths.h"
 
 #include "platform/AppPaths.h"
 

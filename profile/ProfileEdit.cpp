@@ -1,12 +1,12 @@
-#include "registry/ProfileEdit.h"
+#include "profile/ProfileEdit.h"
 
 #include "platform/AppPaths.h"
 #include "platform/FileSnapshot.h"
 #include "platform/SafeFile.h"
-#include "registry/ProfileCache.h"
-#include "registry/ProfileNames.h"
-#include "registry/ProfilePaths.h"
-#include "registry/ProfileReading.h"
+#include "profile/ProfileCache.h"
+#include "profile/ProfileNames.h"
+#include "profile/ProfilePaths.h"
+#include "profile/ProfileReading.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -36,25 +36,29 @@ WriteResult FromFileError(const FileError &error)
     }
 }
 
-} // namespace
-
-WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
-                          QStringView value)
+// Whether key=value can be written to section and read back as readBack asks;
+// a refusal names the key, and for characters the encoding lacks, those
+// characters (the messages built from it show them).
+WriteResult CheckEntry(const ProfileDocument &document, QStringView section, const ProfileEntry &entry,
+                       ReadBack readBack)
 {
-    if (const Result<void> names = CheckEntryNames(section, key, {}); !names)
-        return NotWritten(WriteFailure::BadName, key.toString(), names.error());
-    if (HoldsLineBreak(value))
-        return NotWritten(WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL"));
-    for (const QStringView text : {section, key, value}) {
-        const QString lost = document.codec().lostCharacters(text.toString());
-        if (!lost.isEmpty())
-            return NotWritten(WriteFailure::Unencodable, key.toString(), lost);
+    if (const Result<void> names = CheckEntryNames(section, entry.key, {}); !names)
+        return NotWritten(WriteFailure::BadName, entry.key, names.error());
+    const ProfileCodec &codec = document.codec();
+    for (const QString &name : {section.toString(), entry.key}) {
+        if (const QString lost = codec.lostCharacters(name); !lost.isEmpty())
+            return NotWritten(WriteFailure::Unencodable, entry.key, lost);
     }
-    if (!FitsReadBuffer(value))
-        return NotWritten(WriteFailure::TooLong, key.toString(),
-                QStringLiteral("the value is %1 characters long").arg(value.size()));
+    if (WriteResult value = CheckStoredValue(entry.value, codec, readBack); !value) {
+        const WriteFailure failure = value.error().failure;
+        return NotWritten(failure, entry.key,
+                          failure == WriteFailure::Unencodable ? codec.lostCharacters(entry.value)
+                                                               : value.error().detail);
+    }
     return {};
 }
+
+} // namespace
 
 ProfileEdit::ProfileEdit(std::shared_ptr<const ProfileDocument> document)
     : m_document(std::move(document))
@@ -73,11 +77,12 @@ const QByteArray &ProfileEdit::bytes() const
     return m_unparsed ? *m_unparsed : m_document->bytes();
 }
 
-WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries)
+WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries,
+                                   ReadBack readBack)
 {
     const ProfileDocument &current = document();
     for (const ProfileEntry &entry : entries) {
-        if (WriteResult refused = CheckStorable(current, section, entry.key, entry.value); !refused)
+        if (WriteResult refused = CheckEntry(current, section, entry, readBack); !refused)
             return refused;
     }
     m_unparsed = current.withValues(section, entries);
@@ -97,27 +102,23 @@ WriteResult ProfileEdit::removeSection(QStringView section)
     return {};
 }
 
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        std::chrono::milliseconds lockWait)
 {
     if (!filePath.contains(QLatin1Char('/')))
         QDir().mkpath(ProfileDirectory());
     const QString path = ResolveSymbolicLinks(ResolveProfilePath(filePath));
-    // Locking a missing file creates it: a change that is refused, or that
-    // leaves the file empty, must not leave an empty file behind.
-    if (!QFileInfo::exists(path)) {
-        ProfileEdit trial(std::make_shared<const ProfileDocument>());
-        WriteResult tried = edits(trial);
-        if (!tried || trial.bytes().isEmpty())
-            return tried;
-    }
-    Result<LockedFile, FileError> lock = LockedFile::Lock(path);
+    const Result<LockedFile, FileError> lock = LockedFile::Lock(path, lockWait);
     if (!lock)
         return FromFileError(lock.error());
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
-    std::optional<FileSnapshot> snapshot = ReadOpenFile(lock->descriptor());
+    // The lock leaves a missing file missing: it reads as an empty profile.
+    Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
+    if (!snapshot && snapshot.error().code == ENOENT)
+        snapshot = FileSnapshot();
     if (!snapshot)
-        return NotWritten(WriteFailure::SystemError, {}, QStringLiteral("cannot read ") + path);
+        return FromFileError(snapshot.error());
     ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
     const QByteArray original = edit.bytes();
     if (WriteResult refused = edits(edit); !refused)
@@ -125,7 +126,7 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (edit.bytes() == original)
         return {};
     ProfileCache::Shared().forget(path);
-    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), lock->permissions()); !replaced)
+    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), PermissionsOf(path)); !replaced)
         return FromFileError(replaced.error());
     return {};
 }

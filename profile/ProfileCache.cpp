@@ -1,4 +1,4 @@
-#include "registry/ProfileCache.h"
+#include "profile/ProfileCache.h"
 
 namespace tessel {
 
@@ -29,25 +29,23 @@ bool ProfileCache::IsUnchangedSince(const FileStamp &known, qint64 readAtNs, con
     return now.lastChangeNs() < readAtNs - granularity;
 }
 
-std::shared_ptr<const ProfileDocument> ProfileCache::current(const QString &path)
+Result<std::shared_ptr<const ProfileDocument>, FileError> ProfileCache::current(const QString &path)
 {
     QMutexLocker locker(&m_mutex);
-    const std::optional<FileStamp> stamp = StampOfPath(path);
-    if (!stamp) {
-        m_entries.remove(path);
-        return MissingFile();
+    const Result<FileStamp, FileError> stamp = StampOfPath(path);
+    if (stamp) {
+        const auto known = m_entries.constFind(path);
+        if (known != m_entries.cend() && IsUnchangedSince(known->stamp, known->readAtNs, *stamp))
+            return known->document;
     }
-    const auto known = m_entries.constFind(path);
-    if (known != m_entries.cend() && IsUnchangedSince(known->stamp, known->readAtNs, *stamp))
-        return known->document;
-
+    m_entries.remove(path);
     const qint64 readAtNs = WallClockNs();
-    std::optional<FileSnapshot> snapshot = ReadFileSnapshot(path);
-    if (!snapshot) {
-        m_entries.remove(path);
+    Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
+    if (snapshot)
+        return store(path, std::move(*snapshot), readAtNs);
+    if (snapshot.error().code == ENOENT)
         return MissingFile();
-    }
-    return store(path, std::move(*snapshot), readAtNs);
+    return Failure{snapshot.error()};
 }
 
 std::shared_ptr<const ProfileDocument> ProfileCache::adopt(const QString &path, FileSnapshot snapshot,

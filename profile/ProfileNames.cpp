@@ -1,4 +1,4 @@
-#include "registry/ProfileNames.h"
+#include "profile/ProfileNames.h"
 
 namespace tessel {
 

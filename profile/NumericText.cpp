@@ -1,4 +1,4 @@
-#include "registry/NumericText.h"
+#include "profile/NumericText.h"
 
 #include <algorithm>
 #include <cmath>

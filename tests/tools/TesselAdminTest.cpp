@@ -31,7 +31,7 @@ const QList<FieldRule> Fields = {
     {u"file"_s, Step, {}, false, CrLf}, {u"limit"_s, Step}, {u"run"_s, Step}, {u"kill"_s, Step},
     {u"exit"_s, Step, {u"0"_s, u"1"_s, u"2"_s}}, {u"stdout"_s, Step, {}, false, Lf}, {u"stderr"_s, Step, {}, false, Lf},
     {u"stdout-json"_s, Step, {}, false, Lf}, {u"stdout-has"_s, Step}, {u"stderr-has"_s, Step},
-    {u"stderr-lines"_s, Step}, {u"save-stdout"_s, Step}, {u"after"_s, Step, {}, false, CrLf},
+    {u"stderr-lines"_s, Step}, {u"save-stdout"_s, Step}, {u"files"_s, Step}, {u"after"_s, Step, {}, false, CrLf},
 };
 
 // A JSON document, or a failure naming what is wrong with it.
@@ -83,6 +83,9 @@ public:
             } else if (name == u"stdout-has" || name == u"stderr-has") {
                 const QString stream = name == u"stdout-has" ? QString::fromUtf8(m_out) : m_err;
                 EXPECT_TRUE(stream.contains(rest)) << m_where << stream.toStdString();
+            } else if (name == u"files") {
+                EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                                           QDir::Name).join(u' '), rest) << m_where;
             } else if (name == u"after") {
                 if (rest == u"TESSEL.INI")
                     m_before.reset();

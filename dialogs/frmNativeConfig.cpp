@@ -148,16 +148,18 @@ void frmNativeConfig::createControls()
 
 void frmNativeConfig::connectEvents()
 {
-    // txtName_KeyPress and txtStorage_KeyPress: blanks only in the name.
+    // The name and the storage name take only the characters a name may
+    // hold; blanks only in the name.
     KeyPressFilter::install(txtName, [](int &key) { key = FilterNameKey(key, true); });
     KeyPressFilter::install(txtStorage, [](int &key) { key = FilterNameKey(key, false); });
-    // txtName_Change and txtStorage_Change.
+    // A typed or pasted line break never enters a box; a change of the name
+    // or the storage name decides whether OK is enabled.
     for (QLineEdit *box : {txtName, txtDescription, txtStorage})
         KeepOnOneLine(box);
     connect(txtName, &QLineEdit::textChanged, this, &frmNativeConfig::UpdateUI);
     connect(txtStorage, &QLineEdit::textChanged, this, &frmNativeConfig::UpdateUI);
-    // The click handlers of the option buttons: an access mode that becomes
-    // selected, by the user or by the dialog itself, sets the capabilities.
+    // An access mode that becomes selected, by the user or by the dialog
+    // itself, sets the capabilities.
     for (QRadioButton *option : {optBackdrop, optReadOnly, optEditable}) {
         connect(option, &QRadioButton::toggled, this, [this](bool selected) {
             if (selected)

@@ -17,6 +17,7 @@
 #include "gui/FileDialogs.h"
 #include "gui/MessageBoxes.h"
 #include "i18n/Messages.h"
+#include "platform/PathHelpers.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/TextHelpers.h"
 #include "registry/DataSourceRecord.h"

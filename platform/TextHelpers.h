@@ -2,7 +2,7 @@
 
 #include <QString>
 
-// Small operations on texts and paths.
+// Small operations on texts.
 namespace tessel {
 
 // Blank, TAB, line feed and carriage return: what is trimmed from a typed
@@ -18,16 +18,5 @@ QString TrimWhiteSpace(const QString &text);
 // The part of text before the first separator; text keeps the part after it.
 // Without a separator the result is all of text and text becomes empty.
 QString NextToken(QString &text, const QString &separator);
-
-// path with exactly one directory separator at its end.
-QString AddBackslash(const QString &path);
-
-// True for a non-empty path without wildcards that names an existing ordinary
-// file: a regular file whose name does not begin with "." (not a directory,
-// not a hidden file). Every failure of the test gives false.
-bool FileExists(const QString &path);
-
-// True when the glob pattern matches at least one ordinary file (as above).
-bool OrdinaryFileMatches(const QString &pattern);
 
 } // namespace tessel

@@ -11,7 +11,7 @@
 
 #include "platform/AppPaths.h"
 #include "platform/SingleInstance.h"
-#include "platform/TextHelpers.h"
+#include "platform/PathHelpers.h"
 #include "tests/support/QtPrinting.h"
 
 using namespace tessel;

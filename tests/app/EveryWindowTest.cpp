@@ -17,6 +17,8 @@
 #include <QStyle>
 #include <QTest>
 
+#include <optional>
+
 #include "app/frmDebug.h"
 #include "app/frmNewSrc.h"
 #include "app/frmTessel.h"
@@ -133,13 +135,65 @@ QStringList untidyControls(const QWidget &window)
     return untidy;
 }
 
+// A control's caption, the space the style leaves for its text and the space the text needs.
+struct Caption
+{
+    QString text;
+    QRect room, needed;
+};
+
+std::optional<Caption> captionOf(const QWidget *control)
+{
+    const QStyle *style = control->style();
+    const auto measured = [control](const QString &text, const QRect &room, int flags = 0) {
+        return Caption{text, room, control->fontMetrics().boundingRect(room, Qt::TextShowMnemonic | flags, text)};
+    };
+    if (const auto *label = qobject_cast<const QLabel *>(control))
+        return measured(label->text(), label->contentsRect(), label->wordWrap() ? Qt::TextWordWrap : 0);
+    if (const auto *group = qobject_cast<const QGroupBox *>(control)) {
+        // The style sizes a frame's title to its text: it must lie inside the frame.
+        QStyleOptionGroupBox option;
+        option.initFrom(group);
+        option.text = group->title();
+        option.subControls = QStyle::SC_GroupBoxLabel;
+        return Caption{group->title(), group->rect(), style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group)};
+    }
+    const auto *button = qobject_cast<const QAbstractButton *>(control);
+    const bool box = qobject_cast<const QCheckBox *>(control), option = qobject_cast<const QRadioButton *>(control);
+    if (!button || !(box || option || qobject_cast<const QPushButton *>(control)))
+        return std::nullopt;
+    QStyleOptionButton look;
+    look.initFrom(button);
+    look.text = button->text();
+    const auto element = box ? QStyle::SE_CheckBoxContents : option ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents;
+    return measured(button->text(), style->subElementRect(element, &look, button));
+}
+
+// The shown captions of window that need more room than the style leaves for their text.
+QStringList clippedCaptions(const QWidget &window)
+{
+    QStringList clipped;
+    for (const QWidget *control : window.findChildren<QWidget *>()) {
+        const std::optional<Caption> caption = captionOf(control);
+        if (!caption || caption->text.isEmpty() || control->window() != &window || !control->isVisibleTo(&window))
+            continue;
+        if (caption->needed.width() > caption->room.width() || caption->needed.height() > caption->room.height()
+            || !caption->room.contains(caption->needed.topLeft()))
+            clipped.append(u"%1 \"%2\" needs %3x%4 in %5x%6"_s.arg(control->objectName(), caption->text)
+                               .arg(caption->needed.width()).arg(caption->needed.height())
+                               .arg(caption->room.width()).arg(caption->room.height()));
+    }
+    return clipped;
+}
+
 // In English and each shipped language, every window has its title and
 // captions translated, without two captions sharing an access key, and every
 // control the keyboard reaches has a name: a box that of its label, as the
 // label reads (without its access key marker and closing colon). The debug
 // window's box alone has no label: the title names it. Tab and Shift+Tab each
 // visit every enabled control that takes the focus (a group of option
-// buttons is one stop). No control draws outside its frame or over another.
+// buttons is one stop). Every caption fits the space the style leaves for its
+// text. No control draws outside its frame or over another.
 // Esc and Enter leave a dialog with a Cancel button
 // open; Alt+C cancels it. The access key of a translated label moves the
 // focus to its box.
@@ -174,6 +228,7 @@ TEST_F(EveryWindowTest, IsTranslatedNamedAndReachedByTheKeyboard)
                 if (control->isEnabled())
                     expected.insert(stop(control));
             }
+            EXPECT_EQ(clippedCaptions(window), QStringList());
             if (target != u"English"_s)
                 return;
             EXPECT_EQ(untidyControls(window), QStringList());

@@ -329,12 +329,23 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     });
     press("cmdAdd")->click();
     after(1, "Back Meanwhile", "", false);
-    main.ending = Ending::Ok;
-    main.save = [&] { writeKey("Saved", "1"); };
+    const auto waitsWhile = [&](const char *what) {
+        return [&, what] {
+            writeKey(what, "1");
+            EXPECT_TRUE(readAgain(*reads));
+            EXPECT_EQ(refills.count(), 0) << "the list refilled while " << what << " was open";
+        };
+    };
     select("Back");
+    messageBoxes.whileShown = waitsWhile("Question");
+    press("cmdDelete")->click();
+    after(1, "Back Meanwhile Question", "Back", true);
+    messageBoxes.whileShown = nullptr;
+    main.ending = Ending::Ok;
+    main.save = waitsWhile("Dialog");
     press("cmdConfig")->click();
-    after(1, "Back Meanwhile Saved", "", false);
-    EXPECT_EQ(hostLog.mid(1), (QStringList{u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"REFRESH"_s}));
+    after(1, "Back Meanwhile Question Dialog", "", false);
+    EXPECT_EQ(hostLog.mid(1), (QStringList{u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"REFRESH"_s}));
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QRadioButton>
-#include <QRegularExpression>
 #include <QTest>
 
 #include <limits>
@@ -25,6 +24,7 @@
 #include "platform/AppPaths.h"
 #include "platform/ProcessLauncher.h"
 #include "profile/ProfileStore.h"
+#include "tests/support/CaseFile.h"
 #include "tests/support/DialogFixture.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/TestFiles.h"
@@ -35,36 +35,26 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-// One case of a file under cases/: its fields by name (see cases/README).
-using Case = QMap<QString, QString>;
+// The fields of a case (see cases/README.md).
+const char *const Lines = "\r\n";
+const QList<FieldRule> Fields = {
+    {u"type"_s, FieldRule::Required, {u"0"_s, u"1"_s, u"2"_s, u"4"_s, u"5"_s}},
+    {u"before"_s, FieldRule::Optional, {}, false, Lines}, {u"record"_s},
+    {u"answers"_s, FieldRule::Optional, {u"Yes"_s, u"No"_s, u"Cancel"_s}, true}, {u"browse"_s},
+    {u"launch"_s, FieldRule::Optional, {u"real"_s}}, {u"file"_s}, {u"fullDisk"_s, FieldRule::Optional, {u"yes"_s}},
+    {u"steps"_s}, {u"after"_s, FieldRule::Optional, {}, false, Lines}, {u"messages"_s, FieldRule::Optional, {}, false, Lines},
+    {u"tag"_s, FieldRule::Optional, {u"OK"_s, u"CANCEL"_s}}, {u"open"_s, FieldRule::Optional, {u"yes"_s, u"no"_s}},
+    {u"focus"_s}, {u"state"_s}, {u"enabled"_s}, {u"texts"_s, FieldRule::Optional, {}, false, Lines},
+    {u"saved"_s}, {u"started"_s}, {u"asked"_s, FieldRule::Optional, {}, false, Lines},
+};
 
-QList<Case> readCases(const QString &path)
-{
-    static const QRegularExpression fieldLine(u"^(\\w+):(?: (.*))?$"_s);
-    QList<Case> cases;
-    QString field;
-    for (const QString &line : QString::fromUtf8(readBytes(path)).split(u'\n')) {
-        if (line.startsWith(u"== "_s)) {
-            cases.append({{u"title"_s, line.mid(3)}});
-            field.clear();
-        } else if (line.isEmpty() || line.startsWith(u'#') || cases.isEmpty()) {
-            continue;
-        } else if (const auto match = fieldLine.match(line); match.hasMatch()) {
-            field = match.captured(1);
-            cases.last()[field] = match.captured(2);
-        } else {
-            cases.last()[field] += line + u"\r\n"_s;
-        }
-    }
-    return cases;
-}
-
-class DialogCases : public DialogFixture, public ::testing::WithParamInterface<const char *>
+class DialogCases : public DialogFixture, public ::testing::WithParamInterface<Case>
 {
 protected:
     void SetUp() override
     {
         DialogFixture::SetUp();
+        QGuiApplication::clipboard()->clear();
         session.messageTable = &table; // English, with the placeholders filled in
         writeBytes(expand(u"$DLD"_s), "ENTITY DLD PARCELS\r\n\tEntity Dld WATER MAINS\r\n"
                                       "  entity dld   Main Roads  \r\nENTITY DLD ROADS\r\n"
@@ -77,9 +67,7 @@ protected:
         const std::pair<QString, QString> names[] = {
             {u"$DLD"_s, u"$DIR/ROADS.DLD"_s}, {u"$DIR"_s, tempDir.path()},
             {u"$HUGE"_s, QString(400, u'9')}, {u"$PAD"_s, QString(8192, u'-')},
-            {u"$MAX"_s, DecimalText(std::numeric_limits<double>::max())},
-            {u"\\t"_s, u"\t"_s}, {u"\\r"_s, u"\r"_s}, {u"\\n"_s, u"\n"_s}, {u"\\b"_s, u"\b"_s},
-            {u"\\0"_s, QString(QChar(0))}};
+            {u"$MAX"_s, DecimalText(std::numeric_limits<double>::max())}};
         for (const auto &[name, value] : names)
             text.replace(name, value);
         return text;
@@ -99,7 +87,7 @@ protected:
     {
         for (const QString &step : steps.split(separator, Qt::SkipEmptyParts)) {
             const QString name = step.section(u'=', 0, 0);
-            const QString value = expand(step.section(u'=', 1));
+            const QString value = step.section(u'=', 1);
             if (name == u"key"_s) {
                 const QKeyCombination key = QKeySequence(value)[0];
                 QTest::keyClick(window.windowHandle(), key.key(), key.keyboardModifiers());
@@ -161,24 +149,27 @@ protected:
 
     void run(const Case &test)
     {
-        writeRegistry(expand(test.value(u"before"_s)).toUtf8());
-        const QByteArray before = registryBytes();
-        recordName = test.value(u"record"_s, NewRecordMarker);
+        if (test.has(u"before"_s))
+            writeRegistry(value(test, u"before"_s).toUtf8());
+        const std::optional<QByteArray> before = QFile::exists(session.RegistryIniPath) ? std::optional(registryBytes()) : std::nullopt;
+        recordName = value(test, u"record"_s, NewRecordMarker);
         QtProcessLauncher realLauncher;
-        if (test.contains(u"launch"_s))
+        if (test.has(u"launch"_s))
             session.processLauncher = &realLauncher;
-        if (const QStringList file = expand(test.value(u"file"_s)).split(u' '); file.size() > 2) {
+        if (test.has(u"file"_s)) {
+            const QStringList file = value(test, u"file"_s).split(u' ');
+            ASSERT_GE(file.size(), 3) << "file: a path, its permissions and its content";
             writeBytes(file[0], file.mid(2).join(u' ').toUtf8());
             QFile::setPermissions(file[0], QFile::Permissions(file[1].toInt(nullptr, 16)));
         }
         const QMap<QString, int> answers{{u"Yes"_s, MsgBoxResult::Yes}, {u"No"_s, MsgBoxResult::No},
                                          {u"Cancel"_s, MsgBoxResult::Cancel}};
-        for (const QString &answer : test.value(u"answers"_s).split(u' ', Qt::SkipEmptyParts))
+        for (const QString &answer : value(test, u"answers"_s).split(u' ', Qt::SkipEmptyParts))
             messageBoxes.answers.enqueue(answers.value(answer));
-        for (const QString &chosen : test.value(u"browse"_s).split(u' ', Qt::SkipEmptyParts))
-            fileDialogs.answers.enqueue(chosen == u"-"_s ? std::nullopt : std::optional(expand(chosen)));
+        for (const QString &chosen : value(test, u"browse"_s).split(u' ', Qt::SkipEmptyParts))
+            fileDialogs.answers.enqueue(chosen == u"-"_s ? std::nullopt : std::optional(chosen));
 
-        const int type = test.value(u"type"_s).toInt();
+        const int type = value(test, u"type"_s).toInt();
         std::optional<OptionsHolder> options;
         std::unique_ptr<ConfigDialog> record;
         if (type == 0)
@@ -191,19 +182,22 @@ protected:
         else
             record = std::make_unique<frmNativeConfig>(session, recordName, qint16(type), &mainWindow);
         ConfigDialog &dialog = options ? static_cast<ConfigDialog &>(options->form()) : *record;
-        Case seen;
+        QMap<QString, QString> seen;
         ASSERT_TRUE(execModal(dialog, [&] {
             std::optional<FileSizeLimit> fullDisk;
-            if (test.contains(u"fullDisk"_s))
+            if (test.has(u"fullDisk"_s))
                 fullDisk.emplace(4096);
-            apply(dialog, test.value(u"steps"_s));
-            for (const QString &line : test.value(u"texts"_s).split(u"\r\n"_s, Qt::SkipEmptyParts)) {
+            // Until the dialog is active its controls cannot take the focus that focus: checks.
+            EXPECT_TRUE(QTest::qWaitForWindowActive(&dialog));
+            apply(dialog, value(test, u"steps"_s));
+            for (const QString &line : value(test, u"texts"_s).split(u"\r\n"_s, Qt::SkipEmptyParts)) {
                 const QString name = line.section(u'=', 0, 0);
-                seen[u"texts"_s] += name + u'=' + named<QLineEdit>(dialog, name)->text() + u"\r\n"_s;
+                const auto *box = named<QLineEdit>(dialog, name);
+                seen[u"texts"_s] += name + u'=' + (box ? box->text() : u"(no box)"_s) + u"\r\n"_s;
             }
             const QWidget *focus = QApplication::focusWidget();
-            seen.insert(Case{{u"tag"_s, dialog.Tag()}, {u"open"_s, dialog.isVisible() ? u"yes"_s : u"no"_s},
-                         {u"state"_s, describe(dialog, test.value(u"state"_s))},
+            seen.insert(QMap<QString, QString>{{u"tag"_s, dialog.Tag()}, {u"open"_s, dialog.isVisible() ? u"yes"_s : u"no"_s},
+                         {u"state"_s, describe(dialog, value(test, u"state"_s))},
                          {u"focus"_s, focus ? focus->objectName() : QString()},
                          {u"enabled"_s, enabledControls(dialog).join(u' ')}});
             if (dialog.isVisible())
@@ -219,37 +213,39 @@ protected:
         for (const ScriptedFileDialogs::Asked &asked : fileDialogs.asked)
             seen[u"asked"_s] += asked.title + u" | "_s + asked.filter + u"\r\n"_s;
         for (auto field = seen.cbegin(); field != seen.cend(); ++field) {
-            if (test.contains(field.key())) {
-                EXPECT_EQ(field.value(), expand(test.value(field.key()))) << field.key().toStdString();
+            if (test.has(field.key())) {
+                EXPECT_EQ(field.value(), value(test, field.key())) << field.key().toStdString();
             }
         }
-        EXPECT_EQ(QString::fromUtf8(registryBytes()),
-                  test.contains(u"after"_s) ? expand(test.value(u"after"_s)) : QString::fromUtf8(before));
+        if (test.has(u"after"_s) || before) {
+            EXPECT_EQ(QString::fromUtf8(registryBytes()), test.has(u"after"_s) ? value(test, u"after"_s) : QString::fromUtf8(*before));
+        } else {
+            EXPECT_FALSE(QFile::exists(session.RegistryIniPath)) << "a registry was written";
+        }
         QString messages;
         for (const QString &text : messageBoxes.texts())
             messages += text + u"\r\n"_s;
-        EXPECT_EQ(messages, expand(test.value(u"messages"_s)));
+        EXPECT_EQ(messages, value(test, u"messages"_s));
+    }
+
+    // A field of test with $DIR and the other names of cases/README.md filled in.
+    QString value(const Case &test, const QString &name, const QString &missing = {}) const
+    {
+        return test.has(name) ? expand(test.text(name)) : missing;
     }
 };
 
-TEST_P(DialogCases, EachCaseEndsAsItsFileSays)
+TEST_P(DialogCases, EndsAsItsCaseSays)
 {
-    const QString path = sourceDir() + u"/tests/dialogs/cases/"_s + QLatin1String(GetParam());
-    const QList<Case> cases = readCases(path);
-    ASSERT_FALSE(cases.isEmpty()) << path.toStdString();
-    for (const Case &test : cases) {
-        SCOPED_TRACE(test.value(u"title"_s).toStdString());
-        run(test);
-        messageBoxes.shown.clear();
-        messageBoxes.answers.clear();
-        processLauncher.started.clear();
-        session.processLauncher = &processLauncher;
-        fileDialogs.asked.clear();
-    }
+    const Case &test = GetParam();
+    ASSERT_TRUE(test.error.isEmpty()) << test.error.toStdString();
+    run(test);
 }
 
-INSTANTIATE_TEST_SUITE_P(Dialogs, DialogCases,
-                         ::testing::Values("native.txt", "demand.txt", "options.txt"));
+QList<Case> cases(const char *name) { return readCases(u"tests/dialogs/cases/"_s + QLatin1String(name), Fields); }
+INSTANTIATE_TEST_SUITE_P(Native, DialogCases, ::testing::ValuesIn(cases("native.txt")), CaseName());
+INSTANTIATE_TEST_SUITE_P(Demand, DialogCases, ::testing::ValuesIn(cases("demand.txt")), CaseName());
+INSTANTIATE_TEST_SUITE_P(Options, DialogCases, ::testing::ValuesIn(cases("options.txt")), CaseName());
 
 } // namespace
 

@@ -95,7 +95,8 @@ TEST_F(HostSessionTest, TheHostStartsTesselAndClosesIt)
                 EXPECT_FALSE(secondCopySays(otherRuntime).contains(u"Command line:"_s));
             ASSERT_EQ(::kill(tessel, signalNumber), 0);
         }
-        const bool ended = host.waitForFinished(ProcessTimeoutMs);
+        // The host may have ended already while its log was awaited.
+        const bool ended = host.state() == QProcess::NotRunning || host.waitForFinished(ProcessTimeoutMs);
         if (!ended && tessel > 0)
             ::kill(tessel, SIGKILL);   // a copy left running would refuse every later one
         ASSERT_TRUE(ended);
@@ -109,6 +110,33 @@ TEST_F(HostSessionTest, TheHostStartsTesselAndClosesIt)
         EXPECT_TRUE(noEndpointLeft());
         QFile::remove(hostDir.filePath(u"log"_s));
     }
+}
+
+// Started from a terminal, tessel answers --help and --version on stdout
+// without a window; a command line the host link cannot read stops it, named
+// on stderr, before it writes anything.
+TEST_F(HostSessionTest, TheTerminalStartAnswersAndABadCommandLineWritesNothing)
+{
+    const QString registry = programPath("TESSEL.INI");
+    const QByteArray before = readBytes(registry);
+    for (const auto &[option, start] : {std::pair{u"--help"_s, u"Usage: tessel "_s}, {u"--version"_s, u"tessel 1."_s}}) {
+        QProcess tessel;
+        tessel.start(programPath("tessel"), {option});
+        ASSERT_TRUE(tessel.waitForFinished(ProcessTimeoutMs));
+        EXPECT_EQ(tessel.exitCode(), 0);
+        EXPECT_TRUE(QString::fromUtf8(tessel.readAllStandardOutput()).startsWith(start)) << option.toStdString();
+        EXPECT_EQ(tessel.readAllStandardError(), QByteArray());
+    }
+    QProcess tessel;
+    tessel.start(programPath("tessel"), {u"1"_s, u"2x"_s, u"3"_s});
+    QByteArray said;
+    EXPECT_TRUE(QTest::qWaitFor([&] { return (said += tessel.readAllStandardError()).contains("Command line: 1 2x 3"); },
+                                ProcessTimeoutMs)) << said.toStdString();
+    tessel.kill();
+    tessel.waitForFinished();
+    EXPECT_TRUE(said.contains("Type mismatch: the window handle \"2x\" is not a number"));
+    EXPECT_EQ(readBytes(registry), before);
+    EXPECT_TRUE(noEndpointLeft());
 }
 
 } // namespace

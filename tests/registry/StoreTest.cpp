@@ -31,6 +31,7 @@
 #include "registry/DldEntities.h"
 #include "registry/RecordRules.h"
 #include "registry/SourceCatalogue.h"
+#include "tests/support/CaseFile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/QtPrinting.h"
@@ -44,48 +45,33 @@ namespace {
 
 std::string Escaped(const QByteArray &bytes) { return bytes.toPercentEncoding(" []=;\"'<>_,.").toStdString(); }
 
-// A field of a case file with its escapes \r \n \t \0 \\ \xHH \uHHHH replaced (bytes are Latin-1).
-QString Unescape(QStringView text)
+QString Unescape(QStringView text) { return decodeEscapes(text).text; }
+
+// The rows of golden/: each layout lists its columns, "=op" naming the operation (see each file's head).
+QList<Case> Rows(const char *name, const QList<QStringList> &layouts)
 {
-    QString out;
-    for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text[i] == u'\\' && i + 1 < text.size() ? text[++i] : QChar();
-        const int width = c == u'x' ? 2 : c == u'u' ? 4 : 0;
-        if (width)
-            out += QChar(text.sliced(i + 1, width).toUShort(nullptr, 16));
-        else if (c.isNull())
-            out += text[i];
-        else
-            out += c == u'r' ? u'\r' : c == u'n' ? u'\n' : c == u't' ? u'\t' : c == u'0' ? QChar(0) : c;
-        i += width;
-    }
-    return out;
+    return readTable(u"tests/registry/golden/"_s + QLatin1String(name), layouts);
 }
 
-// The lines of a case file of golden/ as fields parted by " | "; "^" repeats the first field above.
-struct Case
+QStringList Columns(const Case &row)
 {
-    std::string where;
-    QStringList fields;
+    QStringList columns;
+    for (const CaseField &field : row.fields)
+        columns.append(field.value);
+    return columns;
+}
+
+const QList<QStringList> StoreLayouts = {
+    {u"file"_s, u"=get"_s, u"section"_s, u"key"_s, u"default"_s, u"value"_s},
+    {u"file"_s, u"=keys"_s, u"section"_s, u"list"_s},
+    {u"file"_s, u"=sections"_s, u"list"_s}, {u"file"_s, u"=catalogue"_s, u"list"_s},
+    {u"file"_s, u"=records"_s, u"list"_s}, {u"file"_s, u"=entities"_s, u"list"_s},
+    {u"file"_s, u"=set"_s, u"section"_s, u"key"_s, u"value"_s, u"after"_s},
+    {u"file"_s, u"=delete"_s, u"section"_s, u"after"_s},
+    {u"file"_s, u"=save"_s, u"name"_s, u"new name"_s, u"rule"_s, u"description"_s, u"after"_s},
+    {u"file"_s, u"=remove"_s, u"names"_s, u"after"_s},
+    {u"file"_s, u"=batch"_s, u"steps"_s, u"after"_s},
 };
-
-std::vector<Case> ReadCases(const char *name)
-{
-    QFile file(sourceDir() + u"/tests/registry/golden/" + QLatin1String(name));
-    EXPECT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << name;
-    std::vector<Case> cases;
-    const QStringList lines = QString::fromUtf8(file.readAll()).split(u'\n');
-    for (int number = 1; number <= lines.size(); ++number) {
-        QStringList fields = lines[number - 1].split(u" |"_s);
-        for (qsizetype i = 1; i < fields.size(); ++i)
-            fields[i].remove(0, fields[i].startsWith(u' ') ? 1 : 0);
-        if (fields[0] == u"^")
-            fields[0] = cases.back().fields[0];
-        if (fields.size() > 1 && !fields[0].startsWith(u'#'))
-            cases.push_back({name + (':' + std::to_string(number)), fields});
-    }
-    return cases;
-}
 
 class StoreFiles : public ::testing::Test
 {
@@ -176,43 +162,46 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
         values[RecordKey::Connect] = u"R1"_s;
         values[RecordKey::Description] = args[3];
         const QStringList rule = args[2].split(u' ');
+        EXPECT_TRUE((rule.size() == 1 || (rule.size() == 3 && rule[1] == u"whole"))
+                    && (rule[0] == u"native" || rule[0] == u"carry")) << "a rule it does not know: " << args[2].toStdString();
         const auto privateRule = rule[0] == u"native" ? PrivateOnSave::MarkSavedByNative : PrivateOnSave::CarryOnRename;
         written = SaveRecord(file, {args[0], args[1], values, privateRule, rule.size() > 1, rule.value(2).toInt()});
     }
     return written ? u"done"_s : u"! " + FailureNames[int(written.error().failure)];
 }
 
-class StoreGolden : public StoreFiles, public ::testing::WithParamInterface<const char *> {};
+class StoreGolden : public StoreFiles, public ::testing::WithParamInterface<Case> {};
 
-TEST_P(StoreGolden, EveryCaseGivesItsValueOrItsBytes)
+TEST_P(StoreGolden, GivesItsValueOrItsBytes)
 {
-    int number = 0;
-    for (const Case &c : ReadCases(GetParam())) {
-        SCOPED_TRACE(c.where);
-        const QString before = c.fields[0], op = c.fields[1], result = c.fields.back();
-        QStringList args = c.fields.mid(2, c.fields.size() - 3);
-        std::transform(args.begin(), args.end(), args.begin(), Unescape);
-        const QString file = path(QStringLiteral("T%1.INI").arg(++number));
-        const QByteArray bytes = Unescape(before).toLatin1();
-        if (before != u"-") writeBytes(file, bytes);
-        const QString outcome = Apply(op, args, file);
-        if (outcome != u"done" && !outcome.startsWith(u"! ")) {
-            EXPECT_EQ(outcome, Unescape(result));
-            continue;
-        }
-        const bool refused = result.startsWith(u"! ");
-        EXPECT_EQ(outcome, refused ? result : u"done"_s);
-        EXPECT_EQ(QFile::exists(file), refused ? before != u"-" : result != u"-");
-        const QByteArray after = refused || result == u"=" ? bytes : Unescape(result == u"-" ? u""_s : result).toLatin1();
-        EXPECT_EQ(Escaped(readBytes(file)), Escaped(after));
-        if (refused && (op == u"set" || op == u"delete") && QFile::remove(file)) {
-            EXPECT_EQ(Apply(op, args, file), result) << "on a missing file";
-            EXPECT_FALSE(QFile::exists(file)) << "a refused write made the file";
-        }
+    ASSERT_TRUE(GetParam().error.isEmpty()) << GetParam().error.toStdString();
+    const QStringList fields = Columns(GetParam());
+    const QString before = fields[0], op = fields[1], result = fields.back();
+    QStringList args = fields.mid(2, fields.size() - 3);
+    std::transform(args.begin(), args.end(), args.begin(), Unescape);
+    const QString file = path(u"TEST.INI"_s);
+    const QByteArray bytes = Unescape(before).toLatin1();
+    if (before != u"-") writeBytes(file, bytes);
+    const QString outcome = Apply(op, args, file);
+    if (outcome != u"done" && !outcome.startsWith(u"! ")) {
+        EXPECT_EQ(outcome, Unescape(result));
+        return;
+    }
+    const bool refused = result.startsWith(u"! ");
+    EXPECT_EQ(outcome, refused ? result : u"done"_s);
+    EXPECT_EQ(QFile::exists(file), refused ? before != u"-" : result != u"-");
+    const QByteArray after = refused || result == u"=" ? bytes : Unescape(result == u"-" ? u""_s : result).toLatin1();
+    EXPECT_EQ(Escaped(readBytes(file)), Escaped(after));
+    if (refused && (op == u"set" || op == u"delete") && QFile::remove(file)) {
+        EXPECT_EQ(Apply(op, args, file), result) << "on a missing file";
+        EXPECT_FALSE(QFile::exists(file)) << "a refused write made the file";
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, StoreGolden, ::testing::Values("read.txt", "write.txt", "records.txt", "dld.txt"));
+INSTANTIATE_TEST_SUITE_P(Read, StoreGolden, ::testing::ValuesIn(Rows("read.txt", StoreLayouts)), CaseName());
+INSTANTIATE_TEST_SUITE_P(Write, StoreGolden, ::testing::ValuesIn(Rows("write.txt", StoreLayouts)), CaseName());
+INSTANTIATE_TEST_SUITE_P(Records, StoreGolden, ::testing::ValuesIn(Rows("records.txt", StoreLayouts)), CaseName());
+INSTANTIATE_TEST_SUITE_P(Dld, StoreGolden, ::testing::ValuesIn(Rows("dld.txt", StoreLayouts)), CaseName());
 
 // The names of a list the store gives: each followed by a NUL.
 QStringList SplitNameList(const QString &list)
@@ -268,18 +257,21 @@ TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
     const QString file = fileWith("; registry\r\n[Roads]\r\nType=1\r\n");
     const QString utf8 = fileWith("\xEF\xBB\xBF", u"UTF8.INI"_s);
     ASSERT_EQ(::mkfifo(QFile::encodeName(path(u"FIFO"_s)).constData(), 0600), 0);
-    for (const Case &c : ReadCases("ini.txt")) {
+    for (const Case &row : Rows("ini.txt", {{u"arguments"_s, u"exit"_s, u"output"_s, u"errors"_s}})) {
+        ASSERT_TRUE(row.error.isEmpty()) << row.error.toStdString();
+        const QStringList fields = Columns(row);
+        const std::string where = row.where.toStdString();
         const QHash<QString, QString> named = {{u"FILE"_s, file}, {u"UTF8"_s, utf8}, {u"FIFO"_s, path(u"FIFO"_s)}};
         QStringList arguments;
-        for (const QString &argument : c.fields[0].split(u' ', Qt::SkipEmptyParts))
+        for (const QString &argument : fields[0].split(u' ', Qt::SkipEmptyParts))
             arguments.append(named.value(argument, Unescape(argument)));
         QProcess process;
         process.start(qEnvironmentVariable("TESSEL_APP_DIR") + u"/tessel-ini", arguments);
-        ASSERT_TRUE(process.waitForFinished(10000)) << c.where;
-        EXPECT_EQ(process.exitCode(), c.fields[1].toInt()) << c.where;
-        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), Unescape(c.fields[2])) << c.where;
+        ASSERT_TRUE(process.waitForFinished(10000)) << where;
+        EXPECT_EQ(process.exitCode(), fields[1].toInt()) << where;
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), Unescape(fields[2])) << where;
         const QString errors = QString::fromUtf8(process.readAllStandardError());
-        EXPECT_TRUE(c.fields[3].isEmpty() ? errors.isEmpty() : errors.contains(Unescape(c.fields[3]))) << c.where
+        EXPECT_TRUE(fields[3].isEmpty() ? errors.isEmpty() : errors.contains(Unescape(fields[3]))) << where
             << errors.toStdString();
     }
     EXPECT_EQ(readBytes(file), "; registry\r\n[Roads]\r\nType=1\r\nDescription=Stra\xDF" "en \x80\r\n");
@@ -294,7 +286,10 @@ QString ApplyRule(const QString &rule, QStringList args)
 {
     using Kept = std::optional<QString>;
     const auto number = [](double value) { return QString::number(value + 0.0, 'g', 12); }; // -0 reads as 0
-    const auto key = [](const QString &name) { return RecordKeyNamed(name).value_or(RecordKey::Private); };
+    const auto key = [](const QString &name) {
+        EXPECT_TRUE(RecordKeyNamed(name)) << "a key it does not know: " << name.toStdString();
+        return RecordKeyNamed(name).value_or(RecordKey::Private);
+    };
     const std::map<QString, std::function<Kept(const QString &)>> eachText = {
         {u"rounded"_s, [&](const QString &text) { return number(RoundHalfEven(text.toDouble())); }},
         {u"whole number"_s, [](const QString &text) { return QString::number(WholeNumber32(text)); }},
@@ -338,6 +333,9 @@ QString ApplyRule(const QString &rule, QStringList args)
     const Scales scales = ParseScales(args[0]);
     const DemandConnect connect = SplitDemandConnect(args[0]);
     const auto encoding = args.value(0) == u"UTF-8" ? ProfileCodec::Encoding::Utf8 : ProfileCodec::Encoding::Windows1252;
+    if (rule == u"stored value") {
+        EXPECT_TRUE(args[0] == u"UTF-8" || args[0] == u"Windows-1252") << "an encoding it does not know: " << args[0].toStdString();
+    }
     const std::map<QString, std::function<QString()>> others = {
         {u"limits"_s, [&] { return u"name %1, storage name %2"_s.arg(NameLengthLimit).arg(StorageNameLimit); }},
         {u"new record"_s, [&] { return texts.join(u',').chopped(1); }},
@@ -356,11 +354,29 @@ QString ApplyRule(const QString &rule, QStringList args)
     return others.at(rule)();
 }
 
-TEST(RecordRules, EveryRuleGivesWhatItsRowSays)
+class RecordRules : public ::testing::TestWithParam<Case> {};
+
+TEST_P(RecordRules, GiveWhatTheirRowSays)
 {
-    for (const Case &c : ReadCases("rules.txt"))
-        EXPECT_EQ(ApplyRule(c.fields[0], c.fields.mid(1, c.fields.size() - 2)), Unescape(c.fields.back())) << c.where;
+    ASSERT_TRUE(GetParam().error.isEmpty()) << GetParam().error.toStdString();
+    const QStringList fields = Columns(GetParam());
+    EXPECT_EQ(ApplyRule(fields[0], fields.mid(1, fields.size() - 2)), Unescape(fields.back()));
 }
+
+QList<QStringList> RuleLayouts()
+{
+    QList<QStringList> layouts = {{u"=accepts"_s, u"key"_s, u"type"_s, u"texts"_s, u"accepted"_s},
+                                  {u"=problem"_s, u"key"_s, u"type"_s, u"text"_s, u"reason"_s},
+                                  {u"=stored value"_s, u"encoding"_s, u"value"_s, u"reason"_s},
+                                  {u"=same record"_s, u"before"_s, u"now"_s, u"result"_s}};
+    for (const char16_t *rule : {u"typed into a name", u"typed into a storage name", u"limits", u"value of length",
+                                 u"joined length", u"new record", u"key named", u"record", u"leading number", u"rounded",
+                                 u"whole number", u"short whole number", u"numeric", u"scales", u"source number",
+                                 u"demand connection", u"type"})
+        layouts.append({u"="_s + QStringView(rule), u"argument"_s, u"result"_s});
+    return layouts;
+}
+INSTANTIATE_TEST_SUITE_P(Rules, RecordRules, ::testing::ValuesIn(Rows("rules.txt", RuleLayouts())), CaseName());
 
 
 TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)

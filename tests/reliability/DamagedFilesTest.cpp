@@ -56,7 +56,9 @@ TEST(DamagedFiles, EveryReaderReadsWhatItCanOfEveryDamagedFile)
         QElapsedTimer clock;
         clock.start();
         const QStringList sections = ProfileSectionNames(registry);
-        EXPECT_EQ(sections.size(), damaged.sections < 0 ? sections.size() : damaged.sections);
+        if (damaged.sections >= 0) {
+            EXPECT_EQ(sections.size(), damaged.sections);
+        }
         for (const QString &name : sections) ReadProfileString(name, u"Type"_s, {}, registry);
         ASSERT_TRUE(WriteProfileString(u"Checked"_s, u"Type"_s, u"1"_s, registry));
         EXPECT_EQ(ProfileSectionNames(registry), sections + QStringList{u"Checked"_s});

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <functional>
+
 #include <QList>
 #include <QQueue>
 #include <QStringList>
@@ -10,7 +12,7 @@ namespace tessel::test {
 
 // Records every message box and answers from a queue of results; with the
 // queue empty, a question is answered No (Cancel where it offers Cancel) and
-// any other box OK.
+// any other box OK. whileShown, when set, runs as each box shows.
 class ScriptedMessageBoxes final : public MessageBoxes
 {
 public:
@@ -24,6 +26,8 @@ public:
     int show(const QString &text, int style, const QString &title) override
     {
         shown.append({text, style, title});
+        if (whileShown)
+            whileShown();
         if (!answers.isEmpty())
             return answers.dequeue();
         if (style == MsgBoxStyle::YesNoQuestion)
@@ -41,6 +45,7 @@ public:
 
     QList<Shown> shown;
     QQueue<int> answers;
+    std::function<void()> whileShown;
 };
 
 } // namespace tessel::test

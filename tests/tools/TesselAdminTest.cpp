@@ -4,12 +4,14 @@
 #include <QDir>
 #include <QJsonDocument>
 #include <QRandomGenerator>
-#include <QRegularExpression>
+#include <QJsonArray>
+#include <QJsonObject>
 #include <QTemporaryDir>
 #include <QTextStream>
 #include <QThread>
 
 
+#include "tests/support/CaseFile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
 #include "tests/support/QtPrinting.h"
@@ -18,61 +20,76 @@
 
 using namespace tessel;
 using namespace tessel::test;
+using namespace Qt::StringLiterals;
 
 namespace {
 
-// Works through a table of tessel-admin command lines in cases/, whose head describes the format.
-class CommandLineTable
+// The fields of a case of cases/ (see the head of command-lines.txt), in the order they run.
+const char *const CrLf = "\r\n", *const Lf = "\n";
+const auto Step = FieldRule::Repeats;
+const QList<FieldRule> Fields = {
+    {u"file"_s, Step, {}, false, CrLf}, {u"limit"_s, Step}, {u"run"_s, Step}, {u"kill"_s, Step},
+    {u"exit"_s, Step, {u"0"_s, u"1"_s, u"2"_s}}, {u"stdout"_s, Step, {}, false, Lf}, {u"stderr"_s, Step, {}, false, Lf},
+    {u"stdout-json"_s, Step, {}, false, Lf}, {u"stdout-has"_s, Step}, {u"stderr-has"_s, Step},
+    {u"stderr-lines"_s, Step}, {u"save-stdout"_s, Step}, {u"files"_s, Step}, {u"after"_s, Step, {}, false, CrLf},
+};
+
+// A JSON document, or a failure naming what is wrong with it.
+QJsonValue ParsedJson(const QByteArray &text, const char *what)
+{
+    QJsonParseError error;
+    const QJsonDocument document = QJsonDocument::fromJson(text, &error);
+    EXPECT_EQ(error.error, QJsonParseError::NoError) << what << " is no JSON: " << error.errorString().toStdString();
+    return document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
+}
+
+// Runs the steps of a case of cases/ in a fresh directory, also the current one.
+class CommandLineCase
 {
 public:
-    explicit CommandLineTable(const QString &name)
-    {
-        QFile table(sourceDir() + QStringLiteral("/tests/tools/cases/") + name);
-        EXPECT_TRUE(table.open(QIODevice::ReadOnly)) << name.toStdString();
-        m_lines = QString::fromUtf8(table.readAll()).split(u'\n');
-    }
+    explicit CommandLineCase(const Case &test) : m_case(test) {}
 
     void run()
     {
+        ASSERT_TRUE(m_case.error.isEmpty()) << m_case.error.toStdString();
         const QString previousDirectory = QDir::currentPath();
-        for (m_line = 0; m_line < m_lines.size(); ++m_line) {
-            const QString directive = m_lines[m_line].section(u' ', 0, 0);
-            const QString rest = QString::fromUtf8(unescape(m_lines[m_line].section(u' ', 1)));
-            if (directive == u"@case" || directive == u"@file" || directive == u"@run" || directive == u"@kill")
+        ASSERT_TRUE(m_dir.isValid() && QDir::setCurrent(m_dir.path()));
+        for (const CaseField &field : m_case.fields) {
+            m_where = m_case.where.section(u':', 0, 0).toStdString() + ':' + std::to_string(field.line);
+            const QString name = field.name, rest = QString::fromUtf8(bytes(field.value));
+            const bool expectation = name != u"file" && name != u"limit" && name != u"run" && name != u"kill";
+            if (expectation && !m_ran)
+                ADD_FAILURE() << m_where << ": " << name.toStdString() << " with no run before it";
+            if (!expectation)
                 finishRun();
-            if (directive == u"@case") {
-                ASSERT_TRUE(m_dir.emplace().isValid() && QDir::setCurrent(m_dir->path()));
-            } else if (directive == u"@file") {
-                writeBytes(rest, block("\r\n"));
-            } else if (directive == u"@limit") {
+            if (name == u"file") {
+                writeBytes(rest, bytes(field.lines));
+            } else if (name == u"limit") {
                 m_limit = rest.toULong();
-            } else if (directive == u"@run") {
+            } else if (name == u"run") {
                 command(rest.split(u' ', Qt::SkipEmptyParts));
-            } else if (directive == u"@kill") {
+            } else if (name == u"kill") {
                 killedWhileRunning(rest.split(QStringLiteral(" | ")));
-            } else if (directive == u"@save-stdout") {
+            } else if (name == u"save-stdout") {
                 writeBytes(rest, m_out);
-            } else if (directive == u"@exit") {
-                EXPECT_EQ(m_exit, rest.toInt()) << where();
-            } else if (directive == u"@stdout-json") {
-                EXPECT_EQ(QJsonDocument::fromJson(m_out), QJsonDocument::fromJson(block("\n"))) << where();
-            } else if (directive == u"@stdout" || directive == u"@stderr") {
-                EXPECT_EQ(directive == u"@stdout" ? QString::fromUtf8(m_out) : m_err, QString::fromUtf8(block("\n")))
-                    << where();
-            } else if (directive == u"@stderr-lines") {
-                EXPECT_EQ(m_err.count(u'\n'), rest.toInt()) << where();
-            } else if (directive == u"@stdout-has" || directive == u"@stderr-has") {
-                const QString stream = directive == u"@stdout-has" ? QString::fromUtf8(m_out) : m_err;
-                EXPECT_TRUE(stream.contains(rest)) << where() << stream.toStdString();
-            } else if (directive == u"@files") {
+            } else if (name == u"exit") {
+                EXPECT_EQ(m_exit, rest.toInt()) << m_where;
+            } else if (name == u"stdout-json") {
+                EXPECT_EQ(ParsedJson(m_out, "the output"), ParsedJson(bytes(field.lines), "the expectation")) << m_where;
+            } else if (name == u"stdout" || name == u"stderr") {
+                EXPECT_EQ(name == u"stdout" ? QString::fromUtf8(m_out) : m_err, QString::fromUtf8(bytes(field.lines))) << m_where;
+            } else if (name == u"stderr-lines") {
+                EXPECT_EQ(m_err.count(u'\n'), rest.toInt()) << m_where;
+            } else if (name == u"stdout-has" || name == u"stderr-has") {
+                const QString stream = name == u"stdout-has" ? QString::fromUtf8(m_out) : m_err;
+                EXPECT_TRUE(stream.contains(rest)) << m_where << stream.toStdString();
+            } else if (name == u"files") {
                 EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                                           QDir::Name).join(u' '), rest) << where();
-            } else if (directive == u"@after") {
+                                           QDir::Name).join(u' '), rest) << m_where;
+            } else if (name == u"after") {
                 if (rest == u"TESSEL.INI")
                     m_before.reset();
-                EXPECT_EQ(readBytes(rest), block("\r\n")) << where();
-            } else {
-                ASSERT_TRUE(m_lines[m_line].isEmpty() || m_lines[m_line].startsWith(u'#')) << where();
+                EXPECT_EQ(readBytes(rest), bytes(field.lines)) << m_where;
             }
         }
         finishRun();
@@ -82,8 +99,8 @@ public:
 private:
     int command(const QStringList &arguments)
     {
-        m_before = readBytes(QStringLiteral("TESSEL.INI"));
-        m_out.clear();
+        m_ran = true;
+        m_before = readBytes(QStringLiteral("TESSEL.INI"));        m_out.clear();
         m_err.clear();
         QBuffer out(&m_out);
         out.open(QIODevice::WriteOnly);
@@ -91,8 +108,8 @@ private:
         std::optional<FileSizeLimit> limit;
         if (m_limit)
             limit.emplace(std::exchange(m_limit, 0));
-        m_exit = RunAdminCommand(arguments, {m_dir->filePath(QStringLiteral("TESSEL.INI")),
-                                             m_dir->filePath(QStringLiteral("SRCS.INI"))},
+        m_exit = RunAdminCommand(arguments, {m_dir.filePath(QStringLiteral("TESSEL.INI")),
+                                             m_dir.filePath(QStringLiteral("SRCS.INI"))},
                                  out, err);
         err.flush();
         return m_exit;
@@ -103,8 +120,8 @@ private:
     void finishRun()
     {
         EXPECT_TRUE(!m_before || readBytes(QStringLiteral("TESSEL.INI")) == *std::exchange(m_before, std::nullopt))
-            << where() << ": the registry changed";
-        EXPECT_TRUE(m_exit == AdminExit::Done || !m_err.isEmpty()) << where() << ": a refusal without a word";
+            << m_where << ": the registry changed";
+        EXPECT_TRUE(m_exit == AdminExit::Done || !m_err.isEmpty()) << m_where << ": a refusal without a word";
     }
 
     // A child runs the commands in turn, each one as a whole replacement of
@@ -115,7 +132,7 @@ private:
         const QByteArray old = readBytes(QStringLiteral("TESSEL.INI"));
         QByteArrayList whole;
         for (const QString &line : commands) {
-            ASSERT_EQ(command(line.split(u' ')), AdminExit::Done) << where() << m_err.toStdString();
+            ASSERT_EQ(command(line.split(u' ')), AdminExit::Done) << m_where << m_err.toStdString();
             whole.append(readBytes(QStringLiteral("TESSEL.INI")));
             writeBytes(QStringLiteral("TESSEL.INI"), old);
         }
@@ -129,44 +146,21 @@ private:
             ::kill(child, SIGKILL);
             ::waitpid(child, nullptr, 0);
             const QByteArray now = readBytes(QStringLiteral("TESSEL.INI"));
-            ASSERT_TRUE(now == old || whole.contains(now)) << where() << " after " << kills << " kills";
+            ASSERT_TRUE(now == old || whole.contains(now)) << m_where << " after " << kills << " kills";
             ASSERT_LE(QDir().entryList({QStringLiteral(".*.tmp")}, QDir::Files | QDir::Hidden).size(), 1);
         }
     }
 
-    // The lines up to the next directive or blank line, each ended by lineEnd
-    // unless it ends with \z.
-    QByteArray block(const char *lineEnd)
+    // A value of the case with its escapes decoded and DIR for the case's directory.
+    QByteArray bytes(const QString &raw) const
     {
-        QByteArray text;
-        while (m_line + 1 < m_lines.size() && !m_lines[m_line + 1].isEmpty() && !m_lines[m_line + 1].startsWith(u'@')) {
-            const QString line = m_lines[++m_line];
-            text += unescape(line.endsWith(QLatin1String("\\z")) ? line.chopped(2) : line + QLatin1String(lineEnd));
-        }
-        return text;
+        return decodeEscapes(raw).bytes.replace("DIR", QFile::encodeName(m_dir.path()));
     }
 
-    // \xHH stands for a byte, \{N}c for N times c, DIR for the case's directory.
-    QByteArray unescape(const QString &text) const
-    {
-        static const QRegularExpression escape(QStringLiteral(R"(\\\{(\d+)\}(.)|\\x([0-9a-f]{2}))"));
-        QByteArray result;
-        qsizetype done = 0;
-        for (const QRegularExpressionMatch &match : escape.globalMatch(text)) {
-            result += text.mid(done, match.capturedStart() - done).toUtf8();
-            result += match.hasCaptured(1) ? match.captured(2).repeated(match.captured(1).toInt()).toUtf8()
-                                           : QByteArray(1, char(match.captured(3).toInt(nullptr, 16)));
-            done = match.capturedEnd();
-        }
-        result += text.mid(done).toUtf8();
-        return result.replace("DIR", m_dir ? QFile::encodeName(m_dir->path()) : "");
-    }
-
-    std::string where() const { return "at line " + std::to_string(m_line + 1); }
-
-    QStringList m_lines;
-    qsizetype m_line = 0;
-    std::optional<QTemporaryDir> m_dir;
+    const Case &m_case;
+    std::string m_where;
+    QTemporaryDir m_dir;
+    bool m_ran = false;
     rlim_t m_limit = 0;
     std::optional<QByteArray> m_before;   // the registry before the last run, until a case says what it is after
     int m_exit = 0;
@@ -174,15 +168,17 @@ private:
     QString m_err;
 };
 
-TEST(TesselAdmin, CommandLines)
+class CommandLines : public ::testing::TestWithParam<Case> {};
+
+TEST_P(CommandLines, GiveWhatTheirCaseSays)
 {
-    CommandLineTable(QStringLiteral("command-lines.txt")).run();
+    CommandLineCase(GetParam()).run();
 }
 
-TEST(TesselAdmin, AnImportKilledAtAnyMomentLeavesTheOldOrTheWholeNewRegistry)
-{
-    CommandLineTable(QStringLiteral("killed-imports.txt")).run();
-}
+QList<Case> cases(const char *name) { return readCases(QStringLiteral("tests/tools/cases/") + QLatin1String(name), Fields); }
+INSTANTIATE_TEST_SUITE_P(TesselAdmin, CommandLines, ::testing::ValuesIn(cases("command-lines.txt")), CaseName());
+// An import killed at any moment leaves the old or the whole new registry.
+INSTANTIATE_TEST_SUITE_P(Killed, CommandLines, ::testing::ValuesIn(cases("killed-imports.txt")), CaseName());
 
 // Output that never reached its file, and a registry behind a loop of
 // symbolic links, are failures that name their cause, never an empty success.

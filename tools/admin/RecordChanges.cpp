@@ -82,6 +82,23 @@ QList<ProfileEntry> Updates(const ProfileEdit &edit, const CheckedRecord &record
     return entries;
 }
 
+// The record as checked against its type: an update that leaves Type out
+// takes the type of the record it updates, which must exist.
+Result<CheckedRecord> WithRecordType(const ProfileEdit &edit, const CheckedRecord &record, bool exists)
+{
+    if (!record.awaitingType)
+        return record;
+    if (!exists)
+        return Failure{QStringLiteral("Type: a new record needs its type (1, 2 or 4)")};
+    TemplateSection section = *record.awaitingType;
+    const QString type = KeyName(RecordKey::Type);
+    section.keys.prepend({type, LookupString(edit.section(record.name), record.name, type, ReadDefault(RecordKey::Type))});
+    Result<CheckedRecord> typed = CheckTemplateRecord(section, edit.codec(), TemplateCheck::GivenKeys);
+    if (typed)
+        typed->givenKeys.removeOne(RecordKey::Type);   // the record keeps its Type line as it is
+    return typed;
+}
+
 // What the edit found that refuses the whole change.
 struct Refusals
 {
@@ -160,18 +177,23 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
                 refusals.records.append(QStringLiteral("[%1]: %2").arg(record.name, AdminContext::alreadyRegistered()));
                 continue;
             }
+            const Result<CheckedRecord> typed = WithRecordType(edit, record, exists);
+            if (!typed) {
+                refusals.records.append(QStringLiteral("[%1]: %2").arg(record.name, typed.error()));
+                continue;
+            }
             // An update checked only the keys given; a new record needs its Connect.
-            const Result<void> complete = exists || !call.update || record.givenKeys.contains(RecordKey::Connect)
+            const Result<void> complete = exists || !call.update || typed->givenKeys.contains(RecordKey::Connect)
                                               ? Result<void>()
-                                              : CheckRecordValue(RecordKey::Connect, {}, record.type);
+                                              : CheckRecordValue(RecordKey::Connect, {}, typed->type);
             if (!complete) {
                 refusals.records.append(QStringLiteral("[%1]: Connect: %2").arg(record.name, complete.error()));
                 continue;
             }
             // Every value is stored exactly as given, as a record's save stores it.
             const WriteResult saved = exists && call.update
-                                          ? edit.setValues(record.name, Updates(edit, record), ReadBack::Exactly)
-                                          : ApplyRecordSave(edit, Registration(record, exists));
+                                          ? edit.setValues(record.name, Updates(edit, *typed), ReadBack::Exactly)
+                                          : ApplyRecordSave(edit, Registration(*typed, exists));
             if (!saved) {
                 refusals.failedRecord = record.name;
                 return saved;

@@ -173,6 +173,10 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         record.givenKeys.append(*known);
     }
 
+    if (!given[std::size_t(RecordKey::Type)] && check == TemplateCheck::GivenKeys) {
+        record.awaitingType = section;
+        return record;
+    }
     const QString typeText = given[std::size_t(RecordKey::Type)].value_or(QString());
     record.type = CheckRecordValue(RecordKey::Type, typeText, 0) ? typeText.toInt() : 0;
     if (record.type != SourceType::Native && record.type != SourceType::NativeRaster

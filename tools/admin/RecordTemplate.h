@@ -58,6 +58,9 @@ struct CheckedRecord
     RecordValues values;                 // Type to Priority
     std::optional<qint16> privateBits;   // a Private value the template gives
     QList<RecordKey> givenKeys;          // the keys the template gives, in its order
+    // An update that leaves Type out keeps the record's type: its section is
+    // checked against that type when the registry is edited.
+    std::optional<TemplateSection> awaitingType;
 };
 
 // Checks one section of a template for a registry in registryCodec's encoding.
@@ -66,7 +69,8 @@ struct CheckedRecord
 // does not have, a value out of its key's range, and a value the registry
 // would not read back as given are refused. Gives the reason, naming the key.
 // With GivenKeys a Connect that the section leaves out is no failure: the
-// record is an update of one that exists, which keeps its own.
+// record is an update of one that exists, which keeps its own; so is a Type
+// left out, and then the values wait for the record's type (awaitingType).
 enum class TemplateCheck { WholeRecord, GivenKeys };
 Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec,
                                           TemplateCheck check = TemplateCheck::WholeRecord);

@@ -260,7 +260,7 @@ void frmDemandConfig::LoadEntities()
     // Filling the list selects nothing: the user chooses.
     setEntities(std::move(read.names));
     if (read.failed())
-        showExclamation(Msg::ErrorReadingIcf, {read.errorText});
+        showExclamation(Msg::ErrorReadingDldFile, {read.errorText});
 }
 
 void frmDemandConfig::txtDLD_Change()

@@ -32,7 +32,8 @@ inline const QString ErrorRunning = QStringLiteral("Error while attempting to ru
 inline const QString FileNotFound = QStringLiteral("file not found");
 inline const QString PermissionDenied = QStringLiteral("permission denied");
 inline const QString NotRunnable = QStringLiteral("not a program this system can run");
-inline const QString ErrorReadingIcf = QStringLiteral("Unexpected error reading ICF file: ^n^1");
+// A DLD file that could not be read; the text has always said ICF file.
+inline const QString ErrorReadingDldFile = QStringLiteral("Unexpected error reading ICF file: ^n^1");
 // A data source name that the registry file cannot hold as a section name.
 inline const QString NameNotStorable = QStringLiteral(
     "The datasource name ^1 cannot be stored: a name may not contain ] or a line break, "

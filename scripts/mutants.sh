@@ -8,12 +8,31 @@
 # failure) and puts the file back. It prints CAUGHT, MISSED or NOBUILD per fault
 # and exits 1 if any fault was missed or did not apply.
 #
-# Usage: scripts/mutants.sh [-R ctest-regex] list...
+# With --applies it only checks that every fault still changes its file (after
+# code was moved or laid out anew), without building: NOAPPLY names the rest.
+#
+# Usage: scripts/mutants.sh [--applies] [-R ctest-regex] list...
 set -u
 cd "$(dirname "$0")/.."
 
+applies_only=false
+if [ "${1:-}" = "--applies" ]; then applies_only=true; shift; fi
 regex=""
 if [ "${1:-}" = "-R" ]; then regex=$2; shift 2; fi
+
+if $applies_only; then
+    status=0
+    for list in "$@"; do
+        while IFS= read -r line; do
+            case "$line" in ''|'#'*) continue ;; esac
+            file=${line%%: *}
+            if perl -0pe "${line#*: }" "$file" | cmp -s - "$file"; then
+                echo "NOAPPLY $line"; status=1
+            fi
+        done < "$list"
+    done
+    exit $status
+fi
 
 runtime_dir=$(mktemp -d)
 chmod 700 "$runtime_dir"

@@ -66,6 +66,14 @@ public:
     // The bytes of the file without the section's line and the lines after
     // it up to the next section line; the same bytes when it is missing.
     QByteArray withoutSection(QStringView section) const;
+    // The bytes of the file with lines (a section line and its keys, as
+    // sectionBytes gives them) in place of the section's lines, else at the
+    // end of the file.
+    QByteArray withSectionBytes(QStringView section, QByteArray lines) const;
+    // The bytes from..to widened to whole sections: from the line of the
+    // section that holds from (the start of the file for the lines before
+    // the first section) to the first section line after to (or the end).
+    std::pair<qsizetype, qsizetype> sectionsAround(qsizetype from, qsizetype to) const;
 
 private:
     enum class LineKind : quint8 { Blank, Comment, Section, Key };

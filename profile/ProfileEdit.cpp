@@ -15,9 +15,7 @@
 
 namespace tessel {
 
-namespace {
-
-WriteResult FromFileError(const FileError &error)
+WriteResult FileWriteFailure(const FileError &error)
 {
     switch (error.code) {
     case EACCES:
@@ -35,8 +33,6 @@ WriteResult FromFileError(const FileError &error)
         return NotWritten(WriteFailure::SystemError, {}, error.text);
     }
 }
-
-} // namespace
 
 WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
                           QStringView value)
@@ -97,7 +93,23 @@ WriteResult ProfileEdit::removeSection(QStringView section)
     return {};
 }
 
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
+WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optional<QByteArray> &lines)
+{
+    if (!lines)
+        return removeSection(section);
+    if (const Result<void> name = CheckSectionName(section); !name)
+        return NotWritten(WriteFailure::BadName, {}, name.error());
+    m_unparsed = document().withSectionBytes(section, *lines);
+    return {};
+}
+
+void ProfileEdit::setBytes(QByteArray bytes)
+{
+    m_unparsed = std::move(bytes);
+}
+
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        ReplacementStep *step)
 {
     if (!filePath.contains(QLatin1Char('/')))
         QDir().mkpath(ProfileDirectory());
@@ -112,21 +124,29 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     }
     Result<LockedFile, FileError> lock = LockedFile::Lock(path);
     if (!lock)
-        return FromFileError(lock.error());
+        return FileWriteFailure(lock.error());
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
     Result<FileSnapshot, FileError> snapshot = ReadOpenFile(lock->descriptor());
     if (!snapshot)
-        return FromFileError(snapshot.error());
-    ProfileEdit edit(ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs));
-    const QByteArray original = edit.bytes();
+        return FileWriteFailure(snapshot.error());
+    const std::shared_ptr<const ProfileDocument> current =
+        ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs);
+    ProfileEdit edit(current);
     if (WriteResult refused = edits(edit); !refused)
         return refused;
-    if (edit.bytes() == original)
+    if (edit.bytes() == current->bytes())
         return {};
     ProfileCache::Shared().forget(path);
-    if (const auto replaced = ReplaceFileContents(path, edit.bytes(), lock->permissions()); !replaced)
-        return FromFileError(replaced.error());
+    if (step) {
+        if (WriteResult refused = step->prepare(path, *current, edit, lock->permissions()); !refused)
+            return refused;
+    }
+    const auto replaced = ReplaceFileContents(path, edit.bytes(), lock->permissions());
+    if (step)
+        step->settle(replaced.has_value());
+    if (!replaced)
+        return FileWriteFailure(replaced.error());
     return {};
 }
 

@@ -2,6 +2,7 @@
 
 #include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
+#include "platform/SafeFile.h"
 
 #include <QList>
 #include <QString>
@@ -33,6 +34,12 @@ public:
     WriteResult setValue(QStringView section, const QString &key, const QString &value);
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
+    // Puts a section's lines as another file of the same encoding holds them
+    // in place of the section's lines, else at the end of the file; nothing
+    // removes the section.
+    WriteResult setSectionBytes(QStringView section, const std::optional<QByteArray> &lines);
+    // Replaces the whole file.
+    void setBytes(QByteArray bytes);
 
 private:
     void replaceBytes(QByteArray bytes);
@@ -41,11 +48,30 @@ private:
     mutable std::optional<QByteArray> m_unparsed;  // edited bytes not parsed yet
 };
 
+// A step of an edit that runs under the file's lock once the new bytes are
+// known and before the file is replaced, such as keeping the old file as a
+// version. prepare() may refuse, and then nothing is written; otherwise
+// settle() tells whether the replacement was made.
+class ReplacementStep
+{
+public:
+    virtual ~ReplacementStep() = default;
+    // filePath is the file itself, through any symbolic links; current is the
+    // file as the edits found it, edited as they left it.
+    virtual WriteResult prepare(const QString &filePath, const ProfileDocument &current,
+                                const ProfileEdit &edited, const FilePermissions &permissions) = 0;
+    virtual void settle(bool replaced) = 0;
+};
+
 // One locked read-modify-write of the file: edits runs on the file as it is
 // now, and when it succeeds the file is replaced once with the result (not
-// at all when nothing changed). When edits fails, or the file cannot be
-// replaced, the file keeps every byte it had.
-WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
+// at all when nothing changed), after step when one is given. When edits or
+// step fails, or the file cannot be replaced, the file keeps every byte it had.
+WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        ReplacementStep *step = nullptr);
+
+// The write failure that a failed file operation means.
+WriteResult FileWriteFailure(const FileError &error);
 
 // Why value cannot be stored under key and read back unchanged in a file of
 // this document's encoding; ok when it can.

@@ -16,7 +16,9 @@
 #include "profile/ProfileEdit.h"
 #include "profile/ProfileReading.h"
 #include "profile/ProfileStore.h"
+#include "registry/RegistryHistory.h"
 #include "registry/SourceCatalogue.h"
+#include "tools/admin/HistoryCommands.h"
 #include "tools/admin/RecordTemplate.h"
 #include "tools/admin/RegistryCheck.h"
 #include "tools/common/ProfileFileCheck.h"
@@ -34,6 +36,7 @@ struct Invocation
     bool replace = false;
     bool force = false;
     bool json = false;
+    bool dryRun = false;
     bool help = false;   // --help alone: the usage text is the result
 };
 
@@ -41,7 +44,8 @@ struct Invocation
 bool TakesFormat(const QString &command)
 {
     return command == QLatin1String("list") || command == QLatin1String("show")
-           || command == QLatin1String("check");
+           || command == QLatin1String("check") || command == QLatin1String("history")
+           || command == QLatin1String("diff") || command == QLatin1String("restore");
 }
 
 // Splits the arguments into command, operands and options; false on an
@@ -53,9 +57,10 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("text|json"));
     const QCommandLineOption replace(QStringLiteral("replace"));
     const QCommandLineOption force(QStringLiteral("force"));
+    const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption help(QStringLiteral("help"));
     QCommandLineParser parser;
-    parser.addOptions({registry, sources, format, replace, force, help});
+    parser.addOptions({registry, sources, format, replace, force, dryRun, help});
     // The parser takes the program name first.
     if (!parser.parse(QStringList{QStringLiteral("tessel-admin")} + arguments))
         return false;
@@ -76,11 +81,12 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, I
     call.json = !formats.isEmpty() && formats.last() == QLatin1String("json");
     call.replace = parser.isSet(replace);
     call.force = parser.isSet(force);
+    call.dryRun = parser.isSet(dryRun);
     call.operands = parser.positionalArguments();
     if (call.operands.isEmpty())
         return false;
     call.command = call.operands.takeFirst();
-    return !call.json || TakesFormat(call.command);
+    return (!call.json || TakesFormat(call.command)) && (!call.dryRun || call.command == QLatin1String("restore"));
 }
 
 // A value for JSON output: a number where the key holds numbers and the
@@ -319,7 +325,8 @@ public:
             return AdminExit::Refused;
         }
         QString failedRecord;
-        const WriteResult written = EditProfile(m_registry, [&](ProfileEdit &edit) {
+        const RegistryAction action{QStringLiteral("import ") + QFileInfo(path).fileName(), true};
+        const WriteResult written = EditRegistry(m_registry, action, [&](ProfileEdit &edit) {
             for (const CheckedRecord &record : records) {
                 WriteResult saved = ApplyRecordSave(edit, registration(record));
                 if (!saved) {
@@ -358,7 +365,7 @@ public:
                                                                         : QStringLiteral(" are")));
             return AdminExit::Refused;
         }
-        const WriteResult removed = RemoveRecords(m_registry, m_call.operands);
+        const WriteResult removed = RemoveRecords(m_registry, m_call.operands, QStringLiteral("remove"));
         if (!removed)
             return notWritten(removed, {}, QStringLiteral("Nothing was removed"));
         return AdminExit::Done;
@@ -504,6 +511,13 @@ int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QI
         return commands.import();
     if (call.command == QLatin1String("remove"))
         return commands.remove();
+    const HistoryCall historyCall{call.files.registry, call.operands, call.json, call.dryRun};
+    if (call.command == QLatin1String("history"))
+        return ShowHistory(historyCall, out, err);
+    if (call.command == QLatin1String("diff"))
+        return ShowDiff(historyCall, out, err);
+    if (call.command == QLatin1String("restore"))
+        return RestoreVersion(historyCall, out, err);
     return commands.badUsage();
 }
 
@@ -532,13 +546,31 @@ QString AdminUsage()
         "                           failure is listed.\n"
         "  remove NAME... [--force] removes records; protected records (Private bit 2) only\n"
         "                           with --force\n"
+        "  history                  one line a kept version of the registry, newest first:\n"
+        "                           number, time (UTC), user, program, action, and the\n"
+        "                           records added, changed and removed (+A ~C -R)\n"
+        "  diff [FROM [TO]]         the records that differ between two versions (a number,\n"
+        "                           or \"now\" for the registry as it is; default: the newest\n"
+        "                           version and now), each key's value before and after;\n"
+        "                           exit 0 when none differ, 1 when some do, 2 on trouble\n"
+        "  restore VERSION [NAME...] [--dry-run]\n"
+        "                           the registry, or the named records, as they were in\n"
+        "                           VERSION (a named record VERSION lacks is removed), as one\n"
+        "                           change that is itself kept as a version; one line a\n"
+        "                           record: added, replaced, removed or unchanged. With\n"
+        "                           --dry-run nothing is written and the differences the\n"
+        "                           restore would make are shown as diff shows them.\n"
         "\n"
         "Options:\n"
         "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
         "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
-        "  --format json     list, show and check write one JSON document instead of lines\n"
+        "  --format json     list, show, check, history, diff and restore write one JSON\n"
+        "                    document instead of lines\n"
         "  --                the arguments after it are names and files, also when they\n"
         "                    begin with \"-\"\n"
+        "\n"
+        "Every change of the registry first keeps the registry it replaces as a version in\n"
+        "the folder TESSEL.INI.history beside it (at most 50 versions and 256 MB).\n"
         "\n"
         "Exit codes: 0 done (check: no problems), 1 refused or invalid input (check: problems\n"
         "found), 2 bad usage.\n");

@@ -6,6 +6,7 @@
 #include <QWidget>
 
 #include "registry/SourceCatalogue.h"
+#include "registry/UndoTrail.h"
 
 class QLabel;
 class QPushButton;
@@ -73,6 +74,9 @@ private:
     void cmdClose_Click();
     void lstSrcs_Click();
     void cmdShutdown_MouseDown();
+    // Ctrl+Z: undoes the last change made in this window, once the user
+    // confirms it, unless another program changed its records since.
+    void undoLastChange();
 
     // Shows the dialog of kind for CurrentSrcName, a record of type, modal
     // and unloads it; a confirmed dialog changed the registry, so the list is
@@ -83,6 +87,7 @@ private:
     Session &m_session;
     HostLink &m_hostLink;
     RegistryWatcher *m_registryWatcher;
+    UndoTrail m_undoTrail;
     // The record the next configuration dialog edits: a section name of the
     // registry, or NewRecordMarker for a new record.
     QString CurrentSrcName;

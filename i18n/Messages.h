@@ -71,6 +71,12 @@ inline const QString RecordRemovedMeanwhile = QStringLiteral(
 inline const QString EntityHasLineBreak = QStringLiteral(
     "The entity chosen from ^1 holds a line break: the file does not end its lines with CR LF.^n"
     "Save the DLD file with CR LF line ends, then choose the entity again.");
+// Ctrl+Z in the main window: ^1 is the datasource the change concerns.
+inline const QString UndoDeletion = QStringLiteral("Undo the deletion of ^1?");
+inline const QString UndoRegistration = QStringLiteral("Undo the registration of ^1?");
+inline const QString UndoChanges = QStringLiteral("Undo the changes to ^1?");
+inline const QString UndoRefused = QStringLiteral(
+    "Another program changed the datasource ^1 since.^nThe change was not undone.");
 
 // All of the above, for the check that every shipped language translates them.
 inline QStringList all()
@@ -82,7 +88,7 @@ inline QStringList all()
             FileNotFound, PermissionDenied, NotRunnable, ErrorReadingIcf, NameNotStorable, NameTaken,
             ValueHasLineBreak, ValueUnencodable, ValueTooLong, RegistryNoPermission, RegistryDiskFull,
             RegistryBusy, RegistryWriteFailed, EntityHasLineBreak, RecordChangedMeanwhile,
-            RecordRemovedMeanwhile};
+            RecordRemovedMeanwhile, UndoDeletion, UndoRegistration, UndoChanges, UndoRefused};
 }
 
 } // namespace tessel::Msg

@@ -111,8 +111,11 @@ QString FileHistory::notePath(int number) const
     return m_folder + u'/' + QString::number(number) + NoteSuffix;
 }
 
-QList<int> FileHistory::numbers() const
+Result<QList<int>, FileError> FileHistory::numbers() const
 {
+    const QFileInfo folder(m_folder);
+    if (folder.exists() && !folder.isDir())
+        return Failure{FileError{ENOTDIR, QStringLiteral("%1 is not a folder").arg(m_folder)}};
     QList<int> numbers;
     for (const QString &name : QDir(m_folder).entryList({u'*' + NoteSuffix}, QDir::Files)) {
         bool isNumber = false;
@@ -140,9 +143,11 @@ Result<VersionNote, FileError> FileHistory::version(int number) const
 
 Result<QList<VersionNote>, FileError> FileHistory::versions() const
 {
+    const Result<QList<int>, FileError> kept = numbers();
+    if (!kept)
+        return Failure{kept.error()};
     QList<VersionNote> notes;
-    const QList<int> kept = numbers();
-    for (auto number = kept.rbegin(); number != kept.rend(); ++number) {
+    for (auto number = kept->rbegin(); number != kept->rend(); ++number) {
         Result<VersionNote, FileError> note = version(*number);
         if (!note)
             return Failure{note.error()};
@@ -182,8 +187,10 @@ Result<VersionNote, FileError> FileHistory::keep(VersionNote note, const QByteAr
 {
     if (const Result<void, FileError> made = makeFolder(permissions); !made)
         return Failure{made.error()};
-    const QList<int> kept = numbers();
-    note.number = kept.isEmpty() ? 1 : kept.last() + 1;
+    const Result<QList<int>, FileError> numbered = numbers();
+    if (!numbered)
+        return Failure{numbered.error()};
+    note.number = numbered->isEmpty() ? 1 : numbered->last() + 1;
     note.time = QDateTime::currentDateTimeUtc();
     note.user = UserName();
     note.program = QString::fromLocal8Bit(program_invocation_short_name);
@@ -193,14 +200,16 @@ Result<VersionNote, FileError> FileHistory::keep(VersionNote note, const QByteAr
     ::stat(QFile::encodeName(m_folder).constData(), &folder);
     const FilePermissions ofVersion{permissions.mode, quint32(::getuid()), quint32(folder.st_gid)};
     const QString bytesPath = versionPath(note.number);
-    if (::link(QFile::encodeName(m_filePath).constData(), QFile::encodeName(bytesPath).constData()) != 0) {
-        if (const Result<void, FileError> copied = ReplaceFileContents(bytesPath, current, ofVersion); !copied)
-            return Failure{copied.error()};
-    }
-    if (const Result<void, FileError> noted = ReplaceFileContents(notePath(note.number), NoteJson(note), ofVersion);
-        !noted) {
-        ::unlink(QFile::encodeName(bytesPath).constData());
-        return Failure{noted.error()};
+    Result<void, FileError> kept;
+    if (::link(QFile::encodeName(m_filePath).constData(), QFile::encodeName(bytesPath).constData()) != 0)
+        kept = ReplaceFileContents(bytesPath, current, ofVersion);
+    if (kept)
+        kept = ReplaceFileContents(notePath(note.number), NoteJson(note), ofVersion);
+    if (!kept) {
+        discard(note.number);
+        // A folder made for this version alone goes with it.
+        ::rmdir(QFile::encodeName(m_folder).constData());
+        return Failure{kept.error()};
     }
     return note;
 }
@@ -213,7 +222,10 @@ void FileHistory::discard(int number) const
 
 void FileHistory::prune() const
 {
-    QList<int> kept = numbers();
+    Result<QList<int>, FileError> listed = numbers();
+    if (!listed)
+        return;
+    QList<int> &kept = *listed;
     qint64 total = 0;
     for (const int number : kept)
         total += SizeOf(versionPath(number)) + SizeOf(notePath(number));

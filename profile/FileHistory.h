@@ -68,7 +68,8 @@ public:
 private:
     QString versionPath(int number) const;
     QString notePath(int number) const;
-    QList<int> numbers() const;
+    // The numbers of the versions kept, oldest first.
+    Result<QList<int>, FileError> numbers() const;
     Result<void, FileError> makeFolder(const FilePermissions &permissions) const;
 
     QString m_filePath;

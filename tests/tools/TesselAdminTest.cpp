@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QRegularExpression>
@@ -64,6 +65,8 @@ public:
             } else if (directive == u"@stdout-has" || directive == u"@stderr-has") {
                 const QString stream = directive == u"@stdout-has" ? QString::fromUtf8(m_out) : m_err;
                 EXPECT_TRUE(stream.contains(rest)) << where() << stream.toStdString();
+            } else if (directive == u"@no-new-files") {
+                EXPECT_EQ(filesBelow(), m_filesBefore) << where();
             } else if (directive == u"@after") {
                 if (rest == u"TESSEL.INI")
                     m_before.reset();
@@ -80,6 +83,7 @@ private:
     int command(const QStringList &arguments)
     {
         m_before = readBytes(QStringLiteral("TESSEL.INI"));
+        m_filesBefore = filesBelow();
         m_out.clear();
         m_err.clear();
         QBuffer out(&m_out);
@@ -159,12 +163,24 @@ private:
         return result.replace("DIR", m_dir ? QFile::encodeName(m_dir->path()) : "");
     }
 
+    // Every file and folder below the case's directory, hidden ones too.
+    QStringList filesBelow() const
+    {
+        QStringList files;
+        QDirIterator below(m_dir->path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot, QDirIterator::Subdirectories);
+        while (below.hasNext())
+            files.append(below.next());
+        files.sort();
+        return files;
+    }
+
     std::string where() const { return "at line " + std::to_string(m_line + 1); }
 
     QStringList m_lines;
     qsizetype m_line = 0;
     std::optional<QTemporaryDir> m_dir;
     rlim_t m_limit = 0;
+    QStringList m_filesBefore;   // before the last run
     std::optional<QByteArray> m_before;   // the registry before the last run, until a case says what it is after
     int m_exit = 0;
     QByteArray m_out;

@@ -247,7 +247,10 @@ int ShowDiff(const HistoryCall &call, QIODevice &out, QTextStream &err)
         return DiffExit::Trouble;
     const QList<RecordDifference> differences = CompareRecords(*before, after->bytes());
     WriteDifferences(differences, call.json, out);
-    return differences.isEmpty() ? DiffExit::Same : DiffExit::Different;
+    if (differences.isEmpty())
+        return DiffExit::Same;
+    err << QStringLiteral("%1 record(s) differ between %2 and %3.\n").arg(differences.size()).arg(*from, to);
+    return DiffExit::Different;
 }
 
 int RestoreVersion(const HistoryCall &call, QIODevice &out, QTextStream &err)

@@ -193,6 +193,24 @@ std::optional<QString> ProfileDocument::valueOf(const Line *line) const
     return textOf(*line).sliced(line->valueStart, line->valueEnd - line->valueStart).toString();
 }
 
+QList<ProfileEntry> ProfileDocument::entries(QStringView section) const
+{
+    QList<ProfileEntry> entries;
+    const Section *found = findSection(requestName(section));
+    if (!found)
+        return entries;
+    QStringList seen;
+    for (qsizetype i = found->firstLine(); i < found->end; ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind != LineKind::Key || seen.contains(nameOf(line), Qt::CaseInsensitive))
+            continue;
+        seen.append(nameOf(line).toString());
+        if (line.hasValue())
+            entries.append({seen.last(), *valueOf(&line)});
+    }
+    return entries;
+}
+
 QList<std::pair<QString, std::optional<QString>>> ProfileDocument::sectionValues(QStringView key) const
 {
     const QString keyName = requestName(key);

@@ -48,6 +48,9 @@ public:
     // gives it for the section's name: a list that reads one key of every
     // section in a single pass.
     QList<std::pair<QString, std::optional<QString>>> sectionValues(QStringView key) const;
+    // The section's keys that hold "=", in file order, with their values as
+    // value() gives them.
+    QList<ProfileEntry> entries(QStringView section) const;
     // The bytes of the section's line and the lines up to the next section
     // line; nothing when it is missing.
     std::optional<QByteArray> sectionBytes(QStringView section) const;

@@ -14,19 +14,53 @@ namespace tessel {
 
 namespace {
 
+// The values of a record's keys as they read, in file order.
+QList<ProfileEntry> ValuesRead(const ProfileDocument &document, const QString &name)
+{
+    QList<ProfileEntry> entries = document.entries(name);
+    for (ProfileEntry &entry : entries)
+        entry.value = ReadValue(document, entry.value, {});
+    return entries;
+}
+
+std::optional<QString> ValueOf(const QList<ProfileEntry> &entries, const QString &key)
+{
+    for (const ProfileEntry &entry : entries) {
+        if (entry.key.compare(key, Qt::CaseInsensitive) == 0)
+            return entry.value;
+    }
+    return std::nullopt;
+}
+
+// The keys of a record that only one side has.
+QList<KeyDifference> WholeRecord(const QList<ProfileEntry> &entries, bool isBefore)
+{
+    QList<KeyDifference> keys;
+    for (const ProfileEntry &entry : entries) {
+        keys.append(isBefore ? KeyDifference{entry.key, entry.value, std::nullopt}
+                             : KeyDifference{entry.key, std::nullopt, entry.value});
+    }
+    return keys;
+}
+
+QList<KeyDifference> ChangedKeys(const QList<ProfileEntry> &before, const QList<ProfileEntry> &after)
+{
+    QList<KeyDifference> keys;
+    for (const ProfileEntry &entry : before) {
+        const std::optional<QString> now = ValueOf(after, entry.key);
+        if (now != entry.value)
+            keys.append({entry.key, entry.value, now});
+    }
+    for (const ProfileEntry &entry : after) {
+        if (!ValueOf(before, entry.key))
+            keys.append({entry.key, std::nullopt, entry.value});
+    }
+    return keys;
+}
+
 // The records that differ between two documents, each record read whole.
 QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const ProfileDocument &after)
 {
-    const auto keysOf = [](const ProfileDocument &document, const QString &name,
-                           std::optional<QString> KeyDifference::*side) {
-        QList<KeyDifference> keys;
-        for (const QString &key : document.keyNames(name)) {
-            KeyDifference difference{key, std::nullopt, std::nullopt};
-            difference.*side = LookupString(document, name, key, {});
-            keys.append(std::move(difference));
-        }
-        return keys;
-    };
     QList<RecordDifference> differences;
     QSet<QString> seen;
     for (const QString &name : before.sectionNames()) {
@@ -34,35 +68,19 @@ QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const 
             continue;
         seen.insert(name.toCaseFolded());
         if (!after.hasSection(name)) {
-            differences.append({name, RecordDifference::Kind::Removed, keysOf(before, name, &KeyDifference::before)});
+            differences.append({name, RecordDifference::Kind::Removed, WholeRecord(ValuesRead(before, name), true)});
             continue;
         }
         if (before.sectionBytes(name) == after.sectionBytes(name))
             continue;
-        QStringList keyNames = before.keyNames(name);
-        for (const QString &key : after.keyNames(name)) {
-            if (!keyNames.contains(key, Qt::CaseInsensitive))
-                keyNames.append(key);
-        }
-        QList<KeyDifference> keys;
-        for (const QString &key : keyNames) {
-            const auto valueIn = [&](const ProfileDocument &document) -> std::optional<QString> {
-                if (!document.keyNames(name).contains(key, Qt::CaseInsensitive))
-                    return std::nullopt;
-                return LookupString(document, name, key, {});
-            };
-            KeyDifference difference{key, valueIn(before), valueIn(after)};
-            if (difference.before != difference.after)
-                keys.append(std::move(difference));
-        }
-        if (!keys.isEmpty())
+        if (QList<KeyDifference> keys = ChangedKeys(ValuesRead(before, name), ValuesRead(after, name)); !keys.isEmpty())
             differences.append({name, RecordDifference::Kind::Changed, std::move(keys)});
     }
     for (const QString &name : after.sectionNames()) {
         if (seen.contains(name.toCaseFolded()))
             continue;
         seen.insert(name.toCaseFolded());
-        differences.append({name, RecordDifference::Kind::Added, keysOf(after, name, &KeyDifference::after)});
+        differences.append({name, RecordDifference::Kind::Added, WholeRecord(ValuesRead(after, name), false)});
     }
     return differences;
 }
@@ -140,8 +158,9 @@ QList<RecordDifference> CompareRecords(const ProfileDocument &before, const QByt
         std::mismatch(old.rbegin(), old.rbegin() + (shorter - head), after.rbegin()).first - old.rbegin();
     const auto [from, to] = before.sectionsAround(head, old.size() - tail);
     // The section line that ends the run in the old file ends it in the new
-    // one too when the byte before it is common to both.
-    if (to < old.size() && to <= old.size() - tail)
+    // one too when the byte before it is common to both. A run of most of
+    // the file is compared whole rather than parsed again in parts.
+    if ((to < old.size() && to <= old.size() - tail) || to - from > old.size() / 2)
         return CompareEveryRecord(before, ProfileDocument(after));
     const QByteArray mark = from > 0 ? old.first(before.codec().byteOrderMarkSize()) : QByteArray();
     const qsizetype growth = after.size() - old.size();

@@ -6,6 +6,7 @@
 #include <QJsonObject>
 #include <QTextStream>
 
+#include "platform/FileSnapshot.h"
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
 #include "registry/DataSourceRecord.h"
@@ -106,13 +107,16 @@ class VersionReader
 public:
     VersionReader(const QString &registry, QTextStream &err) : m_registry(registry), m_history(RegistryHistory(registry)), m_err(err) { }
 
-    std::shared_ptr<const ProfileDocument> read(const QString &version)
+    // The bytes of the registry as it is now, or as it was in version.
+    std::optional<QByteArray> read(const QString &version)
     {
         if (version == Now) {
-            Result<RegistrySnapshot, FileError> now = RegistrySnapshot::Read(m_registry);
-            if (!now)
-                return refused(now.error().text);
-            return std::make_shared<const ProfileDocument>(now->document());
+            Result<FileSnapshot, FileError> now = ReadFileSnapshot(m_registry);
+            if (now)
+                return std::move(now->bytes);
+            if (now.error().code == ENOENT)
+                return QByteArray();
+            return refused(now.error().text);
         }
         const std::optional<int> number = VersionNumber(version);
         if (!number)
@@ -120,7 +124,7 @@ public:
         Result<QByteArray, FileError> bytes = m_history.bytes(*number);
         if (!bytes)
             return refused(bytes.error().text);
-        return std::make_shared<const ProfileDocument>(std::move(*bytes));
+        return std::move(*bytes);
     }
 
     // The number of the newest version, when there is one.
@@ -134,10 +138,10 @@ public:
     }
 
 private:
-    std::nullptr_t refused(const QString &why)
+    std::nullopt_t refused(const QString &why)
     {
         m_err << QStringLiteral("tessel-admin: %1\n").arg(why);
-        return nullptr;
+        return std::nullopt;
     }
 
     const QString &m_registry;
@@ -241,11 +245,11 @@ int ShowDiff(const HistoryCall &call, QIODevice &out, QTextStream &err)
     if (call.operands.isEmpty() && !(from = reader.newest()))
         return DiffExit::Trouble;
     const QString to = call.operands.value(1, Now);
-    const std::shared_ptr<const ProfileDocument> before = reader.read(*from);
-    const std::shared_ptr<const ProfileDocument> after = before ? reader.read(to) : nullptr;
+    std::optional<QByteArray> before = reader.read(*from);
+    const std::optional<QByteArray> after = before ? reader.read(to) : std::nullopt;
     if (!after)
         return DiffExit::Trouble;
-    const QList<RecordDifference> differences = CompareRecords(*before, after->bytes());
+    const QList<RecordDifference> differences = CompareRecords(ProfileDocument(std::move(*before)), *after);
     WriteDifferences(differences, call.json, out);
     if (differences.isEmpty())
         return DiffExit::Same;
@@ -260,23 +264,24 @@ int RestoreVersion(const HistoryCall &call, QIODevice &out, QTextStream &err)
     const QString version = call.operands.first();
     const QStringList names = call.operands.mid(1);
     VersionReader reader(call.registry, err);
-    const std::shared_ptr<const ProfileDocument> old = reader.read(version);
-    if (!old)
+    std::optional<QByteArray> oldBytes = reader.read(version);
+    if (!oldBytes)
         return AdminExit::Refused;
+    const ProfileDocument old(std::move(*oldBytes));
     QList<RecordDifference> differences;
     const auto restore = [&](ProfileEdit &edit) {
         const ProfileDocument current = edit.document();
-        if (WriteResult restored = ApplyRestore(edit, *old, names); !restored)
+        if (WriteResult restored = ApplyRestore(edit, old, names); !restored)
             return restored;
         differences = CompareRecords(current, edit.bytes());
         return WriteResult();
     };
     WriteResult written;
     if (call.dryRun) {
-        const std::shared_ptr<const ProfileDocument> now = reader.read(Now);
+        std::optional<QByteArray> now = reader.read(Now);
         if (!now)
             return AdminExit::Refused;
-        ProfileEdit trial(now);
+        ProfileEdit trial(std::make_shared<const ProfileDocument>(std::move(*now)));
         written = restore(trial);
     } else {
         written = EditRegistry(call.registry, {QStringLiteral("restore ") + version}, restore);

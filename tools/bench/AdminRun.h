@@ -3,6 +3,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QString>
+#include <QStringList>
 #include <QTextStream>
 
 #include "tools/admin/AdminTool.h"
@@ -16,16 +17,16 @@ struct AdminRun
     QByteArray output;
 };
 
-// Runs a tessel-admin command on registry (which also serves as the source
-// type catalogue), its output kept in memory.
-inline AdminRun RunAdmin(const QString &command, const QString &registry)
+// Runs a tessel-admin command line on registry (which also serves as the
+// source type catalogue), its output kept in memory.
+inline AdminRun RunAdmin(const QStringList &arguments, const QString &registry)
 {
     AdminRun run{AdminExit::Done, {}};
     QBuffer out(&run.output);
     out.open(QIODevice::WriteOnly);
     QString messages;
     QTextStream err(&messages);
-    run.exit = RunAdminCommand({command}, {registry, registry}, out, err);
+    run.exit = RunAdminCommand(arguments, {registry, registry}, out, err);
     return run;
 }
 

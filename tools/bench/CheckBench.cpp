@@ -84,7 +84,7 @@ void BM_Check(benchmark::State &state)
 {
     static const DemandLoadSite site;
     for (auto _ : state) {
-        const AdminRun run = RunAdmin(QStringLiteral("check"), site.registry());
+        const AdminRun run = RunAdmin({QStringLiteral("check")}, site.registry());
         if (run.exit != AdminExit::Done)
             state.SkipWithError(run.output.left(200).constData());
     }

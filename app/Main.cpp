@@ -1,5 +1,7 @@
 #include "app/Main.h"
 
+#include <QLoggingCategory>
+
 #include <QApplication>
 
 #include <cstdio>
@@ -15,13 +17,17 @@
 #include "i18n/MessageText.h"
 #include "i18n/Messages.h"
 #include "platform/AppPaths.h"
-#include "platform/Logging.h"
 #include "platform/ProcessLauncher.h"
 #include "platform/SingleInstance.h"
 #include "platform/TerminationSignals.h"
 #include "profile/ProfilePaths.h"
 
 namespace tessel {
+
+namespace {
+// tessel.startup: start-up and its failures; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcStartup, "tessel.startup", QtWarningMsg)
+} // namespace
 namespace {
 
 // What "tessel --help" prints. The host never passes an option, so the two
@@ -45,10 +51,14 @@ QString usageText(const QString &applicationDir)
                "  %1/LANGUAGE.INI  the language of the messages\n"
                "  VELUMGIS.INI in DIRECTORY  the host's keys TesselhWnd and TesselSignal\n"
                "                 (without DIRECTORY: in $XDG_CONFIG_HOME or ~/.config)\n"
-               "  $XDG_RUNTIME_DIR/velum-hwnd-N  the message sockets; /tmp/velum-UID when\n"
-               "                 $XDG_RUNTIME_DIR is not a private directory of the user\n"
+               "  %1/TESSEL.INI.lock  taken by each change of the registry\n"
+               "  $XDG_RUNTIME_DIR/velum-hwnd-N  the message sockets; in the user's folder\n"
+               "                 (below) when $XDG_RUNTIME_DIR is not a private directory of the user\n"
                "  /tmp/velum-UID/tessel-*.instance  the lock that allows one copy per user\n"
-               "                 and application directory\n")
+               "                 and application directory, also kept in ~/.cache/velum-UID\n"
+               "  /tmp/velum-UID  the user's folder; when it is not a private folder of the\n"
+               "                 user, ~/.cache/velum-UID (in the home folder of the user\n"
+               "                 database) takes its place, and Tessel says so at start\n")
         .arg(applicationDir);
 }
 
@@ -61,12 +71,33 @@ int stopStartup(MessageBoxes &messageBoxes, const QString &problem)
     return EXIT_FAILURE;
 }
 
+// Tells the user when their folder in /tmp was refused, so that they learn
+// that another user planted it and where the lock and the sockets are instead.
+void reportRefusedUserFolder(const MessageTable &messageTable, MessageBoxes &messageBoxes)
+{
+    const Result<UserDirectory> folder = UserPrivateDirectory();
+    if (!folder || folder->refusedPath.isEmpty())
+        return;
+    const QString text = GetMsgText(&messageTable, Msg::UserFolderRefused,
+                                    {folder->refusedPath, folder->refusal, folder->path});
+    qCWarning(lcStartup).noquote() << text;
+    messageBoxes.show(text, MsgBoxStyle::Exclamation, ApplicationTitle);
+}
+
 // Ends the process without unwinding, so that no window runs any further
 // code: an open dialog is discarded as it stands.
 [[noreturn]] void endProgramNow()
 {
     std::fflush(nullptr);
     std::_Exit(EXIT_SUCCESS);
+}
+
+// Ends start-up on a termination signal, with the exit code of a process
+// that the signal ended.
+[[noreturn]] void endStartupNow(int signalNumber)
+{
+    std::fflush(nullptr);
+    std::_Exit(128 + signalNumber);
 }
 
 } // namespace
@@ -88,12 +119,24 @@ int PrintInformation()
 
 int Main()
 {
+    // A request to terminate that comes while start-up shows a message box
+    // ends the program there: no link with the host exists yet to close.
+    TerminationSignals terminationSignals;
+    const QMetaObject::Connection duringStartup =
+        QObject::connect(&terminationSignals, &TerminationSignals::received, &endStartupNow);
+
     const QString applicationDir = ApplicationDirectory();
     QtMessageBoxes messageBoxes;
     SingleInstance instance(applicationDir);
-    // No message table exists yet: the text is shown as it stands.
-    if (!instance.claim())
+    switch (instance.claim()) {
+    case SingleInstance::Claim::Claimed:
+        break;
+    case SingleInstance::Claim::AlreadyRunning:
+        // No message table exists yet: the text is shown as it stands.
         return stopStartup(messageBoxes, GetMsgText(nullptr, Msg::AlreadyRunning));
+    case SingleInstance::Claim::NoLock:
+        return stopStartup(messageBoxes, instance.problem());
+    }
 
     // A command line the host link cannot read stops the program before
     // anything is written.
@@ -111,6 +154,7 @@ int Main()
     }
 
     SelectLanguage(applicationDir, language);
+    reportRefusedUserFolder(messageTable, messageBoxes);
     const ProfilePaths paths = InitProfilePaths(applicationDir);
 
     QtFileDialogs fileDialogs;
@@ -124,12 +168,12 @@ int Main()
     session.fileDialogs = &fileDialogs;
     session.processLauncher = &processLauncher;
 
-    // A request to terminate closes the program as the host's shut-down
-    // press does, even while it waits inside a send to the host. One that
-    // comes before the link exists waits for it.
-    TerminationSignals terminationSignals;
+    // From now on a request to terminate closes the program as the host's
+    // shut-down press does, even while it waits inside a send to the host.
+    // One that came during start-up, outside a message box, waits for it.
     HostLink hostLink(*hostCommandLine);
     QObject::connect(&hostLink, &HostLink::ended, &endProgramNow);
+    QObject::disconnect(duringStartup);
     QObject::connect(&terminationSignals, &TerminationSignals::received, &hostLink, &HostLink::shutDown);
     frmTessel mainWindow(session, hostLink);
     mainWindow.show();

@@ -1,6 +1,8 @@
 #include <QApplication>
 
 #include "app/Main.h"
+#include "platform/SafeFile.h"
+#include "platform/TerminationSignals.h"
 
 namespace {
 
@@ -14,6 +16,8 @@ void nameApplication()
 
 int main(int argc, char *argv[])
 {
+    tessel::CatchTerminationSignals();
+    tessel::ReportFileSizeLimitAsFullDisk();
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments.append(QString::fromLocal8Bit(argv[i]));

@@ -1,14 +1,20 @@
 #include "hostlink/HostLink.h"
 
+#include <QLoggingCategory>
+
 #include <utility>
 
 #include "hostlink/DebugTrace.h"
-#include "platform/Logging.h"
 #include "platform/WindowMessaging.h"
 #include "profile/NumericText.h"
 #include "profile/ProfileStore.h"
 
 namespace tessel {
+
+namespace {
+// tessel.hostlink: the link with the GIS host; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcHostLink, "tessel.hostlink", QtWarningMsg)
+} // namespace
 namespace {
 
 std::unique_ptr<MessageEndpoint> openEndpoint(const char *role, MessageEndpoint::Handler handler)

@@ -1,11 +1,17 @@
 #include "i18n/MessageTable.h"
 
+#include <QLoggingCategory>
+
 #include <QFile>
 #include <QStringDecoder>
 
-#include "platform/Logging.h"
 
 namespace tessel {
+
+namespace {
+// tessel.i18n: the translation file; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcMessageTable, "tessel.i18n", QtWarningMsg)
+} // namespace
 
 QString TextFormatter::FormatText(const QString &text, const QStringList &arguments)
 {

@@ -55,7 +55,8 @@ inline const QString RegistryNoPermission = QStringLiteral(
 inline const QString RegistryDiskFull = QStringLiteral(
     "The registry file ^1 was not changed: the disk is full.^nFree some disk space, then try again.");
 inline const QString RegistryBusy = QStringLiteral(
-    "The registry file ^1 was not changed: another program kept it locked.^nWait a moment, then try again.");
+    "The registry file ^1 was not changed: another program has been changing it for more than 10 seconds.^n"
+    "Let that Tessel or tessel-admin finish (or end it if it hangs), then try again.");
 inline const QString RegistryWriteFailed = QStringLiteral(
     "The registry file ^1 was not changed: ^2^nCheck the file and its folder, then try again.");
 // Another program changed or removed the record ^1 while its dialog was open.
@@ -78,6 +79,12 @@ inline const QString UndoChanges = QStringLiteral("Undo the changes to ^1?");
 inline const QString UndoRefused = QStringLiteral(
     "Another program changed the datasource ^1 since.^nThe change was not undone.");
 
+// The user's folder ^1 in /tmp was refused for the reason ^2 (the system's
+// words); the lock and the sockets are kept in ^3 instead.
+inline const QString UserFolderRefused = QStringLiteral(
+    "The folder ^1 cannot be used: ^2.^nAnother user may have created it. Tessel keeps its lock and its "
+    "link with Velum GIS in ^3 instead.^nAsk your administrator to remove ^1.");
+
 // All of the above, for the check that every shipped language translates them.
 inline QStringList all()
 {
@@ -88,7 +95,8 @@ inline QStringList all()
             FileNotFound, PermissionDenied, NotRunnable, ErrorReadingIcf, NameNotStorable, NameTaken,
             ValueHasLineBreak, ValueUnencodable, ValueTooLong, RegistryNoPermission, RegistryDiskFull,
             RegistryBusy, RegistryWriteFailed, EntityHasLineBreak, RecordChangedMeanwhile,
-            RecordRemovedMeanwhile, UndoDeletion, UndoRegistration, UndoChanges, UndoRefused};
+            RecordRemovedMeanwhile, UserFolderRefused, UndoDeletion, UndoRegistration, UndoChanges,
+            UndoRefused};
 }
 
 } // namespace tessel::Msg

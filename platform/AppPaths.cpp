@@ -4,6 +4,7 @@
 #include <QDir>
 #include <QFile>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -41,27 +42,62 @@ Result<void> CheckPrivateDirectory(const QString &directory)
     return {};
 }
 
-Result<QString> UserTempDirectory(const QString &tempRoot)
+namespace {
+
+// The name of the user's own directory under root.
+QString OwnDirectoryPath(const QString &root)
 {
-    const QString directory = JoinPath(tempRoot, QStringLiteral("velum-%1").arg(::geteuid()));
-    // Made private from the start; an existing one is checked, never repaired,
-    // since whatever another user put in it while it was open stays there.
+    return JoinPath(root, QStringLiteral("velum-%1").arg(::geteuid()));
+}
+
+} // namespace
+
+QString UserCacheRoot()
+{
+    const passwd *user = ::getpwuid(::geteuid());
+    if (!user || !user->pw_dir || user->pw_dir[0] != '/')
+        return {};
+    return JoinPath(QFile::decodeName(user->pw_dir), QStringLiteral(".cache"));
+}
+
+Result<QString> UserDirectoryUnder(const QString &root)
+{
+    if (root.isEmpty())
+        return Failure{QStringLiteral("there is no such directory")};
+    QDir().mkpath(root);
+    const QString directory = OwnDirectoryPath(root);
     ::mkdir(QFile::encodeName(directory).constData(), 0700);
     if (const Result<void> usable = CheckPrivateDirectory(directory); !usable)
-        return Failure{QStringLiteral("The directory %1 cannot be used: %2.").arg(directory, usable.error())};
+        return Failure{usable.error()};
     return directory;
 }
 
-Result<QString> RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot)
+Result<UserDirectory> UserPrivateDirectory(const QString &tempRoot, const QString &cacheRoot)
+{
+    const Result<QString> temp = UserDirectoryUnder(tempRoot);
+    if (temp)
+        return UserDirectory{*temp, {}, {}};
+    const Result<QString> cache = UserDirectoryUnder(cacheRoot);
+    if (!cache) {
+        return Failure{QStringLiteral("Neither %1 (%2) nor %3 (%4) can be used.")
+                           .arg(OwnDirectoryPath(tempRoot), temp.error(), OwnDirectoryPath(cacheRoot), cache.error())};
+    }
+    return UserDirectory{*cache, OwnDirectoryPath(tempRoot), temp.error()};
+}
+
+Result<QString> RuntimeDirectory(const QString &runtimeDir, const QString &tempRoot, const QString &cacheRoot)
 {
     if (!runtimeDir.isEmpty() && CheckPrivateDirectory(runtimeDir))
         return runtimeDir;
-    return UserTempDirectory(tempRoot);
+    const Result<UserDirectory> directory = UserPrivateDirectory(tempRoot, cacheRoot);
+    if (!directory)
+        return Failure{directory.error()};
+    return directory->path;
 }
 
 Result<QString> RuntimeDirectory()
 {
-    return RuntimeDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"));
+    return RuntimeDirectory(qEnvironmentVariable("XDG_RUNTIME_DIR"), QStringLiteral("/tmp"), UserCacheRoot());
 }
 
 QString JoinPath(const QString &directory, const QString &fileName)

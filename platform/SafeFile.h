@@ -4,6 +4,9 @@
 #include <QString>
 #include <QtGlobal>
 
+#include <chrono>
+#include <optional>
+
 #include "platform/FileDescriptor.h"
 #include "platform/Result.h"
 #include "platform/SystemError.h"
@@ -20,18 +23,23 @@ struct FilePermissions
     quint32 group = 0;
 };
 
-// An exclusive advisory lock (flock) on the file a path names, held for one
-// read-modify-write and released on destruction. Writers replace the file by
-// renaming a new one over it, so after waiting for the lock the path may name
-// another file than the one locked: then the lock is taken again on that one.
+// The write lock of a file: an exclusive advisory lock (flock) on the lock
+// file beside it, NAME.lock, held for one read-modify-write and released on
+// destruction. The lock file is opened for writing and only those who may
+// write the file may open it, so a reader can never delay a writer; the file
+// itself is never locked. Writers replace the file by renaming a new one over
+// it, which leaves the lock file in place.
 class LockedFile
 {
 public:
-    // Opens the file for writing (creating it empty when missing) and locks it.
-    static Result<LockedFile, FileError> Lock(const QString &path);
+    // How long a writer waits for another writer before it gives up.
+    static constexpr std::chrono::milliseconds DefaultWait{10'000};
 
-    int descriptor() const { return m_fd.get(); }
-    FilePermissions permissions() const;
+    // Locks the file at path, creating its lock file when missing. Fails with
+    // EWOULDBLOCK when another writer keeps the lock for longer than wait, and
+    // with EINTR when the program is asked to terminate while it waits.
+    static Result<LockedFile, FileError> Lock(const QString &path,
+                                              std::chrono::milliseconds wait = DefaultWait);
 
 private:
     explicit LockedFile(FileDescriptor fd) : m_fd(std::move(fd)) { }
@@ -39,18 +47,35 @@ private:
     FileDescriptor m_fd;
 };
 
+// The lock file of the file at path.
+QString LockFilePath(const QString &path);
+
+// The permissions of the file at path; nothing when it does not exist.
+std::optional<FilePermissions> PermissionsOf(const QString &path);
+
 // The file that path finally names through any symbolic links, also when the
 // last link points at a file that does not exist yet.
 QString ResolveSymbolicLinks(const QString &path);
 
 // Gives the file at path the new contents: a temporary file beside it,
 // flushed to disk with the given permissions, is renamed over it. A reader or
-// a crash at any moment sees the old or the new contents, never a mix.
+// a crash at any moment sees the old or the new contents, never a mix. A new
+// file (no permissions given) gets the mode that the umask leaves. Nothing is
+// left behind when it fails: no temporary file, and no file at path when
+// there was none.
 Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView bytes,
-                                            const FilePermissions &permissions);
+                                            const std::optional<FilePermissions> &permissions);
 
 // Removes the temporary files that writers of path left behind when they were
-// killed (their process is gone). Call while holding the lock on path.
+// killed. A writer locks its temporary file until it has renamed it, so one
+// whose lock can be taken is abandoned; one this user may not open is
+// abandoned when its writer's process is gone. Call while holding the lock on
+// path.
 void RemoveAbandonedTempFiles(const QString &path);
+
+// Makes a write past the file-size limit (ulimit -f) fail with EFBIG, which
+// writers report as a full disk, instead of killing the program with
+// SIGXFSZ. Every program calls it first thing.
+void ReportFileSizeLimitAsFullDisk();
 
 } // namespace tessel

@@ -1,7 +1,12 @@
 #include "platform/SingleInstance.h"
 
+#include <QLoggingCategory>
+
 #include <QCryptographicHash>
 #include <QFile>
+#include <QStringList>
+
+#include <cerrno>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -9,10 +14,14 @@
 #include <unistd.h>
 
 #include "platform/AppPaths.h"
-#include "platform/Logging.h"
 #include "platform/SystemError.h"
 
 namespace tessel {
+
+namespace {
+// tessel.instance: the one-copy lock; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcInstance, "tessel.instance", QtWarningMsg)
+} // namespace
 namespace {
 
 // Opens the lock file without following a link and refuses anything but a
@@ -33,36 +42,48 @@ Result<FileDescriptor> openLockFile(const QString &path)
 
 } // namespace
 
-SingleInstance::SingleInstance(const QString &applicationDirectory, const QString &tempRoot)
+SingleInstance::SingleInstance(const QString &applicationDirectory, const QString &tempRoot,
+                               const QString &cacheRoot)
     : m_applicationDirectory(applicationDirectory)
-    , m_tempRoot(tempRoot)
+    , m_roots{tempRoot, cacheRoot}
 {
 }
 
-bool SingleInstance::claim()
+SingleInstance::Claim SingleInstance::claim()
 {
-    if (m_lock.isValid())
-        return true;
-    const Result<QString> directory = UserTempDirectory(m_tempRoot);
-    if (!directory) {
-        qCWarning(lcInstance).noquote() << "Cannot tell whether Tessel already runs:" << directory.error();
-        return true;
-    }
+    if (!m_locks.empty())
+        return Claim::Claimed;
     const QByteArray key = QCryptographicHash::hash(m_applicationDirectory.toUtf8(),
                                                     QCryptographicHash::Sha1).toHex().left(16);
-    const QString path =
-        JoinPath(*directory, QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key)));
-    Result<FileDescriptor> fd = openLockFile(path);
-    if (!fd) {
-        qCWarning(lcInstance).noquote()
-            << "Cannot tell whether Tessel already runs: the lock file" << path
-            << "cannot be used:" << fd.error();
-        return true;
+    const QString lockName = QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key));
+    QStringList problems;
+    std::vector<FileDescriptor> locks;
+    for (const QString &root : m_roots) {
+        const Result<QString> directory = UserDirectoryUnder(root);
+        if (!directory) {
+            problems.append(QStringLiteral("the directory for the lock in %1 cannot be used: %2")
+                                .arg(root, directory.error()));
+            continue;
+        }
+        const QString path = JoinPath(*directory, lockName);
+        Result<FileDescriptor> fd = openLockFile(path);
+        if (fd && ::flock(fd->get(), LOCK_EX | LOCK_NB) == 0) {
+            locks.push_back(std::move(*fd));
+        } else if (fd && errno == EWOULDBLOCK) {
+            return Claim::AlreadyRunning;
+        } else {
+            problems.append(QStringLiteral("the lock file %1 cannot be used: %2")
+                                .arg(path, fd ? SystemErrorText() : fd.error()));
+        }
     }
-    if (::flock(fd->get(), LOCK_EX | LOCK_NB) != 0)
-        return false;
-    m_lock = std::move(*fd);
-    return true;
+    if (locks.empty()) {
+        m_problem = QStringLiteral("Cannot tell whether Tessel already runs: ") + problems.join(QStringLiteral("; "));
+        return Claim::NoLock;
+    }
+    for (const QString &problem : problems)
+        qCWarning(lcInstance).noquote() << problem;
+    m_locks = std::move(locks);
+    return Claim::Claimed;
 }
 
 } // namespace tessel

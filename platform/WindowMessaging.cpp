@@ -1,5 +1,7 @@
 #include "platform/WindowMessaging.h"
 
+#include <QLoggingCategory>
+
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QRandomGenerator>
@@ -24,10 +26,14 @@
 
 #include "platform/AppPaths.h"
 #include "platform/FileDescriptor.h"
-#include "platform/Logging.h"
 #include "platform/SystemError.h"
 
 namespace tessel {
+
+namespace {
+// tessel.messaging: window messages between processes; warnings and worse unless QT_LOGGING_RULES enables more.
+Q_LOGGING_CATEGORY(lcMessaging, "tessel.messaging", QtWarningMsg)
+} // namespace
 namespace {
 
 constexpr size_t MessageSize = 12;
@@ -348,8 +354,10 @@ void MessageEndpoint::acceptWaiting()
         const int connection = ::accept4(m_listener->fd(), nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
         if (connection < 0)
             break;
-        if (m_incoming.size() >= MaxIncomingConnections)
-            m_incoming.pop_front();
+        if (m_incoming.size() >= MaxIncomingConnections && !makeRoom()) {
+            ::close(connection);
+            return;
+        }
         auto incoming = std::make_unique<Incoming>();
         incoming->socket =
             std::make_unique<ServedDescriptor>(connection, [this, connection] { readFrom(connection); });
@@ -385,6 +393,28 @@ void MessageEndpoint::readFrom(int connection)
     std::array<char, ResultSize> reply{};
     qToLittleEndian<qint32>(result, reply.data());
     sendAll(socket.get(), reply.data(), reply.size());
+}
+
+// Reads every connection and answers those whose message is complete; when
+// all are still delivering, drops the oldest that has sent nothing, or else
+// the oldest. False when a handler destroyed the endpoint meanwhile.
+bool MessageEndpoint::makeRoom()
+{
+    std::vector<int> connections;
+    for (const auto &incoming : m_incoming)
+        connections.push_back(incoming->socket->fd());
+    const std::weak_ptr<const bool> alive = m_lifetime;
+    for (const int connection : connections) {
+        readFrom(connection);
+        if (alive.expired())
+            return false;
+    }
+    if (m_incoming.size() >= MaxIncomingConnections) {
+        const auto idle = std::find_if(m_incoming.begin(), m_incoming.end(),
+                                       [](const auto &i) { return !i->reader.hasStarted(); });
+        m_incoming.erase(idle != m_incoming.end() ? idle : m_incoming.begin());
+    }
+    return true;
 }
 
 void MessageEndpoint::dropExpired()

@@ -88,6 +88,8 @@ public:
     State readFrom(int fd);
     // The message, once readFrom gave Complete.
     WindowMessage message() const;
+    // Whether any byte of the message has arrived.
+    bool hasStarted() const { return m_received > 0; }
 
 private:
     static constexpr size_t MessageSize = 12;
@@ -99,8 +101,10 @@ private:
 // thread that opened it (the user-interface thread), from the event loop or
 // from inside a SendMessage of this program, and returns the message result.
 // Connections are read as their bytes arrive, each within its own second, so
-// a sender that stays silent never holds up another. The socket is removed
-// when the endpoint is destroyed.
+// a sender that stays silent never holds up another. A flood of connections
+// loses no message that has arrived: before one is dropped to make room, all
+// are read and those complete are answered, and idle ones go first. The
+// socket is removed when the endpoint is destroyed.
 class MessageEndpoint final
 {
 public:
@@ -109,7 +113,8 @@ public:
     // How long a sender may take to deliver its message after connecting.
     static constexpr std::chrono::milliseconds IncomingMessageTimeout{1'000};
     // How many connections may be delivering at once; beyond it the oldest
-    // is dropped, since a proper sender delivers right after connecting.
+    // idle one is dropped, since a proper sender delivers right after
+    // connecting.
     static constexpr size_t MaxIncomingConnections = 32;
 
     // Opens an endpoint under a new handle that no running endpoint uses, or
@@ -128,6 +133,7 @@ private:
     MessageEndpoint(int listener, qint32 handle, QString path, Handler handler);
     void acceptWaiting();
     void readFrom(int connection);
+    bool makeRoom();
     void dropExpired();
     void scheduleExpiry();
 
@@ -137,6 +143,8 @@ private:
     Handler m_handler;
     std::deque<std::unique_ptr<Incoming>> m_incoming;   // oldest first
     std::unique_ptr<QTimer> m_expiry;
+    // Expires with the endpoint, which a handler may destroy.
+    std::shared_ptr<const bool> m_lifetime = std::make_shared<const bool>(true);
 };
 
 } // namespace tessel

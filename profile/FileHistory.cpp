@@ -166,7 +166,7 @@ Result<QByteArray, FileError> FileHistory::bytes(int number) const
     return std::move(read->bytes);
 }
 
-Result<void, FileError> FileHistory::makeFolder(const FilePermissions &permissions) const
+Result<void, FileError> FileHistory::makeFolder(quint32 fileMode) const
 {
     const QByteArray folder = QFile::encodeName(m_folder);
     if (::mkdir(folder.constData(), 0700) != 0) {
@@ -177,15 +177,17 @@ Result<void, FileError> FileHistory::makeFolder(const FilePermissions &permissio
     struct stat parent{};
     if (::stat(QFile::encodeName(QFileInfo(m_filePath).absolutePath()).constData(), &parent) == 0)
         (void)::chown(folder.constData(), uid_t(-1), parent.st_gid);
-    if (::chmod(folder.constData(), mode_t(FolderMode(permissions.mode))) != 0)
+    if (::chmod(folder.constData(), mode_t(FolderMode(fileMode))) != 0)
         return FailureAt(QStringLiteral("cannot set the mode of"), m_folder);
     return {};
 }
 
 Result<VersionNote, FileError> FileHistory::keep(VersionNote note, const QByteArray &current,
-                                                 const FilePermissions &permissions)
+                                                 const std::optional<FilePermissions> &permissions)
 {
-    if (const Result<void, FileError> made = makeFolder(permissions); !made)
+    // A missing file is kept as an empty one, with the mode a new file gets.
+    const quint32 mode = permissions ? permissions->mode : 0644;
+    if (const Result<void, FileError> made = makeFolder(mode); !made)
         return Failure{made.error()};
     const Result<QList<int>, FileError> numbered = numbers();
     if (!numbered)
@@ -198,7 +200,7 @@ Result<VersionNote, FileError> FileHistory::keep(VersionNote note, const QByteAr
 
     struct stat folder{};
     ::stat(QFile::encodeName(m_folder).constData(), &folder);
-    const FilePermissions ofVersion{permissions.mode, quint32(::getuid()), quint32(folder.st_gid)};
+    const FilePermissions ofVersion{mode, quint32(::getuid()), quint32(folder.st_gid)};
     const QString bytesPath = versionPath(note.number);
     Result<void, FileError> kept;
     if (::link(QFile::encodeName(m_filePath).constData(), QFile::encodeName(bytesPath).constData()) != 0)

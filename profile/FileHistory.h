@@ -58,8 +58,9 @@ public:
     // version with note (its number, time, user and program filled in here).
     // Call it holding the file's write lock, before the replacement; then
     // settle() the version once the replacement is made or abandoned.
+    // permissions are the file's, none when it is missing.
     Result<VersionNote, FileError> keep(VersionNote note, const QByteArray &current,
-                                        const FilePermissions &permissions);
+                                        const std::optional<FilePermissions> &permissions);
     // Drops the versions beyond the bounds once a replacement was made.
     void prune() const;
     // Removes a kept version whose replacement was not made.
@@ -70,7 +71,7 @@ private:
     QString notePath(int number) const;
     // The numbers of the versions kept, oldest first.
     Result<QList<int>, FileError> numbers() const;
-    Result<void, FileError> makeFolder(const FilePermissions &permissions) const;
+    Result<void, FileError> makeFolder(quint32 fileMode) const;
 
     QString m_filePath;
     QString m_folder;

@@ -109,25 +109,20 @@ void ProfileEdit::setBytes(QByteArray bytes)
 }
 
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
-                        ReplacementStep *step)
+                        std::chrono::milliseconds lockWait, ReplacementStep *step)
 {
     if (!filePath.contains(QLatin1Char('/')))
         QDir().mkpath(ProfileDirectory());
     const QString path = ResolveSymbolicLinks(ResolveProfilePath(filePath));
-    // Locking a missing file creates it: a change that is refused, or that
-    // leaves the file empty, must not leave an empty file behind.
-    if (!QFileInfo::exists(path)) {
-        ProfileEdit trial(std::make_shared<const ProfileDocument>());
-        WriteResult tried = edits(trial);
-        if (!tried || trial.bytes().isEmpty())
-            return tried;
-    }
-    Result<LockedFile, FileError> lock = LockedFile::Lock(path);
+    const Result<LockedFile, FileError> lock = LockedFile::Lock(path, lockWait);
     if (!lock)
         return FileWriteFailure(lock.error());
     RemoveAbandonedTempFiles(path);
     const qint64 readAtNs = WallClockNs();
-    Result<FileSnapshot, FileError> snapshot = ReadOpenFile(lock->descriptor());
+    // The lock leaves a missing file missing: it reads as an empty profile.
+    Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
+    if (!snapshot && snapshot.error().code == ENOENT)
+        snapshot = FileSnapshot();
     if (!snapshot)
         return FileWriteFailure(snapshot.error());
     const std::shared_ptr<const ProfileDocument> current =
@@ -138,11 +133,12 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (edit.bytes() == current->bytes())
         return {};
     ProfileCache::Shared().forget(path);
+    const std::optional<FilePermissions> permissions = PermissionsOf(path);
     if (step) {
-        if (WriteResult refused = step->prepare(path, *current, edit, lock->permissions()); !refused)
+        if (WriteResult refused = step->prepare(path, *current, edit, permissions); !refused)
             return refused;
     }
-    const auto replaced = ReplaceFileContents(path, edit.bytes(), lock->permissions());
+    const auto replaced = ReplaceFileContents(path, edit.bytes(), permissions);
     if (step)
         step->settle(replaced.has_value());
     if (!replaced)

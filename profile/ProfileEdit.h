@@ -1,8 +1,8 @@
 #pragma once
 
+#include "platform/SafeFile.h"
 #include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
-#include "platform/SafeFile.h"
 
 #include <QList>
 #include <QString>
@@ -57,17 +57,21 @@ class ReplacementStep
 public:
     virtual ~ReplacementStep() = default;
     // filePath is the file itself, through any symbolic links; current is the
-    // file as the edits found it, edited as they left it.
+    // file as the edits found it, edited as they left it; permissions are the
+    // file's, none when it is missing.
     virtual WriteResult prepare(const QString &filePath, const ProfileDocument &current,
-                                const ProfileEdit &edited, const FilePermissions &permissions) = 0;
+                                const ProfileEdit &edited, const std::optional<FilePermissions> &permissions) = 0;
     virtual void settle(bool replaced) = 0;
 };
 
 // One locked read-modify-write of the file: edits runs on the file as it is
 // now, and when it succeeds the file is replaced once with the result (not
 // at all when nothing changed), after step when one is given. When edits or
-// step fails, or the file cannot be replaced, the file keeps every byte it had.
+// step fails, or the file cannot be replaced, the file keeps every byte it
+// had. A writer waits for another writer's lock at most lockWait, then gives
+// up as Busy.
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
+                        std::chrono::milliseconds lockWait = LockedFile::DefaultWait,
                         ReplacementStep *step = nullptr);
 
 // The write failure that a failed file operation means.

@@ -106,7 +106,7 @@ public:
     KeepVersion(const RegistryAction &action, VersionNote *kept) : m_action(action), m_kept(kept) { }
 
     WriteResult prepare(const QString &filePath, const ProfileDocument &current, const ProfileEdit &edited,
-                        const FilePermissions &permissions) override
+                        const std::optional<FilePermissions> &permissions) override
     {
         const QList<RecordDifference> differences = CompareRecords(current, edited.bytes());
         VersionNote note;
@@ -172,7 +172,7 @@ WriteResult EditRegistry(const QString &registryPath, const RegistryAction &acti
                          const std::function<WriteResult(ProfileEdit &)> &edits, VersionNote *kept)
 {
     KeepVersion keepVersion(action, kept);
-    return EditProfile(registryPath, edits, &keepVersion);
+    return EditProfile(registryPath, edits, LockedFile::DefaultWait, &keepVersion);
 }
 
 WriteResult ApplyRestore(ProfileEdit &edit, const ProfileDocument &old, const QStringList &names)

@@ -3,7 +3,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
-scripts/build.sh
+# The tests build with warnings as errors, so that no warning lands.
+TESSEL_WARNINGS_AS_ERRORS=ON scripts/build.sh
 
 # A private runtime directory keeps the tests' sockets and locks apart from
 # any running desktop session.

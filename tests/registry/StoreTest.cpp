@@ -14,16 +14,22 @@
 #include <functional>
 #include <map>
 #include <optional>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 
+#include "platform/FileDescriptor.h"
+#include "platform/SafeFile.h"
+#include "platform/TerminationSignals.h"
 #include "registry/DataSourceRecord.h"
-#include "registry/DldEntities.h"
 #include "profile/NumericText.h"
 #include "profile/ProfileCache.h"
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
 #include "profile/ProfileReading.h"
 #include "profile/ProfileStore.h"
+#include "registry/DldEntities.h"
 #include "registry/RecordRules.h"
 #include "registry/RegistryHistory.h"
 #include "registry/SourceCatalogue.h"
@@ -345,7 +351,8 @@ TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
         EXPECT_EQ(result.error().failure, c.failure) << c.what;
     }
     EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"TEST.INI"_s}) << "left behind";
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"TEST.INI"_s, u"TEST.INI.lock"_s}))
+        << "left behind";
     EXPECT_TRUE(WriteProfileString(u"A"_s, u"k"_s, QString(31998, u'v'), file));
 }
 
@@ -369,7 +376,80 @@ TEST_F(StoreFiles, AReplacedFileKeepsItsModeAndLinksAndAnUnchangedOneIsNotReplac
     ASSERT_TRUE(WriteProfileString(u"A"_s, u"k"_s, u"through the link"_s, path(u"LINK.INI"_s)));
     EXPECT_TRUE(QFileInfo(path(u"LINK.INI"_s)).isSymLink());
     EXPECT_EQ(readBytes(target), "[A]\r\nk=through the link\r\n");
-    EXPECT_EQ(QDir(path(u"real"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"TARGET.INI"_s});
+    EXPECT_EQ(QDir(path(u"real"_s)).entryList(QDir::Files | QDir::Hidden),
+              QStringList({u"TARGET.INI"_s, u"TARGET.INI.lock"_s}));
+}
+
+// The write lock is a file beside the registry that only its writers may open: a reader's lock on the
+// registry delays no write; a writer that keeps the lock makes another give up as Busy after its wait, and
+// a termination signal ends the wait. The next writer removes a temporary file that no writer locks,
+// whatever process its name holds.
+TEST_F(StoreFiles, OnlyAWriterDelaysAWriteAndNotPastItsWait)
+{
+    using namespace std::chrono_literals;
+    const QString file = fileWith("[A]\r\nk=v\r\n");
+    ASSERT_EQ(::chmod(QFile::encodeName(file).constData(), 0664), 0);
+    const auto setK = [](const QString &value) {
+        return [value](ProfileEdit &edit) { return edit.setValue(u"A", u"k"_s, value); };
+    };
+    const QString abandoned = path(u".TEST.INI.1.tmp"_s), inUse = path(u".TEST.INI.2.tmp"_s);
+    writeBytes(abandoned, "[A]\r\n");
+    writeBytes(inUse, "[A]\r\n");
+    const FileDescriptor writing(::open(QFile::encodeName(inUse).constData(), O_RDONLY));
+    ASSERT_EQ(::flock(writing.get(), LOCK_EX), 0);
+
+    const FileDescriptor reader(::open(QFile::encodeName(file).constData(), O_RDONLY));
+    ASSERT_EQ(::flock(reader.get(), LOCK_EX | LOCK_NB), 0);
+    EXPECT_TRUE(EditProfile(file, setK(u"read-locked"_s), 100ms));
+    EXPECT_FALSE(QFile::exists(abandoned));
+    EXPECT_TRUE(QFile::exists(inUse));
+    struct stat lockFile{};
+    ASSERT_EQ(::stat(QFile::encodeName(LockFilePath(file)).constData(), &lockFile), 0);
+    EXPECT_EQ(lockFile.st_mode & 07777, 0660u) << "others, who may only read, may not open it";
+
+    const FileDescriptor writer(::open(QFile::encodeName(LockFilePath(file)).constData(), O_WRONLY));
+    ASSERT_EQ(::flock(writer.get(), LOCK_EX | LOCK_NB), 0);
+    const WriteResult busy = EditProfile(file, setK(u"busy"_s), 100ms);
+    ASSERT_FALSE(busy);
+    EXPECT_EQ(busy.error().failure, WriteFailure::Busy);
+    const pid_t terminated = Spawn([&] {
+        CatchTerminationSignals();
+        ::raise(SIGTERM);
+        const WriteResult stopped = EditProfile(file, setK(u"stopped"_s), 5s);
+        ::_exit(stopped ? 1 : stopped.error().failure == WriteFailure::Busy ? 2 : 3);
+    });
+    EXPECT_EQ(ExitCodeOf(terminated), 3) << "1: written, 2: waited until busy";
+    EXPECT_EQ(readBytes(file), "[A]\r\nk=read-locked\r\n");
+}
+
+// A file-size limit is a full disk to the tools, not the end of them: each exits 1 saying so, and leaves
+// the registry as it was, or missing as it was, and no temporary file.
+TEST_F(StoreFiles, AFileSizeLimitFailsAToolsWriteAsAFullDisk)
+{
+    const QString file = fileWith("[A]\r\nk=v\r\n");
+    const QString source = fileWith("[New]\r\nType=1\r\nConnect=NEW\r\nDescription=" + QByteArray(200, 'x') + "\r\n",
+                                     u"NEW.TPL"_s);
+    const QStringList runs[] = {
+        {u"tessel-ini"_s, u"set"_s, file, u"A"_s, u"k"_s, QString(200, u'x')},
+        {u"tessel-admin"_s, u"import"_s, source, u"--registry"_s, path(u"NEW.INI"_s)},
+    };
+    for (const QStringList &run : runs) {
+        QProcess process;
+        process.setChildProcessModifier([] {
+            rlimit limit{};
+            ::getrlimit(RLIMIT_FSIZE, &limit);
+            limit.rlim_cur = 64;
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+        });
+        process.start(qEnvironmentVariable("TESSEL_APP_DIR") + u'/' + run[0], run.mid(1));
+        ASSERT_TRUE(process.waitForFinished(10000)) << run[0].toStdString();
+        EXPECT_EQ(process.exitStatus(), QProcess::NormalExit) << run[0].toStdString();
+        EXPECT_EQ(process.exitCode(), 1) << run[0].toStdString();
+        EXPECT_TRUE(process.readAllStandardError().contains("File too large")) << run[0].toStdString();
+    }
+    EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
+    EXPECT_FALSE(QFile::exists(path(u"NEW.INI"_s)));
+    EXPECT_EQ(QDir(m_dir.path()).entryList({u"*.tmp"_s}, QDir::Files | QDir::Hidden), QStringList());
 }
 
 // Each kind of change keeps the registry it replaces as a version with the

@@ -1,4 +1,5 @@
-#include "tools/admin/HistoryCommands.h"
+#include "tools/admin/AdminCommands.h"
+#include "tools/admin/AdminContext.h"
 
 #include <QIODevice>
 #include <QJsonArray>
@@ -11,7 +12,6 @@
 #include "profile/ProfileEdit.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/RegistryHistory.h"
-#include "tools/admin/AdminTool.h"
 
 #include <memory>
 
@@ -28,11 +28,6 @@ inline constexpr int Trouble = 2;
 
 const QString Now = QStringLiteral("now");
 
-int BadUsage(QTextStream &err)
-{
-    err << AdminUsage();
-    return AdminExit::BadUsage;
-}
 
 QString KindName(RecordDifference::Kind kind)
 {
@@ -205,11 +200,13 @@ void WriteRestoreReport(const QList<RecordDifference> &differences, const QStrin
 
 } // namespace
 
-int ShowHistory(const HistoryCall &call, QIODevice &out, QTextStream &err)
+int RunHistory(AdminContext &context)
 {
+    const AdminInvocation &call = context.call;
+    QTextStream &err = context.err;
     if (!call.operands.isEmpty())
-        return BadUsage(err);
-    const Result<QList<VersionNote>, FileError> versions = RegistryHistory(call.registry).versions();
+        return context.badUsage();
+    const Result<QList<VersionNote>, FileError> versions = RegistryHistory(context.registry).versions();
     if (!versions) {
         err << QStringLiteral("tessel-admin: %1\n").arg(versions.error().text);
         return AdminExit::Refused;
@@ -232,15 +229,17 @@ int ShowHistory(const HistoryCall &call, QIODevice &out, QTextStream &err)
                     % note.action % u'\t' % CountsText(note) % u'\n';
         }
     }
-    out.write(call.json ? QJsonDocument(array).toJson() : text.toUtf8());
+    context.out.write(call.json ? QJsonDocument(array).toJson() : text.toUtf8());
     return AdminExit::Done;
 }
 
-int ShowDiff(const HistoryCall &call, QIODevice &out, QTextStream &err)
+int RunDiff(AdminContext &context)
 {
+    const AdminInvocation &call = context.call;
+    QTextStream &err = context.err;
     if (call.operands.size() > 2)
-        return BadUsage(err);
-    VersionReader reader(call.registry, err);
+        return context.badUsage();
+    VersionReader reader(context.registry, err);
     std::optional<QString> from = call.operands.value(0);
     if (call.operands.isEmpty() && !(from = reader.newest()))
         return DiffExit::Trouble;
@@ -250,20 +249,21 @@ int ShowDiff(const HistoryCall &call, QIODevice &out, QTextStream &err)
     if (!after)
         return DiffExit::Trouble;
     const QList<RecordDifference> differences = CompareRecords(ProfileDocument(std::move(*before)), *after);
-    WriteDifferences(differences, call.json, out);
+    WriteDifferences(differences, call.json, context.out);
     if (differences.isEmpty())
         return DiffExit::Same;
     err << QStringLiteral("%1 record(s) differ between %2 and %3.\n").arg(differences.size()).arg(*from, to);
     return DiffExit::Different;
 }
 
-int RestoreVersion(const HistoryCall &call, QIODevice &out, QTextStream &err)
+int RunRestore(AdminContext &context)
 {
+    const AdminInvocation &call = context.call;
     if (call.operands.isEmpty() || !VersionNumber(call.operands.first()))
-        return BadUsage(err);
+        return context.badUsage();
     const QString version = call.operands.first();
     const QStringList names = call.operands.mid(1);
-    VersionReader reader(call.registry, err);
+    VersionReader reader(context.registry, context.err);
     std::optional<QByteArray> oldBytes = reader.read(version);
     if (!oldBytes)
         return AdminExit::Refused;
@@ -284,20 +284,18 @@ int RestoreVersion(const HistoryCall &call, QIODevice &out, QTextStream &err)
         ProfileEdit trial(std::make_shared<const ProfileDocument>(std::move(*now)));
         written = restore(trial);
     } else {
-        written = EditRegistry(call.registry, {QStringLiteral("restore ") + version}, restore);
+        written = EditRegistry(context.registry, {QStringLiteral("restore ") + version}, restore);
     }
-    if (!written) {
-        err << QStringLiteral("Nothing was restored: %1\n").arg(written.error().detail);
-        return AdminExit::Refused;
-    }
+    if (!written)
+        return context.notWritten(written, {}, QStringLiteral("Nothing was restored"));
     if (call.dryRun) {
-        WriteDifferences(differences, call.json, out);
+        WriteDifferences(differences, call.json, context.out);
         return AdminExit::Done;
     }
-    WriteRestoreReport(differences, names, call.json, out);
-    err << QStringLiteral("Restored %1 record(s) of version %2 in %3.\n")
-               .arg(differences.size())
-               .arg(version, call.registry);
+    WriteRestoreReport(differences, names, call.json, context.out);
+    context.err << QStringLiteral("Restored %1 record(s) of version %2 in %3.\n")
+                       .arg(differences.size())
+                       .arg(version, context.registry);
     return AdminExit::Done;
 }
 

@@ -3,10 +3,12 @@
 #include <QTextStream>
 
 #include "platform/AppPaths.h"
+#include "platform/SafeFile.h"
 #include "tools/admin/AdminTool.h"
 
 int main(int argc, char *argv[])
 {
+    tessel::ReportFileSizeLimitAsFullDisk();
     QCoreApplication application(argc, argv);
     const QString applicationDir = tessel::ApplicationDirectory();
     const tessel::AdminFiles besideTessel{

@@ -1,4 +1,5 @@
 // tessel-ini: reads and writes profile files the way Tessel does, for scripts.
+#include "platform/SafeFile.h"
 #include "profile/ProfilePaths.h"
 #include "profile/ProfileReading.h"
 #include "profile/ProfileStore.h"
@@ -105,6 +106,7 @@ int Run(const QStringList &arguments)
 
 int main(int argc, char **argv)
 {
+    ReportFileSizeLimitAsFullDisk();
     QStringList arguments;
     for (int i = 1; i < argc; ++i)
         arguments.append(QString::fromUtf8(argv[i]));

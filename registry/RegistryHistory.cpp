@@ -9,6 +9,7 @@
 #include <QSet>
 
 #include <algorithm>
+#include <cstring>
 
 namespace tessel {
 
@@ -85,6 +86,24 @@ QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const 
     return differences;
 }
 
+// How many bytes a and b have in common going in direction (1 forwards
+// from a and b, -1 backwards from them), at most size: a block at a time
+// while the blocks match, as a change is small beside the file.
+qsizetype CommonLength(const char *a, const char *b, qsizetype size, int direction)
+{
+    constexpr qsizetype Block = 4096;
+    qsizetype common = 0;
+    while (common + Block <= size) {
+        const qsizetype offset = direction > 0 ? common : -(common + Block - 1);
+        if (std::memcmp(a + offset, b + offset, Block) != 0)
+            break;
+        common += Block;
+    }
+    while (common < size && a[direction * common] == b[direction * common])
+        ++common;
+    return common;
+}
+
 QString ActionText(const RegistryAction &action, const QList<RecordDifference> &differences)
 {
     if (!action.countRecords)
@@ -151,11 +170,11 @@ QList<RecordDifference> CompareRecords(const ProfileDocument &before, const QByt
     // the common end of the two files can differ.
     const QByteArray &old = before.bytes();
     const qsizetype shorter = std::min(old.size(), after.size());
-    const qsizetype head = std::mismatch(old.begin(), old.begin() + shorter, after.begin()).first - old.begin();
+    const qsizetype head = CommonLength(old.constData(), after.constData(), shorter, 1);
     if (head == old.size() && head == after.size())
         return {};
     const qsizetype tail =
-        std::mismatch(old.rbegin(), old.rbegin() + (shorter - head), after.rbegin()).first - old.rbegin();
+        CommonLength(old.constEnd() - 1, after.constEnd() - 1, shorter - head, -1);
     const auto [from, to] = before.sectionsAround(head, old.size() - tail);
     // The section line that ends the run in the old file ends it in the new
     // one too when the byte before it is common to both. A run of most of

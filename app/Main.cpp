@@ -177,6 +177,7 @@ int Main()
     QObject::connect(&terminationSignals, &TerminationSignals::received, &hostLink, &HostLink::shutDown);
     frmTessel mainWindow(session, hostLink);
     mainWindow.show();
+    qCDebug(lcStartup) << "main window shown";
     return QApplication::exec();
 }
 

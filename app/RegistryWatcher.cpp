@@ -4,28 +4,45 @@
 #include <utility>
 
 #include <QFileInfo>
-
-#include "profile/ProfileDocument.h"
-#include "profile/ProfileStore.h"
+#include <QtConcurrent/QtConcurrentRun>
 
 namespace tessel {
 
 RegistryWatcher::RegistryWatcher(QString registryPath, QObject *parent)
     : QObject(parent)
     , m_path(std::move(registryPath))
+    , m_folder(QFileInfo(m_path).absolutePath())
     , m_settle(new QTimer(this))
+    , m_reading(new QFutureWatcher<RegistryListing>(this))
 {
     m_settle->setSingleShot(true);
-    connect(m_settle, &QTimer::timeout, this, &RegistryWatcher::settled);
+    connect(m_settle, &QTimer::timeout, this, &RegistryWatcher::read);
+    connect(m_reading, &QFutureWatcherBase::finished, this, &RegistryWatcher::readFinished);
     connect(&m_watcher, &QFileSystemWatcher::fileChanged, this, &RegistryWatcher::notice);
-    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, &RegistryWatcher::notice);
-    m_watcher.addPath(QFileInfo(m_path).absolutePath());
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, this, [this](const QString &folder) {
+        // A change in the parent may be the folder replaced or renamed away and back.
+        if (folder != m_folder)
+            watchFolder();
+        notice();
+    });
+    const QString parentFolder = QFileInfo(m_folder).absolutePath();
+    if (parentFolder != m_folder)
+        m_watcher.addPath(parentFolder);
+    watchFolder();
     watchFile();
 }
 
-std::shared_ptr<const ProfileDocument> RegistryWatcher::readForList()
+void RegistryWatcher::listInBackground()
 {
-    m_listed = ProfileDocumentForReads(m_path);
+    m_listedAny = false;
+    read();
+}
+
+const RegistryListing &RegistryWatcher::readForList()
+{
+    m_listed = ListRegistry(m_path);
+    m_listedAny = true;
+    ++m_listedGeneration;
     return m_listed;
 }
 
@@ -48,15 +65,49 @@ void RegistryWatcher::watchFile()
         m_watcher.addPath(m_path);
 }
 
-void RegistryWatcher::settled()
+// The same for the folder: a watch on it follows the folder renamed away, not
+// the one that now holds the registry's path.
+void RegistryWatcher::watchFolder()
 {
+    if (m_watcher.directories().contains(m_folder))
+        m_watcher.removePath(m_folder);
+    if (QFileInfo(m_folder).isDir())
+        m_watcher.addPath(m_folder);
+}
+
+void RegistryWatcher::read()
+{
+    if (m_reading->isRunning()) {
+        m_readAgain = true;
+        return;
+    }
+    m_readingGeneration = m_listedGeneration;
+    m_reading->setFuture(QtConcurrent::run(ListRegistry, m_path));
+}
+
+void RegistryWatcher::readFinished()
+{
+    // A notice that came while reading, or a list filled meanwhile, may have
+    // made what was read out of date.
+    if (std::exchange(m_readAgain, false) || m_readingGeneration != m_listedGeneration) {
+        read();
+        return;
+    }
     if (m_holds > 0) {
         m_keptBack = true;
         return;
     }
-    const std::shared_ptr<const ProfileDocument> now = ProfileDocumentForReads(m_path);
-    if (!m_listed || (now != m_listed && now->bytes() != m_listed->bytes()))
-        emit changed();
+    RegistryListing listing = m_reading->result();
+    if (m_listedAny && listing.showsTheSameAs(m_listed))
+        return;
+    RegistryListing previous = std::exchange(m_listed, std::move(listing));
+    m_listedAny = true;
+    ++m_listedGeneration;
+    emit changed(m_listed);
+    // Once the window has let go of it too, the listing shown before is the
+    // last holder of the old document and entries: freeing those is left to
+    // a worker, since for a large registry it takes a while.
+    (void)QtConcurrent::run([dropped = std::move(previous)] {});
 }
 
 void RegistryWatcher::release()

@@ -1,27 +1,31 @@
 #pragma once
 
 #include <chrono>
-#include <memory>
 
 #include <QElapsedTimer>
 #include <QFileSystemWatcher>
+#include <QFutureWatcher>
 #include <QObject>
 #include <QString>
 #include <QTimer>
 
+#include "app/RegistryListing.h"
+
 namespace tessel {
 
-class ProfileDocument;
-
 // Tells the main window when the registry file no longer holds what its list
-// shows, because another program changed, replaced, removed or created it.
+// shows, because another program changed, replaced, removed or created it,
+// and hands over the new listing, read and parsed on a worker thread so that
+// the window never waits on the file.
 //
 // Writers replace the registry by renaming a new file over it, which leaves a
 // watch on the file with the old one: the folder is watched as well, and the
-// file is watched afresh after every notice. A burst of notices is waited out
-// and then the file is read once; changed() is emitted only when its bytes
-// differ from those last handed out for the list, so a refill the window made
-// itself after its own save is not followed by another.
+// file is watched afresh after every notice. The folder itself may be
+// replaced or renamed away and back, so its parent is watched too and the
+// folder watched afresh when the parent changes. A burst of notices is waited
+// out and then the file is read once; changed() is emitted only when it
+// differs from what was last handed out for the list, so a refill the window
+// made itself after its own save is not followed by another.
 class RegistryWatcher final : public QObject
 {
     Q_OBJECT
@@ -33,9 +37,13 @@ public:
 
     explicit RegistryWatcher(QString registryPath, QObject *parent = nullptr);
 
-    // The registry as it is now, for the list to show: from here on, only a
-    // file that differs from it counts as changed.
-    std::shared_ptr<const ProfileDocument> readForList();
+    // Reads the registry in the background and hands it out with changed(),
+    // whatever was listed before: the first fill of the list.
+    void listInBackground();
+    // The registry as it is now, read on this thread, for the list to show
+    // after the window's own change: from here on, only a file that differs
+    // from it counts as changed.
+    const RegistryListing &readForList();
 
     // While a Hold lives (a dialog or message box of the window is open),
     // nothing is reported; once the last one ends, a change noticed meanwhile
@@ -55,19 +63,29 @@ public:
     [[nodiscard]] Hold hold() { return Hold(*this); }
 
 signals:
-    void changed();
+    void changed(const RegistryListing &listing);
 
 private:
     void notice();
     void watchFile();
-    void settled();
+    void watchFolder();
+    void read();
+    void readFinished();
     void release();
 
     QString m_path;
+    QString m_folder;
     QFileSystemWatcher m_watcher;
-    QTimer *m_settle;   // a child, which tests wait on
+    QTimer *m_settle;
     QElapsedTimer m_burst;
-    std::shared_ptr<const ProfileDocument> m_listed;
+    QFutureWatcher<RegistryListing> *m_reading;   // a child, which tests wait on
+    RegistryListing m_listed;
+    bool m_listedAny = false;
+    // Bumped whenever m_listed changes: a background read begun before that
+    // compared with an older listing and is made again.
+    quint64 m_listedGeneration = 0;
+    quint64 m_readingGeneration = 0;
+    bool m_readAgain = false;
     int m_holds = 0;
     bool m_keptBack = false;
 };

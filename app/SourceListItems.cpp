@@ -1,6 +1,5 @@
 #include "app/SourceListItems.h"
 
-#include "controls/GeoList.h"
 #include "dialogs/Session.h"
 #include "gui/MessageBoxes.h"
 #include "i18n/Messages.h"
@@ -8,12 +7,17 @@
 
 namespace tessel {
 
+GeoListItem SrcItem(const QString &name, qint32 type)
+{
+    return {name, SrcTypeToIcon(type).value_or(0), type};
+}
+
 void AddSrcItem(const Session &session, GeoList &list, const QString &name, qint32 type)
 {
-    const std::optional<qint16> icon = SrcTypeToIcon(type);
-    if (!icon)
+    if (!SrcTypeToIcon(type))
         session.MsgBox(session.GetMsgText(Msg::InternalErrorSrcTypeToIcon), MsgBoxStyle::OkOnly);
-    list.AddItem(GeoListItemText(icon.value_or(0), name));
+    const GeoListItem item = SrcItem(name, type);
+    list.AddItem(GeoListItemText(item.icon, item.name));
     list.setItemData(list.newIndex(), type);
 }
 

@@ -3,14 +3,18 @@
 #include <QString>
 #include <QtGlobal>
 
+#include "controls/GeoList.h"
+
 namespace tessel {
 
-class GeoList;
 struct Session;
 
-// Adds a data source type or record to an icon list: the item shows name
-// with the icon of type and holds type as its item data. A type without an
-// icon is reported as an internal error and listed with the blank icon.
+// The icon list entry of a data source type or record: name with the icon of
+// type (the blank icon for a type without one) and type as its item data.
+GeoListItem SrcItem(const QString &name, qint32 type);
+
+// Adds the entry of SrcItem to an icon list. A type without an icon is
+// reported as an internal error.
 void AddSrcItem(const Session &session, GeoList &list, const QString &name, qint32 type);
 
 } // namespace tessel

@@ -27,7 +27,7 @@ frmNewSrc::frmNewSrc(Session &session, const QPixmap &iconStrip, const QWidget *
 
     connect(lstSrcTypes, &GeoList::Click, this, &frmNewSrc::lstSrcTypes_Click);
     // Double-click or Enter on an entry chooses it.
-    connect(lstSrcTypes, &QListWidget::itemActivated, cmdOK, &QPushButton::click);
+    connect(lstSrcTypes, &QAbstractItemView::activated, cmdOK, &QPushButton::click);
     connect(cmdOK, &QPushButton::clicked, this, &frmNewSrc::accept);
     connect(cmdCancel, &QPushButton::clicked, this, &frmNewSrc::reject);
 

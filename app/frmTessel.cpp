@@ -2,12 +2,12 @@
 
 #include <QCloseEvent>
 #include <QLabel>
+#include <QLoggingCategory>
 #include <QPushButton>
 #include <QScrollBar>
 #include <QShortcut>
 
 #include "app/RegistryWatcher.h"
-#include "app/SourceListItems.h"
 #include "app/frmNewSrc.h"
 #include "controls/ControlHelpers.h"
 #include "controls/GeoList.h"
@@ -22,9 +22,16 @@
 #include "hostlink/DebugTrace.h"
 #include "hostlink/HostLink.h"
 #include "i18n/Messages.h"
+#include "profile/ProfileDocument.h"
 #include "registry/DataSourceRecord.h"
 
 namespace tessel {
+namespace {
+
+// tessel.window: when the list shows a reading of the registry.
+Q_LOGGING_CATEGORY(lcMainWindow, "tessel.window", QtWarningMsg)
+
+} // namespace
 
 namespace {
 
@@ -84,7 +91,7 @@ void frmTessel::createControls()
     connect(lstSrcs->model(), &QAbstractItemModel::modelReset, this, &frmTessel::UpdateUI);
     connect(m_registryWatcher, &RegistryWatcher::changed, this, &frmTessel::followRegistry);
     // Double-click or Enter on an entry configures it.
-    connect(lstSrcs, &QListWidget::itemActivated, cmdConfig, &QPushButton::click);
+    connect(lstSrcs, &QAbstractItemView::activated, cmdConfig, &QPushButton::click);
     connect(cmdAdd, &QPushButton::clicked, this, &frmTessel::cmdAdd_Click);
     connect(cmdDelete, &QPushButton::clicked, this, &frmTessel::cmdDelete_Click);
     connect(cmdConfig, &QPushButton::clicked, this, &frmTessel::cmdConfig_Click);
@@ -97,7 +104,9 @@ void frmTessel::Form_Load()
     m_session.TranslateForm(this);
     SwallowStrayAccessKeys(this);
     m_hostLink.traceFormLoaded();
-    RefreshRegSrcs();
+    // The window shows at once; a large registry is listed once it is read.
+    lstSrcs->setPicture(picIcons->pixmap());
+    m_registryWatcher->listInBackground();
     m_hostLink.registerWithHost();
 }
 
@@ -115,42 +124,43 @@ void frmTessel::closeEvent(QCloseEvent *event)
 
 void frmTessel::RefreshRegSrcs()
 {
-    // A type without an icon is reported while the list fills.
-    const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
-    lstSrcs->Clear();
-    lstSrcs->setPicture(picIcons->pixmap());
-    for (const ListedRecord &record : ListRecords(*m_registryWatcher->readForList()))
-        AddSrcItem(m_session, *lstSrcs, record.name, record.type);
+    showListing(m_registryWatcher->readForList());
 }
 
-void frmTessel::followRegistry()
+void frmTessel::followRegistry(const RegistryListing &listing)
 {
     // The entry that holds the focus mark: the selected one, if any.
     const int selected = lstSrcs->ListIndex();
-    const QListWidgetItem *marked =
-        selected != -1 ? lstSrcs->item(selected) : lstSrcs->currentItem();
-    const QString markedName = marked ? marked->text() : QString();
+    const QString markedName = lstSrcs->itemName(selected != -1 ? selected : lstSrcs->currentRow());
     const int scrolled = lstSrcs->verticalScrollBar()->value();
-    RefreshRegSrcs();
+    showListing(listing);
     lstSrcs->verticalScrollBar()->setValue(scrolled);
-    if (!markedName.isEmpty()) {
-        // Names match without regard to case, as the registry file matches them.
-        const QList<QListWidgetItem *> found = lstSrcs->findItems(markedName, Qt::MatchFixedString);
-        if (!found.isEmpty()) {
-            lstSrcs->setCurrentItem(found.first(), selected != -1
-                                                       ? QItemSelectionModel::ClearAndSelect
-                                                       : QItemSelectionModel::NoUpdate);
-            lstSrcs->scrollToItem(found.first());
-        }
+    // Names match without regard to case, as the registry file matches them.
+    const int found = markedName.isEmpty() ? -1 : lstSrcs->findRow(markedName, Qt::CaseInsensitive);
+    if (found != -1) {
+        lstSrcs->setCurrentRow(found, selected != -1 ? QItemSelectionModel::ClearAndSelect
+                                                     : QItemSelectionModel::NoUpdate);
+        lstSrcs->scrollTo(lstSrcs->currentIndex());
     }
     UpdateUI();
+}
+
+void frmTessel::showListing(const RegistryListing &listing)
+{
+    const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
+    m_listedRegistry = listing.document;
+    lstSrcs->setItems(listing.items);
+    qCDebug(lcMainWindow) << "listed" << listing.items.size() << "records";
+    cmdAdd->setEnabled(!listing.failure);
+    for (const ListingProblem &problem : m_listingProblems.untold(m_session.RegistryIniPath, listing))
+        m_session.MsgBox(m_session.GetMsgText(problem.message, problem.arguments), problem.style);
 }
 
 void frmTessel::UpdateUI()
 {
     const bool selected = lstSrcs->ListIndex() != -1;
-    const bool isProtected =
-        selected && (selectedRecord().whole16(RecordKey::Private) & PrivateBit::Protected);
+    const bool isProtected = selected
+        && (DataSourceRecord(m_listedRegistry, selectedName()).whole16(RecordKey::Private) & PrivateBit::Protected);
     cmdDelete->setEnabled(selected && !isProtected);
     cmdConfig->setEnabled(selected);
 }
@@ -180,7 +190,7 @@ std::unique_ptr<ConfigDialog> frmTessel::createConfigForm(ConfigDialogKind kind,
 
 bool frmTessel::IsConnected()
 {
-    return m_hostLink.IsConnected(GeoListItemName(lstSrcs->Text()));
+    return m_hostLink.IsConnected(selectedName());
 }
 
 void frmTessel::SignalParent()
@@ -216,7 +226,7 @@ void frmTessel::cmdConfig_Click()
     const std::optional<ConfigDialogKind> kind = GetConfigForm(type);
     if (!kind)
         return;
-    CurrentSrcName = GeoListItemName(lstSrcs->Text());
+    CurrentSrcName = selectedName();
     if (IsConnected())
         m_session.MsgBox(m_session.GetMsgText(Msg::SourceConnected), MsgBoxStyle::Information);
     showConfigForm(*kind, type);
@@ -235,7 +245,7 @@ void frmTessel::cmdDelete_Click()
     if (m_session.MsgBox(m_session.GetMsgText(Msg::DeleteSelectedEntry),
                          MsgBoxStyle::YesNoQuestion) != MsgBoxResult::Yes)
         return;
-    const WriteResult removed = RemoveRecords(m_session.RegistryIniPath, {selectedRecord().name()});
+    const WriteResult removed = RemoveRecords(m_session.RegistryIniPath, {selectedName()});
     if (!removed) {
         m_session.MsgBox(WriteFailureText(m_session, removed), MsgBoxStyle::Exclamation);
         return;
@@ -295,9 +305,9 @@ void frmTessel::showConfigForm(ConfigDialogKind kind, qint32 type)
     }
 }
 
-DataSourceRecord frmTessel::selectedRecord() const
+QString frmTessel::selectedName() const
 {
-    return DataSourceRecord(m_session.RegistryIniPath, GeoListItemName(lstSrcs->Text()));
+    return GeoListItemName(lstSrcs->Text());
 }
 
 } // namespace tessel

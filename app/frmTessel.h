@@ -5,6 +5,7 @@
 
 #include <QWidget>
 
+#include "app/RegistryListing.h"
 #include "registry/SourceCatalogue.h"
 #include "registry/UndoTrail.h"
 
@@ -14,7 +15,6 @@ class QPushButton;
 namespace tessel {
 
 class ConfigDialog;
-class DataSourceRecord;
 class GeoList;
 class HostLink;
 class RegistryWatcher;
@@ -24,7 +24,9 @@ struct Session;
 // types and offers New, Delete, Configure and Close. After every change made
 // by a configuration dialog or a deletion it refills its list and tells the
 // host. A change another program makes to the registry is listed too, once
-// no dialog of the window is open. Closing it ends the program.
+// no dialog of the window is open; it is read off the window's thread. A
+// registry that cannot be read is said to be so, and nothing is added to it
+// until it can be read again. Closing it ends the program.
 class frmTessel : public QWidget
 {
     Q_OBJECT
@@ -38,8 +40,8 @@ public:
     // the selected record selected (and the focus mark on its entry) and the
     // list where it was scrolled to.
     // The host is not told: the change was not made here.
-    void followRegistry();
-    // Enables Delete and Configure for the selected record.
+    void followRegistry(const RegistryListing &listing);
+    // Enables Delete and Configure for the selected record, as last listed.
     void UpdateUI();
     // The configuration dialog of a source type; a type without one is
     // reported and gives none.
@@ -82,12 +84,18 @@ private:
     // and unloads it; a confirmed dialog changed the registry, so the list is
     // refilled and the host told.
     void showConfigForm(ConfigDialogKind kind, qint32 type);
-    DataSourceRecord selectedRecord() const;
+    // Fills lstSrcs with listing, with nothing selected, and tells the
+    // problems it has that were not told before.
+    void showListing(const RegistryListing &listing);
+    QString selectedName() const;
 
     Session &m_session;
     HostLink &m_hostLink;
     RegistryWatcher *m_registryWatcher;
     UndoTrail m_undoTrail;
+    ListingProblems m_listingProblems;
+    // The registry as the list shows it: a click is answered from it.
+    std::shared_ptr<const ProfileDocument> m_listedRegistry;
     // The record the next configuration dialog edits: a section name of the
     // registry, or NewRecordMarker for a new record.
     QString CurrentSrcName;

@@ -1,14 +1,13 @@
 #include "dialogs/OptionsHolder.h"
 
 #include "dialogs/frmOptions.h"
-#include "registry/DataSourceRecord.h"
 
 namespace tessel {
 
-OptionsHolder::OptionsHolder(Session &session, const QString &recordName,
+OptionsHolder::OptionsHolder(Session &session, DataSourceRecord record,
                              const QWidget *mainWindow, OverviewRow overviewRow)
     : m_session(session)
-    , m_recordName(recordName)
+    , m_record(std::move(record))
     , m_mainWindow(mainWindow)
     , m_overviewRow(overviewRow)
 {
@@ -40,7 +39,7 @@ void OptionsHolder::fillDisplayValues(RecordValues &values)
 
 void OptionsHolder::load()
 {
-    m_form = std::make_unique<frmOptions>(m_session, m_recordName, m_mainWindow);
+    m_form = std::make_unique<frmOptions>(m_session, m_record, m_mainWindow);
     if (m_overviewRow == OverviewRow::Hidden)
         m_form->hideOverviewRow();
     // The window cannot be deleted inside its own close event.

@@ -4,11 +4,12 @@
 
 #include <QString>
 
+#include "registry/DataSourceRecord.h"
+
 class QWidget;
 
 namespace tessel {
 
-class RecordValues;
 class frmOptions;
 struct Session;
 
@@ -24,9 +25,9 @@ public:
     // overview row is hidden, and the hidden box still holds its value.
     enum class OverviewRow { Shown, Hidden };
 
-    // The options show the display keys of the record named recordName (or
-    // of a new record) and centre themselves over mainWindow.
-    OptionsHolder(Session &session, const QString &recordName, const QWidget *mainWindow,
+    // The options show the display keys of record (as the configuration
+    // dialog read it) and centre themselves over mainWindow.
+    OptionsHolder(Session &session, DataSourceRecord record, const QWidget *mainWindow,
                   OverviewRow overviewRow = OverviewRow::Shown);
     ~OptionsHolder();
     OptionsHolder(const OptionsHolder &) = delete;
@@ -45,7 +46,7 @@ private:
     void load();
 
     Session &m_session;
-    const QString m_recordName;
+    const DataSourceRecord m_record;
     const QWidget *const m_mainWindow;
     const OverviewRow m_overviewRow;
     std::unique_ptr<frmOptions> m_form;

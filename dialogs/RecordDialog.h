@@ -4,6 +4,7 @@
 
 #include "dialogs/ConfigDialog.h"
 #include "dialogs/OptionsHolder.h"
+#include "platform/SystemError.h"
 #include "registry/DataSourceRecord.h"
 
 class QCheckBox;
@@ -20,26 +21,34 @@ class RecordDialog : public ConfigDialog
     Q_OBJECT
 protected:
     // recordName is the section of the registry the dialog edits, or
-    // NewRecordMarker for a new record; overviewRow says whether its display
-    // options show the overview render scale.
-    RecordDialog(Session &session, const QString &recordName,
+    // NewRecordMarker for a new record; recordType the type the dialog
+    // saves; overviewRow says whether its display options show the overview
+    // render scale.
+    RecordDialog(Session &session, const QString &recordName, qint32 recordType,
                  OptionsHolder::OverviewRow overviewRow, const QWidget *mainWindow);
 
-    // Reads the record into the dialog's controls and its display options,
-    // and remembers it as read.
+    // Reads the registry once and shows the record from that reading in the
+    // dialog's controls and its display options, remembering it as read. A
+    // registry that cannot be read is reported, and the dialog is locked: it
+    // saves nothing over a file it could not read.
     void openRecord();
-    // The dialog's part of openRecord: its controls from the record.
-    virtual void RefreshConfig() = 0;
+    // The dialog's part of showing a record: its controls from the record.
+    virtual void RefreshConfig(const DataSourceRecord &record) = 0;
     // Enables OK for the input the controls hold.
     virtual void UpdateUI() = 0;
+    // Leaves only Cancel usable.
+    virtual void Lock() = 0;
 
-    // Saves the record as one replacement of the registry file. When another
+    // Saves the record as one replacement of the registry file, each value
+    // without the blanks at its ends that reading would remove. When another
     // program changed or removed the record since the dialog read it, the
-    // user chooses: save over it, take the record as it is now, or go back.
-    // When the file refuses the save or cannot be written the user is told
-    // why and what to do. Returns whether the record was saved; otherwise
-    // nothing was written and the dialog is open with the user's input
-    // (or, when the user discarded it, closed as cancelled).
+    // user chooses: save over it, take the record as it is now, or go back;
+    // a record locked meanwhile is not saved at all, and one whose type
+    // changed meanwhile closes the dialog rather than show in it. When the
+    // file refuses the save or cannot be written the user is told why and
+    // what to do. Returns whether the record was saved; otherwise nothing was
+    // written and the dialog is open with the user's input (or, when the user
+    // discarded it, shows the record as it is now or is closed as cancelled).
     bool saveRecord(RecordSave save);
 
     // The dialog's checks of its input on OK, in order, stopping at the first
@@ -71,8 +80,17 @@ protected:
     bool m_locked = false;
 
 private:
+    void showRecord(const RegistrySnapshot &registry);
+    void showReadFailure(const FileError &error);
+    // The question about a record that another program changed or removed:
+    // the answer, a MsgBoxResult.
+    int askAboutChange(const QString &name, const StoredRecord &now, qint16 privateNow);
+
+    const qint32 m_recordType;
     const OptionsHolder::OverviewRow m_overviewRow;
     StoredRecord m_asRead;
+    // The protection bits (Private bits 1 and 2) of the record as read.
+    qint16 m_protectionAsRead = 0;
 };
 
 } // namespace tessel

@@ -21,6 +21,8 @@ QString WriteFailureText(const Session &session, const WriteResult &result)
         return session.GetMsgText(Msg::ValueUnencodable, {result.error().key, result.error().detail});
     case WriteFailure::TooLong:
         return session.GetMsgText(Msg::ValueTooLong, {result.error().key});
+    case WriteFailure::ChangedOnRead:
+        return session.GetMsgText(Msg::ValueChangedOnRead, {result.error().key});
     case WriteFailure::NoPermission:
         return session.GetMsgText(Msg::RegistryNoPermission, {registry});
     case WriteFailure::DiskFull:

@@ -112,7 +112,7 @@ void DropDownList::showPopup()
 
 frmDemandConfig::frmDemandConfig(Session &session, const QString &recordName,
                                  const QWidget *mainWindow)
-    : RecordDialog(session, recordName, OptionsHolder::OverviewRow::Shown, mainWindow)
+    : RecordDialog(session, recordName, SourceType::DemandLoad, OptionsHolder::OverviewRow::Shown, mainWindow)
 {
     createControls();
     connectEvents();
@@ -194,11 +194,10 @@ void frmDemandConfig::Form_Load()
     openRecord();
 }
 
-void frmDemandConfig::RefreshConfig()
+void frmDemandConfig::RefreshConfig(const DataSourceRecord &record)
 {
     // A new record keeps the dialog's first state: "Automatic" unchecked and
     // no source number, which no stored ID reads back as.
-    const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
     if (record.isNew())
         return;
     txtName->setText(record.name());

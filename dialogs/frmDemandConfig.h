@@ -53,12 +53,12 @@ private:
     void connectEvents();
 
     void Form_Load();
-    void RefreshConfig() override;
+    void RefreshConfig(const DataSourceRecord &record) override;
     bool SaveConfig() override;
     bool checkInput() override;
     void UpdateUI() override;
     void LoadEntities();
-    void Lock();
+    void Lock() override;
 
     void txtDLD_Change();
     void cmbEntities_DropDown();

@@ -70,7 +70,7 @@ void showStoredText(QLineEdit *box, const QString &text, int typingLimit)
 
 frmNativeConfig::frmNativeConfig(Session &session, const QString &recordName,
                                  qint16 nativeType, const QWidget *mainWindow)
-    : RecordDialog(session, recordName, OptionsHolder::OverviewRow::Hidden, mainWindow)
+    : RecordDialog(session, recordName, nativeType, OptionsHolder::OverviewRow::Hidden, mainWindow)
     , m_nativeType(nativeType)
 {
     createControls();
@@ -185,11 +185,8 @@ void frmNativeConfig::Form_Load()
     limitTyping(txtName, NameLengthLimit);
 }
 
-void frmNativeConfig::RefreshConfig()
+void frmNativeConfig::RefreshConfig(const DataSourceRecord &record)
 {
-    const DataSourceRecord record = m_recordName == NewRecordMarker
-                                        ? DataSourceRecord::New(m_nativeType)
-                                        : DataSourceRecord(m_session.RegistryIniPath, m_recordName);
     if (!record.isNew())
         txtName->setText(record.name());
     txtDescription->setText(record.text(RecordKey::Description));

@@ -29,12 +29,12 @@ private:
     void connectEvents();
 
     void Form_Load();
-    void RefreshConfig() override;
+    void RefreshConfig(const DataSourceRecord &record) override;
     bool SaveConfig() override;
     bool checkInput() override;
     void UpdateUI() override;
     void UpdateCapabilities();
-    void Lock();
+    void Lock() override;
 
     struct AccessModeOption
     {

@@ -12,7 +12,6 @@
 
 #include "controls/ControlHelpers.h"
 #include "controls/NumberBox.h"
-#include "registry/DataSourceRecord.h"
 
 namespace tessel {
 namespace {
@@ -41,9 +40,9 @@ QString shownNumber(double number)
 
 } // namespace
 
-frmOptions::frmOptions(Session &session, const QString &recordName, const QWidget *mainWindow)
+frmOptions::frmOptions(Session &session, DataSourceRecord record, const QWidget *mainWindow)
     : ConfigDialog(session, mainWindow)
-    , m_recordName(recordName)
+    , m_record(std::move(record))
 {
     createControls();
     connectEvents();
@@ -111,7 +110,7 @@ void frmOptions::Form_Load()
 void frmOptions::RefreshOptions()
 {
     // A new record has nothing to read back: Cancel keeps what is shown.
-    const DataSourceRecord record(m_session.RegistryIniPath, m_recordName);
+    const DataSourceRecord &record = m_record;
     if (record.isNew())
         return;
     m_txtPriority->setStoredText(shownNumber(record.number(RecordKey::Priority)));

@@ -2,6 +2,7 @@
 
 #include "controls/NumberBox.h"
 #include "dialogs/ConfigDialog.h"
+#include "registry/DataSourceRecord.h"
 
 class QCheckBox;
 class QLabel;
@@ -31,11 +32,11 @@ class frmOptions final : public ConfigDialog
 {
     Q_OBJECT
 public:
-    // recordName is the section of the registry whose display keys the
-    // options show, or NewRecordMarker for a new record.
-    frmOptions(Session &session, const QString &recordName, const QWidget *mainWindow);
+    // The options show the display keys of record, as the configuration
+    // dialog read it.
+    frmOptions(Session &session, DataSourceRecord record, const QWidget *mainWindow);
 
-    // Reads the record's display keys into the controls; a new record keeps
+    // Shows the record's display keys in the controls; a new record keeps
     // the controls as they are.
     void RefreshOptions();
 
@@ -59,7 +60,7 @@ private:
     void chkAllScales_Click();
     void cmdCancel_Click();
 
-    const QString m_recordName;
+    const DataSourceRecord m_record;
     QPushButton *m_cmdCancel = nullptr;
     QPushButton *m_cmdOK = nullptr;
     QCheckBox *m_chkAuto = nullptr;

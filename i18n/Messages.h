@@ -59,6 +59,10 @@ inline const QString RegistryBusy = QStringLiteral(
     "Let that Tessel or tessel-admin finish (or end it if it hangs), then try again.");
 inline const QString RegistryWriteFailed = QStringLiteral(
     "The registry file ^1 was not changed: ^2^nCheck the file and its folder, then try again.");
+// The registry file ^1 exists but could not be read; ^2 says why.
+inline const QString RegistryUnreadable = QStringLiteral(
+    "The registry file ^1 cannot be read: ^2^n"
+    "No datasource can be added, changed or deleted until it can be read again.");
 // Another program changed or removed the record ^1 while its dialog was open.
 inline const QString RecordChangedMeanwhile = QStringLiteral(
     "Another program changed the datasource ^1 while this dialog was open.^n"
@@ -68,6 +72,26 @@ inline const QString RecordRemovedMeanwhile = QStringLiteral(
     "Another program removed the datasource ^1 while this dialog was open.^n"
     "Yes: save your values, which registers it again.^nNo: discard your values and close the dialog."
     "^nCancel: go back to the dialog.");
+// Another program made the record ^1 a record of another type, or locked
+// it, while its dialog was open; or changed it and its protection bits.
+inline const QString RecordTypeChangedMeanwhile = QStringLiteral(
+    "Another program made the datasource ^1 a datasource of another type while this dialog was open.^n"
+    "This dialog cannot show it and closes. Open the datasource again to see it as it is now.");
+inline const QString RecordLockedMeanwhile = QStringLiteral(
+    "Another program locked the datasource ^1 while this dialog was open.^n"
+    "Your values were not saved. The dialog shows the datasource as it is now.");
+inline const QString RecordProtectionChangedMeanwhile = QStringLiteral(
+    "Another program changed the datasource ^1, and its protection, while this dialog was open.^n"
+    "Yes: save your values over the change.^nNo: discard your values and show the datasource as it is now."
+    "^nCancel: go back to the dialog.");
+// A value that reading would give back without its quotes or end blanks; ^1 is the key.
+inline const QString ValueChangedOnRead = QStringLiteral(
+    "The ^1 is enclosed in quotes, which the registry file removes when it is read.^n"
+    "Remove the quotes, then press OK again.");
+// The registry file ^1 could not be read when a dialog opened; ^2 is the cause.
+inline const QString RegistryUnreadableInDialog = QStringLiteral(
+    "The registry file ^1 could not be read: ^2^n"
+    "This dialog saves nothing until the file can be read. Check the file, then open the dialog again.");
 // ^1 is the DLD file whose line ends made an entity name run over lines.
 inline const QString EntityHasLineBreak = QStringLiteral(
     "The entity chosen from ^1 holds a line break: the file does not end its lines with CR LF.^n"
@@ -94,9 +118,10 @@ inline QStringList all()
             EnterFullValidPath, ChooseEntity, SelectDldFile, DldFileFilter, ErrorRunning,
             FileNotFound, PermissionDenied, NotRunnable, ErrorReadingIcf, NameNotStorable, NameTaken,
             ValueHasLineBreak, ValueUnencodable, ValueTooLong, RegistryNoPermission, RegistryDiskFull,
-            RegistryBusy, RegistryWriteFailed, EntityHasLineBreak, RecordChangedMeanwhile,
-            RecordRemovedMeanwhile, UserFolderRefused, UndoDeletion, UndoRegistration, UndoChanges,
-            UndoRefused};
+            RegistryBusy, RegistryWriteFailed, RegistryUnreadable, EntityHasLineBreak, RecordChangedMeanwhile,
+            RecordRemovedMeanwhile, UserFolderRefused, RecordTypeChangedMeanwhile, RecordLockedMeanwhile,
+            RecordProtectionChangedMeanwhile, ValueChangedOnRead, RegistryUnreadableInDialog, UndoDeletion, UndoRegistration,
+            UndoChanges, UndoRefused};
 }
 
 } // namespace tessel::Msg

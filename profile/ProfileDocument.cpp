@@ -143,7 +143,7 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
     }
     line.nameEnd = TrimBlanksBefore(text, equals, first);
     line.valueStart = SkipBlanks(text, equals + 1);
-    line.valueEnd = std::max(line.valueStart, trimmedEnd);
+    line.valueEnd = Offset(std::max<qsizetype>(line.valueStart, trimmedEnd));
     return line;
 }
 
@@ -168,7 +168,7 @@ const ProfileDocument::Section *ProfileDocument::findSection(QString name) const
     return found == m_sectionByFoldedName.cend() ? nullptr : &m_sections[*found];
 }
 
-const ProfileDocument::Line *ProfileDocument::findKey(const Section &section, const QString &name) const
+const ProfileDocument::Line *ProfileDocument::findKey(const Section &section, QStringView name) const
 {
     for (qsizetype i = section.firstLine(); i < section.end; ++i) {
         const Line &line = m_lines[i];
@@ -190,7 +190,12 @@ std::optional<QString> ProfileDocument::valueOf(const Line *line) const
 {
     if (!line || !line->hasValue())
         return std::nullopt;
-    return textOf(*line).sliced(line->valueStart, line->valueEnd - line->valueStart).toString();
+    return valueOf(*line).toString();
+}
+
+QStringView ProfileDocument::valueOf(const Line &line) const
+{
+    return textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart);
 }
 
 QList<ProfileEntry> ProfileDocument::entries(QStringView section) const
@@ -254,6 +259,52 @@ QStringList ProfileDocument::sectionNames() const
             names.append(name.toString());
     }
     return names;
+}
+
+std::vector<ProfileDocument::SectionView> ProfileDocument::namedSections() const
+{
+    std::vector<SectionView> sections;
+    sections.reserve(m_sections.size());
+    for (std::size_t i = 1; i < m_sections.size(); ++i) {
+        if (!nameOf(m_lines[m_sections[i].header]).isEmpty())
+            sections.push_back(SectionView(*this, qsizetype(i), m_sections[i].firstOfName));
+    }
+    return sections;
+}
+
+std::optional<ProfileDocument::SectionView> ProfileDocument::section(QStringView name) const
+{
+    const QString requested = requestName(name);
+    const Section *found = requested.isEmpty() ? nullptr : findSection(requested);
+    if (!found)
+        return std::nullopt;
+    const qsizetype index = found - m_sections.data();
+    return SectionView(*this, index, index);
+}
+
+QStringView ProfileDocument::SectionView::name() const
+{
+    return m_document->nameOf(m_document->m_lines[m_document->m_sections[m_own].header]);
+}
+
+std::optional<QStringView> ProfileDocument::SectionView::value(QStringView key) const
+{
+    const Line *line = m_document->findKey(m_document->m_sections[m_keys], key);
+    if (!line || !line->hasValue())
+        return std::nullopt;
+    return m_document->valueOf(*line);
+}
+
+QList<std::pair<QStringView, QStringView>> ProfileDocument::SectionView::entries() const
+{
+    const Section &section = m_document->m_sections[m_keys];
+    QList<std::pair<QStringView, QStringView>> entries;
+    for (qsizetype i = section.firstLine(); i < section.end; ++i) {
+        const Line &line = m_document->m_lines[i];
+        if (line.kind == LineKind::Key && line.hasValue())
+            entries.append({m_document->nameOf(line), m_document->valueOf(line)});
+    }
+    return entries;
 }
 
 QByteArray ProfileDocument::spliced(std::vector<Splice> splices) const

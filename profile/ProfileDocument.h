@@ -59,6 +59,13 @@ public:
     // The names of all named sections, in file order (duplicates included).
     QStringList sectionNames() const;
 
+    class SectionView;
+    // Every named section in file order (duplicates included), for readers
+    // that go through the whole file once.
+    std::vector<SectionView> namedSections() const;
+    // The first section of the name, as value() finds it.
+    std::optional<SectionView> section(QStringView name) const;
+
     // The bytes of the file with key=value written: in place of the key's
     // line, else after the section's last key line, else in a new section
     // at the end. New lines take the file's own line break.
@@ -81,18 +88,23 @@ public:
 private:
     enum class LineKind : quint8 { Blank, Comment, Section, Key };
 
+    // A registry of 100,000 records has over a million lines: offsets of 32
+    // bits keep each line small, and no document comes near 2 GB (the store
+    // refuses to read files above 64 MB).
+    using Offset = qint32;
+
     struct Line
     {
-        qsizetype start = 0;       // byte offsets: the line's text, then its break
-        qsizetype textEnd = 0;
-        qsizetype end = 0;
+        Offset start = 0;       // byte offsets: the line's text, then its break
+        Offset textEnd = 0;
+        Offset end = 0;
+        Offset textStart = 0;   // the decoded text within m_text
+        Offset textLength = 0;
+        Offset nameStart = 0;   // the name within the text, blanks removed
+        Offset nameEnd = 0;
+        Offset valueStart = -1; // -1: a key line without "="
+        Offset valueEnd = -1;
         LineKind kind = LineKind::Blank;
-        qsizetype textStart = 0;   // the decoded text within m_text
-        qsizetype textLength = 0;
-        qsizetype nameStart = 0;   // the name within the text, blanks removed
-        qsizetype nameEnd = 0;
-        qsizetype valueStart = -1; // -1: a key line without "="
-        qsizetype valueEnd = -1;
 
         bool hasValue() const { return valueStart >= 0; }
     };
@@ -112,8 +124,10 @@ private:
     QStringView nameOf(const Line &line) const;
     QString requestName(QStringView name) const;
     const Section *findSection(QString name) const;
-    const Line *findKey(const Section &section, const QString &name) const;
+    const Line *findKey(const Section &section, QStringView name) const;
     std::optional<QString> valueOf(const Line *line) const;
+    // The value of a key line that holds "=".
+    QStringView valueOf(const Line &line) const;
     // The byte range of the section's lines, when it exists.
     std::optional<std::pair<qsizetype, qsizetype>> sectionRange(QStringView section) const;
     // Bytes from..to of the file replaced by others.
@@ -138,6 +152,33 @@ private:
     std::vector<Line> m_lines;
     std::vector<Section> m_sections;
     QHash<QString, qsizetype> m_sectionByFoldedName;  // first section of each name
+};
+
+// A named section as reads see it: the name its own line gives, and the key
+// lines of the first section of that name, where every read of the name
+// looks. Valid as long as its document.
+class ProfileDocument::SectionView
+{
+public:
+    QStringView name() const;
+    // Whether an earlier section of the same name hides this one from reads.
+    bool hidden() const { return m_keys != m_own; }
+    // The value of the first key line of the name that holds "=", as value()
+    // gives it; key is compared as given, letter case ignored.
+    std::optional<QStringView> value(QStringView key) const;
+    // The name and value of every key line that holds "=", in file order.
+    QList<std::pair<QStringView, QStringView>> entries() const;
+
+private:
+    friend class ProfileDocument;
+    SectionView(const ProfileDocument &document, qsizetype own, qsizetype keys)
+        : m_document(&document), m_own(own), m_keys(keys)
+    {
+    }
+
+    const ProfileDocument *m_document;
+    qsizetype m_own;    // index of the section in m_sections
+    qsizetype m_keys;   // index of the first section of its name
 };
 
 } // namespace tessel

@@ -34,23 +34,31 @@ WriteResult FileWriteFailure(const FileError &error)
     }
 }
 
-WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
-                          QStringView value)
+namespace {
+
+// Whether key=value can be written to section and read back as readBack asks;
+// a refusal names the key, and for characters the encoding lacks, those
+// characters (the messages built from it show them).
+WriteResult CheckEntry(const ProfileDocument &document, QStringView section, const ProfileEntry &entry,
+                       ReadBack readBack)
 {
-    if (const Result<void> names = CheckEntryNames(section, key, {}); !names)
-        return NotWritten(WriteFailure::BadName, key.toString(), names.error());
-    if (HoldsLineBreak(value))
-        return NotWritten(WriteFailure::LineBreak, key.toString(), QStringLiteral("the value holds a line break or NUL"));
-    for (const QStringView text : {section, key, value}) {
-        const QString lost = document.codec().lostCharacters(text.toString());
-        if (!lost.isEmpty())
-            return NotWritten(WriteFailure::Unencodable, key.toString(), lost);
+    if (const Result<void> names = CheckEntryNames(section, entry.key, {}); !names)
+        return NotWritten(WriteFailure::BadName, entry.key, names.error());
+    const ProfileCodec &codec = document.codec();
+    for (const QString &name : {section.toString(), entry.key}) {
+        if (const QString lost = codec.lostCharacters(name); !lost.isEmpty())
+            return NotWritten(WriteFailure::Unencodable, entry.key, lost);
     }
-    if (!FitsReadBuffer(value))
-        return NotWritten(WriteFailure::TooLong, key.toString(),
-                QStringLiteral("the value is %1 characters long").arg(value.size()));
+    if (WriteResult value = CheckStoredValue(entry.value, codec, readBack); !value) {
+        const WriteFailure failure = value.error().failure;
+        return NotWritten(failure, entry.key,
+                          failure == WriteFailure::Unencodable ? codec.lostCharacters(entry.value)
+                                                               : value.error().detail);
+    }
     return {};
 }
+
+} // namespace
 
 ProfileEdit::ProfileEdit(std::shared_ptr<const ProfileDocument> document)
     : m_document(std::move(document))
@@ -69,11 +77,12 @@ const QByteArray &ProfileEdit::bytes() const
     return m_unparsed ? *m_unparsed : m_document->bytes();
 }
 
-WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries)
+WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries,
+                                   ReadBack readBack)
 {
     const ProfileDocument &current = document();
     for (const ProfileEntry &entry : entries) {
-        if (WriteResult refused = CheckStorable(current, section, entry.key, entry.value); !refused)
+        if (WriteResult refused = CheckEntry(current, section, entry, readBack); !refused)
             return refused;
     }
     m_unparsed = current.withValues(section, entries);

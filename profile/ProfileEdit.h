@@ -2,6 +2,7 @@
 
 #include "platform/SafeFile.h"
 #include "profile/ProfileDocument.h"
+#include "profile/ProfileReading.h"
 #include "profile/WriteResult.h"
 
 #include <QList>
@@ -29,8 +30,11 @@ public:
 
     // Writes the entries to section in their order, as that many single
     // writes would: each key in place of its line, else after the section's
-    // last key, else in a new section at the end of the file.
-    WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries);
+    // last key, else in a new section at the end of the file. Refused, writing
+    // none of them: names the file cannot carry, or a value that does not
+    // read back as readBack asks.
+    WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries,
+                          ReadBack readBack = ReadBack::Carried);
     WriteResult setValue(QStringView section, const QString &key, const QString &value);
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
@@ -76,10 +80,5 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
 
 // The write failure that a failed file operation means.
 WriteResult FileWriteFailure(const FileError &error);
-
-// Why value cannot be stored under key and read back unchanged in a file of
-// this document's encoding; ok when it can.
-WriteResult CheckStorable(const ProfileDocument &document, QStringView section, QStringView key,
-                          QStringView value);
 
 } // namespace tessel

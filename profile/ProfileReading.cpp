@@ -86,21 +86,26 @@ Result<void> CheckEncodable(const QString &text, const ProfileCodec &codec)
         .arg(character, QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'))};
 }
 
-Result<void> CheckStoredValue(const QString &value, const ProfileCodec &codec)
+WriteResult CheckStoredValue(QStringView value, const ProfileCodec &codec, ReadBack readBack)
 {
     if (HoldsLineBreak(value))
-        return Failure{QStringLiteral("the value holds a NUL or a line break")};
+        return NotWritten(WriteFailure::LineBreak, {}, QStringLiteral("the value holds a NUL or a line break"));
     if (!FitsReadBuffer(value)) {
-        return Failure{QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
-            .arg(value.size())
-            .arg(ReadBufferLimit - ValueMargin - 1)};
+        return NotWritten(WriteFailure::TooLong, {},
+            QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
+                .arg(value.size())
+                .arg(ReadBufferLimit - ValueMargin - 1));
     }
-    if (const Result<void> encodable = CheckEncodable(value, codec); !encodable)
-        return encodable;
+    if (const Result<void> encodable = CheckEncodable(value.toString(), codec); !encodable)
+        return NotWritten(WriteFailure::Unencodable, {}, encodable.error());
+    if (readBack == ReadBack::Carried)
+        return {};
     if (TrimProfileBlanks(value).size() != value.size())
-        return Failure{QStringLiteral("the value begins or ends with a blank, which reading removes")};
+        return NotWritten(WriteFailure::ChangedOnRead, {},
+                          QStringLiteral("the value begins or ends with a blank, which reading removes"));
     if (StripQuotes(value).size() != value.size())
-        return Failure{QStringLiteral("the value is enclosed in quotes, which reading removes")};
+        return NotWritten(WriteFailure::ChangedOnRead, {},
+                          QStringLiteral("the value is enclosed in quotes, which reading removes"));
     return {};
 }
 

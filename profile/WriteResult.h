@@ -13,6 +13,7 @@ enum class WriteFailure {
     LineBreak,      // a value holding a line break or NUL
     Unencodable,    // a character the file's encoding cannot hold
     TooLong,        // a value longer than a read gives back whole
+    ChangedOnRead,  // a value that reading gives back changed: blanks at an end, enclosing quotes
     NameTaken,      // another record already uses the name
     RecordChanged,  // another program changed the record since it was read
     RecordRemoved,  // another program removed the record since it was read

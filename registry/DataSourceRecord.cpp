@@ -150,6 +150,12 @@ QList<ListedRecord> ListRecords(const ProfileDocument &registry)
     return records;
 }
 
+QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key)
+{
+    const std::optional<QStringView> value = record.value(RecordKeys[std::size_t(key)].name);
+    return ReadValue(registry, value ? std::optional<QString>(value->toString()) : std::nullopt, ReadDefault(key));
+}
+
 QString FlagText(bool set)
 {
     return set ? QStringLiteral("1") : QStringLiteral("0");
@@ -236,9 +242,9 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
         return NotWritten(WriteFailure::NameTaken, {}, newName);
 
     if (!isNew && save.unchangedSince) {
-        const StoredRecord now{edit.document().sectionBytes(save.currentName)};
+        const StoredRecord now = StoredRecord::Of(edit.document(), save.currentName);
         if (now != *save.unchangedSince)
-            return NotWritten(now.section ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
+            return NotWritten(now.keys ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
                     save.currentName);
     }
 
@@ -259,12 +265,20 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
                             | (save.privateRule == PrivateOnSave::MarkSavedByNative ? PrivateBit::SavedByNative : 0);
     if (save.privateRule == PrivateOnSave::MarkSavedByNative || carriedBits != 0 || privateBits != keptBits)
         entries.append({KeyName(RecordKey::Private), QString::number(qint16(privateBits))});
-    return edit.setValues(newName, entries);
+    return edit.setValues(newName, entries, ReadBack::Exactly);
 }
 
-StoredRecord ReadStoredRecord(const QString &registryPath, const QString &name)
+StoredRecord StoredRecord::Of(const ProfileDocument &registry, const QString &name)
 {
-    return {ProfileDocumentForReads(registryPath)->sectionBytes(name)};
+    if (!registry.hasSection(name))
+        return {};
+    QMap<QString, QString> keys;
+    for (const QString &key : registry.keyNames(name)) {
+        const QString folded = key.toCaseFolded();
+        if (!keys.contains(folded))
+            keys.insert(folded, registry.value(name, key).value_or(QString()));
+    }
+    return {std::move(keys)};
 }
 
 WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)

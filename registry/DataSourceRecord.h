@@ -6,6 +6,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QMap>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
@@ -14,6 +15,7 @@
 #include "platform/Result.h"
 #include "platform/SystemError.h"
 #include "profile/ProfileCodec.h"
+#include "profile/ProfileDocument.h"
 #include "profile/WriteResult.h"
 
 // A data source record: one section of the registry file, named by the data
@@ -94,7 +96,6 @@ inline constexpr int Editable = 3;
 // The value of ID when the host numbers the source itself.
 inline const QString AutomaticId = QStringLiteral("Auto");
 
-class ProfileDocument;
 class ProfileEdit;
 
 // One record of the registry file. A record made from the file's path reads
@@ -170,6 +171,10 @@ struct ListedRecord
 // Every record's name and type in file order, from one reading of the file.
 QList<ListedRecord> ListRecords(const ProfileDocument &registry);
 
+// What a read of the key gives in one section of the registry, as
+// DataSourceRecord::text gives it, for readers that go through every record.
+QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key);
+
 // "1" or "0", the encoding of ReadOnly and AutoConnect.
 QString FlagText(bool set);
 
@@ -244,16 +249,20 @@ enum class PrivateOnSave {
     MarkSavedByNative,
 };
 
-// A record as it stood in the file when it was read: the bytes of its
-// section, or nothing when there was no such record.
+// A record as every reader of the file sees it: each key (named in folded
+// case, the first line of a name winning) with its value as read, blanks
+// around it removed. Blank and comment lines, the order and spacing of the
+// lines and their line ends are no part of it, so that only a change that
+// some reader would see makes two of them differ. Nothing when there is no
+// such record.
 struct StoredRecord
 {
-    std::optional<QByteArray> section;
+    std::optional<QMap<QString, QString>> keys;
+
+    static StoredRecord Of(const ProfileDocument &registry, const QString &name);
 
     friend bool operator==(const StoredRecord &, const StoredRecord &) = default;
 };
-
-StoredRecord ReadStoredRecord(const QString &registryPath, const QString &name);
 
 // One record saved as a configuration dialog saves it when the user
 // confirms it.

@@ -52,7 +52,7 @@ protected:
             [&] { return std::make_unique<frmNativeConfig>(session, recordName, 2, &mainWindow); },
             [&] { return std::make_unique<frmDemandConfig>(session, recordName, &mainWindow); },
             [&] { return std::make_unique<frmODBCConfig>(session, &mainWindow); },
-            [&] { return std::make_unique<frmOptions>(session, recordName, &mainWindow); },
+            [&] { return std::make_unique<frmOptions>(session, DataSourceRecord::New(1), &mainWindow); },
             [&] { return std::make_unique<frmDebug>(session); },
         };
         for (const auto &load : windows) {

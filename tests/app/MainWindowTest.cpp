@@ -3,7 +3,9 @@
 // it, and how the list follows what other programs do to the registry.
 #include <gtest/gtest.h>
 
+#include <QDir>
 #include <QFile>
+#include <QFutureWatcher>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -16,6 +18,7 @@
 #include "hostlink/HostLink.h"
 #include "i18n/Messages.h"
 #include "platform/AppPaths.h"
+#include "platform/SystemError.h"
 #include "platform/TerminationSignals.h"
 #include "platform/WindowMessaging.h"
 #include "profile/ProfileStore.h"
@@ -89,10 +92,25 @@ protected:
         });
         window = std::make_unique<ScriptedMainWindow>(session, *link);
         QObject::connect(window.get(), &frmTessel::unloaded, [this] { hostLog.append(u"UNLOADED"_s); });
+        // The list is filled once the registry has been read in the background.
+        QSignalSpy filled(list()->model(), &QAbstractItemModel::modelReset);
         window->show();
         window->activateWindow();
         EXPECT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        EXPECT_TRUE(waitFor([&] { return !filled.isEmpty(); }));
         return *window;
+    }
+
+    // Counts the registry's readings in the background, each once it has been
+    // compared with the list and, when it differs, listed.
+    std::unique_ptr<QSignalSpy> readings() const
+    {
+        return std::make_unique<QSignalSpy>(window->findChild<QFutureWatcherBase *>(), &QFutureWatcherBase::finished);
+    }
+    static bool readAgain(QSignalSpy &reads)
+    {
+        const qsizetype before = reads.count();
+        return waitFor([&] { return reads.count() > before; });
     }
 
     GeoList *list() const { return child<GeoList>(*window, "lstSrcs"); }
@@ -270,21 +288,14 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     writeRegistry("[Network]\nType=1\n[Roads]\nType=4\n");
     ScriptedMainWindow &main = load();
     select("Roads");
-    QSignalSpy looks(window->findChild<RegistryWatcher *>()->findChild<QTimer *>(), &QTimer::timeout);
+    const auto reads = readings();
     QSignalSpy refills(list()->model(), &QAbstractItemModel::modelReset);
-    const auto lookedAgain = [&] {
-        const qsizetype before = looks.count();
-        return waitFor([&] { return looks.count() > before; });
-    };
-    // After the next look: the refills since the last, the list, the selected record, whether it can be deleted.
+    // After the next reading: the refills since the last, the list, the selected record, whether it can be deleted.
     const auto after = [&](int refillCount, const char *listed, const char *selected, bool deletable) {
-        EXPECT_TRUE(lookedAgain());
+        EXPECT_TRUE(readAgain(*reads));
         EXPECT_EQ(refills.count(), refillCount);
         refills.clear();
-        QStringList names;
-        for (int row = 0; row < list()->count(); ++row)
-            names.append(list()->item(row)->text());
-        EXPECT_EQ(names.join(u' '), QString::fromLatin1(listed));
+        EXPECT_EQ(listedNames(*list()), QString::fromLatin1(listed));
         EXPECT_EQ(list()->ListIndex() == -1 ? QString() : GeoListItemName(list()->Text()), QString::fromLatin1(selected));
         EXPECT_EQ(press("cmdDelete")->isEnabled(), deletable);
         EXPECT_EQ(press("cmdConfig")->isEnabled(), *selected != 0);
@@ -312,7 +323,7 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     after(1, "Back", "", false);
     onNextModal<frmNewSrc>([&](frmNewSrc &chooser) {
         writeKey("Meanwhile", "1");
-        EXPECT_TRUE(lookedAgain());
+        EXPECT_TRUE(readAgain(*reads));
         EXPECT_EQ(refills.count(), 0);
         child<QPushButton>(chooser, "cmdCancel")->click();
     });
@@ -379,3 +390,135 @@ TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
 }
 
 } // namespace
+
+// Each problem a fill finds is told once per run: a type without an icon when
+// it first appears, a registry that cannot be read when that first happens
+// (New is refused until it can be read again). Refills that find them again
+// tell nothing, nor does the same read failure when it comes back.
+TEST_F(MainWindowTest, TellsEachProblemOfTheRegistryOnce)
+{
+    writeRegistry("[Three]\nType=3\n[Seven]\nType=7\n[Network]\nType=1\n");
+    load();
+    const QString noIcon = box(Msg::InternalErrorSrcTypeToIcon, MsgBoxStyle::OkOnly);
+    const QString unreadable = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
+                                   MsgBoxStyle::Exclamation);
+    const QString &path = session.RegistryIniPath;
+    const auto listed = [&](const char *names) { return waitFor([&] { return listedNames(*list()) == QLatin1String(names); }); };
+    const auto told = [&](QStringList expected) {
+        EXPECT_EQ(boxes(), expected);
+        messageBoxes.shown.clear();
+    };
+    told({noIcon, noIcon});
+    writeKey("Other", "1");
+    EXPECT_TRUE(listed("Three Seven Network Other"));
+    told({});
+    writeKey("Nine", "9");
+    writeKey("ThreeAgain", "3");
+    EXPECT_TRUE(listed("Three Seven Network Other Nine ThreeAgain"));
+    told({noIcon});
+    const QByteArray bytes = readBytes(path);
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_TRUE(listed(""));
+    EXPECT_FALSE(press("cmdAdd")->isEnabled());
+    told({unreadable});
+    writeBytes(path + u"/inside"_s, "x");
+    const auto reads = readings();
+    EXPECT_TRUE(readAgain(*reads));
+    told({});
+    ASSERT_TRUE(QDir(path).removeRecursively());
+    writeBytes(path, bytes);
+    EXPECT_TRUE(listed("Three Seven Network Other Nine ThreeAgain"));
+    EXPECT_TRUE(press("cmdAdd")->isEnabled());
+    QFile::remove(path);
+    ASSERT_TRUE(QDir().mkdir(path));
+    EXPECT_TRUE(listed(""));
+    EXPECT_FALSE(press("cmdAdd")->isEnabled());
+    told({});
+}
+
+// The list follows the registry's path when its folder is replaced by a copy,
+// or renamed away (nothing is there to list) and back, and when the path is a
+// link whose file is replaced.
+TEST_F(MainWindowTest, TheListFollowsTheRegistrysFolderWhenItIsReplaced)
+{
+    const QString folder = tempDir.filePath(u"app"_s), moved = tempDir.filePath(u"app-old"_s);
+    ASSERT_TRUE(QDir().mkdir(folder));
+    session.RegistryIniPath = folder + u"/TESSEL.INI"_s;
+    writeRegistry("[A]\nType=1\n");
+    load();
+    const auto listed = [&](const char *names) { return waitFor([&] { return listedNames(*list()) == QLatin1String(names); }); };
+    ASSERT_TRUE(QDir().rename(folder, moved));
+    ASSERT_TRUE(QDir().mkdir(folder));
+    ASSERT_TRUE(QFile::copy(moved + u"/TESSEL.INI"_s, session.RegistryIniPath));
+    writeKey("B", "1");
+    EXPECT_TRUE(listed("A B"));
+    ASSERT_TRUE(QDir(moved).removeRecursively());
+    ASSERT_TRUE(QDir().rename(folder, moved));
+    EXPECT_TRUE(listed(""));
+    writeBytes(moved + u"/TESSEL.INI"_s, "[A]\n[B]\n[InMoved]\n");
+    ASSERT_TRUE(QDir().rename(moved, folder));
+    EXPECT_TRUE(listed("A B InMoved"));
+    writeKey("C", "1");
+    EXPECT_TRUE(listed("A B InMoved C"));
+    // A link to a registry in a folder nobody watches: the watch follows the
+    // file that the link names now, also after that file was replaced while
+    // a reader holds the old one.
+    const QTemporaryDir elsewhere;
+    const QString target = elsewhere.filePath(u"TARGET.INI"_s);
+    writeBytes(target, "[Linked]\n");
+    ASSERT_TRUE(QFile::remove(session.RegistryIniPath));
+    ASSERT_TRUE(QFile::link(target, session.RegistryIniPath));
+    EXPECT_TRUE(listed("Linked"));
+    QFile reader(target);
+    ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
+    writeBytes(target + u".new"_s, "[Replaced]\n");
+    ASSERT_EQ(std::rename(QFile::encodeName(target + u".new"_s).constData(), QFile::encodeName(target).constData()), 0);
+    EXPECT_TRUE(listed("Replaced"));
+    writeBytes(target, "[InPlace]\n");
+    EXPECT_TRUE(listed("InPlace"));
+}
+
+// A damaged registry opens: the window lists what it can read of it, tells
+// each problem once, and a later refill that finds them again asks nothing.
+TEST_F(MainWindowTest, OpensADamagedRegistryAndListsWhatItCan)
+{
+    static const char binary[] = "\x7f" "ELF\x02\x01\x00\n[Roads]\nType=\x01\n\xff\xfe\x00\x00\n[Riv\x00" "ers]\nType=2\n\x89PNG\r\n";
+    const QByteArray utf16 = QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char *>(u"[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n"), 64);
+    const QString noIcon = box(Msg::InternalErrorSrcTypeToIcon, MsgBoxStyle::OkOnly);
+    const QString unreadable = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
+                                   MsgBoxStyle::Exclamation);
+    const struct
+    {
+        std::optional<QByteArray> bytes;   // none: a directory
+        QString listed;
+        QStringList boxes;
+    } cases[] = {
+        {QByteArray(binary, sizeof binary - 1), u"Roads Riv\0ers"_s, {noIcon}},
+        {utf16.left(utf16.size() / 2), u"Roads"_s, {}},
+        {QByteArray(), QString(), {}},
+        {std::nullopt, QString(), {unreadable}},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(&c - cases);
+        messageBoxes.shown.clear();
+        QFile::remove(session.RegistryIniPath);
+        if (c.bytes)
+            writeRegistry(*c.bytes);
+        else
+            ASSERT_TRUE(QDir().mkpath(session.RegistryIniPath));
+        load();
+        EXPECT_EQ(listedNames(*list()), c.listed);
+        EXPECT_EQ(boxes(), c.boxes);
+        EXPECT_EQ(press("cmdAdd")->isEnabled(), c.bytes.has_value());
+        if (c.bytes)
+            writeRegistry(*c.bytes + "\n");
+        else
+            writeBytes(session.RegistryIniPath + u"/inside"_s, "x");
+        const auto reads = readings();
+        EXPECT_TRUE(readAgain(*reads));
+        EXPECT_EQ(boxes(), c.boxes);
+        window.reset();
+        QDir(session.RegistryIniPath).removeRecursively();
+    }
+}

@@ -28,7 +28,7 @@ TEST(GeoList, DrawsEachItemWithTheCellOfItsIconNumber)
     const QImage strip = SourceIconStrip().toImage();
     for (int icon = 0; icon <= 5; ++icon) {
         list.AddItem(GeoListItemText(icon, u"Item"_s));
-        const QImage shown = list.item(icon)->icon().pixmap(GeoList::IconSize).toImage();
+        const QImage shown = list.model()->index(icon, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(GeoList::IconSize).toImage();
         for (int y = 0; y < GeoList::IconSize; ++y) {
             for (int x = 0; x < GeoList::IconSize; ++x) {
                 // The background of the strip (its first pixel), and cells beyond it, show transparent.

@@ -2,6 +2,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QKeySequence>
@@ -181,7 +182,8 @@ protected:
         std::optional<OptionsHolder> options;
         std::unique_ptr<ConfigDialog> record;
         if (type == 0)
-            options.emplace(session, recordName, &mainWindow, OptionsHolder::OverviewRow::Hidden);
+            options.emplace(session, RegistrySnapshot::Read(session.RegistryIniPath)->record(recordName),
+                            &mainWindow, OptionsHolder::OverviewRow::Hidden);
         else if (type == 4)
             record = std::make_unique<frmDemandConfig>(session, recordName, &mainWindow);
         else if (type == 5)
@@ -250,3 +252,32 @@ INSTANTIATE_TEST_SUITE_P(Dialogs, DialogCases,
                          ::testing::Values("native.txt", "demand.txt", "options.txt"));
 
 } // namespace
+
+class UnreadableRegistry : public DialogFixture
+{
+protected:
+    void SetUp() override
+    {
+        DialogFixture::SetUp();
+        session.messageTable = &table;
+    }
+
+    LanguageSetting language;
+    MessageTable table{language};
+};
+
+// A folder in the registry's place cannot be read: each record dialog says
+// so, naming the file and the cause, and stays locked.
+TEST_F(UnreadableRegistry, EachRecordDialogSaysSoAndSavesNothing)
+{
+    ASSERT_TRUE(QDir().mkpath(session.RegistryIniPath));
+    frmNativeConfig native(session, u"Roads"_s, 1, &mainWindow);
+    frmDemandConfig demand(session, u"Roads"_s, &mainWindow);
+    for (const QDialog *dialog : std::initializer_list<const QDialog *>{&native, &demand})
+        EXPECT_FALSE(child(*dialog, "txtName")->isEnabled());
+    const QString said = u"The registry file "_s + QDir::toNativeSeparators(session.RegistryIniPath)
+                         + u" could not be read: "_s;
+    ASSERT_EQ(messageBoxes.texts().size(), 2);
+    for (const QString &text : messageBoxes.texts())
+        EXPECT_TRUE(text.startsWith(said) && text.size() > said.size() + 40) << text.toStdString();
+}

@@ -113,7 +113,7 @@ struct TrickleBuffer final : QBuffer
     qint64 chunk, failAt;
 };
 
-const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong NameTaken RecordChanged RecordRemoved "
+const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong ChangedOnRead NameTaken RecordChanged RecordRemoved "
                                   "NoPermission DiskFull Busy SystemError"_s.split(u' ');
 
 // An operation on file: a read gives its value, a write "done" or "! " and its failure.
@@ -262,6 +262,7 @@ TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
 
 // A rule of golden/rules.txt; those of eachText take each blank-parted text of their last field.
 QString ReasonOf(const Result<void> &checked) { return checked ? QString() : checked.error(); }
+QString ReasonOf(const WriteResult &checked) { return checked ? QString() : checked.error().detail; }
 
 QString ApplyRule(const QString &rule, QStringList args)
 {
@@ -322,6 +323,9 @@ QString ApplyRule(const QString &rule, QStringList args)
                                                scales.allScales() ? u"all"_s : u"some"_s}.join(u' '); }},
         {u"demand connection"_s, [&]() -> QString { return connect.dldPath + u'>' + connect.entity; }},
         {u"stored value"_s, [&] { return ReasonOf(CheckStoredValue(args[1], ProfileCodec(encoding))); }},
+        {u"same record"_s, [&] { return StoredRecord::Of(ProfileDocument(args[0].toLatin1()), u"R"_s)
+                                                == StoredRecord::Of(ProfileDocument(args[1].toLatin1()), u"R"_s)
+                                            ? u"same"_s : u"changed"_s; }},
     };
     return others.at(rule)();
 }

@@ -14,24 +14,23 @@ namespace tessel::test {
 // Clicks an item of a list with the mouse, as a user selects it.
 inline void clickListItem(GeoList *list, int row)
 {
-    const QPoint centre = list->visualItemRect(list->item(row)).center();
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    list->scrollTo(list->model()->index(row, 0));
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->rowRect(row).center());
 }
 
 // A click, then the second press that the system reports as a double-click.
 inline void doubleClickListItem(GeoList *list, int row)
 {
     clickListItem(list, row);
-    const QPoint centre = list->visualItemRect(list->item(row)).center();
-    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, centre);
+    QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, list->rowRect(row).center());
 }
 
 // Clicks the first item whose name is name.
 inline void clickListItem(GeoList *list, const QString &name)
 {
-    const QList<QListWidgetItem *> found = list->findItems(name, Qt::MatchExactly);
-    ASSERT_FALSE(found.isEmpty()) << name.toStdString();
-    clickListItem(list, list->row(found.first()));
+    const int row = list->findRow(name, Qt::CaseSensitive);
+    ASSERT_NE(row, -1) << name.toStdString();
+    clickListItem(list, row);
 }
 
 // An item as the list holds it: its name, icon number and item data.
@@ -60,6 +59,15 @@ inline std::vector<ListedItem> listedItems(GeoList &list)
     }
     list.clearSelection();
     return items;
+}
+
+// The names the list shows, in order, joined by blanks.
+inline QString listedNames(const GeoList &list)
+{
+    QStringList names;
+    for (int row = 0; row < list.count(); ++row)
+        names.append(list.itemName(row));
+    return names.join(QLatin1Char(' '));
 }
 
 } // namespace tessel::test

@@ -197,4 +197,30 @@ TEST(TesselAdmin, AnImportKilledAtAnyMomentLeavesTheOldOrTheWholeNewRegistry)
     CommandLineTable(QStringLiteral("killed-imports.txt")).run();
 }
 
+// Output that never reached its file, and a registry behind a loop of
+// symbolic links, are failures that name their cause, never an empty success.
+TEST(TesselAdmin, LostOutputAndALinkLoopAreFailures)
+{
+    const QTemporaryDir dir;
+    const QString loop = dir.filePath(QStringLiteral("LOOP.INI"));
+    ASSERT_TRUE(QFile::link(loop + u'2', loop) && QFile::link(loop, loop + u'2'));
+    QString messages;
+    QTextStream err(&messages);
+    QFile full(QStringLiteral("/dev/full"));
+    ASSERT_TRUE(full.open(QIODevice::WriteOnly));
+    EXPECT_EQ(RunAdminCommand({QStringLiteral("--version")}, {loop, loop}, full, err), AdminExit::Refused);
+    err.flush();
+    EXPECT_TRUE(messages.contains(u"cannot write the output: No space left on device")) << messages.toStdString();
+    for (const QString &command : {QStringLiteral("list"), QStringLiteral("export"), QStringLiteral("check")}) {
+        QByteArray output;
+        QBuffer out(&output);
+        out.open(QIODevice::WriteOnly);
+        EXPECT_EQ(RunAdminCommand({command}, {loop, loop}, out, err), AdminExit::Refused) << command.toStdString();
+        err.flush();
+        EXPECT_TRUE(QByteArray(output + messages.toUtf8()).contains("Too many levels of symbolic links"))
+            << command.toStdString();
+        messages.clear();
+    }
+}
+
 } // namespace

@@ -1,9 +1,14 @@
 #include "tools/admin/AdminContext.h"
 
+#include <QFileDevice>
 #include <QTextStream>
 
+#include <cerrno>
+
 #include "platform/SystemError.h"
+#include "platform/FileSnapshot.h"
 #include "profile/NumericText.h"
+#include "profile/ProfileReading.h"
 #include "registry/RecordRules.h"
 
 namespace tessel {
@@ -23,6 +28,32 @@ std::optional<RegistrySnapshot> AdminContext::readRegistry()
         return std::move(*read);
     err << QStringLiteral("tessel-admin: cannot read %1: %2\n").arg(registry, read.error().text);
     return std::nullopt;
+}
+
+std::optional<RegistrySnapshot> AdminContext::readExistingRegistry()
+{
+    if (const auto stamp = StampOfPath(registry); !stamp && stamp.error().code == ENOENT) {
+        err << QStringLiteral("tessel-admin: there is no registry file %1; check the path given with "
+                              "--registry.\n").arg(registry);
+        return std::nullopt;
+    }
+    return readRegistry();
+}
+
+void AdminContext::write(QByteArrayView bytes)
+{
+    if (m_outputFailure)
+        return;
+    if (out.write(bytes.data(), bytes.size()) != bytes.size())
+        m_outputFailure = out.errorString();
+}
+
+std::optional<QString> AdminContext::outputFailure()
+{
+    auto *file = qobject_cast<QFileDevice *>(&out);
+    if (!m_outputFailure && file && !file->flush())
+        m_outputFailure = file->errorString();
+    return m_outputFailure;
 }
 
 int AdminContext::badUsage()
@@ -77,6 +108,7 @@ QString AdminContext::failureCause(const WriteResult &result) const
     case WriteFailure::Busy:
         return result.error().detail + QStringLiteral(" (let the other Tessel or tessel-admin finish, or "
                                                       "end it if it hangs, then try again)");
+    case WriteFailure::ChangedOnRead:   // the detail says what reading would remove
     case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
     case WriteFailure::RecordRemoved:
     case WriteFailure::SystemError:
@@ -85,12 +117,30 @@ QString AdminContext::failureCause(const WriteResult &result) const
     return result.error().detail;
 }
 
-QJsonValue JsonValue(const QString &key, const QString &value)
+QJsonValue JsonValue(QStringView key, const QString &value)
 {
     const std::optional<RecordKey> known = RecordKeyNamed(key);
-    if (known && HoldsNumber(*known) && IsNumericText(value))
-        return LeadingNumber(value);
-    return value;
+    if (!known || !HoldsNumber(*known) || !IsNumericText(value))
+        return value;
+    // "007", "1e3" or a number beyond a double's precision would come out
+    // of JSON as another text than the registry holds.
+    const double number = LeadingNumber(value);
+    if (DecimalText(number) != value)
+        return value;
+    return number;
+}
+
+QString UnreadableValueMarker(qsizetype length)
+{
+    return QStringLiteral("<unreadable: %1 characters>").arg(length);
+}
+
+QString ShownValue(const std::optional<QStringView> &stored)
+{
+    if (!stored)
+        return {};
+    const QString value = StripQuotes(*stored);
+    return FitsReadBuffer(value) ? value : UnreadableValueMarker(value.size());
 }
 
 } // namespace tessel

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArrayView>
 #include <QJsonValue>
 #include <QString>
 #include <QStringList>
@@ -25,7 +26,7 @@ struct AdminInvocation
     bool force = false;
     bool json = false;
     bool dryRun = false;
-    bool help = false;   // --help alone: the usage text is the result
+    bool help = false;   // --help: the usage text (of the command given, if any) is the result
 };
 
 // What every command works with: its invocation, the registry it works on,
@@ -43,6 +44,15 @@ public:
     // The registry as it is now, or nothing once the reason it cannot be
     // read has been said: a file that cannot be read is never an empty one.
     std::optional<RegistrySnapshot> readRegistry();
+    // The same for a command that only reads: a missing registry is then an
+    // error (a misspelt --registry must not pass as an empty registry).
+    std::optional<RegistrySnapshot> readExistingRegistry();
+
+    // Writes to the command's output. The first failure is kept: the run
+    // ends by naming it (outputFailure).
+    void write(QByteArrayView bytes);
+    // Flushes the output; why a write to it failed, if one did.
+    std::optional<QString> outputFailure();
 
     int badUsage();
     int noSuchRecord(const QString &name);
@@ -54,12 +64,23 @@ public:
     static QString alreadyRegistered();
 
 private:
+    std::optional<QString> m_outputFailure;
+
     // Why a write was refused or failed, and what to do about it.
     QString failureCause(const WriteResult &result) const;
 };
 
 // A value for JSON output: a number where the key holds numbers and the
-// whole value reads as one, else the text as the registry reads it.
-QJsonValue JsonValue(const QString &key, const QString &value);
+// value is that number's own text, so that the number gives the text back;
+// else the text as the registry reads it.
+QJsonValue JsonValue(QStringView key, const QString &value);
+
+// What list and show print for a value that a read does not give back (one
+// longer than the read buffer reads as empty), instead of an empty one.
+QString UnreadableValueMarker(qsizetype length);
+
+// The value of a key as a read gives it, or the marker when a read would
+// give it as empty although the file holds it.
+QString ShownValue(const std::optional<QStringView> &stored);
 
 } // namespace tessel

@@ -10,21 +10,109 @@
 #include "tools/common/ProfileFileCheck.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace tessel {
 namespace {
 
-// The commands whose results can be written as JSON.
-bool TakesFormat(const QString &command)
+constexpr qsizetype AnyNumber = std::numeric_limits<qsizetype>::max();
+
+struct AdminCommand
 {
-    return command == QLatin1String("list") || command == QLatin1String("show")
-           || command == QLatin1String("check") || command == QLatin1String("history")
-           || command == QLatin1String("diff") || command == QLatin1String("restore");
+    QLatin1StringView name;
+    int (*run)(AdminContext &context);
+    qsizetype fewestOperands;
+    qsizetype mostOperands;
+    const char *operands;   // what the command takes, for a usage error
+    bool takesFormat;       // its results can be written as JSON
+    const char *usage;      // its line of the synopsis, then what it does
+};
+
+constexpr AdminCommand Commands[] = {
+    {QLatin1StringView("list"), RunList, 0, 0, "no arguments", true,
+     "list [--format text|json]\n"
+     "One line a record, in file order: name, type code, type name (from\n"
+     "SRCS.INI) and description, separated by tabs. A value longer than a read\n"
+     "gives whole shows as <unreadable: N characters>.\n"},
+    {QLatin1StringView("show"), RunShow, 1, 1, "one NAME", true,
+     "show NAME [--format text|json]\n"
+     "The record's keys in file order, key=value a line, each value as a read\n"
+     "gives it (<unreadable: N characters> for one longer than a read gives\n"
+     "whole).\n"},
+    {QLatin1StringView("check"), RunCheck, 0, 0, "no arguments", true,
+     "check [--format text|json]\n"
+     "One line a problem, naming the record: a registry that is missing,\n"
+     "cannot be read or is no profile file; a missing or unknown Type, a\n"
+     "hidden or unstorable name, a value out of its key's rules or one that\n"
+     "does not read back whole, a DLD file that cannot be read or lacks the\n"
+     "entity. Lines with \"note:\" name locked or protected records. Exit 1 when\n"
+     "a problem was found.\n"},
+    {QLatin1StringView("export"), RunExport, 0, AnyNumber, "any number of NAMEs", false,
+     "export [NAME...]\n"
+     "The named records (all when none is named) as a profile file on standard\n"
+     "output; nothing when a value would not read back as it is stored.\n"},
+    {QLatin1StringView("import"), RunImport, 1, 1, "one FILE", false,
+     "import FILE [--replace]\n"
+     "Registers every section of FILE; with --replace an existing record of\n"
+     "the same name is replaced and keeps its Private bits. Every value is\n"
+     "stored exactly as given; when any record fails its check nothing is\n"
+     "written and every failure is listed.\n"},
+    {QLatin1StringView("remove"), RunRemove, 1, AnyNumber, "one NAME or more", false,
+     "remove NAME... [--force]\n"
+     "Removes records; protected records (Private bit 2) only with --force.\n"},
+    {QLatin1StringView("history"), RunHistory, 0, 0, "no arguments", true,
+     "history [--format text|json]\n"
+     "One line a kept version of the registry, newest first: number, time\n"
+     "(UTC), user, program, action, and the records added, changed and removed\n"
+     "(+A ~C -R), separated by tabs.\n"},
+    {QLatin1StringView("diff"), RunDiff, 0, 2, "at most two versions", true,
+     "diff [FROM [TO]] [--format text|json]\n"
+     "The records that differ between two versions (a number, or \"now\" for\n"
+     "the registry as it is; by default the newest version and now), with each\n"
+     "key's value before and after. Exit 0 when none differ, 1 when some do,\n"
+     "2 on bad usage or a version that cannot be read.\n"},
+    {QLatin1StringView("restore"), RunRestore, 1, AnyNumber, "a VERSION and any number of NAMEs", true,
+     "restore VERSION [NAME...] [--dry-run] [--format text|json]\n"
+     "The registry, or the named records, as they were in VERSION (a named\n"
+     "record VERSION lacks is removed), as one change that is itself kept as a\n"
+     "version; one line a record: added, replaced, removed or unchanged. With\n"
+     "--dry-run nothing is written and the differences it would make are shown\n"
+     "as diff shows them.\n"},
+};
+
+const char CommonOptions[] =
+    "Options:\n"
+    "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
+    "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
+    "  --                the arguments after it are names and files, also when they\n"
+    "                    begin with \"-\"\n";
+
+const AdminCommand *CommandNamed(const QString &name)
+{
+    const auto found = std::find_if(std::begin(Commands), std::end(Commands),
+                                    [&](const AdminCommand &command) { return command.name == name; });
+    return found == std::end(Commands) ? nullptr : found;
 }
 
-// Splits the arguments into command, operands and options; false on an
-// option that is unknown, lacks its value or has a value it does not take.
-bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, AdminInvocation &call)
+QString CommandUsage(const AdminCommand &command)
+{
+    const QString usage = QString::fromUtf8(command.usage);
+    const qsizetype synopsisEnd = usage.indexOf(u'\n') + 1;
+    return QStringLiteral("Usage: tessel-admin ") + usage.first(synopsisEnd) + QLatin1Char('\n')
+           + usage.sliced(synopsisEnd) + QLatin1Char('\n') + QLatin1String(CommonOptions);
+}
+
+// What a command line asks for: a command to run, or the usage or version.
+struct ParsedLine
+{
+    AdminInvocation call;
+    const AdminCommand *command = nullptr;   // nothing for the usage or version
+    bool version = false;
+};
+
+// Splits the arguments into command, operands and options, or names the
+// first thing wrong with them.
+Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFiles &defaults)
 {
     const QCommandLineOption registry(QStringLiteral("registry"), {}, QStringLiteral("FILE"));
     const QCommandLineOption sources(QStringLiteral("sources"), {}, QStringLiteral("FILE"));
@@ -33,14 +121,27 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, A
     const QCommandLineOption force(QStringLiteral("force"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
     const QCommandLineOption help(QStringLiteral("help"));
+    const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions({registry, sources, format, replace, force, dryRun, help});
+    parser.addOptions({registry, sources, format, replace, force, dryRun, help, version});
     // The parser takes the program name first.
     if (!parser.parse(QStringList{QStringLiteral("tessel-admin")} + arguments))
-        return false;
+        return Failure{parser.errorText()};
+    ParsedLine line;
+    AdminInvocation &call = line.call;
     call.help = parser.isSet(help);
-    if (call.help)
-        return arguments.size() == 1;
+    line.version = parser.isSet(version) && !call.help;
+    call.operands = parser.positionalArguments();
+    if (!call.operands.isEmpty()) {
+        call.command = call.operands.takeFirst();
+        line.command = CommandNamed(call.command);
+        if (!line.command)
+            return Failure{QStringLiteral("\"%1\" is no tessel-admin command").arg(call.command)};
+    }
+    if (call.help || line.version)
+        return line;
+    if (!line.command)
+        return Failure{QStringLiteral("no command given")};
     // A bare file name on the command line means the current directory, not
     // the profile directory the store gives bare names.
     call.files.registry = parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath()
@@ -48,19 +149,42 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, A
     call.files.sources = parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath()
                                                : defaults.sources;
     const QStringList formats = parser.values(format);
-    if (!std::all_of(formats.begin(), formats.end(), [](const QString &name) {
-            return name == QLatin1String("text") || name == QLatin1String("json");
-        }))
-        return false;
+    for (const QString &name : formats) {
+        if (name != QLatin1String("text") && name != QLatin1String("json"))
+            return Failure{QStringLiteral("--format takes text or json, not \"%1\"").arg(name)};
+    }
     call.json = !formats.isEmpty() && formats.last() == QLatin1String("json");
+    if (call.json && !line.command->takesFormat)
+        return Failure{QStringLiteral("%1 does not take --format json").arg(call.command)};
     call.replace = parser.isSet(replace);
     call.force = parser.isSet(force);
     call.dryRun = parser.isSet(dryRun);
-    call.operands = parser.positionalArguments();
-    if (call.operands.isEmpty())
-        return false;
-    call.command = call.operands.takeFirst();
-    return (!call.json || TakesFormat(call.command)) && (!call.dryRun || call.command == QLatin1String("restore"));
+    if (call.dryRun && line.command->run != RunRestore)
+        return Failure{QStringLiteral("%1 does not take --dry-run").arg(call.command)};
+    if (call.operands.size() < line.command->fewestOperands || call.operands.size() > line.command->mostOperands)
+        return Failure{QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
+    return line;
+}
+
+// Runs what the command line asks for; its output is checked by the caller.
+int Run(const ParsedLine &line, AdminContext &context)
+{
+    if (line.version) {
+        context.write("tessel-admin " TESSEL_VERSION "\n");
+        return AdminExit::Done;
+    }
+    if (line.call.help) {
+        context.write((line.command ? CommandUsage(*line.command) : AdminUsage()).toUtf8());
+        return AdminExit::Done;
+    }
+    // A FIFO or a device would block the first read of the store.
+    for (const QString &file : {line.call.files.registry, line.call.files.sources}) {
+        if (const Result<void> kind = CheckFileKind(file); !kind) {
+            context.err << kind.error() << QStringLiteral("; nothing was read or written.\n");
+            return AdminExit::Refused;
+        }
+    }
+    return line.command->run(context);
 }
 
 } // namespace
@@ -68,97 +192,50 @@ bool parseInvocation(const QStringList &arguments, const AdminFiles &defaults, A
 int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QIODevice &out,
                     QTextStream &err)
 {
-    AdminInvocation call;
-    if (!parseInvocation(arguments, defaults, call)) {
-        err << AdminUsage();
+    const Result<ParsedLine> line = ParseInvocation(arguments, defaults);
+    if (!line) {
+        err << QStringLiteral("tessel-admin: ") << line.error()
+            << QStringLiteral("\nTry 'tessel-admin --help'.\n");
         return AdminExit::BadUsage;
     }
-    if (call.help) {
-        out.write(AdminUsage().toUtf8());
-        return AdminExit::Done;
+    AdminContext context(line->call, out, err);
+    const int exit = Run(*line, context);
+    if (const std::optional<QString> failure = context.outputFailure()) {
+        err << QStringLiteral("tessel-admin: cannot write the output: %1\n").arg(*failure);
+        return AdminExit::Refused;
     }
-    // A FIFO or a device would block the first read of the store.
-    for (const QString &file : {call.files.registry, call.files.sources}) {
-        if (const Result<void> kind = CheckFileKind(file); !kind) {
-            err << kind.error() << QStringLiteral("; nothing was read or written.\n");
-            return AdminExit::Refused;
-        }
-    }
-    AdminContext context(call, out, err);
-    if (call.command == QLatin1String("list") && call.operands.isEmpty())
-        return RunList(context);
-    if (call.command == QLatin1String("show"))
-        return RunShow(context);
-    if (call.command == QLatin1String("check"))
-        return RunCheck(context);
-    if (call.command == QLatin1String("export"))
-        return RunExport(context);
-    if (call.command == QLatin1String("import"))
-        return RunImport(context);
-    if (call.command == QLatin1String("remove"))
-        return RunRemove(context);
-    if (call.command == QLatin1String("history"))
-        return RunHistory(context);
-    if (call.command == QLatin1String("diff"))
-        return RunDiff(context);
-    if (call.command == QLatin1String("restore"))
-        return RunRestore(context);
-    return context.badUsage();
+    return exit;
 }
 
 QString AdminUsage()
 {
-    return QStringLiteral(
+    QString usage = QStringLiteral(
         "Usage: tessel-admin COMMAND [ARGUMENTS] [--registry FILE] [--sources FILE]\n"
-        "                    [--format text|json]\n"
+        "       tessel-admin COMMAND --help | --help | --version\n"
         "\n"
         "Registers Velum GIS data sources in TESSEL.INI with the rules of Tessel's dialogs.\n"
         "\n"
-        "Commands:\n"
-        "  list                     one line a record: name, type code, type name, description\n"
-        "                           (tab-separated, in file order)\n"
-        "  show NAME                the record's keys in file order, key=value a line\n"
-        "  check                    one line a problem, naming the record: a missing or unknown\n"
-        "                           Type, a hidden or unstorable name, a value out of its key's\n"
-        "                           rules, a DLD file that cannot be read or lacks the entity;\n"
-        "                           lines with \"note:\" name locked or protected records\n"
-        "  export [NAME...]         the named records (all when none is named) as a profile\n"
-        "                           file on standard output\n"
-        "  import FILE [--replace]  registers every section of FILE; with --replace an existing\n"
-        "                           record of the same name is replaced and keeps its Private\n"
-        "                           bits. Every value is stored exactly as given; when any\n"
-        "                           record fails its check nothing is written and every\n"
-        "                           failure is listed.\n"
-        "  remove NAME... [--force] removes records; protected records (Private bit 2) only\n"
-        "                           with --force\n"
-        "  history                  one line a kept version of the registry, newest first:\n"
-        "                           number, time (UTC), user, program, action, and the\n"
-        "                           records added, changed and removed (+A ~C -R)\n"
-        "  diff [FROM [TO]]         the records that differ between two versions (a number,\n"
-        "                           or \"now\" for the registry as it is; default: the newest\n"
-        "                           version and now), each key's value before and after;\n"
-        "                           exit 0 when none differ, 1 when some do, 2 on trouble\n"
-        "  restore VERSION [NAME...] [--dry-run]\n"
-        "                           the registry, or the named records, as they were in\n"
-        "                           VERSION (a named record VERSION lacks is removed), as one\n"
-        "                           change that is itself kept as a version; one line a\n"
-        "                           record: added, replaced, removed or unchanged. With\n"
-        "                           --dry-run nothing is written and the differences the\n"
-        "                           restore would make are shown as diff shows them.\n"
-        "\n"
-        "Options:\n"
-        "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
-        "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
-        "  --format json     list, show, check, history, diff and restore write one JSON\n"
-        "                    document instead of lines\n"
-        "  --                the arguments after it are names and files, also when they\n"
-        "                    begin with \"-\"\n"
-        "\n"
-        "Every change of the registry first keeps the registry it replaces as a version in\n"
-        "the folder TESSEL.INI.history beside it (at most 50 versions and 256 MB).\n"
-        "\n"
-        "Exit codes: 0 done (check: no problems), 1 refused or invalid input (check: problems\n"
-        "found), 2 bad usage.\n");
+        "Commands:\n");
+    for (const AdminCommand &command : Commands) {
+        const QStringList lines = QString::fromUtf8(command.usage).split(u'\n', Qt::SkipEmptyParts);
+        usage += QStringLiteral("  ") + lines.first() + QLatin1Char('\n');
+        for (qsizetype i = 1; i < lines.size(); ++i)
+            usage += QStringLiteral("      ") + lines[i] + QLatin1Char('\n');
+    }
+    return usage + QLatin1Char('\n') + QLatin1String(CommonOptions)
+           + QStringLiteral(
+               "  --format json     list, show, check, history, diff and restore write one JSON\n"
+               "                    document instead of lines;\n"
+               "                    a number key's value is a number only when the number gives\n"
+               "                    its text back exactly, else a string\n"
+               "  --help            this text, or with a COMMAND that command's\n"
+               "  --version         the version of tessel-admin\n"
+               "\n"
+               "Every change of the registry first keeps the registry it replaces as a version in\n"
+               "the folder TESSEL.INI.history beside it (at most 50 versions and 256 MB).\n"
+               "\n"
+               "Exit codes: 0 done (check: no problems), 1 refused, invalid input or output that\n"
+               "could not be written (check: problems found), 2 bad usage.\n");
 }
 
 } // namespace tessel

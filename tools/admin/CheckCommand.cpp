@@ -1,24 +1,27 @@
-#include <QFileInfo>
-#include <QIODevice>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTextStream>
 
+#include "platform/FileSnapshot.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/AdminCommands.h"
 #include "tools/admin/AdminContext.h"
 #include "tools/admin/RegistryCheck.h"
 
+#include <cerrno>
+
 namespace tessel {
 namespace {
 
+// A finding about the file as a whole names no section.
 QJsonArray JsonFindings(const QList<CheckFinding> &findings)
 {
     QJsonArray array;
     for (const CheckFinding &finding : findings) {
-        QJsonObject object{{QStringLiteral("section"), finding.section},
-                           {QStringLiteral("text"), finding.text}};
+        QJsonObject object{{QStringLiteral("text"), finding.text}};
+        if (!finding.section.isEmpty())
+            object.insert(QStringLiteral("section"), finding.section);
         if (!finding.key.isEmpty())
             object.insert(QStringLiteral("key"), finding.key);
         array.append(object);
@@ -26,11 +29,31 @@ QJsonArray JsonFindings(const QList<CheckFinding> &findings)
     return array;
 }
 
-QString FindingLine(const CheckFinding &finding, const QString &note = {})
+QString FindingLine(const QString &registry, const CheckFinding &finding, const QString &note = {})
 {
+    if (finding.section.isEmpty())
+        return registry % QStringLiteral(": ") % note % finding.text % QLatin1Char('\n');
     return QLatin1Char('[') % finding.section % QStringLiteral("] ") % note
            % (finding.key.isEmpty() ? QString() : finding.key % QStringLiteral(": ")) % finding.text
            % QLatin1Char('\n');
+}
+
+// The registry's findings, or the one problem that it cannot be read: a
+// registry that is missing or unreadable never passes as one without problems.
+RegistryCheckReport CheckRegistryFile(const AdminContext &context)
+{
+    const QString &path = context.registry;
+    RegistryCheckReport report;
+    if (const auto stamp = StampOfPath(path); !stamp && stamp.error().code == ENOENT) {
+        report.problems.append({{}, {}, QStringLiteral("there is no such registry file; check the path given with --registry")});
+        return report;
+    }
+    const Result<RegistrySnapshot, FileError> registry = RegistrySnapshot::Read(path);
+    if (!registry) {
+        report.problems.append({{}, {}, QStringLiteral("cannot read the registry: ") + registry.error().text});
+        return report;
+    }
+    return CheckRegistry(*registry, ReadSourceCatalogue(context.call.files.sources));
 }
 
 } // namespace
@@ -38,32 +61,18 @@ QString FindingLine(const CheckFinding &finding, const QString &note = {})
 // One line a problem, then one a note; the counts on the error stream.
 int RunCheck(AdminContext &context)
 {
-    if (!context.call.operands.isEmpty())
-        return context.badUsage();
-    // A misspelt --registry must not pass as a registry without problems.
-    if (!QFileInfo::exists(context.registry)) {
-        context.err << QStringLiteral("There is no registry file %1. Check the path given with "
-                                      "--registry.\n").arg(context.registry);
-        return AdminExit::ProblemsFound;
-    }
-    const std::optional<RegistrySnapshot> read = context.readRegistry();
-    if (!read)
-        return AdminExit::Refused;
-    const RegistrySnapshot &registry = *read;
-    const RegistryCheckReport report = CheckRegistry(registry, ReadSourceCatalogue(context.call.files.sources));
+    const RegistryCheckReport report = CheckRegistryFile(context);
     if (context.call.json) {
         const QJsonObject result{{QStringLiteral("registry"), context.registry},
                                  {QStringLiteral("records"), report.records},
                                  {QStringLiteral("problems"), JsonFindings(report.problems)},
                                  {QStringLiteral("information"), JsonFindings(report.information)}};
-        context.out.write(QJsonDocument(result).toJson());
+        context.write(QJsonDocument(result).toJson());
     } else {
-        QString text;
         for (const CheckFinding &problem : report.problems)
-            text += FindingLine(problem);
+            context.write(FindingLine(context.registry, problem).toUtf8());
         for (const CheckFinding &information : report.information)
-            text += FindingLine(information, QStringLiteral("note: "));
-        context.out.write(text.toUtf8());
+            context.write(FindingLine(context.registry, information, QStringLiteral("note: ")).toUtf8());
     }
     context.err << QStringLiteral("%1 problem(s) and %2 note(s) in %3 record(s) of %4.\n")
                        .arg(report.problems.size())

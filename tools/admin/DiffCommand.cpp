@@ -27,8 +27,6 @@ int RunDiff(AdminContext &context)
 {
     const AdminInvocation &call = context.call;
     QTextStream &err = context.err;
-    if (call.operands.size() > 2)
-        return context.badUsage();
     VersionReader reader(context.registry, err);
     std::optional<QString> from = call.operands.value(0);
     if (call.operands.isEmpty() && !(from = reader.newest()))
@@ -39,7 +37,7 @@ int RunDiff(AdminContext &context)
     if (!after)
         return DiffExit::Trouble;
     const QList<RecordDifference> differences = CompareRecords(ProfileDocument(std::move(*before)), *after);
-    WriteDifferences(differences, call.json, context.out);
+    context.write(DifferencesOutput(differences, call.json));
     if (differences.isEmpty())
         return DiffExit::Same;
     err << QStringLiteral("%1 record(s) differ between %2 and %3.\n").arg(differences.size()).arg(*from, to);

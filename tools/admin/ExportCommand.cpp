@@ -1,6 +1,6 @@
-#include <QIODevice>
 #include <QTextStream>
 
+#include "profile/NumericText.h"
 #include "profile/ProfileCodec.h"
 #include "profile/ProfileReading.h"
 #include "registry/SourceCatalogue.h"
@@ -8,6 +8,22 @@
 #include "tools/admin/AdminContext.h"
 
 namespace tessel {
+namespace {
+
+using SectionView = ProfileDocument::SectionView;
+
+// The record as a template section, its keys in the order the dialogs save them.
+QString TemplateSection(const SectionView &record)
+{
+    QString text = QLatin1Char('[') % record.name() % QStringLiteral("]\r\n");
+    for (const RecordKeyEntry &entry : RecordKeys) {
+        if (const std::optional<QStringView> stored = record.value(entry.name))
+            text += entry.name % QLatin1Char('=') % StripQuotes(*stored) % QStringLiteral("\r\n");
+    }
+    return text;
+}
+
+} // namespace
 
 // Writes the records as a template in the registry's own encoding (a
 // byte-order mark for a Unicode registry), so that importing it gives
@@ -15,37 +31,43 @@ namespace tessel {
 // named, and nothing is written.
 int RunExport(AdminContext &context)
 {
-    const std::optional<RegistrySnapshot> read = context.readRegistry();
+    const std::optional<RegistrySnapshot> read = context.readExistingRegistry();
     if (!read)
         return AdminExit::Refused;
-    const RegistrySnapshot &registry = *read;
+    const ProfileDocument &registry = read->document();
     const ProfileCodec codec = registry.codec().encoding() == ProfileCodec::Encoding::Windows1252
                                    ? ProfileCodec()
                                    : ProfileCodec(ProfileCodec::Encoding::Utf8);
-    const QStringList names = context.call.operands.isEmpty() ? registry.names() : context.call.operands;
-    QString text;
+    std::vector<SectionView> records;
+    if (context.call.operands.isEmpty()) {
+        records = registry.namedSections();
+    } else {
+        for (const QString &name : context.call.operands) {
+            const std::optional<SectionView> record = registry.section(name);
+            if (!record)
+                return context.noSuchRecord(name);
+            records.push_back(*record);
+        }
+    }
+    // Everything is checked before the first byte is written.
+    std::vector<SectionView> exported;
     QStringList problems;
-    for (const QString &name : names) {
-        if (!registry.contains(name))
-            return context.noSuchRecord(name);
-        const qint32 type = registry.record(name).whole32(RecordKey::Type);
+    for (const SectionView &record : records) {
+        const qint32 type = WholeNumber32(RecordText(registry, record, RecordKey::Type));
         if (!ConfigDialogOfType(type) || type == SourceType::Odbc) {
             context.err << QStringLiteral("Skipped %1: records of type %2 are not registered by Tessel.\n")
-                               .arg(name)
+                               .arg(record.name())
                                .arg(type);
             continue;
         }
-        text += QLatin1Char('[') % name % QStringLiteral("]\r\n");
         for (const RecordKeyEntry &entry : RecordKeys) {
-            const QString key = entry.name.toString();
-            const std::optional<QString> stored = registry.storedValue(name, key);
+            const std::optional<QStringView> stored = record.value(entry.name);
             if (!stored)
                 continue;
-            const QString value = StripQuotes(*stored);
-            if (const Result<void> stored = CheckStoredValue(value, codec); !stored)
-                problems.append(QStringLiteral("[%1] %2: %3").arg(name, key, stored.error()));
-            text += key % QLatin1Char('=') % value % QStringLiteral("\r\n");
+            if (const WriteResult whole = CheckStoredValue(StripQuotes(*stored), codec); !whole)
+                problems.append(QStringLiteral("[%1] %2: %3").arg(record.name(), entry.name, whole.error().detail));
         }
+        exported.push_back(record);
     }
     if (!problems.isEmpty()) {
         context.err << QStringLiteral("Nothing was exported: these values would not read back as "
@@ -55,8 +77,9 @@ int RunExport(AdminContext &context)
         return AdminExit::Refused;
     }
     if (codec.encoding() == ProfileCodec::Encoding::Utf8)
-        context.out.write("\xEF\xBB\xBF");
-    context.out.write(codec.encode(text));
+        context.write("\xEF\xBB\xBF");
+    for (const SectionView &record : exported)
+        context.write(codec.encode(TemplateSection(record)));
     return AdminExit::Done;
 }
 

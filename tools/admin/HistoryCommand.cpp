@@ -24,8 +24,6 @@ int RunHistory(AdminContext &context)
 {
     const AdminInvocation &call = context.call;
     QTextStream &err = context.err;
-    if (!call.operands.isEmpty())
-        return context.badUsage();
     const Result<QList<VersionNote>, FileError> versions = RegistryHistory(context.registry).versions();
     if (!versions) {
         err << QStringLiteral("tessel-admin: %1\n").arg(versions.error().text);
@@ -49,7 +47,7 @@ int RunHistory(AdminContext &context)
                     % note.action % u'\t' % CountsText(note) % u'\n';
         }
     }
-    context.out.write(call.json ? QJsonDocument(array).toJson() : text.toUtf8());
+    context.write(call.json ? QJsonDocument(array).toJson() : text.toUtf8());
     return AdminExit::Done;
 }
 

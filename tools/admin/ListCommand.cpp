@@ -1,15 +1,15 @@
 #include <QHash>
-#include <QIODevice>
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include "profile/NumericText.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/AdminCommands.h"
 #include "tools/admin/AdminContext.h"
 
 namespace tessel {
 
+// One record a line (or a JSON object), written as the file is gone through.
 int RunList(AdminContext &context)
 {
     QHash<qint32, QString> typeName;
@@ -17,27 +17,33 @@ int RunList(AdminContext &context)
         if (!typeName.contains(entry.type))
             typeName.insert(entry.type, entry.name);
     }
-    const std::optional<RegistrySnapshot> read = context.readRegistry();
+    const std::optional<RegistrySnapshot> read = context.readExistingRegistry();
     if (!read)
         return AdminExit::Refused;
-    const RegistrySnapshot &registry = *read;
-    QString text;
-    QJsonArray records;
-    for (const QString &name : registry.names()) {
-        const DataSourceRecord record = registry.record(name);
-        const qint32 type = record.whole32(RecordKey::Type);
-        const QString description = record.text(RecordKey::Description);
+    const ProfileDocument &registry = read->document();
+    const QString descriptionKey = KeyName(RecordKey::Description);
+    bool first = true;
+    if (context.call.json)
+        context.write("[");
+    for (const ProfileDocument::SectionView &record : registry.namedSections()) {
+        const qint32 type = WholeNumber32(RecordText(registry, record, RecordKey::Type));
+        const QString description = ShownValue(record.value(descriptionKey));
         if (context.call.json) {
-            records.append(QJsonObject{{QStringLiteral("name"), name},
-                                       {QStringLiteral("type"), type},
-                                       {QStringLiteral("typeName"), typeName.value(type)},
-                                       {QStringLiteral("description"), description}});
+            const QJsonObject object{{QStringLiteral("name"), record.name().toString()},
+                                     {QStringLiteral("type"), type},
+                                     {QStringLiteral("typeName"), typeName.value(type)},
+                                     {QStringLiteral("description"), description}};
+            context.write(first ? "\n    " : ",\n    ");
+            context.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
         } else {
-            text += name % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
-                    % typeName.value(type) % QLatin1Char('\t') % description % QLatin1Char('\n');
+            context.write((record.name() % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
+                           % typeName.value(type) % QLatin1Char('\t') % description % QLatin1Char('\n'))
+                              .toUtf8());
         }
+        first = false;
     }
-    context.out.write(context.call.json ? QJsonDocument(records).toJson() : text.toUtf8());
+    if (context.call.json)
+        context.write(first ? "]\n" : "\n]\n");
     return AdminExit::Done;
 }
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <array>
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QStringDecoder>
 
@@ -11,6 +10,7 @@
 #include "profile/ProfileNames.h"
 #include "profile/ProfileReading.h"
 #include "registry/SourceCatalogue.h"
+#include "platform/FileSnapshot.h"
 #include "tools/common/ProfileFileCheck.h"
 
 namespace tessel {
@@ -107,10 +107,12 @@ TemplateReading ReadTemplateFile(const QString &path)
 {
     if (const Result<void> kind = CheckFileKind(path); !kind)
         return Failure{kind.error()};
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return Failure{QStringLiteral("cannot read %1: %2").arg(path, file.errorString())};
-    return ReadTemplate(file.readAll());
+    // The store's read: a file larger than any registry is refused before
+    // it is read.
+    Result<FileSnapshot, FileError> file = ReadFileSnapshot(path);
+    if (!file)
+        return Failure{file.error().text};
+    return ReadTemplate(file->bytes);
 }
 
 Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec)
@@ -130,8 +132,8 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         std::optional<QString> &value = given[std::size_t(*known)];
         if (value)
             return Failure{QStringLiteral("%1: the key is given twice").arg(key.name)};
-        if (const Result<void> stored = CheckStoredValue(key.value, registryCodec); !stored)
-            return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error())};
+        if (const WriteResult stored = CheckStoredValue(key.value, registryCodec); !stored)
+            return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error().detail)};
         value = key.value;
     }
 

@@ -7,6 +7,8 @@
 #include <QSet>
 
 #include "platform/Windows1252.h"
+#include "profile/NumericText.h"
+#include "profile/ProfileReading.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/DldEntities.h"
 #include "tools/admin/RecordTemplate.h"
@@ -24,6 +26,25 @@ struct EntityUse
     QString entity;
 };
 
+// Why the file is no profile file at all, when it is not: a profile file is
+// text, and text holds no NUL; a UTF-16 file has whole code units.
+std::optional<QString> FileDamage(const ProfileDocument &document)
+{
+    const QByteArray &bytes = document.bytes();
+    const ProfileCodec &codec = document.codec();
+    if (codec.unitSize() == 2) {
+        if ((bytes.size() - codec.byteOrderMarkSize()) % 2 != 0)
+            return QStringLiteral("the file ends in the middle of a UTF-16 character: it was cut short");
+        for (qsizetype at = codec.byteOrderMarkSize(); at < bytes.size(); at += 2) {
+            if (codec.unitAt(bytes, at) == 0)
+                return QStringLiteral("the file holds NUL characters: it is not a profile file");
+        }
+    } else if (bytes.contains('\0')) {
+        return QStringLiteral("the file holds NUL bytes: it is not a profile file (binary content)");
+    }
+    return std::nullopt;
+}
+
 class RegistryChecker
 {
 public:
@@ -36,21 +57,22 @@ public:
 
     RegistryCheckReport run()
     {
-        const QStringList names = m_registry.names();
-        QHash<QString, QString> firstOfName;   // case-folded name -> the first section's name
-        for (qsizetype index = 0; index < names.size(); ++index) {
-            const QString &name = names[index];
-            const QString folded = name.toCaseFolded();
-            if (const auto first = firstOfName.constFind(folded); first != firstOfName.cend()) {
+        const ProfileDocument &document = m_registry.document();
+        if (const std::optional<QString> damage = FileDamage(document))
+            m_problems.append({-1, {{}, {}, *damage}});
+        const std::vector<ProfileDocument::SectionView> records = document.namedSections();
+        for (qsizetype index = 0; index < qsizetype(records.size()); ++index) {
+            const ProfileDocument::SectionView &record = records[std::size_t(index)];
+            const QString name = record.name().toString();
+            if (record.hidden()) {
                 addProblem(index, name, {},
                            QStringLiteral("the host reads only the first section of this name, [%1]")
-                               .arg(*first));
+                               .arg(document.section(name)->name()));
                 continue;
             }
-            firstOfName.insert(folded, name);
             if (!IsStorableName(name))
                 addProblem(index, name, {}, QStringLiteral("Tessel cannot store a record of this name"));
-            checkRecord(index, name);
+            checkRecord(index, name, record);
         }
         for (const QList<EntityUse> &uses : std::as_const(m_dldUses))
             checkDldFile(uses);
@@ -60,7 +82,7 @@ public:
         std::stable_sort(m_problems.begin(), m_problems.end(),
                          [](const auto &a, const auto &b) { return a.first < b.first; });
         RegistryCheckReport report;
-        report.records = names.size();
+        report.records = qsizetype(records.size());
         for (const auto &problem : std::as_const(m_problems))
             report.problems.append(problem.second);
         report.information = m_information;
@@ -68,19 +90,28 @@ public:
     }
 
 private:
-    void checkRecord(qsizetype index, const QString &name)
+    void checkRecord(qsizetype index, const QString &name, const ProfileDocument::SectionView &record)
     {
-        const DataSourceRecord record = m_registry.record(name);
-        const qint32 type = record.whole32(RecordKey::Type);
+        const ProfileDocument &document = m_registry.document();
+        const qint32 type = WholeNumber32(RecordText(document, record, RecordKey::Type));
         for (const RecordKeyEntry &entry : RecordKeys) {
             const QString key = entry.name.toString();
-            if (!m_registry.storedValue(name, key) && entry.key != RecordKey::Connect) {
+            const std::optional<QStringView> stored = record.value(entry.name);
+            if (!stored && entry.key != RecordKey::Connect) {
                 if (entry.key == RecordKey::Type)
                     addProblem(index, name, key,
                                QStringLiteral("missing; the record reads as type %1").arg(type));
                 continue;
             }
-            const QString text = record.text(entry.key);
+            // The rule export and every write apply: a value that does not
+            // read back as the file holds it is no value a read can use.
+            if (stored) {
+                if (const WriteResult whole = CheckStoredValue(StripQuotes(*stored), document.codec()); !whole) {
+                    addProblem(index, name, key, whole.error().detail);
+                    continue;
+                }
+            }
+            const QString text = RecordText(document, record, entry.key);
             if (const Result<void> valid = CheckRecordValue(entry.key, text, type); !valid) {
                 addProblem(index, name, key, valid.error());
             } else if (entry.key == RecordKey::Type && !isKnownType(type)) {
@@ -93,7 +124,7 @@ private:
                     {index, name, connect.dldPath, connect.entity});
             }
         }
-        noteLocks(name, record.whole16(RecordKey::Private));
+        noteLocks(name, WholeNumber16(RecordText(document, record, RecordKey::Private)));
     }
 
     bool isKnownType(qint32 type) const

@@ -34,8 +34,7 @@ QJsonValue JsonRecordSide(const RecordDifference &difference, std::optional<QStr
 
 // One line a record that restore wrote or named: added, replaced, removed
 // or unchanged; with json one document.
-void WriteRestoreReport(const QList<RecordDifference> &differences, const QStringList &named, bool json,
-                        QIODevice &out)
+QByteArray RestoreReport(const QList<RecordDifference> &differences, const QStringList &named, bool json)
 {
     QJsonArray records;
     QString text;
@@ -58,10 +57,10 @@ void WriteRestoreReport(const QList<RecordDifference> &differences, const QStrin
         if (!written)
             report(name, QStringLiteral("unchanged"), QJsonValue::Null, QJsonValue::Null);
     }
-    out.write(json ? QJsonDocument(QJsonObject{{QStringLiteral("changed"), !differences.isEmpty()},
-                                               {QStringLiteral("records"), records}})
-                         .toJson()
-                   : text.toUtf8());
+    return json ? QJsonDocument(QJsonObject{{QStringLiteral("changed"), !differences.isEmpty()},
+                                            {QStringLiteral("records"), records}})
+                      .toJson()
+                : text.toUtf8();
 }
 
 } // namespace
@@ -99,10 +98,10 @@ int RunRestore(AdminContext &context)
     if (!written)
         return context.notWritten(written, {}, QStringLiteral("Nothing was restored"));
     if (call.dryRun) {
-        WriteDifferences(differences, call.json, context.out);
+        context.write(DifferencesOutput(differences, call.json));
         return AdminExit::Done;
     }
-    WriteRestoreReport(differences, names, call.json, context.out);
+    context.write(RestoreReport(differences, names, call.json));
     context.err << QStringLiteral("Restored %1 record(s) of version %2 in %3.\n")
                        .arg(differences.size())
                        .arg(version, context.registry);

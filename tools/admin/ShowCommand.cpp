@@ -1,4 +1,3 @@
-#include <QIODevice>
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -6,45 +5,30 @@
 #include "tools/admin/AdminContext.h"
 
 namespace tessel {
-namespace {
-
-// The name as the registry spells it, which a command may give in any
-// letter case.
-QString NameInFile(const RegistrySnapshot &registry, const QString &name)
-{
-    for (const QString &stored : registry.names()) {
-        if (stored.compare(name, Qt::CaseInsensitive) == 0)
-            return stored;
-    }
-    return name;
-}
-
-} // namespace
 
 int RunShow(AdminContext &context)
 {
-    if (context.call.operands.size() != 1)
-        return context.badUsage();
     const QString &name = context.call.operands.first();
-    const std::optional<RegistrySnapshot> read = context.readRegistry();
+    const std::optional<RegistrySnapshot> read = context.readExistingRegistry();
     if (!read)
         return AdminExit::Refused;
-    const RegistrySnapshot &registry = *read;
-    if (!registry.contains(name))
+    const std::optional<ProfileDocument::SectionView> record = read->document().section(name);
+    if (!record)
         return context.noSuchRecord(name);
-    const QStringList keyNames = registry.keyNames(name);
+    // A key given twice reads as its first line, as every read of it does.
+    const QList<std::pair<QStringView, QStringView>> entries = record->entries();
     if (context.call.json) {
         QJsonObject keys;
-        for (const QString &key : keyNames)
-            keys.insert(key, JsonValue(key, registry.value(name, key)));
-        const QJsonObject record{{QStringLiteral("name"), NameInFile(registry, name)},
+        for (const auto &entry : entries)
+            keys.insert(entry.first, JsonValue(entry.first, ShownValue(record->value(entry.first))));
+        const QJsonObject object{{QStringLiteral("name"), record->name().toString()},
                                  {QStringLiteral("keys"), keys}};
-        context.out.write(QJsonDocument(record).toJson());
+        context.write(QJsonDocument(object).toJson());
     } else {
         QString text;
-        for (const QString &key : keyNames)
-            text += key % QLatin1Char('=') % registry.value(name, key) % QLatin1Char('\n');
-        context.out.write(text.toUtf8());
+        for (const auto &entry : entries)
+            text += entry.first % QLatin1Char('=') % ShownValue(record->value(entry.first)) % QLatin1Char('\n');
+        context.write(text.toUtf8());
     }
     return AdminExit::Done;
 }

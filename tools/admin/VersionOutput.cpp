@@ -68,9 +68,9 @@ QString KindName(RecordDifference::Kind kind)
     return QStringLiteral("changed");
 }
 
-void WriteDifferences(const QList<RecordDifference> &differences, bool json, QIODevice &out)
+QByteArray DifferencesOutput(const QList<RecordDifference> &differences, bool json)
 {
-    out.write(json ? QJsonDocument(JsonDifferences(differences)).toJson() : DifferencesText(differences).toUtf8());
+    return json ? QJsonDocument(JsonDifferences(differences)).toJson() : DifferencesText(differences).toUtf8();
 }
 
 std::optional<int> VersionNumber(const QString &text)

@@ -9,7 +9,6 @@
 #include "profile/FileHistory.h"
 #include "registry/RegistryHistory.h"
 
-class QIODevice;
 class QTextStream;
 
 // What tessel-admin's history, diff and restore share: reading versions of
@@ -25,7 +24,7 @@ QString KindName(RecordDifference::Kind kind);
 // The differences as diff shows them: a record a line, its keys indented
 // below it (key=value for an added or removed record, key: before -> after
 // for a changed one); with json one array of records.
-void WriteDifferences(const QList<RecordDifference> &differences, bool json, QIODevice &out);
+QByteArray DifferencesOutput(const QList<RecordDifference> &differences, bool json);
 
 // A version's number as given on the command line, or nothing.
 std::optional<int> VersionNumber(const QString &text);

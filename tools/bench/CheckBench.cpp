@@ -80,7 +80,7 @@ private:
 
 // tessel-admin check of 10,000 demand-load records that use 100 DLD files of
 // 1 MB each, all of them sound.
-void BM_Check(benchmark::State &state)
+void BM_CheckDemandLoad(benchmark::State &state)
 {
     static const DemandLoadSite site;
     for (auto _ : state) {
@@ -90,6 +90,6 @@ void BM_Check(benchmark::State &state)
     }
     state.SetBytesProcessed(state.iterations() * DldFiles * DldFileSize);
 }
-BENCHMARK(BM_Check)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_CheckDemandLoad)->Unit(benchmark::kMillisecond);
 
 } // namespace

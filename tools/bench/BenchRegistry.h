@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QByteArray>
+#include <QFile>
+#include <QString>
+#include <QTemporaryDir>
+#include <QThread>
+
+#include "profile/ProfileStore.h"
+
+namespace tessel::bench {
+
+inline QString RecordName(int number)
+{
+    return QStringLiteral("Source ") + QString::number(number);
+}
+
+// A registry record as the native dialog writes it: eleven keys, all sound.
+inline QByteArray Record(int number)
+{
+    const QByteArray name = RecordName(number).toLatin1();
+    return "[" + name + "]\r\n"
+           "Type=1\r\n"
+           "Description=Survey layer " + name + " of the district archive\r\n"
+           "Connect=R" + QByteArray::number(number).rightJustified(6, '0') + "\r\n"
+           "ReadOnly=0\r\n"
+           "ID=" + QByteArray::number(number) + "\r\n"
+           "Attributes=3\r\n"
+           "Capabilities=15\r\n"
+           "AutoConnect=1\r\n"
+           "Scales=0,2500,50000\r\n"
+           "Priority=127\r\n"
+           "Private=8\r\n";
+}
+
+// A registry file of records in a directory that lives as long as the program.
+class Registry
+{
+public:
+    explicit Registry(int records)
+        : m_path(Directory().filePath(QStringLiteral("TESSEL-%1.INI").arg(records)))
+    {
+        QByteArray bytes;
+        for (int i = 0; i < records; ++i)
+            bytes += Record(i);
+        QFile file(m_path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
+            qFatal("cannot write %s", qPrintable(m_path));
+        file.close();
+        // Let the file's times fall behind the clock, as those of a registry
+        // that is not being written to do, and have it parsed once, as the
+        // program's first look at it does.
+        QThread::msleep(100);
+        ReadProfileSections(m_path);
+    }
+
+    const QString &path() const { return m_path; }
+
+private:
+    static QTemporaryDir &Directory()
+    {
+        static QTemporaryDir directory;
+        return directory;
+    }
+
+    QString m_path;
+};
+
+} // namespace tessel::bench

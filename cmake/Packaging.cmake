@@ -64,6 +64,10 @@ install(FILES ${PROJECT_SOURCE_DIR}/packaging/tessel.svg
         DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps COMPONENT Application)
 install(FILES ${PROJECT_SOURCE_DIR}/docs/tessel-admin.1
         DESTINATION ${CMAKE_INSTALL_MANDIR}/man1 COMPONENT Application)
+# The Ansible module; under the prefix /usr, where Ansible looks for modules
+# without configuration.
+install(FILES ${PROJECT_SOURCE_DIR}/integrations/ansible/library/tessel_datasource.py
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/ansible/plugins/modules COMPONENT Application)
 
 # cpack -G DEB: one package of the Application component.
 configure_file(${CMAKE_CURRENT_LIST_DIR}/../packaging/postinst.in

@@ -5,11 +5,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
-#include <QProxyStyle>
 #include <QPushButton>
 #include <QSignalBlocker>
 
 #include "controls/ControlHelpers.h"
+#include "controls/DropDownList.h"
 #include "controls/NumberBox.h"
 #include "controls/SingleLineText.h"
 #include "dialogs/EntityListModel.h"
@@ -68,47 +68,7 @@ const QString &launchReason(LaunchFailure failure)
     return Msg::NotRunnable;
 }
 
-// Drops the list below the box, as a drop-down list does, rather than over
-// it: a list laid over the box is sized by measuring every entry first.
-class ListBelowStyle final : public QProxyStyle
-{
-public:
-    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
-                  QStyleHintReturn *returnData) const override
-    {
-        if (hint == SH_ComboBox_Popup)
-            return 0;
-        return QProxyStyle::styleHint(hint, option, widget, returnData);
-    }
-};
-
 } // namespace
-
-DropDownList::DropDownList(QWidget *parent)
-    : QComboBox(parent)
-    , m_model(new EntityListModel(this))
-{
-    auto *style = new ListBelowStyle;
-    style->setParent(this);
-    setStyle(style);
-    setModel(m_model);
-    // Neither the list nor the box measures every entry.
-    static_cast<QListView *>(view())->setUniformItemSizes(true);
-    setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-}
-
-void DropDownList::setEntries(EntityNames names)
-{
-    const QSignalBlocker quiet(this);
-    m_model->setNames(std::move(names));
-    setCurrentIndex(-1);
-}
-
-void DropDownList::showPopup()
-{
-    emit DropDown();
-    QComboBox::showPopup();
-}
 
 frmDemandConfig::frmDemandConfig(Session &session, const QString &recordName,
                                  const QWidget *mainWindow)
@@ -153,6 +113,8 @@ void frmDemandConfig::createControls()
     entityLabel->setFont(labelFont());
     cmbEntities = Placed(new DropDownList(sourceFrame), "cmbEntities",
                          {240, 1200, 2775, DropDownHeightTwips});
+    m_entities = new EntityListModel(cmbEntities);
+    cmbEntities->setModel(m_entities);
     entityLabel->setBuddy(cmbEntities);
     auto *idLabel = Placed(new QLabel(QStringLiteral("Source ID:"), sourceFrame), "Label5",
                            {240, 1680, 855, 255});
@@ -277,9 +239,16 @@ void frmDemandConfig::UpdateUI()
                       && !cmbEntities->currentText().isEmpty());
 }
 
+void frmDemandConfig::setEntities(EntityNames names)
+{
+    const QSignalBlocker quiet(cmbEntities);
+    m_entities->setNames(std::move(names));
+    cmbEntities->setCurrentIndex(-1);
+}
+
 void frmDemandConfig::LoadEntities()
 {
-    cmbEntities->clearEntries();
+    setEntities({});
     if (!FileExists(txtDLD->text()))
         return;
     DldEntities read;
@@ -288,7 +257,7 @@ void frmDemandConfig::LoadEntities()
         read = ReadDldEntities(txtDLD->text());
     }
     // Filling the list selects nothing: the user chooses.
-    cmbEntities->setEntries(std::move(read.names));
+    setEntities(std::move(read.names));
     if (read.failed())
         showExclamation(Msg::ErrorReadingIcf, {read.errorText});
 }
@@ -296,7 +265,7 @@ void frmDemandConfig::LoadEntities()
 void frmDemandConfig::txtDLD_Change()
 {
     if (cmbEntities->count() > 0)
-        cmbEntities->clearEntries();
+        setEntities({});
     UpdateUI();
 }
 
@@ -330,9 +299,8 @@ void frmDemandConfig::cmdBrowse_Click()
 void frmDemandConfig::cmdDLD_Click()
 {
     const QString program = AddBackslash(m_session.ApplicationDir) + BuilderProgram;
-    LaunchFailure failure{};
-    if (!m_session.processLauncher->startDetached(program, &failure))
-        showExclamation(Msg::ErrorRunning, {program, m_session.GetMsgText(launchReason(failure))});
+    if (const auto started = m_session.processLauncher->startDetached(program); !started)
+        showExclamation(Msg::ErrorRunning, {program, m_session.GetMsgText(launchReason(started.error()))});
 }
 
 } // namespace tessel

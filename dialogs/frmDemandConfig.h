@@ -2,8 +2,6 @@
 
 #include <optional>
 
-#include <QComboBox>
-
 #include "dialogs/RecordDialog.h"
 #include "registry/DldEntities.h"
 
@@ -13,30 +11,10 @@ class QPushButton;
 
 namespace tessel {
 
+class DropDownList;
 class NumberBox;
 
 class EntityListModel;
-
-// A drop-down list that announces the opening of its list before the list
-// shows, so that its owner can fill it afresh. Its entries are the rows of
-// an entity list model; the list is fast however many there are.
-class DropDownList final : public QComboBox
-{
-    Q_OBJECT
-public:
-    explicit DropDownList(QWidget *parent = nullptr);
-    void showPopup() override;
-
-    // Replaces the entries, selecting none; no change of the selection is announced.
-    void setEntries(EntityNames names);
-    void clearEntries() { setEntries({}); }
-
-private:
-    EntityListModel *m_model;
-
-signals:
-    void DropDown();
-};
 
 // The configuration dialog of demand-load data sources: a DLD file and one
 // entity that the file declares, with the source number, the read-only flag
@@ -58,6 +36,9 @@ private:
     bool checkInput() override;
     void UpdateUI() override;
     void LoadEntities();
+    // Replaces the entity list's entries, selecting none; no change of the
+    // selection is announced.
+    void setEntities(EntityNames names);
     void Lock() override;
 
     void txtDLD_Change();
@@ -71,6 +52,7 @@ private:
     QPushButton *cmdBrowse = nullptr;
     QPushButton *cmdDLD = nullptr;
     DropDownList *cmbEntities = nullptr;
+    EntityListModel *m_entities = nullptr;
     NumberBox *txtID = nullptr;
 };
 

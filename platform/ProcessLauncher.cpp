@@ -5,24 +5,20 @@
 
 namespace tessel {
 
-bool QtProcessLauncher::startDetached(const QString &program, LaunchFailure *failure)
+Result<void, LaunchFailure> QtProcessLauncher::startDetached(const QString &program)
 {
     QProcess process;
     process.setProgram(program);
     if (process.startDetached())
-        return true;
+        return {};
     // The system's own description is worded for programmers ("execv: ...");
     // the file tells the plain reason.
     const QFileInfo file(program);
-    if (failure) {
-        if (!file.exists())
-            *failure = LaunchFailure::FileNotFound;
-        else if (file.isDir() || !file.isExecutable())
-            *failure = LaunchFailure::PermissionDenied;
-        else
-            *failure = LaunchFailure::NotRunnable;
-    }
-    return false;
+    if (!file.exists())
+        return Failure{LaunchFailure::FileNotFound};
+    if (file.isDir() || !file.isExecutable())
+        return Failure{LaunchFailure::PermissionDenied};
+    return Failure{LaunchFailure::NotRunnable};
 }
 
 } // namespace tessel

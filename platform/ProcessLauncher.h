@@ -2,6 +2,8 @@
 
 #include <QString>
 
+#include "platform/Result.h"
+
 namespace tessel {
 
 // Why a program could not be started, as the user is told.
@@ -17,15 +19,14 @@ class ProcessLauncher
 public:
     virtual ~ProcessLauncher() = default;
     // Starts program as a process of its own, without arguments and without a
-    // shell, and does not wait for it. Returns false with failure set when the
-    // program could not be started.
-    virtual bool startDetached(const QString &program, LaunchFailure *failure) = 0;
+    // shell, and does not wait for it; or says why it could not be started.
+    virtual Result<void, LaunchFailure> startDetached(const QString &program) = 0;
 };
 
 class QtProcessLauncher final : public ProcessLauncher
 {
 public:
-    bool startDetached(const QString &program, LaunchFailure *failure) override;
+    Result<void, LaunchFailure> startDetached(const QString &program) override;
 };
 
 } // namespace tessel

@@ -3,6 +3,8 @@
 #include "profile/ProfileNames.h"
 
 #include <algorithm>
+#include <cstring>
+#include <iterator>
 
 namespace tessel {
 
@@ -35,14 +37,24 @@ ProfileDocument::ProfileDocument()
 ProfileDocument::ProfileDocument(QByteArray bytes)
     : m_bytes(std::move(bytes))
     , m_codec(ProfileCodec::ForFile(m_bytes))
+    , m_markSize(m_codec.byteOrderMarkSize())
 {
     parse();
+}
+
+ProfileDocument::ProfileDocument(QByteArray part, ProfileCodec::Encoding encoding, QByteArray lineBreak)
+    : m_bytes(std::move(part))
+    , m_codec(encoding)
+{
+    parse();
+    if (!lineBreak.isEmpty())
+        m_lineBreak = std::move(lineBreak);
 }
 
 void ProfileDocument::decodeWhole()
 {
     const int unit = m_codec.unitSize();
-    const qsizetype mark = m_codec.byteOrderMarkSize();
+    const qsizetype mark = m_markSize;
     if (m_codec.encoding() == ProfileCodec::Encoding::Utf8 || m_bytes.size() <= mark)
         return;
     const qsizetype units = (m_bytes.size() - mark) / unit;
@@ -64,7 +76,7 @@ void ProfileDocument::parse()
     const int unit = m_codec.unitSize();
     const qsizetype size = m_bytes.size();
     m_sections.push_back(Section{});
-    qsizetype position = m_codec.byteOrderMarkSize();
+    qsizetype position = m_markSize;
     while (position < size) {
         const qsizetype start = position;
         const qsizetype textEnd = m_codec.lineBreakAt(m_bytes, position);
@@ -88,7 +100,7 @@ void ProfileDocument::parse()
             auto first = m_sectionByFoldedName.constFind(folded);
             if (first == m_sectionByFoldedName.cend())
                 first = m_sectionByFoldedName.insert(std::move(folded), index);
-            m_sections.push_back(Section{qsizetype(m_lines.size()), 0, *first});
+            m_sections.push_back(Section{qint32(m_lines.size()), 0, qint32(*first)});
         }
         m_lines.push_back(std::move(line));
     }
@@ -106,7 +118,7 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
     line.end = end;
     if (m_textIsWhole) {
         const int unit = m_codec.unitSize();
-        line.textStart = (start - m_codec.byteOrderMarkSize()) / unit;
+        line.textStart = (start - m_markSize) / unit;
         line.textLength = (textEnd - start) / unit;
     } else {
         line.textStart = m_text.size();
@@ -332,10 +344,9 @@ QByteArray ProfileDocument::withValue(QStringView section, QStringView key, QStr
     return withValues(section, {ProfileEntry{key.toString(), value.toString()}});
 }
 
-QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileEntry> &entries) const
+QList<ProfileEntry> ProfileDocument::distinctWrites(const QList<ProfileEntry> &entries) const
 {
-    // A key given twice keeps the place of its first write and the value of
-    // its last, as the second write replaces the line the first one made.
+    // As the second write of a key replaces the line the first one made.
     QList<ProfileEntry> writes;
     for (const ProfileEntry &entry : entries) {
         const QString key = requestName(entry.key);
@@ -347,7 +358,12 @@ QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileE
         else
             same->value = entry.value;
     }
+    return writes;
+}
 
+QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileEntry> &entries) const
+{
+    const QList<ProfileEntry> writes = distinctWrites(entries);
     const QString sectionName = requestName(section);
     const Section *found = findSection(sectionName);
     QStringList newLines;
@@ -384,7 +400,7 @@ ProfileDocument::Splice ProfileDocument::linesAfter(qsizetype lineIndex, const Q
         lines.append(m_codec.encode(texts[i]));
     }
     if (lineIndex < 0)
-        return {m_codec.byteOrderMarkSize(), m_codec.byteOrderMarkSize(), lines.append(m_lineBreak)};
+        return {m_markSize, m_markSize, lines.append(m_lineBreak)};
     const Line &line = m_lines[lineIndex];
     if (line.end - line.textEnd >= m_codec.unitSize())
         return {line.end, line.end, lines.append(m_lineBreak)};
@@ -447,6 +463,94 @@ std::pair<qsizetype, qsizetype> ProfileDocument::sectionsAround(qsizetype from, 
                                        [&](qsizetype offset, const Section &section) { return offset < endOf(section); });
     return {first == m_sections.begin() ? 0 : startOf(*std::prev(first)),
             last == m_sections.end() ? m_bytes.size() : endOf(*last)};
+}
+
+QByteArray ProfileDocument::withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const
+{
+    const QString sectionName = requestName(section);
+    const Section *found = findSection(sectionName);
+    if (!found || found->header < 0)
+        return withValues(section, entries);
+    const Line &header = m_lines[found->header];
+    std::vector<Splice> splices{{header.start, header.textEnd, m_codec.encode(QString(u'[' + sectionName + u']'))}};
+    for (qsizetype i = found->firstLine(); i < found->end; ++i) {
+        if (m_lines[i].kind == LineKind::Key)
+            splices.push_back({m_lines[i].start, m_lines[i].end, {}});
+    }
+    QStringList lines;
+    for (const ProfileEntry &write : distinctWrites(entries))
+        lines.append(write.key + u'=' + write.value);
+    if (!lines.isEmpty())
+        splices.push_back(linesAfter(found->header, lines));
+    return spliced(std::move(splices));
+}
+
+std::vector<ProfileDocument::SectionSpan> ProfileDocument::sectionSpans() const
+{
+    std::vector<SectionSpan> spans;
+    spans.reserve(m_sections.size());
+    for (const Section &section : m_sections) {
+        const qsizetype from = section.header < 0 ? m_markSize : m_lines[section.header].start;
+        const qsizetype to = section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
+        spans.push_back({section.header < 0 ? QString() : nameOf(m_lines[section.header]).toString(), from, to});
+    }
+    return spans;
+}
+
+QString ProfileDocument::LookupName(const ProfileCodec &codec, QStringView section)
+{
+    return codec.fit(TrimProfileBlanks(section).toString()).toCaseFolded();
+}
+
+namespace {
+
+// Where the line after the first line feed at or after from starts: a line
+// feed always ends a line. The end of bytes when there is none.
+qsizetype NextLineAfter(const QByteArray &bytes, const ProfileCodec &codec, qsizetype from)
+{
+    const int unit = codec.unitSize();
+    const qsizetype mark = codec.byteOrderMarkSize();
+    for (qsizetype offset = mark + (std::max(from, mark) - mark + unit - 1) / unit * unit;
+         offset + unit <= bytes.size(); offset += unit) {
+        if (unit == 1) {
+            const auto *lineFeed = static_cast<const char *>(
+                std::memchr(bytes.constData() + offset, '\n', std::size_t(bytes.size() - offset)));
+            return lineFeed ? lineFeed - bytes.constData() + 1 : bytes.size();
+        }
+        if (codec.unitAt(bytes, offset) == u'\n')
+            return offset + unit;
+    }
+    return bytes.size();
+}
+
+} // namespace
+
+ProfileDocument::SectionScan ProfileDocument::ScanSections(const QByteArray &bytes)
+{
+    constexpr qsizetype PieceSize = 1 << 20;
+    const ProfileCodec codec = ProfileCodec::ForFile(bytes);
+    SectionScan scan{codec, codec.byteOrderMarkSize(), {}, {}};
+    qsizetype from = scan.markSize;
+    do {
+        const qsizetype to = NextLineAfter(bytes, codec, from + PieceSize);
+        const ProfileDocument piece(bytes.sliced(from, to - from), codec.encoding(), {});
+        std::vector<SectionSpan> spans = piece.sectionSpans();
+        for (SectionSpan &span : spans) {
+            span.from += from;
+            span.to += from;
+        }
+        if (scan.spans.empty()) {
+            // The first piece's first break is the file's.
+            scan.lineBreak = piece.lineBreak();
+            scan.spans.push_back(std::move(spans.front()));
+        } else {
+            // The lines before a later piece's first section line end the section before it.
+            scan.spans.back().to = spans.front().to;
+        }
+        std::move(spans.begin() + 1, spans.end(), std::back_inserter(scan.spans));
+        from = to;
+    } while (from < bytes.size());
+    return scan;
 }
 
 } // namespace tessel

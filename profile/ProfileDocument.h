@@ -35,9 +35,45 @@ public:
     // The document of a file that does not exist.
     ProfileDocument();
     explicit ProfileDocument(QByteArray bytes);
+    // A part of a file of encoding: whole lines of it, without the file's
+    // byte-order mark. New lines take lineBreak, or, when it is empty, the
+    // part's own first line break, as a whole file's new lines do.
+    ProfileDocument(QByteArray part, ProfileCodec::Encoding encoding, QByteArray lineBreak);
 
     const QByteArray &bytes() const { return m_bytes; }
     const ProfileCodec &codec() const { return m_codec; }
+    // The line break that new lines take.
+    const QByteArray &lineBreak() const { return m_lineBreak; }
+    // The size of the byte-order mark the bytes start with.
+    qsizetype markSize() const { return m_markSize; }
+
+    // The byte range of each section: the lines before the first section
+    // line first (the nameless part, which may be empty), then each section
+    // from its section line up to the next, with its name as the file
+    // spells it, blanks removed.
+    struct SectionSpan
+    {
+        QString name;
+        qsizetype from = 0;
+        qsizetype to = 0;
+    };
+    std::vector<SectionSpan> sectionSpans() const;
+
+    // The sections of a file, as sectionSpans() gives them, with the file's
+    // encoding and the line break its new lines take. The file is parsed a
+    // piece of whole lines at a time, so that a large one is never held
+    // parsed all at once.
+    struct SectionScan
+    {
+        ProfileCodec codec;
+        qsizetype markSize = 0;
+        QByteArray lineBreak;
+        std::vector<SectionSpan> spans;
+    };
+    static SectionScan ScanSections(const QByteArray &bytes);
+    // The name under which a section is looked up in a file of codec's
+    // encoding: trimmed, put through its code page and case-folded.
+    static QString LookupName(const ProfileCodec &codec, QStringView section);
 
     // The value of a key line, blanks at both ends removed; nothing when the
     // section or key is missing or the key's line holds no "=".
@@ -84,6 +120,11 @@ public:
     // section that holds from (the start of the file for the lines before
     // the first section) to the first section line after to (or the end).
     std::pair<qsizetype, qsizetype> sectionsAround(qsizetype from, qsizetype to) const;
+    // The bytes of the file with the section's key lines replaced by the
+    // entries, written after its section line, which takes the name as given;
+    // its comment and blank lines stay. A missing section is written as
+    // withValues writes it.
+    QByteArray withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const;
 
 private:
     enum class LineKind : quint8 { Blank, Comment, Section, Key };
@@ -111,10 +152,10 @@ private:
 
     struct Section
     {
-        qsizetype header = -1;     // index of the section line; -1 for the nameless one
-        qsizetype end = 0;         // index after its last line
-        qsizetype firstOfName = 0; // index of the first section of the same name
-        qsizetype firstLine() const { return header + 1; }
+        qint32 header = -1;     // index of the section line; -1 for the nameless one
+        qint32 end = 0;         // index after its last line
+        qint32 firstOfName = 0; // index of the first section of the same name
+        qint32 firstLine() const { return header + 1; }
     };
 
     void parse();
@@ -141,8 +182,13 @@ private:
     QByteArray spliced(std::vector<Splice> splices) const;
     Splice linesAfter(qsizetype lineIndex, const QStringList &texts) const;
 
+    // The entries with each key once: a key given twice keeps the place of
+    // its first write and the value of its last.
+    QList<ProfileEntry> distinctWrites(const QList<ProfileEntry> &entries) const;
+
     QByteArray m_bytes;
     ProfileCodec m_codec;
+    qsizetype m_markSize = 0;
     // The decoded text of the lines: of the whole file for an encoding of
     // fixed width (character i is code unit i after the mark), else line by
     // line, as far as the section and key lines need it.

@@ -7,6 +7,7 @@
 #include "profile/ProfileNames.h"
 #include "profile/ProfilePaths.h"
 #include "profile/ProfileReading.h"
+#include "profile/ProfileStore.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -39,12 +40,11 @@ namespace {
 // Whether key=value can be written to section and read back as readBack asks;
 // a refusal names the key, and for characters the encoding lacks, those
 // characters (the messages built from it show them).
-WriteResult CheckEntry(const ProfileDocument &document, QStringView section, const ProfileEntry &entry,
+WriteResult CheckEntry(const ProfileCodec &codec, QStringView section, const ProfileEntry &entry,
                        ReadBack readBack)
 {
     if (const Result<void> names = CheckEntryNames(section, entry.key, {}); !names)
         return NotWritten(WriteFailure::BadName, entry.key, names.error());
-    const ProfileCodec &codec = document.codec();
     for (const QString &name : {section.toString(), entry.key}) {
         if (const QString lost = codec.lostCharacters(name); !lost.isEmpty())
             return NotWritten(WriteFailure::Unencodable, entry.key, lost);
@@ -60,32 +60,150 @@ WriteResult CheckEntry(const ProfileDocument &document, QStringView section, con
 
 } // namespace
 
-ProfileEdit::ProfileEdit(std::shared_ptr<const ProfileDocument> document)
-    : m_document(std::move(document))
+ProfileEdit::ProfileEdit(QByteArray bytes)
+    : m_original(std::move(bytes))
 {
+    ProfileDocument::SectionScan scan = ProfileDocument::ScanSections(m_original);
+    m_codec = scan.codec;
+    m_lineBreak = std::move(scan.lineBreak);
+    m_mark = m_original.first(scan.markSize);
+    m_parts.reserve(scan.spans.size());
+    m_firstOfName.reserve(qsizetype(scan.spans.size()));
+    for (const ProfileDocument::SectionSpan &span : scan.spans) {
+        // The parts share the original's bytes, which m_original keeps.
+        QByteArray part = QByteArray::fromRawData(m_original.constData() + span.from, span.to - span.from);
+        if (span.name.isEmpty())
+            m_parts.push_back({std::move(part)});
+        else
+            appendPart(span.name.toCaseFolded(), std::move(part));
+    }
+    while (m_firstLive < int(m_parts.size()) && m_parts[std::size_t(m_firstLive)].bytes.isEmpty())
+        ++m_firstLive;
 }
 
-const ProfileDocument &ProfileEdit::document() const
+QByteArray ProfileEdit::bytes() const
 {
-    if (m_unparsed)
-        m_document = std::make_shared<const ProfileDocument>(*std::exchange(m_unparsed, std::nullopt));
-    return *m_document;
+    qsizetype size = m_mark.size();
+    for (const Part &part : m_parts)
+        size += part.bytes.size();
+    QByteArray bytes;
+    bytes.reserve(size);
+    bytes.append(m_mark);
+    for (const Part &part : m_parts)
+        bytes.append(part.bytes);
+    return bytes;
 }
 
-const QByteArray &ProfileEdit::bytes() const
+int ProfileEdit::find(QStringView section) const
 {
-    return m_unparsed ? *m_unparsed : m_document->bytes();
+    const QString name = ProfileDocument::LookupName(m_codec, section);
+    if (name.isEmpty())
+        return -1;
+    for (int part = m_firstOfName.value(name, -1); part >= 0; part = m_parts[std::size_t(part)].nextOfName) {
+        if (!m_parts[std::size_t(part)].bytes.isEmpty())
+            return part;
+    }
+    return -1;
+}
+
+ProfileDocument ProfileEdit::parsed(int part, const QByteArray &lineBreak) const
+{
+    const QByteArray &bytes = m_parts[std::size_t(part)].bytes;
+    return ProfileDocument(QByteArray(bytes.constData(), bytes.size()), m_codec.encoding(), lineBreak);
+}
+
+bool ProfileEdit::hasSection(QStringView section) const
+{
+    return find(section) >= 0;
+}
+
+ProfileDocument ProfileEdit::section(QStringView section) const
+{
+    const int part = find(section);
+    return part < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak) : parsed(part, m_lineBreak);
+}
+
+std::optional<QByteArray> ProfileEdit::sectionBytes(QStringView section) const
+{
+    const int part = find(section);
+    if (part < 0)
+        return std::nullopt;
+    const QByteArray &bytes = m_parts[std::size_t(part)].bytes;
+    return QByteArray(bytes.constData(), bytes.size());
+}
+
+void ProfileEdit::replacePart(int part, QByteArray bytes)
+{
+    m_parts[std::size_t(part)].bytes = std::move(bytes);
+    if (part <= m_firstLive)
+        followFirstPart();
+}
+
+void ProfileEdit::appendPart(const QString &lookupName, QByteArray bytes)
+{
+    const int part = int(m_parts.size());
+    m_parts.push_back({std::move(bytes)});
+    const auto first = m_firstOfName.constFind(lookupName);
+    if (first == m_firstOfName.cend()) {
+        m_firstOfName.insert(lookupName, part);
+        return;
+    }
+    int last = *first;
+    while (m_parts[std::size_t(last)].nextOfName >= 0)
+        last = m_parts[std::size_t(last)].nextOfName;
+    m_parts[std::size_t(last)].nextOfName = part;
+}
+
+// New lines take the file's first line break, which is in its first part
+// that holds lines (every part but the last ends with one).
+void ProfileEdit::followFirstPart()
+{
+    while (m_firstLive < int(m_parts.size()) && m_parts[std::size_t(m_firstLive)].bytes.isEmpty())
+        ++m_firstLive;
+    m_lineBreak = m_firstLive < int(m_parts.size()) ? parsed(m_firstLive, {}).lineBreak()
+                                                    : ProfileDocument(QByteArray(), m_codec.encoding(), {}).lineBreak();
+}
+
+WriteResult ProfileEdit::checkEntries(QStringView section, const QList<ProfileEntry> &entries,
+                                      ReadBack readBack) const
+{
+    if (const Result<void> name = CheckSectionName(section); !name)
+        return NotWritten(WriteFailure::BadName, {}, name.error());
+    for (const ProfileEntry &entry : entries) {
+        if (WriteResult refused = CheckEntry(m_codec, section, entry, readBack); !refused)
+            return refused;
+    }
+    return {};
+}
+
+// A new section goes after the file's last line, which is in its last part
+// that holds lines: that part is rebuilt with it, then split after its own lines.
+WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &entries)
+{
+    int last = int(m_parts.size()) - 1;
+    while (last >= 0 && m_parts[std::size_t(last)].bytes.isEmpty())
+        --last;
+    const ProfileDocument tail = last < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak)
+                                          : parsed(last, m_lineBreak);
+    QByteArray joined = tail.withValues(section, entries);
+    const qsizetype split = ProfileDocument(joined, m_codec.encoding(), m_lineBreak).sectionSpans().back().from;
+    if (last >= 0)
+        replacePart(last, joined.first(split));
+    appendPart(ProfileDocument::LookupName(m_codec, section), joined.sliced(split));
+    if (last < m_firstLive)
+        followFirstPart();
+    return {};
 }
 
 WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries,
                                    ReadBack readBack)
 {
-    const ProfileDocument &current = document();
-    for (const ProfileEntry &entry : entries) {
-        if (WriteResult refused = CheckEntry(current, section, entry, readBack); !refused)
-            return refused;
-    }
-    m_unparsed = current.withValues(section, entries);
+    if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
+        return refused;
+    const int part = find(section);
+    if (part < 0)
+        return append(section, entries);
+    replacePart(part, parsed(part, m_lineBreak).withValues(section, entries));
     return {};
 }
 
@@ -94,12 +212,31 @@ WriteResult ProfileEdit::setValue(QStringView section, const QString &key, const
     return setValues(section, {ProfileEntry{key, value}});
 }
 
+WriteResult ProfileEdit::rewriteSection(QStringView section, const QList<ProfileEntry> &entries,
+                                        ReadBack readBack)
+{
+    if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
+        return refused;
+    const int part = find(section);
+    if (part < 0)
+        return append(section, entries);
+    replacePart(part, parsed(part, m_lineBreak).withSectionRewritten(section, entries));
+    return {};
+}
+
 WriteResult ProfileEdit::removeSection(QStringView section)
 {
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
-    m_unparsed = document().withoutSection(section);
+    if (const int part = find(section); part >= 0)
+        replacePart(part, {});
     return {};
+}
+
+bool ProfileEdit::endsWithBreak(const QByteArray &bytes) const
+{
+    const int unit = m_codec.unitSize();
+    return bytes.size() >= unit && m_codec.unitAt(bytes, bytes.size() - unit) == u'\n';
 }
 
 WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optional<QByteArray> &lines)
@@ -108,13 +245,39 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
         return removeSection(section);
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
-    m_unparsed = document().withSectionBytes(section, *lines);
+    int last = int(m_parts.size()) - 1;
+    while (last >= 0 && m_parts[std::size_t(last)].bytes.isEmpty())
+        --last;
+    QByteArray put = *lines;
+    if (const int part = find(section); part >= 0) {
+        // Only the file's last line may go without a break.
+        if (part != last && !put.isEmpty() && !endsWithBreak(put))
+            put += m_lineBreak;
+        replacePart(part, std::move(put));
+        return {};
+    }
+    if (put.isEmpty())
+        return {};
+    if (last >= 0 && !endsWithBreak(m_parts[std::size_t(last)].bytes))
+        replacePart(last, m_parts[std::size_t(last)].bytes + m_lineBreak);
+    appendPart(ProfileDocument::LookupName(m_codec, section), std::move(put));
+    if (last < m_firstLive)
+        followFirstPart();
     return {};
 }
 
 void ProfileEdit::setBytes(QByteArray bytes)
 {
-    m_unparsed = std::move(bytes);
+    *this = ProfileEdit(std::move(bytes));
+}
+
+WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
+{
+    const Result<std::shared_ptr<const ProfileDocument>, FileError> read = ReadProfileDocument(filePath);
+    if (!read)
+        return FileWriteFailure(read.error());
+    ProfileEdit preview((*read)->bytes());
+    return edits(preview);
 }
 
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
@@ -127,27 +290,26 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (!lock)
         return FileWriteFailure(lock.error());
     RemoveAbandonedTempFiles(path);
-    const qint64 readAtNs = WallClockNs();
     // The lock leaves a missing file missing: it reads as an empty profile.
     Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
     if (!snapshot && snapshot.error().code == ENOENT)
         snapshot = FileSnapshot();
     if (!snapshot)
         return FileWriteFailure(snapshot.error());
-    const std::shared_ptr<const ProfileDocument> current =
-        ProfileCache::Shared().adopt(path, std::move(*snapshot), readAtNs);
-    ProfileEdit edit(current);
+    ProfileEdit edit(snapshot->bytes);
     if (WriteResult refused = edits(edit); !refused)
         return refused;
-    if (edit.bytes() == current->bytes())
+    const QByteArray edited = edit.bytes();
+    if (edited == snapshot->bytes)
         return {};
     ProfileCache::Shared().forget(path);
     const std::optional<FilePermissions> permissions = PermissionsOf(path);
     if (step) {
-        if (WriteResult refused = step->prepare(path, *current, edit, permissions); !refused)
+        const ProfileDocument current(snapshot->bytes);
+        if (WriteResult refused = step->prepare(path, current, edited, permissions); !refused)
             return refused;
     }
-    const auto replaced = ReplaceFileContents(path, edit.bytes(), permissions);
+    const auto replaced = ReplaceFileContents(path, edited, permissions);
     if (step)
         step->settle(replaced.has_value());
     if (!replaced)

@@ -5,12 +5,14 @@
 #include "profile/ProfileReading.h"
 #include "profile/WriteResult.h"
 
+#include <QHash>
 #include <QList>
 #include <QString>
 
 #include <functional>
 #include <memory>
 #include <optional>
+#include <vector>
 
 namespace tessel {
 
@@ -19,14 +21,29 @@ namespace tessel {
 // the bytes that the same single write or removal would give on its own; a
 // refused edit changes nothing and is reported, and the caller then abandons
 // the whole change.
+//
+// The file is parsed once, a piece at a time, to find its sections; they are
+// then held as separate parts, indexed by name, so that an edit parses and
+// rebuilds only the section it touches and any number of edits cost the
+// file's size once.
 class ProfileEdit
 {
 public:
-    explicit ProfileEdit(std::shared_ptr<const ProfileDocument> document);
+    // The edit of a file of these bytes.
+    explicit ProfileEdit(QByteArray bytes);
 
+    const ProfileCodec &codec() const { return m_codec; }
     // The file as the edits so far have left it.
-    const ProfileDocument &document() const;
-    const QByteArray &bytes() const;
+    QByteArray bytes() const;
+
+    // Whether a section of this name exists (letter case ignored).
+    bool hasSection(QStringView section) const;
+    // The section as the edits so far have left it, as a document of its
+    // own (an empty one when it is missing): its lines up to the next section.
+    ProfileDocument section(QStringView section) const;
+    // The bytes of the section's lines up to the next section; nothing when
+    // it is missing.
+    std::optional<QByteArray> sectionBytes(QStringView section) const;
 
     // Writes the entries to section in their order, as that many single
     // writes would: each key in place of its line, else after the section's
@@ -36,6 +53,11 @@ public:
     WriteResult setValues(QStringView section, const QList<ProfileEntry> &entries,
                           ReadBack readBack = ReadBack::Carried);
     WriteResult setValue(QStringView section, const QString &key, const QString &value);
+    // Replaces the section's key lines by the entries, in its place, under
+    // the name as given; a missing section is written as setValues writes it.
+    // Refused as setValues refuses.
+    WriteResult rewriteSection(QStringView section, const QList<ProfileEntry> &entries,
+                               ReadBack readBack = ReadBack::Carried);
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
     // Puts a section's lines as another file of the same encoding holds them
@@ -46,10 +68,29 @@ public:
     void setBytes(QByteArray bytes);
 
 private:
-    void replaceBytes(QByteArray bytes);
+    struct Part
+    {
+        QByteArray bytes;     // whole lines; empty once removed
+        int nextOfName = -1;  // the next part of the same name, in file order
+    };
 
-    mutable std::shared_ptr<const ProfileDocument> m_document;
-    mutable std::optional<QByteArray> m_unparsed;  // edited bytes not parsed yet
+    int find(QStringView section) const;
+    ProfileDocument parsed(int part, const QByteArray &lineBreak) const;
+    void replacePart(int part, QByteArray bytes);
+    void appendPart(const QString &lookupName, QByteArray bytes);
+    WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack) const;
+    WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
+    void followFirstPart();
+    bool endsWithBreak(const QByteArray &bytes) const;
+
+    // The file's bytes, which the parts that no edit touched share.
+    QByteArray m_original;
+    ProfileCodec m_codec;
+    QByteArray m_mark;
+    std::vector<Part> m_parts;                  // the nameless part first, then the sections
+    QHash<QString, int> m_firstOfName;          // case-folded name -> first part of that name
+    int m_firstLive = 0;                        // the first part that holds lines
+    QByteArray m_lineBreak;                     // the break that new lines take
 };
 
 // A step of an edit that runs under the file's lock once the new bytes are
@@ -61,10 +102,10 @@ class ReplacementStep
 public:
     virtual ~ReplacementStep() = default;
     // filePath is the file itself, through any symbolic links; current is the
-    // file as the edits found it, edited as they left it; permissions are the
-    // file's, none when it is missing.
+    // file as the edits found it, edited the bytes they leave; permissions are
+    // the file's, none when it is missing.
     virtual WriteResult prepare(const QString &filePath, const ProfileDocument &current,
-                                const ProfileEdit &edited, const std::optional<FilePermissions> &permissions) = 0;
+                                const QByteArray &edited, const std::optional<FilePermissions> &permissions) = 0;
     virtual void settle(bool replaced) = 0;
 };
 
@@ -80,5 +121,9 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
 
 // The write failure that a failed file operation means.
 WriteResult FileWriteFailure(const FileError &error);
+
+// The edits run on the file as it is now, which stays untouched: no file,
+// lock or directory is made. What the edits would do is theirs to say.
+WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
 
 } // namespace tessel

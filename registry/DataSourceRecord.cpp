@@ -232,25 +232,28 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
     if (!IsStorableName(newName))
         return NotWritten(WriteFailure::BadName, {}, newName);
     const auto privateOf = [&](const QString &name) {
-        return WholeNumber16(LookupString(edit.document(), name, KeyName(RecordKey::Private),
+        return WholeNumber16(LookupString(edit.section(name), name, KeyName(RecordKey::Private),
                                           ReadDefault(RecordKey::Private)));
     };
 
     const bool isNew = save.currentName == NewRecordMarker;
     const bool sameRecord = !isNew && save.currentName.compare(newName, Qt::CaseInsensitive) == 0;
-    if (!sameRecord && edit.document().hasSection(newName))
+    if (!sameRecord && edit.hasSection(newName))
         return NotWritten(WriteFailure::NameTaken, {}, newName);
 
     if (!isNew && save.unchangedSince) {
-        const StoredRecord now = StoredRecord::Of(edit.document(), save.currentName);
+        const StoredRecord now = StoredRecord::Of(edit.section(save.currentName), save.currentName);
         if (now != *save.unchangedSince)
             return NotWritten(now.keys ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
                     save.currentName);
     }
 
-    int carriedBits = 0;
-    if (!isNew && (save.rewriteWhole || newName != save.currentName)) {
-        carriedBits = privateOf(save.currentName);
+    // A registration rewrites its record in place; a rename writes it afresh
+    // under the new name. Either way the record carries its Private bits.
+    const bool inPlace = save.rewriteWhole && sameRecord;
+    const bool renamed = !isNew && !inPlace && newName != save.currentName;
+    const int carriedBits = inPlace || renamed ? privateOf(save.currentName) : 0;
+    if (renamed) {
         if (WriteResult removed = edit.removeSection(save.currentName); !removed)
             return removed;
     }
@@ -260,12 +263,13 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
         const auto key = RecordKey(index);
         entries.append({KeyName(key), save.values[key]});
     }
-    const int keptBits = privateOf(newName);
+    const int keptBits = inPlace ? 0 : privateOf(newName);
     const int privateBits = keptBits | carriedBits | save.addedPrivateBits
                             | (save.privateRule == PrivateOnSave::MarkSavedByNative ? PrivateBit::SavedByNative : 0);
     if (save.privateRule == PrivateOnSave::MarkSavedByNative || carriedBits != 0 || privateBits != keptBits)
         entries.append({KeyName(RecordKey::Private), QString::number(qint16(privateBits))});
-    return edit.setValues(newName, entries, ReadBack::Exactly);
+    return inPlace ? edit.rewriteSection(newName, entries, ReadBack::Exactly)
+                   : edit.setValues(newName, entries, ReadBack::Exactly);
 }
 
 StoredRecord StoredRecord::Of(const ProfileDocument &registry, const QString &name)

@@ -274,8 +274,9 @@ struct RecordSave
     QString newName;
     RecordValues values;
     PrivateOnSave privateRule = PrivateOnSave::CarryOnRename;
-    // Replaces the record whole: it is removed and written afresh under the
-    // same name, keeping its Private bits (a registration from a template).
+    // Replaces the record whole, in its place: its keys are written afresh
+    // under the same name, keeping its Private bits (a registration from a
+    // template).
     bool rewriteWhole = false;
     // Private bits added to those the record keeps (given by a template).
     int addedPrivateBits = 0;

@@ -124,10 +124,10 @@ class KeepVersion : public ReplacementStep
 public:
     KeepVersion(const RegistryAction &action, VersionNote *kept) : m_action(action), m_kept(kept) { }
 
-    WriteResult prepare(const QString &filePath, const ProfileDocument &current, const ProfileEdit &edited,
+    WriteResult prepare(const QString &filePath, const ProfileDocument &current, const QByteArray &edited,
                         const std::optional<FilePermissions> &permissions) override
     {
-        const QList<RecordDifference> differences = CompareRecords(current, edited.bytes());
+        const QList<RecordDifference> differences = CompareRecords(current, edited);
         VersionNote note;
         note.action = ActionText(m_action, differences);
         for (const RecordDifference &difference : differences) {
@@ -200,7 +200,7 @@ WriteResult ApplyRestore(ProfileEdit &edit, const ProfileDocument &old, const QS
         edit.setBytes(old.bytes());
         return {};
     }
-    if (old.codec().encoding() != edit.document().codec().encoding())
+    if (old.codec().encoding() != edit.codec().encoding())
         return NotWritten(WriteFailure::Unencodable, {},
                 QStringLiteral("the version is in another encoding than the registry; restore it whole"));
     for (const QString &name : names) {

@@ -60,7 +60,8 @@ struct RegistryAction
 // with the action and the records added, changed and removed. When the
 // version cannot be kept, nothing is written and the result says why. A
 // change that changes nothing makes no version. kept, when given, receives
-// the version's note.
+// the version's note. The action is read once the edits have run, so that
+// they may word it from what they did.
 WriteResult EditRegistry(const QString &registryPath, const RegistryAction &action,
                          const std::function<WriteResult(ProfileEdit &)> &edits, VersionNote *kept = nullptr);
 

@@ -72,7 +72,7 @@ WriteResult UndoTrail::undoLast()
     const WriteResult undone = EditRegistry(m_registryPath, {QStringLiteral("undo ") + change.version.action},
                                             [&](ProfileEdit &edit) {
         for (const QString &name : names) {
-            if (edit.document().sectionBytes(name) != change.left.value(name.toCaseFolded()))
+            if (edit.sectionBytes(name) != change.left.value(name.toCaseFolded()))
                 return WriteResult(NotWritten(WriteFailure::RecordChanged, {}, name));
         }
         return ApplyRestore(edit, before, names);

@@ -7,7 +7,7 @@ set -eu
 PACKAGES="build-essential cmake ninja-build ccache qt6-base-dev qt6-tools-dev qt6-l10n-tools
 qt6-translations-l10n
 libgtest-dev libgmock-dev libbenchmark-dev fonts-liberation xvfb xauth xdotool imagemagick
-clang-14 libclang-rt-14-dev clang-format"
+clang-14 libclang-rt-14-dev clang-format ansible-core"
 [ $# -gt 0 ] && PACKAGES="$*"
 
 missing=""

@@ -38,7 +38,8 @@ check_package() {
     deb=$(ls "$scratch"/deb/tessel_*.deb) || fail "cpack made no tessel_*.deb"
     dpkg-deb -c "$deb" | awk '{ print $6 }' >"$scratch/contents"
     for path in "$appdir/tessel" "$appdir/tessel-admin" "$appdir/tessel-ini" "$appdir/samples/TESSEL.INI" \
-        /usr/bin/tessel /usr/share/applications/tessel.desktop /usr/share/icons/hicolor/scalable/apps/tessel.svg; do
+        /usr/bin/tessel /usr/share/applications/tessel.desktop /usr/share/icons/hicolor/scalable/apps/tessel.svg \
+        /usr/share/ansible/plugins/modules/tessel_datasource.py; do
         grep -qx ".$path" "$scratch/contents" || fail "the package lacks $path"
     done
     for name in $site_files; do ! grep -qx ".$appdir/$name" "$scratch/contents" || fail "the package owns $appdir/$name: an upgrade would replace it"; done

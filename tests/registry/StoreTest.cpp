@@ -144,6 +144,34 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
         written = DeleteProfileSection(args[0], file);
     } else if (op == u"remove") {
         written = RemoveRecords(file, args[0].split(QChar(0), Qt::SkipEmptyParts));
+    } else if (op == u"batch") {
+        // Steps "+N" (a new native record), "=N" (a registration replacing N whole), "-N" (a removal),
+        // all in one edit; the same steps as single writes, one after another, must give the same bytes.
+        const QStringList steps = args[0].split(QChar(0), Qt::SkipEmptyParts);
+        const auto step = [](ProfileEdit &edit, const QString &text) {
+            const QString name = text.mid(1);
+            if (text[0] == u'-')
+                return edit.removeSection(name);
+            RecordValues values = NewRecordValues(SourceType::Native);
+            values[RecordKey::Connect] = u"R1"_s;
+            return ApplyRecordSave(edit, {text[0] == u'=' ? name : NewRecordMarker, name, values,
+                                          PrivateOnSave::MarkSavedByNative, text[0] == u'='});
+        };
+        const QString singles = file + u".singles"_s;
+        QFile::copy(file, singles);
+        bool singlesDone = true;
+        for (const QString &text : steps)
+            singlesDone = singlesDone && EditProfile(singles, [&](ProfileEdit &edit) { return step(edit, text); });
+        written = EditProfile(file, [&](ProfileEdit &edit) {
+            for (const QString &text : steps) {
+                if (WriteResult done = step(edit, text); !done)
+                    return done;
+            }
+            return WriteResult();
+        });
+        if (singlesDone) {
+            EXPECT_EQ(Escaped(readBytes(file)), Escaped(readBytes(singles))) << "one edit and single writes differ";
+        }
     } else {
         // A new native record's keys with Connect=R1; "whole N": a registration adding Private bits N.
         RecordValues values = NewRecordValues(SourceType::Native);

@@ -13,12 +13,12 @@ namespace tessel::test {
 class ScriptedProcessLauncher final : public ProcessLauncher
 {
 public:
-    bool startDetached(const QString &program, LaunchFailure *reason) override
+    Result<void, LaunchFailure> startDetached(const QString &program) override
     {
         started.append(program);
-        if (failure && reason)
-            *reason = *failure;
-        return !failure;
+        if (failure)
+            return Failure{*failure};
+        return {};
     }
 
     QStringList started;

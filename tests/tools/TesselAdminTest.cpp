@@ -67,6 +67,9 @@ public:
                 EXPECT_TRUE(stream.contains(rest)) << where() << stream.toStdString();
             } else if (directive == u"@no-new-files") {
                 EXPECT_EQ(filesBelow(), m_filesBefore) << where();
+            } else if (directive == u"@files") {
+                EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
+                                           QDir::Name).join(u' '), rest) << where();
             } else if (directive == u"@after") {
                 if (rest == u"TESSEL.INI")
                     m_before.reset();

@@ -51,15 +51,21 @@ constexpr AdminCommand Commands[] = {
      "export [NAME...]\n"
      "The named records (all when none is named) as a profile file on standard\n"
      "output; nothing when a value would not read back as it is stored.\n"},
-    {QLatin1StringView("import"), RunImport, 1, 1, "one FILE", false,
-     "import FILE [--replace]\n"
-     "Registers every section of FILE; with --replace an existing record of\n"
-     "the same name is replaced and keeps its Private bits. Every value is\n"
+    {QLatin1StringView("import"), RunImport, 1, 1, "one FILE", true,
+     "import FILE [--replace|--update] [--remove NAME]...\n"
+     "Registers every section of FILE (- reads standard input). Every value is\n"
      "stored exactly as given; when any record fails its check nothing is\n"
-     "written and every failure is listed.\n"},
-    {QLatin1StringView("remove"), RunRemove, 1, AnyNumber, "one NAME or more", false,
-     "remove NAME... [--force]\n"
-     "Removes records; protected records (Private bit 2) only with --force.\n"},
+     "written and the failures are listed (the first 100). --replace replaces\n"
+     "an existing record whole, in its place, keeping its Private bits;\n"
+     "--update keeps the keys FILE does not give; --remove removes a record in\n"
+     "the same write (FILE may then be empty), a protected one only with\n"
+     "--force. Prints \"added\", \"replaced\", \"unchanged\" or \"removed\" and\n"
+     "the name, a line a record (--format json: one JSON document); with\n"
+     "--dry-run, what would change, writing nothing.\n"},
+    {QLatin1StringView("remove"), RunRemove, 1, AnyNumber, "one NAME or more", true,
+     "remove NAME... [--force] [--dry-run] [--format text|json]\n"
+     "Removes records and prints \"removed NAME\" for each; protected records\n"
+     "(Private bit 2) only with --force.\n"},
     {QLatin1StringView("history"), RunHistory, 0, 0, "no arguments", true,
      "history [--format text|json]\n"
      "One line a kept version of the registry, newest first: number, time\n"
@@ -118,12 +124,14 @@ Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFile
     const QCommandLineOption sources(QStringLiteral("sources"), {}, QStringLiteral("FILE"));
     const QCommandLineOption format(QStringLiteral("format"), {}, QStringLiteral("text|json"));
     const QCommandLineOption replace(QStringLiteral("replace"));
-    const QCommandLineOption force(QStringLiteral("force"));
+    const QCommandLineOption update(QStringLiteral("update"));
     const QCommandLineOption dryRun(QStringLiteral("dry-run"));
+    const QCommandLineOption removal(QStringLiteral("remove"), {}, QStringLiteral("NAME"));
+    const QCommandLineOption force(QStringLiteral("force"));
     const QCommandLineOption help(QStringLiteral("help"));
     const QCommandLineOption version(QStringLiteral("version"));
     QCommandLineParser parser;
-    parser.addOptions({registry, sources, format, replace, force, dryRun, help, version});
+    parser.addOptions({registry, sources, format, replace, update, dryRun, removal, force, help, version});
     // The parser takes the program name first.
     if (!parser.parse(QStringList{QStringLiteral("tessel-admin")} + arguments))
         return Failure{parser.errorText()};
@@ -157,12 +165,24 @@ Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFile
     if (call.json && !line.command->takesFormat)
         return Failure{QStringLiteral("%1 does not take --format json").arg(call.command)};
     call.replace = parser.isSet(replace);
-    call.force = parser.isSet(force);
+    call.update = parser.isSet(update);
     call.dryRun = parser.isSet(dryRun);
-    if (call.dryRun && line.command->run != RunRestore)
-        return Failure{QStringLiteral("%1 does not take --dry-run").arg(call.command)};
+    call.removals = parser.values(removal);
+    call.force = parser.isSet(force);
     if (call.operands.size() < line.command->fewestOperands || call.operands.size() > line.command->mostOperands)
         return Failure{QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
+    // --replace, --update and --remove shape an import; --dry-run any change.
+    const bool importing = call.command == QLatin1String("import");
+    const bool changing = importing || call.command == QLatin1String("remove") || call.command == QLatin1String("restore");
+    if (call.replace && call.update)
+        return Failure{QStringLiteral("--replace and --update do not go together")};
+    for (const auto &[given, option] : {std::pair{call.replace, "--replace"}, std::pair{call.update, "--update"},
+                                        std::pair{!call.removals.isEmpty(), "--remove"}}) {
+        if (given && !importing)
+            return Failure{QStringLiteral("%1 does not take %2").arg(call.command, QLatin1String(option))};
+    }
+    if (call.dryRun && !changing)
+        return Failure{QStringLiteral("%1 does not take --dry-run").arg(call.command)};
     return line;
 }
 
@@ -224,10 +244,14 @@ QString AdminUsage()
     }
     return usage + QLatin1Char('\n') + QLatin1String(CommonOptions)
            + QStringLiteral(
-               "  --format json     list, show, check, history, diff and restore write one JSON\n"
-               "                    document instead of lines;\n"
-               "                    a number key's value is a number only when the number gives\n"
-               "                    its text back exactly, else a string\n"
+               "  --format json     list, show, check, import, remove, history, diff and restore\n"
+               "                    write one JSON document instead of lines; a number key's\n"
+               "                    value is a number only when the number gives its text back\n"
+               "                    exactly, else a string. Import, remove and restore give\n"
+               "                    {\"changed\", \"records\": [{\"name\", \"change\", \"before\",\n"
+               "                    \"after\"}]}, each value a string\n"
+               "  --dry-run         import, remove and restore print what they would change and\n"
+               "                    write nothing\n"
                "  --help            this text, or with a COMMAND that command's\n"
                "  --version         the version of tessel-admin\n"
                "\n"

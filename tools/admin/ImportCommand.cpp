@@ -1,33 +1,63 @@
 #include <QFileInfo>
-#include <QHash>
+#include <QSet>
 #include <QTextStream>
 
-#include "profile/ProfileEdit.h"
 #include "profile/ProfileStore.h"
-#include "registry/SourceCatalogue.h"
-#include "registry/RegistryHistory.h"
 #include "tools/admin/AdminCommands.h"
 #include "tools/admin/AdminContext.h"
+#include "tools/admin/RecordChanges.h"
 #include "tools/admin/RecordTemplate.h"
 #include "tools/common/ProfileFileCheck.h"
 
 namespace tessel {
 namespace {
 
-// A template's record written afresh in the fixed key order, as its
-// dialog saves it. A record it replaces keeps its Private bits, and bits
-// the file gives are added: a registration never clears a protection.
-RecordSave Registration(const CheckedRecord &record, bool replace)
+// Checking a template stops at this many failures, so that a huge broken
+// template fails fast; they are listed with the count of records read.
+constexpr qsizetype MaxListedFailures = 100;
+
+// The template's records, checked for the registry's encoding as they are
+// read, or nothing once why they are refused has been said.
+std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const QByteArray &bytes, const QString &source)
 {
-    RecordSave save;
-    save.currentName = replace ? record.name : NewRecordMarker;
-    save.newName = record.name;
-    save.values = record.values;
-    save.privateRule = record.type == SourceType::DemandLoad ? PrivateOnSave::CarryOnRename
-                                                             : PrivateOnSave::MarkSavedByNative;
-    save.rewriteWhole = true;
-    save.addedPrivateBits = record.privateBits.value_or(0);
-    return save;
+    const ProfileCodec registryCodec = CodecOfFile(context.registry);
+    const TemplateCheck check = context.call.update ? TemplateCheck::GivenKeys : TemplateCheck::WholeRecord;
+    QList<CheckedRecord> records;
+    QStringList failures;
+    QSet<QString> seen;   // case-folded names
+    const Result<void> read = ReadTemplateSections(bytes, [&](TemplateSection &&section) {
+        auto record = CheckTemplateRecord(section, registryCodec, check);
+        if (!record) {
+            failures.append(QStringLiteral("[%1]: %2").arg(section.name, record.error()));
+        } else if (seen.contains(record->name.toCaseFolded())) {
+            failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section.name));
+        } else {
+            seen.insert(record->name.toCaseFolded());
+            records.append(std::move(*record));
+        }
+        return failures.size() < MaxListedFailures;
+    });
+    if (!read) {
+        context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, read.error());
+        return std::nullopt;
+    }
+    // A template may be empty when the import only removes records.
+    if (failures.isEmpty() && records.isEmpty() && context.call.removals.isEmpty()) {
+        context.err << QStringLiteral("Nothing was registered from %1: the file holds no section, so it "
+                                      "registers nothing\n").arg(source);
+        return std::nullopt;
+    }
+    if (failures.isEmpty())
+        return records;
+    context.err << QStringLiteral("Nothing was registered. Correct these records of %1 and "
+                                  "import again:\n").arg(source);
+    for (const QString &failure : failures)
+        context.err << QStringLiteral("  ") << failure << QLatin1Char('\n');
+    if (failures.size() == MaxListedFailures)
+        context.err << QStringLiteral("Checking stopped at the first %1 failures, after %2 records.\n")
+                           .arg(failures.size())
+                           .arg(records.size() + failures.size());
+    return std::nullopt;
 }
 
 } // namespace
@@ -36,64 +66,25 @@ int RunImport(AdminContext &context)
 {
     if (context.call.operands.size() != 1)
         return context.badUsage();
-    const QString path = QFileInfo(context.call.operands.first()).absoluteFilePath();
-    const TemplateReading reading = ReadTemplateFile(path);
-    if (!reading) {
-        context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(path, reading.error());
+    const QString &operand = context.call.operands.first();
+    const bool fromInput = operand == QLatin1String("-");
+    const QString path = fromInput ? operand : QFileInfo(operand).absoluteFilePath();
+    const QString source = fromInput ? QStringLiteral("the standard input") : path;
+    const Result<QByteArray> bytes = ReadTemplateBytes(path);
+    if (!bytes) {
+        context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, bytes.error());
         return AdminExit::Refused;
     }
-    const ProfileCodec registryCodec = CodecOfFile(context.registry);
-
-    const std::optional<RegistrySnapshot> read = context.readRegistry();
-    if (!read)
+    std::optional<QList<CheckedRecord>> records = CheckTemplate(context, *bytes, source);
+    if (!records)
         return AdminExit::Refused;
-    const RegistrySnapshot &registry = *read;
-    QList<CheckedRecord> records;
-    QStringList failures;
-    QHash<QString, QString> seen;   // case-folded name -> section
-    for (const TemplateSection &templateSection : *reading) {
-        const QString &section = templateSection.name;
-        auto checked = CheckTemplateRecord(templateSection, registryCodec);
-        if (!checked) {
-            failures.append(QStringLiteral("[%1]: %2").arg(section, checked.error()));
-            continue;
-        }
-        CheckedRecord &record = *checked;
-        const QString folded = record.name.toCaseFolded();
-        if (seen.contains(folded)) {
-            failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section));
-            continue;
-        }
-        seen.insert(folded, section);
-        if (!context.call.replace && registry.contains(record.name)) {
-            failures.append(QStringLiteral("[%1]: %2").arg(section, AdminContext::alreadyRegistered()));
-            continue;
-        }
-        records.append(std::move(record));
-    }
-    if (!failures.isEmpty()) {
-        context.err << QStringLiteral("Nothing was registered. Correct these records of %1 and "
-                                      "import again:\n").arg(path);
-        for (const QString &failure : failures)
-            context.err << QStringLiteral("  ") << failure << QLatin1Char('\n');
-        return AdminExit::Refused;
-    }
-    QString failedRecord;
-    const RegistryAction action{QStringLiteral("import ") + QFileInfo(path).fileName(), true};
-    const WriteResult written = EditRegistry(context.registry, action, [&](ProfileEdit &edit) {
-        for (const CheckedRecord &record : records) {
-            WriteResult saved = ApplyRecordSave(edit, Registration(record, context.call.replace));
-            if (!saved) {
-                failedRecord = record.name;
-                return saved;
-            }
-        }
-        return WriteResult();
-    });
-    if (!written)
-        return context.notWritten(written, failedRecord, QStringLiteral("Nothing was registered"));
-    context.err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(records.size()).arg(context.registry);
-    return AdminExit::Done;
+    const qsizetype count = records->size();
+    const QString action = QStringLiteral("import ") + (fromInput ? operand : QFileInfo(path).fileName());
+    const int exit = ApplyChanges(context, {std::move(*records), context.call.removals,
+                                            QStringLiteral("Nothing was registered"), source, action});
+    if (exit == AdminExit::Done && !context.call.dryRun && count > 0)
+        context.err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(count).arg(context.registry);
+    return exit;
 }
 
 } // namespace tessel

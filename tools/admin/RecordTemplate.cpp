@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <array>
+#include <functional>
 
-#include <QRegularExpression>
+#include <QFile>
 #include <QStringDecoder>
 
+#include "platform/FileSnapshot.h"
 #include "profile/ProfileCodec.h"
 #include "profile/ProfileNames.h"
 #include "profile/ProfileReading.h"
@@ -64,14 +66,19 @@ QString keyList()
 
 } // namespace
 
-TemplateReading ReadTemplate(QByteArrayView bytes)
+Result<void> ReadTemplateSections(QByteArrayView bytes, const std::function<bool(TemplateSection &&)> &take)
 {
     const std::optional<QString> text = decodeTemplate(bytes);
     if (!text)
         return Failure{QStringLiteral("the text after the byte-order mark is not in the encoding the mark names")};
-    QList<TemplateSection> sections;
+    const QStringView all(*text);
+    std::optional<TemplateSection> section;
     int number = 0;
-    for (const QString &line : text->split(QRegularExpression(QStringLiteral("\r\n|\r|\n")))) {
+    for (qsizetype start = 0;;) {
+        qsizetype end = start;
+        while (end < all.size() && all[end] != u'\r' && all[end] != u'\n')
+            ++end;
+        const QStringView line = all.sliced(start, end - start);
         ++number;
         if (const std::optional<QChar> control = strayControl(line)) {
             const QString code = QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0');
@@ -79,43 +86,71 @@ TemplateReading ReadTemplate(QByteArrayView bytes)
                                               .arg(code))};
         }
         const QStringView trimmed = TrimProfileBlanks(line);
-        if (trimmed.isEmpty() || trimmed.startsWith(u';'))
-            continue;
         if (trimmed.startsWith(u'[')) {
             if (trimmed.size() < 2 || !trimmed.endsWith(u']'))
                 return Failure{atLine(number, QStringLiteral("a section line ends with \"]\""))};
             const QString name = TrimProfileBlanks(trimmed.sliced(1, trimmed.size() - 2)).toString();
             if (name.isEmpty())
                 return Failure{atLine(number, QStringLiteral("the section has no name"))};
-            sections.append({name, number, {}});
-            continue;
+            if (section && !take(*std::exchange(section, std::nullopt)))
+                return {};
+            section = TemplateSection{name, number, {}};
+        } else if (!trimmed.isEmpty() && !trimmed.startsWith(u';')) {
+            const qsizetype equals = trimmed.indexOf(u'=');
+            if (equals < 0)
+                return Failure{atLine(number, QStringLiteral("the line is no section line, key=value line or comment"))};
+            if (!section)
+                return Failure{atLine(number, QStringLiteral("a key before the first section belongs to no record"))};
+            section->keys.append({TrimProfileBlanks(trimmed.first(equals)).toString(),
+                                  StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1)))});
         }
-        const qsizetype equals = trimmed.indexOf(u'=');
-        if (equals < 0)
-            return Failure{atLine(number, QStringLiteral("the line is no section line, key=value line or comment"))};
-        if (sections.isEmpty())
-            return Failure{atLine(number, QStringLiteral("a key before the first section belongs to no record"))};
-        sections.back().keys.append({TrimProfileBlanks(trimmed.first(equals)).toString(),
-                                     StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1)))});
+        if (end == all.size())
+            break;
+        start = end + (all[end] == u'\r' && end + 1 < all.size() && all[end + 1] == u'\n' ? 2 : 1);
     }
-    if (sections.isEmpty())
-        return Failure{QStringLiteral("the file holds no section, so it registers nothing")};
+    if (section)
+        take(std::move(*section));
+    return {};
+}
+
+TemplateReading ReadTemplate(QByteArrayView bytes)
+{
+    QList<TemplateSection> sections;
+    const Result<void> read = ReadTemplateSections(bytes, [&](TemplateSection &&section) {
+        sections.append(std::move(section));
+        return true;
+    });
+    if (!read)
+        return Failure{read.error()};
     return sections;
 }
 
-TemplateReading ReadTemplateFile(const QString &path)
+Result<QByteArray> ReadTemplateBytes(const QString &path)
 {
+    if (path == QLatin1String("-")) {
+        QFile input;
+        if (!input.open(stdin, QIODevice::ReadOnly))
+            return Failure{QStringLiteral("cannot read the standard input: %1").arg(input.errorString())};
+        QByteArray bytes = input.read(MaxReadableFileSize + 1);
+        if (bytes.size() > MaxReadableFileSize)
+            return Failure{QStringLiteral("the standard input holds more than the %1 MB a template may have")
+                               .arg(MaxReadableFileSize / (1024 * 1024))};
+        if (input.error() != QFileDevice::NoError)
+            return Failure{QStringLiteral("cannot read the standard input: %1").arg(input.errorString())};
+        return bytes;
+    }
     if (const Result<void> kind = CheckFileKind(path); !kind)
         return Failure{kind.error()};
-    // The store's read: a file larger than any registry is refused before
-    // it is read.
+    // The store's read: a file larger than any registry is refused, naming
+    // its size, before it is read.
     Result<FileSnapshot, FileError> file = ReadFileSnapshot(path);
     if (!file)
         return Failure{file.error().text};
-    return ReadTemplate(file->bytes);
+    return std::move(file->bytes);
 }
 
-Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec)
+Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec,
+                                          TemplateCheck check)
 {
     CheckedRecord record;
     record.name = section.name;
@@ -135,6 +170,7 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
         if (const WriteResult stored = CheckStoredValue(key.value, registryCodec); !stored)
             return Failure{QStringLiteral("%1: %2").arg(key.name, stored.error().detail)};
         value = key.value;
+        record.givenKeys.append(*known);
     }
 
     const QString typeText = given[std::size_t(RecordKey::Type)].value_or(QString());
@@ -147,7 +183,7 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
     record.values = NewRecordValues(record.type);
     for (const RecordKeyEntry &entry : RecordKeys) {
         const std::optional<QString> &value = given[std::size_t(entry.key)];
-        if (!value && entry.key != RecordKey::Connect)
+        if (!value && (entry.key != RecordKey::Connect || check == TemplateCheck::GivenKeys))
             continue;
         const QString text = value.value_or(QString());
         if (const Result<void> valid = CheckRecordValue(entry.key, text, record.type); !valid)

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <functional>
 #include <optional>
 
+#include <QByteArray>
 #include <QByteArrayView>
 #include <QList>
 #include <QString>
@@ -33,15 +35,19 @@ struct TemplateSection
 using TemplateReading = Result<QList<TemplateSection>>;
 
 // Reads a template, a profile file, strictly: each line is blank, a comment,
-// a section line with a name, or a key=value line inside a section, and at
-// least one section is given. A byte-order mark gives the encoding; a file
-// without one is read as UTF-8 when it is valid UTF-8, else as Windows-1252.
-// Gives the sections, or why the bytes are no template (naming the line).
+// a section line with a name, or a key=value line inside a section. A
+// byte-order mark gives the encoding; a file without one is read as UTF-8
+// when it is valid UTF-8, else as Windows-1252. Hands each section to take
+// as soon as its lines are read, and reads no further once take returns
+// false. Fails with why the bytes are no template (naming the line).
+Result<void> ReadTemplateSections(QByteArrayView bytes, const std::function<bool(TemplateSection &&)> &take);
+// Every section of a template, as ReadTemplateSections reads them.
 TemplateReading ReadTemplate(QByteArrayView bytes);
 
-// Reads the template at path; a path that is not a regular file is refused
-// before it is opened.
-TemplateReading ReadTemplateFile(const QString &path);
+// The bytes of the template at path, or of the standard input for "-"; a
+// path that is not a regular file, and a template above the size of any
+// profile file, are refused before they are read.
+Result<QByteArray> ReadTemplateBytes(const QString &path);
 
 // A record of a template, checked as the configuration dialogs check their
 // input, with the texts a dialog's save would write for it.
@@ -51,6 +57,7 @@ struct CheckedRecord
     qint32 type = 0;
     RecordValues values;                 // Type to Priority
     std::optional<qint16> privateBits;   // a Private value the template gives
+    QList<RecordKey> givenKeys;          // the keys the template gives, in its order
 };
 
 // Checks one section of a template for a registry in registryCodec's encoding.
@@ -58,6 +65,10 @@ struct CheckedRecord
 // dialog; every key it gives is stored exactly as given, so a key the record
 // does not have, a value out of its key's range, and a value the registry
 // would not read back as given are refused. Gives the reason, naming the key.
-Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec);
+// With GivenKeys a Connect that the section leaves out is no failure: the
+// record is an update of one that exists, which keeps its own.
+enum class TemplateCheck { WholeRecord, GivenKeys };
+Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec,
+                                          TemplateCheck check = TemplateCheck::WholeRecord);
 
 } // namespace tessel

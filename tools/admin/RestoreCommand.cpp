@@ -1,66 +1,36 @@
 #include "tools/admin/AdminCommands.h"
 
 #include <QIODevice>
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QTextStream>
+
+#include <algorithm>
 
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
 #include "tools/admin/AdminContext.h"
+#include "tools/admin/RecordChanges.h"
 #include "tools/admin/VersionOutput.h"
 
 namespace tessel {
 
 namespace {
 
-// How restore reports a record: as it writes it over the registry.
-QString RestoreChange(RecordDifference::Kind kind)
+// The records that restore wrote or was named, as import and remove report them.
+QList<RecordChange> RestoreChanges(const ProfileEdit &before, const ProfileEdit &after,
+                                   const QList<RecordDifference> &differences, const QStringList &named, bool json)
 {
-    return kind == RecordDifference::Kind::Changed ? QStringLiteral("replaced") : KindName(kind);
-}
-
-QJsonValue JsonRecordSide(const RecordDifference &difference, std::optional<QString> KeyDifference::*side)
-{
-    QJsonObject keys;
-    for (const KeyDifference &key : difference.keys) {
-        if (const std::optional<QString> &value = key.*side)
-            keys.insert(key.key, *value);
-    }
-    return keys.isEmpty() && difference.kind != RecordDifference::Kind::Changed ? QJsonValue(QJsonValue::Null)
-                                                                               : QJsonValue(keys);
-}
-
-// One line a record that restore wrote or named: added, replaced, removed
-// or unchanged; with json one document.
-QByteArray RestoreReport(const QList<RecordDifference> &differences, const QStringList &named, bool json)
-{
-    QJsonArray records;
-    QString text;
-    const auto report = [&](const QString &name, const QString &change, const QJsonValue &before,
-                            const QJsonValue &after) {
-        records.append(QJsonObject{{QStringLiteral("name"), name},
-                                   {QStringLiteral("change"), change},
-                                   {QStringLiteral("before"), before},
-                                   {QStringLiteral("after"), after}});
-        text += change % u' ' % name % u'\n';
-    };
-    for (const RecordDifference &difference : differences) {
-        report(difference.name, RestoreChange(difference.kind), JsonRecordSide(difference, &KeyDifference::before),
-               JsonRecordSide(difference, &KeyDifference::after));
-    }
+    QList<RecordChange> changes;
+    for (const RecordDifference &difference : differences)
+        changes.append(CompareStates(difference.name, StateOf(before, difference.name, json),
+                                     StateOf(after, difference.name, json)));
     for (const QString &name : named) {
         const bool written = std::any_of(differences.begin(), differences.end(), [&](const RecordDifference &difference) {
             return difference.name.compare(name, Qt::CaseInsensitive) == 0;
         });
         if (!written)
-            report(name, QStringLiteral("unchanged"), QJsonValue::Null, QJsonValue::Null);
+            changes.append(CompareStates(name, StateOf(before, name, json), StateOf(after, name, json)));
     }
-    return json ? QJsonDocument(QJsonObject{{QStringLiteral("changed"), !differences.isEmpty()},
-                                            {QStringLiteral("records"), records}})
-                      .toJson()
-                : text.toUtf8();
+    return changes;
 }
 
 } // namespace
@@ -78,11 +48,14 @@ int RunRestore(AdminContext &context)
         return AdminExit::Refused;
     const ProfileDocument old(std::move(*oldBytes));
     QList<RecordDifference> differences;
+    QList<RecordChange> changes;
     const auto restore = [&](ProfileEdit &edit) {
-        const ProfileDocument current = edit.document();
+        const ProfileEdit before = edit;
+        const ProfileDocument current(edit.bytes());
         if (WriteResult restored = ApplyRestore(edit, old, names); !restored)
             return restored;
         differences = CompareRecords(current, edit.bytes());
+        changes = RestoreChanges(before, edit, differences, names, call.json);
         return WriteResult();
     };
     WriteResult written;
@@ -90,7 +63,7 @@ int RunRestore(AdminContext &context)
         std::optional<QByteArray> now = reader.read(NowVersion);
         if (!now)
             return AdminExit::Refused;
-        ProfileEdit trial(std::make_shared<const ProfileDocument>(std::move(*now)));
+        ProfileEdit trial(std::move(*now));
         written = restore(trial);
     } else {
         written = EditRegistry(context.registry, {QStringLiteral("restore ") + version}, restore);
@@ -101,7 +74,7 @@ int RunRestore(AdminContext &context)
         context.write(DifferencesOutput(differences, call.json));
         return AdminExit::Done;
     }
-    context.write(RestoreReport(differences, names, call.json));
+    context.write(call.json ? ChangesJson(changes) : ChangesText(changes));
     context.err << QStringLiteral("Restored %1 record(s) of version %2 in %3.\n")
                        .arg(differences.size())
                        .arg(version, context.registry);

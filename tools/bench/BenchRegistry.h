@@ -10,6 +10,13 @@
 
 namespace tessel::bench {
 
+// A directory for the benchmarks' files that lives as long as the program.
+inline QTemporaryDir &BenchDirectory()
+{
+    static QTemporaryDir directory;
+    return directory;
+}
+
 inline QString RecordName(int number)
 {
     return QStringLiteral("Source ") + QString::number(number);
@@ -38,7 +45,7 @@ class Registry
 {
 public:
     explicit Registry(int records)
-        : m_path(Directory().filePath(QStringLiteral("TESSEL-%1.INI").arg(records)))
+        : m_path(BenchDirectory().filePath(QStringLiteral("TESSEL-%1.INI").arg(records)))
     {
         QByteArray bytes;
         for (int i = 0; i < records; ++i)
@@ -57,12 +64,6 @@ public:
     const QString &path() const { return m_path; }
 
 private:
-    static QTemporaryDir &Directory()
-    {
-        static QTemporaryDir directory;
-        return directory;
-    }
-
     QString m_path;
 };
 

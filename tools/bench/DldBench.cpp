@@ -1,6 +1,7 @@
 // tessel-bench: how fast the entity list of a large DLD file is read.
 #include "controls/ControlHelpers.h"
-#include "dialogs/frmDemandConfig.h"
+#include "controls/DropDownList.h"
+#include "dialogs/EntityListModel.h"
 #include "registry/DldEntities.h"
 
 #include <benchmark/benchmark.h>
@@ -101,13 +102,15 @@ void BM_OpenEntityList(benchmark::State &state)
     Application();
     static const DldFile file(BareDeclarations, BareDeclaration);
     DropDownList list;
+    auto *entities = new EntityListModel(&list);
+    list.setModel(entities);
     list.resize(185, 21);
     list.show();
     for (auto _ : state) {
         DldEntities read = ReadDldEntities(file.path());
         if (read.failed() || read.names.size() != BareDeclarations)
             state.SkipWithError("the file was not read whole");
-        list.setEntries(std::move(read.names));
+        entities->setNames(std::move(read.names));
         SelectListItem(&list, QString::fromLatin1(BareDeclaration(BareDeclarations - 1).sliced(11, 8)));
         if (list.currentIndex() != BareDeclarations - 1)
             state.SkipWithError("the stored entity was not selected");

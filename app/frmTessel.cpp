@@ -5,6 +5,7 @@
 #include <QLoggingCategory>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 #include "app/RegistryWatcher.h"
 #include "app/frmNewSrc.h"
@@ -32,11 +33,26 @@ Q_LOGGING_CATEGORY(lcMainWindow, "tessel.window", QtWarningMsg)
 
 } // namespace
 
+namespace {
+
+// The question that names the change an undo reverts, and the record it names.
+std::pair<QString, QString> UndoQuestion(const VersionNote &change)
+{
+    if (change.added.isEmpty() && change.changed.isEmpty())
+        return {Msg::UndoDeletion, change.removed.value(0)};
+    if (change.changed.isEmpty() && change.removed.isEmpty())
+        return {Msg::UndoRegistration, change.added.value(0)};
+    return {Msg::UndoChanges, change.changed.value(0, change.added.value(0))};
+}
+
+} // namespace
+
 frmTessel::frmTessel(Session &session, HostLink &hostLink, QWidget *parent)
     : QWidget(parent)
     , m_session(session)
     , m_hostLink(hostLink)
     , m_registryWatcher(new RegistryWatcher(session.RegistryIniPath, this))
+    , m_undoTrail(session.RegistryIniPath)
 {
     createControls();
     // The host may press the button as soon as it is published, which is
@@ -80,6 +96,7 @@ void frmTessel::createControls()
     connect(cmdDelete, &QPushButton::clicked, this, &frmTessel::cmdDelete_Click);
     connect(cmdConfig, &QPushButton::clicked, this, &frmTessel::cmdConfig_Click);
     connect(cmdClose, &QPushButton::clicked, this, &frmTessel::cmdClose_Click);
+    connect(new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &frmTessel::undoLastChange);
 }
 
 void frmTessel::Form_Load()
@@ -233,6 +250,28 @@ void frmTessel::cmdDelete_Click()
         m_session.MsgBox(WriteFailureText(m_session, removed), MsgBoxStyle::Exclamation);
         return;
     }
+    m_undoTrail.takeOwnChanges();
+    RefreshRegSrcs();
+    SignalParent();
+}
+
+void frmTessel::undoLastChange()
+{
+    const RegistryWatcher::Hold waiting = m_registryWatcher->hold();
+    const std::optional<VersionNote> change = m_undoTrail.last();
+    if (!change)
+        return;
+    const auto [question, name] = UndoQuestion(*change);
+    if (m_session.MsgBox(m_session.GetMsgText(question, {name}), MsgBoxStyle::YesNoQuestion) != MsgBoxResult::Yes)
+        return;
+    const WriteResult undone = m_undoTrail.undoLast();
+    if (!undone) {
+        m_session.MsgBox(undone.error().failure == WriteFailure::RecordChanged
+                             ? m_session.GetMsgText(Msg::UndoRefused, {undone.error().detail})
+                             : WriteFailureText(m_session, undone),
+                         MsgBoxStyle::Exclamation);
+        return;
+    }
     RefreshRegSrcs();
     SignalParent();
 }
@@ -260,6 +299,7 @@ void frmTessel::showConfigForm(ConfigDialogKind kind, qint32 type)
     const std::unique_ptr<ConfigDialog> dialog = createConfigForm(kind, CurrentSrcName, NativeSrcType);
     dialog->exec();
     if (dialog->Tag() == TagOk) {
+        m_undoTrail.takeOwnChanges();
         RefreshRegSrcs();
         SignalParent();
     }

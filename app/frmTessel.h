@@ -7,6 +7,7 @@
 
 #include "app/RegistryListing.h"
 #include "registry/SourceCatalogue.h"
+#include "registry/UndoTrail.h"
 
 class QLabel;
 class QPushButton;
@@ -75,6 +76,9 @@ private:
     void cmdClose_Click();
     void lstSrcs_Click();
     void cmdShutdown_MouseDown();
+    // Ctrl+Z: undoes the last change made in this window, once the user
+    // confirms it, unless another program changed its records since.
+    void undoLastChange();
 
     // Shows the dialog of kind for CurrentSrcName, a record of type, modal
     // and unloads it; a confirmed dialog changed the registry, so the list is
@@ -88,6 +92,7 @@ private:
     Session &m_session;
     HostLink &m_hostLink;
     RegistryWatcher *m_registryWatcher;
+    UndoTrail m_undoTrail;
     ListingProblems m_listingProblems;
     // The registry as the list shows it: a click is answered from it.
     std::shared_ptr<const ProfileDocument> m_listedRegistry;

@@ -96,6 +96,12 @@ inline const QString RegistryUnreadableInDialog = QStringLiteral(
 inline const QString EntityHasLineBreak = QStringLiteral(
     "The entity chosen from ^1 holds a line break: the file does not end its lines with CR LF.^n"
     "Save the DLD file with CR LF line ends, then choose the entity again.");
+// Ctrl+Z in the main window: ^1 is the datasource the change concerns.
+inline const QString UndoDeletion = QStringLiteral("Undo the deletion of ^1?");
+inline const QString UndoRegistration = QStringLiteral("Undo the registration of ^1?");
+inline const QString UndoChanges = QStringLiteral("Undo the changes to ^1?");
+inline const QString UndoRefused = QStringLiteral(
+    "Another program changed the datasource ^1 since.^nThe change was not undone.");
 
 // The user's folder ^1 in /tmp was refused for the reason ^2 (the system's
 // words); the lock and the sockets are kept in ^3 instead.

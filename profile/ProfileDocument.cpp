@@ -210,6 +210,24 @@ QStringView ProfileDocument::valueOf(const Line &line) const
     return textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart);
 }
 
+QList<ProfileEntry> ProfileDocument::entries(QStringView section) const
+{
+    QList<ProfileEntry> entries;
+    const Section *found = findSection(requestName(section));
+    if (!found)
+        return entries;
+    QStringList seen;
+    for (qsizetype i = found->firstLine(); i < found->end; ++i) {
+        const Line &line = m_lines[i];
+        if (line.kind != LineKind::Key || seen.contains(nameOf(line), Qt::CaseInsensitive))
+            continue;
+        seen.append(nameOf(line).toString());
+        if (line.hasValue())
+            entries.append({seen.last(), *valueOf(&line)});
+    }
+    return entries;
+}
+
 QList<std::pair<QString, std::optional<QString>>> ProfileDocument::sectionValues(QStringView key) const
 {
     const QString keyName = requestName(key);
@@ -402,12 +420,49 @@ std::optional<std::pair<qsizetype, qsizetype>> ProfileDocument::sectionRange(QSt
     return std::pair(from, to);
 }
 
+std::optional<QByteArray> ProfileDocument::sectionBytes(QStringView section) const
+{
+    const auto range = sectionRange(section);
+    if (!range)
+        return std::nullopt;
+    return m_bytes.sliced(range->first, range->second - range->first);
+}
+
 QByteArray ProfileDocument::withoutSection(QStringView section) const
 {
     const auto range = sectionRange(section);
     if (!range)
         return m_bytes;
     return spliced({Splice{range->first, range->second, {}}});
+}
+
+QByteArray ProfileDocument::withSectionBytes(QStringView section, QByteArray lines) const
+{
+    const auto range = sectionRange(section);
+    const qsizetype from = range ? range->first : m_bytes.size();
+    const qsizetype to = range ? range->second : m_bytes.size();
+    if (to < m_bytes.size() && !lines.endsWith('\n'))
+        lines += m_lineBreak;
+    if (from > 0 && !m_bytes.sliced(0, from).endsWith('\n'))
+        lines.prepend(m_lineBreak);
+    return spliced({Splice{from, to, std::move(lines)}});
+}
+
+std::pair<qsizetype, qsizetype> ProfileDocument::sectionsAround(qsizetype from, qsizetype to) const
+{
+    const auto startOf = [&](const Section &section) {
+        return section.header >= 0 ? m_lines[section.header].start : 0;
+    };
+    const auto endOf = [&](const Section &section) {
+        return section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
+    };
+    // Sections are in file order, so both ends are found by halving.
+    const auto first = std::upper_bound(m_sections.begin(), m_sections.end(), from,
+                                        [&](qsizetype offset, const Section &section) { return offset < startOf(section); });
+    const auto last = std::upper_bound(m_sections.begin(), m_sections.end(), to,
+                                       [&](qsizetype offset, const Section &section) { return offset < endOf(section); });
+    return {first == m_sections.begin() ? 0 : startOf(*std::prev(first)),
+            last == m_sections.end() ? m_bytes.size() : endOf(*last)};
 }
 
 QByteArray ProfileDocument::withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const

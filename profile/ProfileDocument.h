@@ -84,6 +84,12 @@ public:
     // gives it for the section's name: a list that reads one key of every
     // section in a single pass.
     QList<std::pair<QString, std::optional<QString>>> sectionValues(QStringView key) const;
+    // The section's keys that hold "=", in file order, with their values as
+    // value() gives them.
+    QList<ProfileEntry> entries(QStringView section) const;
+    // The bytes of the section's line and the lines up to the next section
+    // line; nothing when it is missing.
+    std::optional<QByteArray> sectionBytes(QStringView section) const;
     // Whether a section of this name exists.
     bool hasSection(QStringView section) const;
     // The names of all named sections, in file order (duplicates included).
@@ -106,6 +112,14 @@ public:
     // The bytes of the file without the section's line and the lines after
     // it up to the next section line; the same bytes when it is missing.
     QByteArray withoutSection(QStringView section) const;
+    // The bytes of the file with lines (a section line and its keys, as
+    // sectionBytes gives them) in place of the section's lines, else at the
+    // end of the file.
+    QByteArray withSectionBytes(QStringView section, QByteArray lines) const;
+    // The bytes from..to widened to whole sections: from the line of the
+    // section that holds from (the start of the file for the lines before
+    // the first section) to the first section line after to (or the end).
+    std::pair<qsizetype, qsizetype> sectionsAround(qsizetype from, qsizetype to) const;
     // The bytes of the file with the section's key lines replaced by the
     // entries, written after its section line, which takes the name as given;
     // its comment and blank lines stay. A missing section is written as

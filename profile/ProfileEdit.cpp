@@ -16,9 +16,7 @@
 
 namespace tessel {
 
-namespace {
-
-WriteResult FromFileError(const FileError &error)
+WriteResult FileWriteFailure(const FileError &error)
 {
     switch (error.code) {
     case EACCES:
@@ -36,6 +34,8 @@ WriteResult FromFileError(const FileError &error)
         return NotWritten(WriteFailure::SystemError, {}, error.text);
     }
 }
+
+namespace {
 
 // Whether key=value can be written to section and read back as readBack asks;
 // a refusal names the key, and for characters the encoding lacks, those
@@ -233,31 +233,69 @@ WriteResult ProfileEdit::removeSection(QStringView section)
     return {};
 }
 
+bool ProfileEdit::endsWithBreak(const QByteArray &bytes) const
+{
+    const int unit = m_codec.unitSize();
+    return bytes.size() >= unit && m_codec.unitAt(bytes, bytes.size() - unit) == u'\n';
+}
+
+WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optional<QByteArray> &lines)
+{
+    if (!lines)
+        return removeSection(section);
+    if (const Result<void> name = CheckSectionName(section); !name)
+        return NotWritten(WriteFailure::BadName, {}, name.error());
+    int last = int(m_parts.size()) - 1;
+    while (last >= 0 && m_parts[std::size_t(last)].bytes.isEmpty())
+        --last;
+    QByteArray put = *lines;
+    if (const int part = find(section); part >= 0) {
+        // Only the file's last line may go without a break.
+        if (part != last && !put.isEmpty() && !endsWithBreak(put))
+            put += m_lineBreak;
+        replacePart(part, std::move(put));
+        return {};
+    }
+    if (put.isEmpty())
+        return {};
+    if (last >= 0 && !endsWithBreak(m_parts[std::size_t(last)].bytes))
+        replacePart(last, m_parts[std::size_t(last)].bytes + m_lineBreak);
+    appendPart(ProfileDocument::LookupName(m_codec, section), std::move(put));
+    if (last < m_firstLive)
+        followFirstPart();
+    return {};
+}
+
+void ProfileEdit::setBytes(QByteArray bytes)
+{
+    *this = ProfileEdit(std::move(bytes));
+}
+
 WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
 {
     const Result<std::shared_ptr<const ProfileDocument>, FileError> read = ReadProfileDocument(filePath);
     if (!read)
-        return FromFileError(read.error());
+        return FileWriteFailure(read.error());
     ProfileEdit preview((*read)->bytes());
     return edits(preview);
 }
 
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
-                        std::chrono::milliseconds lockWait)
+                        std::chrono::milliseconds lockWait, ReplacementStep *step)
 {
     if (!filePath.contains(QLatin1Char('/')))
         QDir().mkpath(ProfileDirectory());
     const QString path = ResolveSymbolicLinks(ResolveProfilePath(filePath));
     const Result<LockedFile, FileError> lock = LockedFile::Lock(path, lockWait);
     if (!lock)
-        return FromFileError(lock.error());
+        return FileWriteFailure(lock.error());
     RemoveAbandonedTempFiles(path);
     // The lock leaves a missing file missing: it reads as an empty profile.
     Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
     if (!snapshot && snapshot.error().code == ENOENT)
         snapshot = FileSnapshot();
     if (!snapshot)
-        return FromFileError(snapshot.error());
+        return FileWriteFailure(snapshot.error());
     ProfileEdit edit(snapshot->bytes);
     if (WriteResult refused = edits(edit); !refused)
         return refused;
@@ -265,8 +303,17 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
     if (edited == snapshot->bytes)
         return {};
     ProfileCache::Shared().forget(path);
-    if (const auto replaced = ReplaceFileContents(path, edited, PermissionsOf(path)); !replaced)
-        return FromFileError(replaced.error());
+    const std::optional<FilePermissions> permissions = PermissionsOf(path);
+    if (step) {
+        const ProfileDocument current(snapshot->bytes);
+        if (WriteResult refused = step->prepare(path, current, edited, permissions); !refused)
+            return refused;
+    }
+    const auto replaced = ReplaceFileContents(path, edited, permissions);
+    if (step)
+        step->settle(replaced.has_value());
+    if (!replaced)
+        return FileWriteFailure(replaced.error());
     return {};
 }
 

@@ -60,6 +60,12 @@ public:
                                ReadBack readBack = ReadBack::Carried);
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
+    // Puts a section's lines as another file of the same encoding holds them
+    // in place of the section's lines, else at the end of the file; nothing
+    // removes the section.
+    WriteResult setSectionBytes(QStringView section, const std::optional<QByteArray> &lines);
+    // Replaces the whole file.
+    void setBytes(QByteArray bytes);
 
 private:
     struct Part
@@ -75,6 +81,7 @@ private:
     WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack) const;
     WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
     void followFirstPart();
+    bool endsWithBreak(const QByteArray &bytes) const;
 
     // The file's bytes, which the parts that no edit touched share.
     QByteArray m_original;
@@ -86,13 +93,34 @@ private:
     QByteArray m_lineBreak;                     // the break that new lines take
 };
 
+// A step of an edit that runs under the file's lock once the new bytes are
+// known and before the file is replaced, such as keeping the old file as a
+// version. prepare() may refuse, and then nothing is written; otherwise
+// settle() tells whether the replacement was made.
+class ReplacementStep
+{
+public:
+    virtual ~ReplacementStep() = default;
+    // filePath is the file itself, through any symbolic links; current is the
+    // file as the edits found it, edited the bytes they leave; permissions are
+    // the file's, none when it is missing.
+    virtual WriteResult prepare(const QString &filePath, const ProfileDocument &current,
+                                const QByteArray &edited, const std::optional<FilePermissions> &permissions) = 0;
+    virtual void settle(bool replaced) = 0;
+};
+
 // One locked read-modify-write of the file: edits runs on the file as it is
 // now, and when it succeeds the file is replaced once with the result (not
-// at all when nothing changed). When edits fails, or the file cannot be
-// replaced, the file keeps every byte it had. A writer waits for another
-// writer's lock at most lockWait, then gives up as Busy.
+// at all when nothing changed), after step when one is given. When edits or
+// step fails, or the file cannot be replaced, the file keeps every byte it
+// had. A writer waits for another writer's lock at most lockWait, then gives
+// up as Busy.
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
-                        std::chrono::milliseconds lockWait = LockedFile::DefaultWait);
+                        std::chrono::milliseconds lockWait = LockedFile::DefaultWait,
+                        ReplacementStep *step = nullptr);
+
+// The write failure that a failed file operation means.
+WriteResult FileWriteFailure(const FileError &error);
 
 // The edits run on the file as it is now, which stays untouched: no file,
 // lock or directory is made. What the edits would do is theirs to say.

@@ -9,6 +9,7 @@
 #include "profile/ProfileReading.h"
 #include "profile/ProfileStore.h"
 #include "registry/RecordRules.h"
+#include "registry/RegistryHistory.h"
 
 namespace tessel {
 namespace {
@@ -286,12 +287,16 @@ StoredRecord StoredRecord::Of(const ProfileDocument &registry, const QString &na
 
 WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)
 {
-    return EditProfile(registryPath, [&](ProfileEdit &edit) { return ApplyRecordSave(edit, save); });
+    const bool renamed = save.currentName != NewRecordMarker && save.currentName != save.newName;
+    const RegistryAction action{renamed ? QStringLiteral("rename %1 to %2").arg(save.currentName, save.newName)
+                                        : QStringLiteral("save %1").arg(save.newName)};
+    return EditRegistry(registryPath, action, [&](ProfileEdit &edit) { return ApplyRecordSave(edit, save); });
 }
 
-WriteResult RemoveRecords(const QString &registryPath, const QStringList &names)
+WriteResult RemoveRecords(const QString &registryPath, const QStringList &names, const QString &verb)
 {
-    return EditProfile(registryPath, [&](ProfileEdit &edit) {
+    const RegistryAction action{verb + u' ' + names.join(QStringLiteral(", "))};
+    return EditRegistry(registryPath, action, [&](ProfileEdit &edit) {
         for (const QString &name : names) {
             if (WriteResult removed = edit.removeSection(name); !removed)
                 return removed;

@@ -295,11 +295,14 @@ struct RecordSave
 // since unchangedSince; for these the result's detail is the name.
 WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save);
 
-// A save as one replacement of the registry file.
+// A save as one replacement of the registry file, kept in its history as
+// "save NAME" (or "rename OLD to NEW").
 WriteResult SaveRecord(const QString &registryPath, const RecordSave &save);
 
 // Removes the records' sections with all their keys, as one replacement of
-// the registry file.
-WriteResult RemoveRecords(const QString &registryPath, const QStringList &names);
+// the registry file, kept in its history as the verb and the names
+// ("delete Roads").
+WriteResult RemoveRecords(const QString &registryPath, const QStringList &names,
+                          const QString &verb = QStringLiteral("delete"));
 
 } // namespace tessel

@@ -348,6 +348,58 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     EXPECT_EQ(hostLog.mid(1), (QStringList{u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"REFRESH"_s}));
 }
 
+// Ctrl+Z undoes the window's own changes, newest first, each once the user
+// confirms the question that names it, as one replacement that the host
+// hears of; No leaves it for later. A record that another program changed
+// since is left as it is, and the user is told.
+TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
+{
+    writeRegistry("[Roads]\nType=1\n[Rivers]\nType=2\n");
+    ScriptedMainWindow &main = load();
+    answer = u"0"_s;
+    const auto undo = [&](int yesNo) {
+        messageBoxes.answers.enqueue(yesNo);
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
+    };
+    const auto deleteRecord = [&](const char *name) {
+        messageBoxes.answers.enqueue(MsgBoxResult::Yes);
+        select(name);
+        press("cmdDelete")->click();
+    };
+    deleteRecord("Roads");
+    main.ending = Ending::Ok;
+    main.save = [&] {
+        RecordSave save;
+        save.currentName = save.newName = u"Rivers"_s;
+        save.values[RecordKey::Type] = u"2"_s;
+        ASSERT_TRUE(SaveRecord(session.RegistryIniPath, save));
+    };
+    select("Rivers");
+    press("cmdConfig")->click();
+    const QByteArray saved = registryBytes();
+    messageBoxes.shown.clear();
+    undo(MsgBoxResult::No);
+    EXPECT_EQ(registryBytes(), saved);
+    undo(MsgBoxResult::Yes);
+    EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n");
+    undo(MsgBoxResult::Yes);
+    EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n[Roads]\nType=1\n");
+    EXPECT_EQ(boxes(), (QStringList{box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
+                                    box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
+                                    box(session.GetMsgText(Msg::UndoDeletion, {u"Roads"_s}), MsgBoxStyle::YesNoQuestion)}));
+    EXPECT_EQ(hostLog.count(u"REFRESH"_s), 4);
+    EXPECT_EQ(listedItems(*list()).size(), 2u);
+
+    deleteRecord("Roads");
+    writeRegistry("[Rivers]\nType=2\n[Roads]\nType=4\n");
+    messageBoxes.shown.clear();
+    undo(MsgBoxResult::Yes);
+    EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n[Roads]\nType=4\n");
+    EXPECT_EQ(boxes().value(1), box(session.GetMsgText(Msg::UndoRefused, {u"Roads"_s}), MsgBoxStyle::Exclamation));
+}
+
 } // namespace
 
 // Each problem a fill finds is told once per run: a type without an icon when

@@ -22,6 +22,7 @@
 #include "platform/FileDescriptor.h"
 #include "platform/SafeFile.h"
 #include "platform/TerminationSignals.h"
+#include "registry/DataSourceRecord.h"
 #include "profile/NumericText.h"
 #include "profile/ProfileCache.h"
 #include "profile/ProfileDocument.h"
@@ -30,6 +31,7 @@
 #include "profile/ProfileStore.h"
 #include "registry/DldEntities.h"
 #include "registry/RecordRules.h"
+#include "registry/RegistryHistory.h"
 #include "registry/SourceCatalogue.h"
 #include "tests/support/CaseFile.h"
 #include "tests/support/ChildProcess.h"
@@ -496,6 +498,65 @@ TEST_F(StoreFiles, AFileSizeLimitFailsAToolsWriteAsAFullDisk)
     EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
     EXPECT_FALSE(QFile::exists(path(u"NEW.INI"_s)));
     EXPECT_EQ(QDir(m_dir.path()).entryList({u"*.tmp"_s}, QDir::Files | QDir::Hidden), QStringList());
+}
+
+// Each kind of change keeps the registry it replaces as a version with the
+// action and the records it added, changed and removed, compared as read (a
+// record only moved or respelt in blanks is no change); a change that changes
+// nothing keeps none; the 51st version drops the oldest. Records are compared
+// by the bytes that differ only, so a change in the middle or at either end
+// of the file must be found as well as one that spans it.
+TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBounds)
+{
+    const QString file = fileWith("; sites\r\n[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n[Lakes]\r\nType=3\r\n");
+    const auto save = [&](const QString &from, const QString &to, const QString &type) {
+        RecordSave record;
+        record.currentName = from;
+        record.newName = to;
+        record.values[RecordKey::Type] = type;
+        return SaveRecord(file, record);
+    };
+    const auto import = [&](const QByteArray &bytes) {
+        return EditRegistry(file, {u"import county.ini"_s, true}, [&](ProfileEdit &edit) { edit.setBytes(bytes); return WriteResult(); });
+    };
+    const struct
+    {
+        std::function<WriteResult()> change;
+        QString action;
+        QStringList added, changed, removed;
+    } changes[] = {
+        {[&] { return save(NewRecordMarker, u"Parks"_s, u"5"_s); }, u"save Parks"_s, {u"Parks"_s}, {}, {}},
+        {[&] { return save(u"Rivers"_s, u"Rivers"_s, u"4"_s); }, u"save Rivers"_s, {}, {u"Rivers"_s}, {}},
+        {[&] { return save(u"Roads"_s, u"Streets"_s, u"1"_s); }, u"rename Roads to Streets"_s, {u"Streets"_s}, {}, {u"Roads"_s}},
+        {[&] { return RemoveRecords(file, {u"Parks"_s, u"lakes"_s}); }, u"delete Parks, lakes"_s, {}, {}, {u"Lakes"_s, u"Parks"_s}},
+        {[&] { return import(readBytes(file).replace("Type=4", "Type = 4 ")); }, u"import county.ini: 0 added, 0 replaced"_s,
+         {}, {}, {}},
+        {[&] { return import("[A]\r\nType=1\r\n" + readBytes(file).replace("Type=1\r\n", "Type=9\r\n") + "[Z]\r\n"); },
+         u"import county.ini: 2 added, 1 replaced"_s, {u"A"_s, u"Z"_s}, {u"Streets"_s}, {}},
+    };
+    const FileHistory history = RegistryHistory(file);
+    for (const auto &c : changes) {
+        SCOPED_TRACE(c.action.toStdString());
+        const QByteArray before = readBytes(file);
+        ASSERT_TRUE(c.change());
+        const VersionNote newest = history.versions()->first();
+        EXPECT_EQ(newest.action, c.action);
+        EXPECT_EQ(newest.added, c.added);
+        EXPECT_EQ(newest.changed, c.changed);
+        QStringList removed = newest.removed;
+        removed.sort();
+        EXPECT_EQ(removed, c.removed);
+        EXPECT_EQ(*history.bytes(newest.number), before);
+        EXPECT_EQ(newest.user.isEmpty() || !newest.time.isValid(), false);
+    }
+    ASSERT_TRUE(save(u"A"_s, u"A"_s, u"1"_s));
+    ASSERT_TRUE(save(u"A"_s, u"A"_s, u"1"_s));
+    EXPECT_EQ(history.versions()->size(), 7) << "a change that changes nothing kept a version";
+    for (int round = 0; round < 44; ++round)
+        ASSERT_TRUE(save(u"A"_s, u"A"_s, QString::number(round % 2 + 2)));
+    EXPECT_EQ(history.versions()->size(), 50);
+    EXPECT_EQ(history.versions()->last().number, 2);
+    EXPECT_EQ(QDir(history.folder()).entryList(QDir::Files | QDir::Hidden).size(), 100);
 }
 
 // Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.

@@ -2,6 +2,7 @@
 
 #include <QBuffer>
 #include <QDir>
+#include <QDirIterator>
 #include <QJsonDocument>
 #include <QRandomGenerator>
 #include <QJsonArray>
@@ -31,7 +32,7 @@ const QList<FieldRule> Fields = {
     {u"file"_s, Step, {}, false, CrLf}, {u"limit"_s, Step}, {u"run"_s, Step}, {u"kill"_s, Step},
     {u"exit"_s, Step, {u"0"_s, u"1"_s, u"2"_s}}, {u"stdout"_s, Step, {}, false, Lf}, {u"stderr"_s, Step, {}, false, Lf},
     {u"stdout-json"_s, Step, {}, false, Lf}, {u"stdout-has"_s, Step}, {u"stderr-has"_s, Step},
-    {u"stderr-lines"_s, Step}, {u"save-stdout"_s, Step}, {u"files"_s, Step}, {u"after"_s, Step, {}, false, CrLf},
+    {u"stderr-lines"_s, Step}, {u"save-stdout"_s, Step}, {u"files"_s, Step}, {u"no-new-files"_s, Step}, {u"after"_s, Step, {}, false, CrLf},
 };
 
 // A JSON document, or a failure naming what is wrong with it.
@@ -83,6 +84,8 @@ public:
             } else if (name == u"stdout-has" || name == u"stderr-has") {
                 const QString stream = name == u"stdout-has" ? QString::fromUtf8(m_out) : m_err;
                 EXPECT_TRUE(stream.contains(rest)) << m_where << stream.toStdString();
+            } else if (name == u"no-new-files") {
+                EXPECT_EQ(filesBelow(), m_filesBefore) << m_where;
             } else if (name == u"files") {
                 EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
                                            QDir::Name).join(u' '), rest) << m_where;
@@ -100,7 +103,9 @@ private:
     int command(const QStringList &arguments)
     {
         m_ran = true;
-        m_before = readBytes(QStringLiteral("TESSEL.INI"));        m_out.clear();
+        m_before = readBytes(QStringLiteral("TESSEL.INI"));
+        m_filesBefore = filesBelow();
+        m_out.clear();
         m_err.clear();
         QBuffer out(&m_out);
         out.open(QIODevice::WriteOnly);
@@ -157,11 +162,24 @@ private:
         return decodeEscapes(raw).bytes.replace("DIR", QFile::encodeName(m_dir.path()));
     }
 
+    // Every file and folder below the case's directory, hidden ones too.
+    QStringList filesBelow() const
+    {
+        QStringList files;
+        QDirIterator below(m_dir.path(), QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot,
+                           QDirIterator::Subdirectories);
+        while (below.hasNext())
+            files.append(below.next());
+        files.sort();
+        return files;
+    }
+
     const Case &m_case;
     std::string m_where;
     QTemporaryDir m_dir;
     bool m_ran = false;
     rlim_t m_limit = 0;
+    QStringList m_filesBefore;   // before the last run
     std::optional<QByteArray> m_before;   // the registry before the last run, until a case says what it is after
     int m_exit = 0;
     QByteArray m_out;

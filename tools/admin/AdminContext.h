@@ -24,7 +24,7 @@ struct AdminInvocation
     AdminFiles files;
     bool replace = false;
     bool update = false;     // import: an existing record keeps the keys not given
-    bool dryRun = false;     // import, remove: say what would change, write nothing
+    bool dryRun = false;     // import, remove, restore: say what would change, write nothing
     QStringList removals;    // import --remove NAME
     bool force = false;
     bool json = false;

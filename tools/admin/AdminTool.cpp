@@ -66,6 +66,24 @@ constexpr AdminCommand Commands[] = {
      "remove NAME... [--force] [--dry-run] [--format text|json]\n"
      "Removes records and prints \"removed NAME\" for each; protected records\n"
      "(Private bit 2) only with --force.\n"},
+    {QLatin1StringView("history"), RunHistory, 0, 0, "no arguments", true,
+     "history [--format text|json]\n"
+     "One line a kept version of the registry, newest first: number, time\n"
+     "(UTC), user, program, action, and the records added, changed and removed\n"
+     "(+A ~C -R), separated by tabs.\n"},
+    {QLatin1StringView("diff"), RunDiff, 0, 2, "at most two versions", true,
+     "diff [FROM [TO]] [--format text|json]\n"
+     "The records that differ between two versions (a number, or \"now\" for\n"
+     "the registry as it is; by default the newest version and now), with each\n"
+     "key's value before and after. Exit 0 when none differ, 1 when some do,\n"
+     "2 on bad usage or a version that cannot be read.\n"},
+    {QLatin1StringView("restore"), RunRestore, 1, AnyNumber, "a VERSION and any number of NAMEs", true,
+     "restore VERSION [NAME...] [--dry-run] [--format text|json]\n"
+     "The registry, or the named records, as they were in VERSION (a named\n"
+     "record VERSION lacks is removed), as one change that is itself kept as a\n"
+     "version; one line a record: added, replaced, removed or unchanged. With\n"
+     "--dry-run nothing is written and the differences it would make are shown\n"
+     "as diff shows them.\n"},
 };
 
 const char CommonOptions[] =
@@ -155,7 +173,7 @@ Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFile
         return Failure{QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
     // --replace, --update and --remove shape an import; --dry-run any change.
     const bool importing = call.command == QLatin1String("import");
-    const bool changing = importing || call.command == QLatin1String("remove");
+    const bool changing = importing || call.command == QLatin1String("remove") || call.command == QLatin1String("restore");
     if (call.replace && call.update)
         return Failure{QStringLiteral("--replace and --update do not go together")};
     for (const auto &[given, option] : {std::pair{call.replace, "--replace"}, std::pair{call.update, "--update"},
@@ -226,16 +244,19 @@ QString AdminUsage()
     }
     return usage + QLatin1Char('\n') + QLatin1String(CommonOptions)
            + QStringLiteral(
-               "  --format json     list, show, check, import and remove write one JSON document\n"
-               "                    instead of lines; a number key's value is a number only\n"
-               "                    when the number gives its text back exactly, else a\n"
-               "                    string. Import and remove give {\"changed\", \"records\":\n"
-               "                    [{\"name\", \"change\", \"before\", \"after\"}]}, each value\n"
-               "                    a string\n"
-               "  --dry-run         import and remove print what they would change and write\n"
-               "                    nothing\n"
+               "  --format json     list, show, check, import, remove, history, diff and restore\n"
+               "                    write one JSON document instead of lines; a number key's\n"
+               "                    value is a number only when the number gives its text back\n"
+               "                    exactly, else a string. Import, remove and restore give\n"
+               "                    {\"changed\", \"records\": [{\"name\", \"change\", \"before\",\n"
+               "                    \"after\"}]}, each value a string\n"
+               "  --dry-run         import, remove and restore print what they would change and\n"
+               "                    write nothing\n"
                "  --help            this text, or with a COMMAND that command's\n"
                "  --version         the version of tessel-admin\n"
+               "\n"
+               "Every change of the registry first keeps the registry it replaces as a version in\n"
+               "the folder TESSEL.INI.history beside it (at most 50 versions and 256 MB).\n"
                "\n"
                "Exit codes: 0 done (check: no problems), 1 refused, invalid input or output that\n"
                "could not be written (check: problems found), 2 bad usage.\n");

@@ -79,8 +79,9 @@ int RunImport(AdminContext &context)
     if (!records)
         return AdminExit::Refused;
     const qsizetype count = records->size();
+    const QString action = QStringLiteral("import ") + (fromInput ? operand : QFileInfo(path).fileName());
     const int exit = ApplyChanges(context, {std::move(*records), context.call.removals,
-                                            QStringLiteral("Nothing was registered"), source});
+                                            QStringLiteral("Nothing was registered"), source, action});
     if (exit == AdminExit::Done && !context.call.dryRun && count > 0)
         context.err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(count).arg(context.registry);
     return exit;

@@ -13,6 +13,7 @@
 #include "profile/NumericText.h"
 #include "profile/ProfileReading.h"
 #include "registry/RecordRules.h"
+#include "registry/RegistryHistory.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/AdminContext.h"
 
@@ -110,6 +111,26 @@ struct Refusals
     bool any() const { return !records.isEmpty() || !missing.isEmpty() || !protectedNames.isEmpty(); }
 };
 
+// How the registry's history names the change: the records removed, or the
+// records an import added and replaced.
+QString ActionWords(const ChangeRequest &request, const QList<RecordChange> &changes, bool removeCommand)
+{
+    const auto count = [&](ChangeKind kind) {
+        return std::count_if(changes.begin(), changes.end(), [&](const RecordChange &change) { return change.kind == kind; });
+    };
+    if (!removeCommand)
+        return QStringLiteral("%1: %2 added, %3 replaced")
+            .arg(request.action)
+            .arg(count(ChangeKind::Added))
+            .arg(count(ChangeKind::Replaced));
+    QStringList removed;
+    for (const RecordChange &change : changes) {
+        if (change.kind == ChangeKind::Removed)
+            removed.append(change.name);
+    }
+    return request.action % QLatin1Char(' ') % removed.join(QStringLiteral(", "));
+}
+
 } // namespace
 
 RecordState StateOf(const ProfileEdit &edit, const QString &name, bool withKeys)
@@ -169,6 +190,8 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
     const bool removeCommand = call.command == QLatin1String("remove");
     QList<RecordChange> changes;
     Refusals refusals;
+    // Worded once the edits have run, before the version is kept.
+    RegistryAction action;
     const auto edits = [&](ProfileEdit &edit) -> WriteResult {
         for (const CheckedRecord &record : request.records) {
             RecordState before = StateOf(edit, record.name, call.json);
@@ -213,9 +236,13 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
             changes.append(CompareStates(name, std::move(before), StateOf(edit, name, call.json)));
         }
         // Any refusal abandons the edit; the refusals themselves are said below.
-        return refusals.any() ? NotWritten(WriteFailure::RecordChanged, {}, {}) : WriteResult();
+        if (refusals.any())
+            return NotWritten(WriteFailure::RecordChanged, {}, {});
+        action.words = ActionWords(request, changes, removeCommand);
+        return WriteResult();
     };
-    const WriteResult written = call.dryRun ? PreviewProfileEdit(context.registry, edits) : EditProfile(context.registry, edits);
+    const WriteResult written = call.dryRun ? PreviewProfileEdit(context.registry, edits)
+                                            : EditRegistry(context.registry, action, edits);
     if (!refusals.missing.isEmpty())
         return context.noSuchRecord(refusals.missing.first());
     if (!refusals.records.isEmpty()) {

@@ -55,10 +55,13 @@ struct ChangeRequest
     QStringList removals;
     QString outcome;                // "Nothing was registered", said on refusal
     QString source;                 // the template, as messages name it
+    QString action;                 // "import county.ini", "remove": the registry's history names the change so
 };
 
 // Applies the request as one edit of the registry (no write when nothing
-// changes or with --dry-run) and prints what became of each record. When any
+// changes or with --dry-run) and prints what became of each record. The
+// registry it replaces is kept as a version of its history, noted as
+// "import county.ini: 1 added, 2 replaced" or "remove Roads, Lakes". When any
 // record is refused, every refusal is said and nothing is written.
 int ApplyChanges(AdminContext &context, const ChangeRequest &request);
 

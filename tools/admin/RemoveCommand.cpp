@@ -8,7 +8,8 @@ int RunRemove(AdminContext &context)
 {
     if (context.call.operands.isEmpty())
         return context.badUsage();
-    return ApplyChanges(context, {{}, context.call.operands, QStringLiteral("Nothing was removed"), {}});
+    return ApplyChanges(context, {{}, context.call.operands, QStringLiteral("Nothing was removed"), {},
+                                   QStringLiteral("remove")});
 }
 
 } // namespace tessel

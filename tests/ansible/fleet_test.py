@@ -104,6 +104,8 @@ def main(admin, registry, catalogue, library):
         results = fleet.run('second run, nothing to change', SOURCES)[0]
         expect(changed(results) == [], 'a second run changes %s' % changed(results))
         expect(fleet.registries() == deployed, 'a second run replaced a registry')
+        history = fleet.admin('desk20', 'history').splitlines()
+        expect(len(history) == 1 and '+10 ' in history[0], 'the runs did not keep one version of 10 records: %s' % history)
 
         # A new description everywhere; desk07 gets a Priority out of range besides.
         renamed = [dict(source, description=source['description'] + ', 2025') for source in SOURCES]

@@ -41,12 +41,6 @@ QString ReadDefault(RecordKey key)
     return specOf(key).readDefault.toString();
 }
 
-DataSourceRecord::DataSourceRecord(QString registryPath, QString name)
-    : m_registryPath(std::move(registryPath))
-    , m_name(std::move(name))
-{
-}
-
 DataSourceRecord::DataSourceRecord(std::shared_ptr<const ProfileDocument> snapshot, QString name)
     : m_snapshot(std::move(snapshot))
     , m_name(std::move(name))
@@ -63,14 +57,9 @@ DataSourceRecord DataSourceRecord::New(qint32 type)
     return DataSourceRecord(std::move(document), NewRecordMarker);
 }
 
-std::shared_ptr<const ProfileDocument> DataSourceRecord::document() const
-{
-    return m_snapshot ? m_snapshot : ProfileDocumentForReads(m_registryPath);
-}
-
 QString DataSourceRecord::text(RecordKey key) const
 {
-    return LookupString(*document(), m_name, KeyName(key), ReadDefault(key));
+    return LookupString(*m_snapshot, m_name, KeyName(key), ReadDefault(key));
 }
 
 double DataSourceRecord::number(RecordKey key) const

@@ -98,14 +98,12 @@ inline const QString AutomaticId = QStringLiteral("Auto");
 
 class ProfileEdit;
 
-// One record of the registry file. A record made from the file's path reads
-// each key from the file as it is at that call; one made from a snapshot
-// reads from the file as it was when the snapshot was taken. A missing
-// section or key reads as the key's read default.
+// One record of the registry file, read from a snapshot of the file: every
+// key as it was when the snapshot was taken. A missing section or key reads
+// as the key's read default.
 class DataSourceRecord
 {
 public:
-    DataSourceRecord(QString registryPath, QString name);
     DataSourceRecord(std::shared_ptr<const ProfileDocument> snapshot, QString name);
     // The new record of type: it reads as the values that saving an
     // untouched configuration dialog writes (NewRecordValues).
@@ -123,9 +121,6 @@ public:
     qint32 whole32(RecordKey key) const;
 
 private:
-    std::shared_ptr<const ProfileDocument> document() const;
-
-    QString m_registryPath;
     std::shared_ptr<const ProfileDocument> m_snapshot;
     QString m_name;
 };

@@ -3,6 +3,8 @@
 #include <QStringList>
 
 #include "profile/NumericText.h"
+#include "profile/ProfileDocument.h"
+#include "profile/ProfileReading.h"
 #include "profile/ProfileStore.h"
 
 namespace tessel {
@@ -14,12 +16,15 @@ qint32 CatalogueTypeCode(const QString &value)
 
 QList<CatalogueEntry> ReadSourceCatalogue(const QString &sourcesIniPath)
 {
+    // One reading of the file gives the names and every value.
+    const std::shared_ptr<const ProfileDocument> catalogue = ProfileDocumentForReads(sourcesIniPath);
+    const QStringList names = catalogue->keyNames(CatalogueSection);
     QList<CatalogueEntry> entries;
-    QStringList names = ReadProfileKeys(CatalogueSection, sourcesIniPath).split(ListSeparator);
-    names.removeLast(); // every name is followed by a separator
-    for (const QString &name : std::as_const(names)) {
-        const QString value =
-            ReadProfileString(CatalogueSection, name, QStringLiteral("Error"), sourcesIniPath);
+    // A list of names that the store's list form cannot hold reads as none.
+    if (JoinNameList(names).isEmpty())
+        return entries;
+    for (const QString &name : names) {
+        const QString value = LookupString(*catalogue, CatalogueSection, name, QStringLiteral("Error"));
         entries.append({name, CatalogueTypeCode(value)});
     }
     return entries;

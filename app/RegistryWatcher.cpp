@@ -38,14 +38,6 @@ void RegistryWatcher::listInBackground()
     read();
 }
 
-const RegistryListing &RegistryWatcher::readForList()
-{
-    m_listed = ListRegistry(m_path);
-    m_listedAny = true;
-    ++m_listedGeneration;
-    return m_listed;
-}
-
 void RegistryWatcher::notice()
 {
     watchFile();
@@ -81,15 +73,14 @@ void RegistryWatcher::read()
         m_readAgain = true;
         return;
     }
-    m_readingGeneration = m_listedGeneration;
     m_reading->setFuture(QtConcurrent::run(ListRegistry, m_path));
 }
 
 void RegistryWatcher::readFinished()
 {
-    // A notice that came while reading, or a list filled meanwhile, may have
-    // made what was read out of date.
-    if (std::exchange(m_readAgain, false) || m_readingGeneration != m_listedGeneration) {
+    // A notice or a refill asked for while reading may have made what was
+    // read out of date.
+    if (std::exchange(m_readAgain, false)) {
         read();
         return;
     }
@@ -102,7 +93,6 @@ void RegistryWatcher::readFinished()
         return;
     RegistryListing previous = std::exchange(m_listed, std::move(listing));
     m_listedAny = true;
-    ++m_listedGeneration;
     emit changed(m_listed);
     // Once the window has let go of it too, the listing shown before is the
     // last holder of the old document and entries: freeing those is left to

@@ -23,10 +23,11 @@ struct Session;
 // The main window: lists the registered data sources with the icons of their
 // types and offers New, Delete, Configure and Close. After every change made
 // by a configuration dialog or a deletion it refills its list and tells the
-// host; the registry is read for the list off the window's thread. A change another program makes to the registry is listed too, once
-// no dialog of the window is open; it is read off the window's thread. A
-// registry that cannot be read is said to be so, and nothing is added to it
-// until it can be read again. Closing it ends the program.
+// host. A change another program makes to the registry is listed too, once
+// no dialog of the window is open. The registry is always read for the list
+// off the window's thread. A registry that cannot be read is said to be so,
+// and nothing is added to it until it can be read again. Closing it ends the
+// program.
 class frmTessel : public QWidget
 {
     Q_OBJECT
@@ -39,11 +40,10 @@ public:
     // selected and Delete and Configure stay disabled, so that no entry of
     // the listing before is acted on.
     void RefreshRegSrcs();
-    // Shows a listing read in the background: the refill RefreshRegSrcs asked
-    // for, or, after another program changed the registry, keeping
-    // the selected record selected (and the focus mark on its entry) and the
-    // list where it was scrolled to.
-    // The host is not told: the change was not made here.
+    // Shows a listing read in the background: the refill RefreshRegSrcs
+    // asked for, or the registry as another program changed it, keeping the
+    // selected record selected (and the focus mark on its entry) and the
+    // list where it was scrolled to. The host is not told of either.
     void followRegistry(const RegistryListing &listing);
     // Enables Delete and Configure for the selected record, as last listed.
     void UpdateUI();

@@ -3,6 +3,7 @@
 #include "app/RegistryListing.h"
 #include "app/RegistryWatcher.h"
 #include "controls/GeoList.h"
+#include "profile/ProfileCache.h"
 #include "registry/DataSourceRecord.h"
 #include "tools/bench/BenchRegistry.h"
 
@@ -66,6 +67,18 @@ void BM_ListRefill(benchmark::State &state)
         list.show(listing);
 }
 BENCHMARK(BM_ListRefill)->Arg(100000)->Unit(benchmark::kMillisecond);
+
+// The worker's part of a refill: the registry read, parsed and listed, as
+// it is after a change, when no parse of it is known.
+void BM_ListRegistry(benchmark::State &state)
+{
+    const Registry registry(int(state.range(0)));
+    for (auto _ : state) {
+        ProfileCache::Shared().forget(registry.path());
+        benchmark::DoNotOptimize(ListRegistry(registry.path()));
+    }
+}
+BENCHMARK(BM_ListRegistry)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // The CPU time this thread has used.
 qint64 ThreadCpuNs()

@@ -80,6 +80,8 @@ private:
     RegistryListing m_listed;
     bool m_listedAny = false;
     bool m_readAgain = false;
+    // The read under way began before listInBackground asked for a listing.
+    bool m_readingPredatesRequest = false;
     int m_holds = 0;
     bool m_keptBack = false;
 };

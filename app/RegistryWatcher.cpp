@@ -35,15 +35,8 @@ RegistryWatcher::RegistryWatcher(QString registryPath, QObject *parent)
 void RegistryWatcher::listInBackground()
 {
     m_listedAny = false;
+    m_readingPredatesRequest = m_reading->isRunning();
     read();
-}
-
-const RegistryListing &RegistryWatcher::readForList()
-{
-    m_listed = ListRegistry(m_path);
-    m_listedAny = true;
-    ++m_listedGeneration;
-    return m_listed;
 }
 
 void RegistryWatcher::notice()
@@ -81,33 +74,38 @@ void RegistryWatcher::read()
         m_readAgain = true;
         return;
     }
-    m_readingGeneration = m_listedGeneration;
     m_reading->setFuture(QtConcurrent::run(ListRegistry, m_path));
 }
 
 void RegistryWatcher::readFinished()
 {
-    // A notice that came while reading, or a list filled meanwhile, may have
-    // made what was read out of date.
-    if (std::exchange(m_readAgain, false) || m_readingGeneration != m_listedGeneration) {
+    // A read begun before the listing was asked for may miss what it is
+    // asked for: only the next one counts.
+    if (std::exchange(m_readingPredatesRequest, false)) {
+        m_readAgain = false;
         read();
         return;
     }
+    // A notice that came while reading may mean that what was read is
+    // already out of date; it is still newer than the list, so it is shown
+    // while the file is read again.
+    const bool readAgain = std::exchange(m_readAgain, false);
     if (m_holds > 0) {
         m_keptBack = true;
         return;
     }
     RegistryListing listing = m_reading->result();
-    if (m_listedAny && listing.showsTheSameAs(m_listed))
-        return;
-    RegistryListing previous = std::exchange(m_listed, std::move(listing));
-    m_listedAny = true;
-    ++m_listedGeneration;
-    emit changed(m_listed);
-    // Once the window has let go of it too, the listing shown before is the
-    // last holder of the old document and entries: freeing those is left to
-    // a worker, since for a large registry it takes a while.
-    (void)QtConcurrent::run([dropped = std::move(previous)] {});
+    if (!m_listedAny || !listing.showsTheSameAs(m_listed)) {
+        RegistryListing previous = std::exchange(m_listed, std::move(listing));
+        m_listedAny = true;
+        emit changed(m_listed);
+        // Once the window has let go of it too, the listing shown before is
+        // the last holder of the old document and entries: freeing those is
+        // left to a worker, since for a large registry it takes a while.
+        (void)QtConcurrent::run([dropped = std::move(previous)] {});
+    }
+    if (readAgain)
+        read();
 }
 
 void RegistryWatcher::release()

@@ -25,7 +25,7 @@ namespace tessel {
 // folder watched afresh when the parent changes. A burst of notices is waited
 // out and then the file is read once; changed() is emitted only when it
 // differs from what was last handed out for the list, so a refill the window
-// made itself after its own save is not followed by another.
+// asked for after its own save is not followed by another.
 class RegistryWatcher final : public QObject
 {
     Q_OBJECT
@@ -38,12 +38,10 @@ public:
     explicit RegistryWatcher(QString registryPath, QObject *parent = nullptr);
 
     // Reads the registry in the background and hands it out with changed(),
-    // whatever was listed before: the first fill of the list.
+    // whatever was listed before: the first fill of the list, and the refill
+    // after the window's own change. A read already under way began before
+    // that change, so the file is read once more after it.
     void listInBackground();
-    // The registry as it is now, read on this thread, for the list to show
-    // after the window's own change: from here on, only a file that differs
-    // from it counts as changed.
-    const RegistryListing &readForList();
 
     // While a Hold lives (a dialog or message box of the window is open),
     // nothing is reported; once the last one ends, a change noticed meanwhile
@@ -81,11 +79,9 @@ private:
     QFutureWatcher<RegistryListing> *m_reading;   // a child, which tests wait on
     RegistryListing m_listed;
     bool m_listedAny = false;
-    // Bumped whenever m_listed changes: a background read begun before that
-    // compared with an older listing and is made again.
-    quint64 m_listedGeneration = 0;
-    quint64 m_readingGeneration = 0;
     bool m_readAgain = false;
+    // The read under way began before listInBackground asked for a listing.
+    bool m_readingPredatesRequest = false;
     int m_holds = 0;
     bool m_keptBack = false;
 };

@@ -1,5 +1,7 @@
 #include "app/frmTessel.h"
 
+#include <utility>
+
 #include <QCloseEvent>
 #include <QLabel>
 #include <QLoggingCategory>
@@ -106,7 +108,7 @@ void frmTessel::Form_Load()
     m_hostLink.traceFormLoaded();
     // The window shows at once; a large registry is listed once it is read.
     lstSrcs->setPicture(picIcons->pixmap());
-    m_registryWatcher->listInBackground();
+    RefreshRegSrcs();
     m_hostLink.registerWithHost();
 }
 
@@ -124,11 +126,18 @@ void frmTessel::closeEvent(QCloseEvent *event)
 
 void frmTessel::RefreshRegSrcs()
 {
-    showListing(m_registryWatcher->readForList());
+    m_refillPending = true;
+    lstSrcs->clearSelection();
+    UpdateUI();
+    m_registryWatcher->listInBackground();
 }
 
 void frmTessel::followRegistry(const RegistryListing &listing)
 {
+    if (std::exchange(m_refillPending, false)) {
+        showListing(listing);
+        return;
+    }
     // The entry that holds the focus mark: the selected one, if any.
     const int selected = lstSrcs->ListIndex();
     const QString markedName = lstSrcs->itemName(selected != -1 ? selected : lstSrcs->currentRow());
@@ -158,7 +167,7 @@ void frmTessel::showListing(const RegistryListing &listing)
 
 void frmTessel::UpdateUI()
 {
-    const bool selected = lstSrcs->ListIndex() != -1;
+    const bool selected = !m_refillPending && lstSrcs->ListIndex() != -1;
     const bool isProtected = selected
         && (DataSourceRecord(m_listedRegistry, selectedName()).whole16(RecordKey::Private) & PrivateBit::Protected);
     cmdDelete->setEnabled(selected && !isProtected);

@@ -24,9 +24,10 @@ struct Session;
 // types and offers New, Delete, Configure and Close. After every change made
 // by a configuration dialog or a deletion it refills its list and tells the
 // host. A change another program makes to the registry is listed too, once
-// no dialog of the window is open; it is read off the window's thread. A
-// registry that cannot be read is said to be so, and nothing is added to it
-// until it can be read again. Closing it ends the program.
+// no dialog of the window is open. The registry is always read for the list
+// off the window's thread. A registry that cannot be read is said to be so,
+// and nothing is added to it until it can be read again. Closing it ends the
+// program.
 class frmTessel : public QWidget
 {
     Q_OBJECT
@@ -34,12 +35,15 @@ public:
     // hostLink links the window with the GIS host that started the program.
     frmTessel(Session &session, HostLink &hostLink, QWidget *parent = nullptr);
 
-    // Refills lstSrcs from the registry, with nothing selected.
+    // Refills lstSrcs from the registry, with nothing selected. The registry
+    // is read in the background; until its listing is shown nothing is
+    // selected and Delete and Configure stay disabled, so that no entry of
+    // the listing before is acted on.
     void RefreshRegSrcs();
-    // Refills lstSrcs after another program changed the registry, keeping
-    // the selected record selected (and the focus mark on its entry) and the
-    // list where it was scrolled to.
-    // The host is not told: the change was not made here.
+    // Shows a listing read in the background: the refill RefreshRegSrcs
+    // asked for, or the registry as another program changed it, keeping the
+    // selected record selected (and the focus mark on its entry) and the
+    // list where it was scrolled to. The host is not told of either.
     void followRegistry(const RegistryListing &listing);
     // Enables Delete and Configure for the selected record, as last listed.
     void UpdateUI();
@@ -94,6 +98,8 @@ private:
     RegistryWatcher *m_registryWatcher;
     UndoTrail m_undoTrail;
     ListingProblems m_listingProblems;
+    // RefreshRegSrcs asked for a listing that has not been shown yet.
+    bool m_refillPending = false;
     // The registry as the list shows it: a click is answered from it.
     std::shared_ptr<const ProfileDocument> m_listedRegistry;
     // The record the next configuration dialog edits: a section name of the

@@ -29,20 +29,22 @@ bool ProfileCache::IsUnchangedSince(const FileStamp &known, qint64 readAtNs, con
     return now.lastChangeNs() < readAtNs - granularity;
 }
 
+// The file is read and parsed outside the lock, so that a reader of another
+// file, or of a known one, does not wait on a large parse.
 Result<std::shared_ptr<const ProfileDocument>, FileError> ProfileCache::current(const QString &path)
 {
-    QMutexLocker locker(&m_mutex);
     const Result<FileStamp, FileError> stamp = StampOfPath(path);
     if (stamp) {
+        QMutexLocker locker(&m_mutex);
         const auto known = m_entries.constFind(path);
         if (known != m_entries.cend() && IsUnchangedSince(known->stamp, known->readAtNs, *stamp))
             return known->document;
     }
-    m_entries.remove(path);
     const qint64 readAtNs = WallClockNs();
     Result<FileSnapshot, FileError> snapshot = ReadFileSnapshot(path);
     if (snapshot)
-        return store(path, std::move(*snapshot), readAtNs);
+        return adopt(path, std::move(*snapshot), readAtNs);
+    forget(path);
     if (snapshot.error().code == ENOENT)
         return MissingFile();
     return Failure{snapshot.error()};
@@ -51,21 +53,22 @@ Result<std::shared_ptr<const ProfileDocument>, FileError> ProfileCache::current(
 std::shared_ptr<const ProfileDocument> ProfileCache::adopt(const QString &path, FileSnapshot snapshot,
                                                             qint64 readAtNs)
 {
+    std::shared_ptr<const ProfileDocument> document = known(path);
+    if (!document || document->bytes() != snapshot.bytes)
+        document = std::make_shared<const ProfileDocument>(std::move(snapshot.bytes));
     QMutexLocker locker(&m_mutex);
-    return store(path, std::move(snapshot), readAtNs);
-}
-
-std::shared_ptr<const ProfileDocument> ProfileCache::store(const QString &path, FileSnapshot snapshot,
-                                                            qint64 readAtNs)
-{
     if (m_entries.size() >= MaxEntries && !m_entries.contains(path))
         m_entries.clear();
-    Entry &entry = m_entries[path];
-    if (!entry.document || entry.document->bytes() != snapshot.bytes)
-        entry.document = std::make_shared<const ProfileDocument>(std::move(snapshot.bytes));
-    entry.stamp = snapshot.stamp;
-    entry.readAtNs = readAtNs;
-    return entry.document;
+    // Of two reads that end together, the one stored last stays: its stamp
+    // matches its bytes, so a stale one is only read again, never served.
+    m_entries.insert(path, Entry{snapshot.stamp, readAtNs, document});
+    return document;
+}
+
+std::shared_ptr<const ProfileDocument> ProfileCache::known(const QString &path)
+{
+    QMutexLocker locker(&m_mutex);
+    return m_entries.value(path).document;
 }
 
 void ProfileCache::forget(const QString &path)

@@ -58,7 +58,8 @@ private:
         std::shared_ptr<const ProfileDocument> document;
     };
 
-    std::shared_ptr<const ProfileDocument> store(const QString &path, FileSnapshot snapshot, qint64 readAtNs);
+    // The parse last kept for path, if any.
+    std::shared_ptr<const ProfileDocument> known(const QString &path);
 
     // A run touches a handful of files; a tool that walks many starts over.
     static constexpr qsizetype MaxEntries = 32;

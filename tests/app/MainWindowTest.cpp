@@ -293,6 +293,7 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     // After the next reading: the refills since the last, the list, the selected record, whether it can be deleted.
     const auto after = [&](int refillCount, const char *listed, const char *selected, bool deletable) {
         EXPECT_TRUE(readAgain(*reads));
+        EXPECT_TRUE(waitFor([&] { return refills.count() >= refillCount; }));
         EXPECT_EQ(refills.count(), refillCount);
         refills.clear();
         EXPECT_EQ(listedNames(*list()), QString::fromLatin1(listed));
@@ -357,16 +358,25 @@ TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
     writeRegistry("[Roads]\nType=1\n[Rivers]\nType=2\n");
     ScriptedMainWindow &main = load();
     answer = u"0"_s;
-    const auto undo = [&](int yesNo) {
+    // Each change the window makes is followed by a refill of its list, with
+    // nothing selected from the moment of the change.
+    const auto refilled = [&](const std::function<void()> &change) {
+        QSignalSpy refills(list()->model(), &QAbstractItemModel::modelReset);
+        change();
+        EXPECT_FALSE(press("cmdDelete")->isEnabled() || press("cmdConfig")->isEnabled());
+        EXPECT_TRUE(waitFor([&] { return !refills.isEmpty(); }));
+    };
+    const auto pressUndo = [&](int yesNo) {
         messageBoxes.answers.enqueue(yesNo);
         window->activateWindow();
         ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
         QTest::keyClick(window.get(), Qt::Key_Z, Qt::ControlModifier);
     };
+    const auto undo = [&] { refilled([&] { pressUndo(MsgBoxResult::Yes); }); };
     const auto deleteRecord = [&](const char *name) {
         messageBoxes.answers.enqueue(MsgBoxResult::Yes);
         select(name);
-        press("cmdDelete")->click();
+        refilled([&] { press("cmdDelete")->click(); });
     };
     deleteRecord("Roads");
     main.ending = Ending::Ok;
@@ -377,14 +387,14 @@ TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
         ASSERT_TRUE(SaveRecord(session.RegistryIniPath, save));
     };
     select("Rivers");
-    press("cmdConfig")->click();
+    refilled([&] { press("cmdConfig")->click(); });
     const QByteArray saved = registryBytes();
     messageBoxes.shown.clear();
-    undo(MsgBoxResult::No);
+    pressUndo(MsgBoxResult::No);
     EXPECT_EQ(registryBytes(), saved);
-    undo(MsgBoxResult::Yes);
+    undo();
     EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n");
-    undo(MsgBoxResult::Yes);
+    undo();
     EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n[Roads]\nType=1\n");
     EXPECT_EQ(boxes(), (QStringList{box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
                                     box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
@@ -395,7 +405,7 @@ TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
     deleteRecord("Roads");
     writeRegistry("[Rivers]\nType=2\n[Roads]\nType=4\n");
     messageBoxes.shown.clear();
-    undo(MsgBoxResult::Yes);
+    pressUndo(MsgBoxResult::Yes);
     EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n[Roads]\nType=4\n");
     EXPECT_EQ(boxes().value(1), box(session.GetMsgText(Msg::UndoRefused, {u"Roads"_s}), MsgBoxStyle::Exclamation));
 }

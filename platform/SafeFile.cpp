@@ -108,14 +108,6 @@ bool WriteAll(int fd, QByteArrayView bytes)
     return true;
 }
 
-void SyncDirectory(const QString &directory)
-{
-    const FileDescriptor fd(
-        ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (fd.isValid())
-        ::fsync(fd.get());
-}
-
 // A temporary file that its writer no longer locks, or, when this user may
 // not open it, whose writer's process is gone. The caller holds the file's
 // lock, so a temporary file of its own process is a leftover too.
@@ -180,6 +172,14 @@ QString ResolveSymbolicLinks(const QString &path)
     return current;
 }
 
+void SyncDirectory(const QString &directory)
+{
+    const FileDescriptor fd(
+        ::open(QFile::encodeName(directory).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (fd.isValid())
+        ::fsync(fd.get());
+}
+
 Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView bytes,
                                             const std::optional<FilePermissions> &permissions)
 {
@@ -209,6 +209,27 @@ Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView 
         return *failure;
     }
     SyncDirectory(QFileInfo(path).absolutePath());
+    return {};
+}
+
+Result<void, FileError> WriteNewFile(const QString &path, QByteArrayView bytes, const FilePermissions &permissions)
+{
+    const QByteArray nativePath = QFile::encodeName(path);
+    FileDescriptor file(::open(nativePath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
+    const int fd = file.get();
+    if (fd < 0)
+        return SystemFailure(QStringLiteral("cannot create"), path);
+    if (::fchown(fd, permissions.owner, permissions.group) != 0)
+        (void)::fchown(fd, uid_t(-1), permissions.group);
+    std::optional<Failure<FileError>> failure;
+    if (!WriteAll(fd, bytes) || ::fchmod(fd, mode_t(permissions.mode)) != 0)
+        failure = SystemFailure(QStringLiteral("cannot write"), path);
+    if (!file.close() && !failure)
+        failure = SystemFailure(QStringLiteral("cannot write"), path);
+    if (failure) {
+        ::unlink(nativePath.constData());
+        return *failure;
+    }
     return {};
 }
 

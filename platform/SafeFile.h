@@ -66,6 +66,17 @@ QString ResolveSymbolicLinks(const QString &path);
 Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView bytes,
                                             const std::optional<FilePermissions> &permissions);
 
+// Writes a new file at path (replacing any there) with the permissions, its
+// contents not flushed to disk: a crash may leave it cut short, so it is
+// only for files whose readers tell a cut-short one and whose folder is
+// flushed (SyncDirectory) before anything relies on them. Nothing is left
+// at path when it fails.
+Result<void, FileError> WriteNewFile(const QString &path, QByteArrayView bytes, const FilePermissions &permissions);
+
+// Flushes the names in directory to disk: files created, linked or renamed
+// in it last a crash from then on.
+void SyncDirectory(const QString &directory);
+
 // Removes the temporary files that writers of path left behind when they were
 // killed. A writer locks its temporary file until it has renamed it, so one
 // whose lock can be taken is abandoned; one this user may not open is

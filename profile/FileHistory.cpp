@@ -69,6 +69,13 @@ QByteArray NoteJson(const VersionNote &note)
     return QJsonDocument(object).toJson(QJsonDocument::Compact) + '\n';
 }
 
+// Every note ends in a line break, written with the rest in one piece: one
+// without it was cut short by a crash before it reached the disk.
+bool IsCutShort(const QByteArray &json)
+{
+    return !json.endsWith('\n');
+}
+
 std::optional<VersionNote> NoteFromJson(const QByteArray &json)
 {
     const QJsonObject object = QJsonDocument::fromJson(json).object();
@@ -127,7 +134,7 @@ Result<QList<int>, FileError> FileHistory::numbers() const
     return numbers;
 }
 
-Result<VersionNote, FileError> FileHistory::version(int number) const
+Result<std::optional<VersionNote>, FileError> FileHistory::readNote(int number) const
 {
     const Result<FileSnapshot, FileError> read = ReadFileSnapshot(notePath(number));
     if (!read) {
@@ -135,10 +142,22 @@ Result<VersionNote, FileError> FileHistory::version(int number) const
             return Failure{FileError{ENOENT, QStringLiteral("there is no version %1 in %2").arg(number).arg(m_folder)}};
         return Failure{read.error()};
     }
+    if (IsCutShort(read->bytes))
+        return std::optional<VersionNote>();
     std::optional<VersionNote> note = NoteFromJson(read->bytes);
     if (!note)
         return Failure{FileError{EINVAL, QStringLiteral("the note of version %1 in %2 is damaged").arg(number).arg(m_folder)}};
-    return *note;
+    return note;
+}
+
+Result<VersionNote, FileError> FileHistory::version(int number) const
+{
+    Result<std::optional<VersionNote>, FileError> note = readNote(number);
+    if (!note)
+        return Failure{note.error()};
+    if (!*note)
+        return Failure{FileError{EINVAL, QStringLiteral("the note of version %1 in %2 was cut short").arg(number).arg(m_folder)}};
+    return std::move(**note);
 }
 
 Result<QList<VersionNote>, FileError> FileHistory::versions() const
@@ -148,10 +167,11 @@ Result<QList<VersionNote>, FileError> FileHistory::versions() const
         return Failure{kept.error()};
     QList<VersionNote> notes;
     for (auto number = kept->rbegin(); number != kept->rend(); ++number) {
-        Result<VersionNote, FileError> note = version(*number);
+        Result<std::optional<VersionNote>, FileError> note = readNote(*number);
         if (!note)
             return Failure{note.error()};
-        notes.append(std::move(*note));
+        if (*note)
+            notes.append(std::move(**note));
     }
     return notes;
 }
@@ -205,14 +225,19 @@ Result<VersionNote, FileError> FileHistory::keep(VersionNote note, const QByteAr
     Result<void, FileError> kept;
     if (::link(QFile::encodeName(m_filePath).constData(), QFile::encodeName(bytesPath).constData()) != 0)
         kept = ReplaceFileContents(bytesPath, current, ofVersion);
+    // The note is not flushed on its own: one flush of the folder makes the
+    // version's link and the note's name last, and a note that a crash cut
+    // short is told by its end and passed over by versions(), its version's
+    // bytes kept all the same.
     if (kept)
-        kept = ReplaceFileContents(notePath(note.number), NoteJson(note), ofVersion);
+        kept = WriteNewFile(notePath(note.number), NoteJson(note), ofVersion);
     if (!kept) {
         discard(note.number);
         // A folder made for this version alone goes with it.
         ::rmdir(QFile::encodeName(m_folder).constData());
         return Failure{kept.error()};
     }
+    SyncDirectory(m_folder);
     return note;
 }
 

@@ -6,6 +6,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 #include "platform/Result.h"
 #include "platform/SafeFile.h"
 #include "platform/SystemError.h"
@@ -47,7 +49,8 @@ public:
     const QString &folder() const { return m_folder; }
 
     // The notes of every version, newest first; the old files themselves are
-    // not read. No folder is no version.
+    // not read. No folder is no version; a version whose note a crash cut
+    // short is passed over.
     Result<QList<VersionNote>, FileError> versions() const;
     // The note of one version.
     Result<VersionNote, FileError> version(int number) const;
@@ -69,6 +72,8 @@ public:
 private:
     QString versionPath(int number) const;
     QString notePath(int number) const;
+    // The note of a version; nothing when a crash cut it short.
+    Result<std::optional<VersionNote>, FileError> readNote(int number) const;
     // The numbers of the versions kept, oldest first.
     Result<QList<int>, FileError> numbers() const;
     Result<void, FileError> makeFolder(quint32 fileMode) const;

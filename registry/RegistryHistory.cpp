@@ -3,9 +3,11 @@
 #include "platform/SafeFile.h"
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
+#include "profile/ProfileNames.h"
 #include "profile/ProfilePaths.h"
 #include "profile/ProfileReading.h"
 
+#include <QHash>
 #include <QSet>
 
 #include <algorithm>
@@ -82,6 +84,114 @@ QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const 
             continue;
         seen.insert(name.toCaseFolded());
         differences.append({name, RecordDifference::Kind::Added, WholeRecord(ValuesRead(after, name), false)});
+    }
+    return differences;
+}
+
+// The named sections of a file whose section lines its bytes tell: those
+// of the encodings in which "[", "]" and blanks are single bytes that no
+// other character contains. Lines end at each carriage return and line
+// feed, and a section line is one whose first byte after blanks is "[" and
+// that holds a "]" after it, as the parser reads them; only the names are
+// decoded, so that scanning a large file costs little beside parsing it.
+std::optional<std::vector<ProfileDocument::SectionSpan>> NamedSectionsByBytes(const QByteArray &bytes,
+                                                                              const ProfileCodec &codec)
+{
+    if (codec.unitSize() != 1)
+        return std::nullopt;
+    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    const char *data = bytes.constData();
+    const qsizetype size = bytes.size();
+    std::vector<ProfileDocument::SectionSpan> spans;
+    for (qsizetype start = codec.byteOrderMarkSize(); start < size;) {
+        qsizetype end = start;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        qsizetype first = start;
+        while (first < end && isBlank(data[first]))
+            ++first;
+        if (first < end && data[first] == '[') {
+            qsizetype close = end - 1;
+            while (close > first && data[close] != ']')
+                --close;
+            if (close > first) {
+                if (!spans.empty())
+                    spans.back().to = start;
+                const QString name = codec.decode(QByteArrayView(data + first + 1, close - first - 1));
+                spans.push_back({TrimProfileBlanks(name).toString(), start, size});
+            }
+        }
+        start = end + 1;
+    }
+    return spans;
+}
+
+// One side of a comparison: a file's named sections and, for each name
+// (letter case ignored), the first section of that name, as lookups find it.
+class RecordSpans
+{
+public:
+    RecordSpans(const QByteArray &bytes, const ProfileCodec &codec, std::vector<ProfileDocument::SectionSpan> spans)
+        : m_bytes(bytes), m_codec(codec), m_spans(std::move(spans))
+    {
+        m_firstByName.reserve(qsizetype(m_spans.size()));
+        for (std::size_t index = 0; index < m_spans.size(); ++index) {
+            QString folded = m_spans[index].name.toCaseFolded();
+            if (!m_firstByName.contains(folded))
+                m_firstByName.insert(std::move(folded), index);
+        }
+    }
+
+    const std::vector<ProfileDocument::SectionSpan> &spans() const { return m_spans; }
+    const ProfileDocument::SectionSpan *find(const QString &foldedName) const
+    {
+        const auto found = m_firstByName.constFind(foldedName);
+        return found == m_firstByName.cend() ? nullptr : &m_spans[*found];
+    }
+    QByteArrayView bytesOf(const ProfileDocument::SectionSpan &span) const
+    {
+        return QByteArrayView(m_bytes).sliced(span.from, span.to - span.from);
+    }
+    // The section's keys with their values as they read, the section parsed alone.
+    QList<ProfileEntry> valuesRead(const ProfileDocument::SectionSpan &span) const
+    {
+        return ValuesRead(ProfileDocument(bytesOf(span).toByteArray(), m_codec.encoding(), {}), span.name);
+    }
+
+private:
+    const QByteArray &m_bytes;
+    ProfileCodec m_codec;
+    std::vector<ProfileDocument::SectionSpan> m_spans;
+    QHash<QString, std::size_t> m_firstByName;
+};
+
+// The records that differ between two files, as CompareEveryRecord finds
+// them, with only the sections whose bytes differ parsed.
+QList<RecordDifference> CompareSectionSpans(const RecordSpans &before, const RecordSpans &after)
+{
+    QList<RecordDifference> differences;
+    QSet<QString> seen;
+    for (const ProfileDocument::SectionSpan &span : before.spans()) {
+        QString folded = span.name.toCaseFolded();
+        if (seen.contains(folded))
+            continue;
+        const ProfileDocument::SectionSpan *now = after.find(folded);
+        seen.insert(std::move(folded));
+        if (!now) {
+            differences.append({span.name, RecordDifference::Kind::Removed, WholeRecord(before.valuesRead(span), true)});
+            continue;
+        }
+        if (before.bytesOf(span) == after.bytesOf(*now))
+            continue;
+        if (QList<KeyDifference> keys = ChangedKeys(before.valuesRead(span), after.valuesRead(*now)); !keys.isEmpty())
+            differences.append({span.name, RecordDifference::Kind::Changed, std::move(keys)});
+    }
+    for (const ProfileDocument::SectionSpan &span : after.spans()) {
+        QString folded = span.name.toCaseFolded();
+        if (seen.contains(folded))
+            continue;
+        seen.insert(std::move(folded));
+        differences.append({span.name, RecordDifference::Kind::Added, WholeRecord(after.valuesRead(span), false)});
     }
     return differences;
 }
@@ -180,11 +290,26 @@ QList<RecordDifference> CompareRecords(const ProfileDocument &before, const QByt
     // one too when the byte before it is common to both. A run of most of
     // the file is compared whole rather than parsed again in parts.
     if ((to < old.size() && to <= old.size() - tail) || to - from > old.size() / 2)
-        return CompareEveryRecord(before, ProfileDocument(after));
+        return CompareRecords(old, after);
     const QByteArray mark = from > 0 ? old.first(before.codec().byteOrderMarkSize()) : QByteArray();
     const qsizetype growth = after.size() - old.size();
     return CompareEveryRecord(ProfileDocument(mark + old.sliced(from, to - from)),
                               ProfileDocument(mark + after.sliced(from, to + growth - from)));
+}
+
+QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after)
+{
+    if (before == after)
+        return {};
+    const ProfileCodec codec = ProfileCodec::ForFile(before);
+    if (codec.encoding() == ProfileCodec::ForFile(after).encoding()) {
+        std::optional<std::vector<ProfileDocument::SectionSpan>> oldSpans = NamedSectionsByBytes(before, codec);
+        std::optional<std::vector<ProfileDocument::SectionSpan>> newSpans = NamedSectionsByBytes(after, codec);
+        if (oldSpans && newSpans)
+            return CompareSectionSpans(RecordSpans(before, codec, std::move(*oldSpans)),
+                                       RecordSpans(after, codec, std::move(*newSpans)));
+    }
+    return CompareEveryRecord(ProfileDocument(before), ProfileDocument(after));
 }
 
 WriteResult EditRegistry(const QString &registryPath, const RegistryAction &action,

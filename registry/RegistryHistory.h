@@ -45,6 +45,10 @@ struct RecordDifference
 // the bytes show to be alike are not compared at all, so that a change of
 // one record costs little in any registry.
 QList<RecordDifference> CompareRecords(const ProfileDocument &before, const QByteArray &after);
+// The same for two files neither of which is parsed: only the sections
+// whose bytes differ are, which keeps two large files with changes spread
+// through them cheap to compare.
+QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after);
 
 // What a change of the registry does, in words, for its history and for the
 // user: "save Roads", "delete Roads", "restore 12". With countRecords the

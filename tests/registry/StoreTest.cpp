@@ -557,6 +557,15 @@ TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBound
     EXPECT_EQ(history.versions()->size(), 50);
     EXPECT_EQ(history.versions()->last().number, 2);
     EXPECT_EQ(QDir(history.folder()).entryList(QDir::Files | QDir::Hidden).size(), 100);
+
+    // A note that a crash cut short is passed over; its version's bytes stay, its number is not reused.
+    const VersionNote newest = history.versions()->first();
+    QFile note(history.folder() + u'/' + QString::number(newest.number) + u".json"_s);
+    ASSERT_TRUE(note.resize(note.size() - 1));
+    EXPECT_EQ(history.versions()->first().number, newest.number - 1);
+    EXPECT_TRUE(history.bytes(newest.number));
+    ASSERT_TRUE(save(u"A"_s, u"A"_s, u"7"_s));
+    EXPECT_EQ(history.versions()->first().number, newest.number + 1);
 }
 
 // Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.

@@ -6,7 +6,6 @@
 #include <QJsonObject>
 #include <QTextStream>
 
-#include "profile/ProfileDocument.h"
 #include "tools/admin/AdminContext.h"
 #include "tools/admin/VersionOutput.h"
 
@@ -32,11 +31,11 @@ int RunDiff(AdminContext &context)
     if (call.operands.isEmpty() && !(from = reader.newest()))
         return DiffExit::Trouble;
     const QString to = call.operands.value(1, NowVersion);
-    std::optional<QByteArray> before = reader.read(*from);
+    const std::optional<QByteArray> before = reader.read(*from);
     const std::optional<QByteArray> after = before ? reader.read(to) : std::nullopt;
     if (!after)
         return DiffExit::Trouble;
-    const QList<RecordDifference> differences = CompareRecords(ProfileDocument(std::move(*before)), *after);
+    const QList<RecordDifference> differences = CompareRecords(*before, *after);
     context.write(DifferencesOutput(differences, call.json));
     if (differences.isEmpty())
         return DiffExit::Same;

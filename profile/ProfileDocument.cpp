@@ -2,6 +2,8 @@
 
 #include "profile/ProfileNames.h"
 
+#include <QSysInfo>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -25,6 +27,15 @@ qsizetype SkipBlanks(QStringView text, qsizetype from)
 qsizetype TrimBlanksBefore(QStringView text, qsizetype end, qsizetype floor)
 {
     return floor + TrimProfileBlanks(text.sliced(floor, end - floor)).size();
+}
+
+// Whether UTF-16 units, read as text, would differ from the text a decoder
+// gives for them: it drops a second byte-order mark and replaces surrogates
+// that do not pair.
+bool StartsWithMarkOrHoldsSurrogates(QStringView units)
+{
+    return units.startsWith(u'\uFEFF')
+        || std::any_of(units.cbegin(), units.cend(), [](QChar unit) { return unit.isSurrogate(); });
 }
 
 } // namespace
@@ -55,9 +66,17 @@ void ProfileDocument::decodeWhole()
 {
     const int unit = m_codec.unitSize();
     const qsizetype mark = m_markSize;
-    if (m_codec.encoding() == ProfileCodec::Encoding::Utf8 || m_bytes.size() <= mark)
+    if (m_codec.encoding() != ProfileCodec::Encoding::Utf16LE || m_bytes.size() <= mark)
         return;
     const qsizetype units = (m_bytes.size() - mark) / unit;
+    const auto *raw = reinterpret_cast<const char16_t *>(m_bytes.constData() + mark);
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian && !StartsWithMarkOrHoldsSurrogates(QStringView(raw, units))) {
+        // Such units are their own text: the text is read from the bytes,
+        // which the document keeps unchanged, instead of a copy of them.
+        m_text = QString::fromRawData(reinterpret_cast<const QChar *>(raw), units);
+        m_textIsWhole = true;
+        return;
+    }
     m_text = m_codec.decode(QByteArrayView(m_bytes).sliced(mark, units * unit));
     m_textIsWhole = m_text.size() == units;
     if (!m_textIsWhole)
@@ -118,7 +137,7 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
         textEnd = textStart + (textEnd - start) / unit;
     } else {
         textStart = m_text.size();
-        m_text += m_codec.decode(QByteArrayView(m_bytes).sliced(start, textEnd - start));
+        m_codec.appendDecoded(m_text, QByteArrayView(m_bytes).sliced(start, textEnd - start));
         textEnd = m_text.size();
     }
     const QStringView text = QStringView(m_text).sliced(textStart, textEnd - textStart);
@@ -132,7 +151,7 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
     const qsizetype trimmedEnd = TrimBlanksBefore(text, text.size(), first);
     const auto name = [&](qsizetype from, qsizetype to) {
         line.nameStart = Offset(textStart + from);
-        line.nameEnd = Offset(textStart + to);
+        line.partEnd = Offset(textStart + to);
     };
     if (text[first] == u'[') {
         // A section line runs from "[" to the last "]"; a line without one is a key.
@@ -150,10 +169,10 @@ ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype text
         line.valueStart = Line::NoValue;
         return line;
     }
-    name(first, TrimBlanksBefore(text, equals, first));
+    line.nameStart = Offset(textStart + first);
     const qsizetype valueStart = SkipBlanks(text, equals + 1);
     line.valueStart = Offset(textStart + valueStart);
-    line.valueEnd = Offset(textStart + std::max(valueStart, trimmedEnd));
+    line.partEnd = Offset(textStart + std::max(valueStart, trimmedEnd));
     return line;
 }
 
@@ -194,7 +213,13 @@ qsizetype ProfileDocument::textEndOf(const Line &line) const
 
 QStringView ProfileDocument::nameOf(const Line &line) const
 {
-    return QStringView(m_text).sliced(line.nameStart, line.nameEnd - line.nameStart);
+    if (!line.hasValue())
+        return QStringView(m_text).sliced(line.nameStart, line.partEnd - line.nameStart);
+    // Only blanks stand between the "=" and the value.
+    qsizetype equals = line.valueStart - 1;
+    while (m_text[equals] != u'=')
+        --equals;
+    return QStringView(m_text).sliced(line.nameStart, TrimBlanksBefore(m_text, equals, line.nameStart) - line.nameStart);
 }
 
 QString ProfileDocument::foldedNameOf(const Section &section) const
@@ -248,7 +273,7 @@ std::optional<QString> ProfileDocument::valueOf(const Line *line) const
 
 QStringView ProfileDocument::valueOf(const Line &line) const
 {
-    return QStringView(m_text).sliced(line.valueStart, line.valueEnd - line.valueStart);
+    return QStringView(m_text).sliced(line.valueStart, line.partEnd - line.valueStart);
 }
 
 QList<ProfileEntry> ProfileDocument::entries(QStringView section) const

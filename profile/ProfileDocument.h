@@ -131,9 +131,10 @@ private:
     // refuses to read files above 64 MB).
     using Offset = qint32;
 
-    // A line as reads need it. Its end is where the next line starts, the
-    // end of its text the file's next line break after its start, and its
-    // kind is told by valueStart, so that each line takes five offsets.
+    // A line as reads need it, in four offsets. Its end is where the next
+    // line starts, the end of its text the file's next line break after its
+    // start; its kind is told by valueStart, and the end of the name of a key
+    // line with "=" is found back from its value.
     struct Line
     {
         static constexpr Offset Unnamed = -3;  // a blank line or a comment
@@ -142,9 +143,8 @@ private:
 
         Offset start = 0;      // the line's first byte
         Offset nameStart = 0;  // the name within m_text, blanks removed
-        Offset nameEnd = 0;
         Offset valueStart = Unnamed; // the value within m_text, or the kind
-        Offset valueEnd = 0;
+        Offset partEnd = 0;    // the end of the value, or of the name when there is none
 
         bool isKey() const { return valueStart >= NoValue; }
         bool isSection() const { return valueStart == Header; }
@@ -193,9 +193,9 @@ private:
     QByteArray m_bytes;
     ProfileCodec m_codec;
     qsizetype m_markSize = 0;
-    // The decoded text of the lines: of the whole file for an encoding of
-    // fixed width (character i is code unit i after the mark), else line by
-    // line, as far as the section and key lines need it.
+    // The decoded text of the lines: of the whole file for UTF-16
+    // (character i is code unit i after the mark), else line by line
+    // without breaks, as far as the section and key lines need it.
     QString m_text;
     bool m_textIsWhole = false;
     QByteArray m_lineBreak;

@@ -77,6 +77,20 @@ QString ProfileCodec::decode(QByteArrayView bytes) const
     return Windows1252::Decode(bytes);
 }
 
+void ProfileCodec::appendDecoded(QString &text, QByteArrayView bytes) const
+{
+    if (m_encoding != Encoding::Windows1252) {
+        text += decode(bytes);
+        return;
+    }
+    // One character a byte, written in place: no string for each line.
+    const qsizetype at = text.size();
+    text.resize(at + bytes.size());
+    QChar *out = text.data() + at;
+    for (const char byte : bytes)
+        *out++ = Windows1252::ToUnicode(uchar(byte));
+}
+
 QByteArray ProfileCodec::encode(QStringView text) const
 {
     switch (m_encoding) {

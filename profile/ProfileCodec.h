@@ -32,6 +32,8 @@ public:
     qsizetype lineBreakAt(QByteArrayView bytes, qsizetype from) const;
 
     QString decode(QByteArrayView bytes) const;
+    // Appends the text of bytes to text, as text += decode(bytes) does.
+    void appendDecoded(QString &text, QByteArrayView bytes) const;
     QByteArray encode(QStringView text) const;
 
     // The text as it reads back from the file after being written to it.

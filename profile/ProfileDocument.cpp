@@ -2,6 +2,8 @@
 
 #include "profile/ProfileNames.h"
 
+#include <QSysInfo>
+
 #include <algorithm>
 #include <cstring>
 #include <iterator>
@@ -25,6 +27,15 @@ qsizetype SkipBlanks(QStringView text, qsizetype from)
 qsizetype TrimBlanksBefore(QStringView text, qsizetype end, qsizetype floor)
 {
     return floor + TrimProfileBlanks(text.sliced(floor, end - floor)).size();
+}
+
+// Whether UTF-16 units, read as text, would differ from the text a decoder
+// gives for them: it drops a second byte-order mark and replaces surrogates
+// that do not pair.
+bool StartsWithMarkOrHoldsSurrogates(QStringView units)
+{
+    return units.startsWith(u'\uFEFF')
+        || std::any_of(units.cbegin(), units.cend(), [](QChar unit) { return unit.isSurrogate(); });
 }
 
 } // namespace
@@ -55,9 +66,17 @@ void ProfileDocument::decodeWhole()
 {
     const int unit = m_codec.unitSize();
     const qsizetype mark = m_markSize;
-    if (m_codec.encoding() == ProfileCodec::Encoding::Utf8 || m_bytes.size() <= mark)
+    if (m_codec.encoding() != ProfileCodec::Encoding::Utf16LE || m_bytes.size() <= mark)
         return;
     const qsizetype units = (m_bytes.size() - mark) / unit;
+    const auto *raw = reinterpret_cast<const char16_t *>(m_bytes.constData() + mark);
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian && !StartsWithMarkOrHoldsSurrogates(QStringView(raw, units))) {
+        // Such units are their own text: the text is read from the bytes,
+        // which the document keeps unchanged, instead of a copy of them.
+        m_text = QString::fromRawData(reinterpret_cast<const QChar *>(raw), units);
+        m_textIsWhole = true;
+        return;
+    }
     m_text = m_codec.decode(QByteArrayView(m_bytes).sliced(mark, units * unit));
     m_textIsWhole = m_text.size() == units;
     if (!m_textIsWhole)
@@ -76,6 +95,7 @@ void ProfileDocument::parse()
     const int unit = m_codec.unitSize();
     const qsizetype size = m_bytes.size();
     m_sections.push_back(Section{});
+    std::vector<size_t> nameHashes;
     qsizetype position = m_markSize;
     while (position < size) {
         const qsizetype start = position;
@@ -92,81 +112,119 @@ void ProfileDocument::parse()
                 m_lineBreak = m_bytes.sliced(textEnd, position - textEnd);
         }
 
-        Line line = parseLine(start, textEnd, position);
-        if (line.kind == LineKind::Section) {
-            m_sections.back().end = qsizetype(m_lines.size());
-            const qsizetype index = qsizetype(m_sections.size());
-            QString folded = nameOf(line).toString().toCaseFolded();
-            auto first = m_sectionByFoldedName.constFind(folded);
-            if (first == m_sectionByFoldedName.cend())
-                first = m_sectionByFoldedName.insert(std::move(folded), index);
-            m_sections.push_back(Section{qint32(m_lines.size()), 0, qint32(*first)});
+        const Line line = parseLine(start, textEnd);
+        if (line.isSection()) {
+            m_sections.back().end = qint32(m_lines.size());
+            m_sections.push_back(Section{qint32(m_lines.size()), 0, 0});
+            nameHashes.push_back(qHash(nameOf(line).toString().toCaseFolded()));
         }
-        m_lines.push_back(std::move(line));
+        m_lines.push_back(line);
     }
-    m_sections.back().end = qsizetype(m_lines.size());
-    m_sectionByFoldedName.insert(QString(), 0);  // the nameless section comes before any named one
+    m_sections.back().end = qint32(m_lines.size());
+    indexSectionNames(nameHashes);
     if (m_lineBreak.isEmpty())
         m_lineBreak = m_codec.encode(u"\r\n");
 }
 
-ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype textEnd, qsizetype end)
+ProfileDocument::Line ProfileDocument::parseLine(qsizetype start, qsizetype textEnd)
 {
     Line line;
-    line.start = start;
-    line.textEnd = textEnd;
-    line.end = end;
+    line.start = Offset(start);
+    qsizetype textStart = 0;
     if (m_textIsWhole) {
         const int unit = m_codec.unitSize();
-        line.textStart = (start - m_markSize) / unit;
-        line.textLength = (textEnd - start) / unit;
+        textStart = (start - m_markSize) / unit;
+        textEnd = textStart + (textEnd - start) / unit;
     } else {
-        line.textStart = m_text.size();
-        m_text += m_codec.decode(QByteArrayView(m_bytes).sliced(start, textEnd - start));
-        line.textLength = m_text.size() - line.textStart;
+        textStart = m_text.size();
+        m_codec.appendDecoded(m_text, QByteArrayView(m_bytes).sliced(start, textEnd - start));
+        textEnd = m_text.size();
     }
-    const QStringView text = textOf(line);
+    const QStringView text = QStringView(m_text).sliced(textStart, textEnd - textStart);
     const qsizetype first = SkipBlanks(text, 0);
     if (first == text.size() || text[first] == u';') {
         // Nothing of a blank line or a comment is ever looked up.
-        line.kind = first == text.size() ? LineKind::Blank : LineKind::Comment;
         if (!m_textIsWhole)
-            m_text.truncate(line.textStart);
-        line.textLength = 0;
+            m_text.truncate(textStart);
         return line;
     }
     const qsizetype trimmedEnd = TrimBlanksBefore(text, text.size(), first);
+    const auto name = [&](qsizetype from, qsizetype to) {
+        line.nameStart = Offset(textStart + from);
+        line.partEnd = Offset(textStart + to);
+    };
     if (text[first] == u'[') {
         // A section line runs from "[" to the last "]"; a line without one is a key.
         const qsizetype close = text.lastIndexOf(u']', trimmedEnd - 1);
         if (close > first) {
-            line.kind = LineKind::Section;
-            line.nameStart = SkipBlanks(text, first + 1);
-            line.nameEnd = TrimBlanksBefore(text, close, line.nameStart);
+            const qsizetype nameStart = SkipBlanks(text, first + 1);
+            name(nameStart, TrimBlanksBefore(text, close, nameStart));
+            line.valueStart = Line::Header;
             return line;
         }
     }
-    line.kind = LineKind::Key;
-    line.nameStart = first;
     const qsizetype equals = text.indexOf(u'=', first);
     if (equals < 0) {
-        line.nameEnd = trimmedEnd;
+        name(first, trimmedEnd);
+        line.valueStart = Line::NoValue;
         return line;
     }
-    line.nameEnd = TrimBlanksBefore(text, equals, first);
-    line.valueStart = SkipBlanks(text, equals + 1);
-    line.valueEnd = Offset(std::max<qsizetype>(line.valueStart, trimmedEnd));
+    line.nameStart = Offset(textStart + first);
+    const qsizetype valueStart = SkipBlanks(text, equals + 1);
+    line.valueStart = Offset(textStart + valueStart);
+    line.partEnd = Offset(textStart + std::max(valueStart, trimmedEnd));
     return line;
 }
 
-QStringView ProfileDocument::textOf(const Line &line) const
+void ProfileDocument::indexSectionNames(const std::vector<size_t> &nameHashes)
 {
-    return QStringView(m_text).sliced(line.textStart, line.textLength);
+    m_sectionsByNameHash.reserve(nameHashes.size());
+    for (std::size_t i = 0; i < nameHashes.size(); ++i)
+        m_sectionsByNameHash.push_back({nameHashes[i], qint32(i + 1)});
+    std::sort(m_sectionsByNameHash.begin(), m_sectionsByNameHash.end());
+    // Sections of one name share a hash; the first of them in the file is
+    // the first of its run whose name is the same.
+    for (auto run = m_sectionsByNameHash.cbegin(); run != m_sectionsByNameHash.cend();) {
+        const auto runEnd = std::find_if(run, m_sectionsByNameHash.cend(),
+                                         [&](const NameHash &entry) { return entry.hash != run->hash; });
+        for (auto entry = run; entry != runEnd; ++entry) {
+            Section &section = m_sections[entry->section];
+            section.firstOfName = entry->section;
+            if (runEnd - run == 1)
+                continue;
+            const QString folded = foldedNameOf(section);
+            section.firstOfName = std::find_if(run, entry + 1, [&](const NameHash &earlier) {
+                return foldedNameOf(m_sections[earlier.section]) == folded;
+            })->section;
+        }
+        run = runEnd;
+    }
+}
+
+qsizetype ProfileDocument::endOf(qsizetype lineIndex) const
+{
+    return lineIndex + 1 < qsizetype(m_lines.size()) ? m_lines[lineIndex + 1].start : m_bytes.size();
+}
+
+qsizetype ProfileDocument::textEndOf(const Line &line) const
+{
+    return m_codec.lineBreakAt(m_bytes, line.start);
 }
 
 QStringView ProfileDocument::nameOf(const Line &line) const
 {
-    return textOf(line).sliced(line.nameStart, line.nameEnd - line.nameStart);
+    if (!line.hasValue())
+        return QStringView(m_text).sliced(line.nameStart, line.partEnd - line.nameStart);
+    // Only blanks stand between the "=" and the value.
+    qsizetype equals = line.valueStart - 1;
+    while (m_text[equals] != u'=')
+        --equals;
+    return QStringView(m_text).sliced(line.nameStart, TrimBlanksBefore(m_text, equals, line.nameStart) - line.nameStart);
+}
+
+QString ProfileDocument::foldedNameOf(const Section &section) const
+{
+    return nameOf(m_lines[section.header]).toString().toCaseFolded();
 }
 
 QString ProfileDocument::requestName(QStringView name) const
@@ -176,15 +234,23 @@ QString ProfileDocument::requestName(QStringView name) const
 
 const ProfileDocument::Section *ProfileDocument::findSection(QString name) const
 {
-    const auto found = m_sectionByFoldedName.constFind(std::move(name).toCaseFolded());
-    return found == m_sectionByFoldedName.cend() ? nullptr : &m_sections[*found];
+    const QString folded = std::move(name).toCaseFolded();
+    if (folded.isEmpty())
+        return &m_sections.front();  // the nameless section comes before any named one
+    const size_t hash = qHash(folded);
+    for (auto entry = std::lower_bound(m_sectionsByNameHash.cbegin(), m_sectionsByNameHash.cend(), NameHash{hash, 0});
+         entry != m_sectionsByNameHash.cend() && entry->hash == hash; ++entry) {
+        if (foldedNameOf(m_sections[entry->section]) == folded)
+            return &m_sections[entry->section];
+    }
+    return nullptr;
 }
 
 const ProfileDocument::Line *ProfileDocument::findKey(const Section &section, QStringView name) const
 {
     for (qsizetype i = section.firstLine(); i < section.end; ++i) {
         const Line &line = m_lines[i];
-        if (line.kind == LineKind::Key && nameOf(line).compare(name, Qt::CaseInsensitive) == 0)
+        if (line.isKey() && nameOf(line).compare(name, Qt::CaseInsensitive) == 0)
             return &line;
     }
     return nullptr;
@@ -207,7 +273,7 @@ std::optional<QString> ProfileDocument::valueOf(const Line *line) const
 
 QStringView ProfileDocument::valueOf(const Line &line) const
 {
-    return textOf(line).sliced(line.valueStart, line.valueEnd - line.valueStart);
+    return QStringView(m_text).sliced(line.valueStart, line.partEnd - line.valueStart);
 }
 
 QList<ProfileEntry> ProfileDocument::entries(QStringView section) const
@@ -219,7 +285,7 @@ QList<ProfileEntry> ProfileDocument::entries(QStringView section) const
     QStringList seen;
     for (qsizetype i = found->firstLine(); i < found->end; ++i) {
         const Line &line = m_lines[i];
-        if (line.kind != LineKind::Key || seen.contains(nameOf(line), Qt::CaseInsensitive))
+        if (!line.isKey() || seen.contains(nameOf(line), Qt::CaseInsensitive))
             continue;
         seen.append(nameOf(line).toString());
         if (line.hasValue())
@@ -249,7 +315,7 @@ QStringList ProfileDocument::keyNames(QStringView section) const
         return names;
     for (qsizetype i = found->firstLine(); i < found->end; ++i) {
         const Line &line = m_lines[i];
-        if (line.kind == LineKind::Key && line.hasValue())
+        if (line.isKey() && line.hasValue())
             names.append(nameOf(line).toString());
     }
     return names;
@@ -313,7 +379,7 @@ QList<std::pair<QStringView, QStringView>> ProfileDocument::SectionView::entries
     QList<std::pair<QStringView, QStringView>> entries;
     for (qsizetype i = section.firstLine(); i < section.end; ++i) {
         const Line &line = m_document->m_lines[i];
-        if (line.kind == LineKind::Key && line.hasValue())
+        if (line.isKey() && line.hasValue())
             entries.append({m_document->nameOf(line), m_document->valueOf(line)});
     }
     return entries;
@@ -373,15 +439,17 @@ QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileE
     qsizetype after = found ? found->header : qsizetype(m_lines.size()) - 1;
     if (found) {
         for (qsizetype i = found->firstLine(); i < found->end; ++i) {
-            if (m_lines[i].kind == LineKind::Key)
+            if (m_lines[i].isKey())
                 after = i;
         }
     }
     for (const ProfileEntry &write : writes) {
         if (const Line *line = found ? findKey(*found, write.key) : nullptr) {
             // The key keeps its spelling and its indent; the rest of the line is new.
-            const QString text = textOf(*line).first(line->nameEnd) + u'=' + write.value;
-            splices.push_back({line->start, line->textEnd, m_codec.encode(text)});
+            const qsizetype textEnd = textEndOf(*line);
+            const QString oldText = m_codec.decode(QByteArrayView(m_bytes).sliced(line->start, textEnd - line->start));
+            const QString text = oldText.first(SkipBlanks(oldText, 0)) + nameOf(*line) + u'=' + write.value;
+            splices.push_back({line->start, textEnd, m_codec.encode(text)});
         } else {
             newLines.append(write.key + u'=' + write.value);
         }
@@ -401,13 +469,14 @@ ProfileDocument::Splice ProfileDocument::linesAfter(qsizetype lineIndex, const Q
     }
     if (lineIndex < 0)
         return {m_markSize, m_markSize, lines.append(m_lineBreak)};
-    const Line &line = m_lines[lineIndex];
-    if (line.end - line.textEnd >= m_codec.unitSize())
-        return {line.end, line.end, lines.append(m_lineBreak)};
+    const qsizetype textEnd = textEndOf(m_lines[lineIndex]);
+    const qsizetype end = endOf(lineIndex);
+    if (end - textEnd >= m_codec.unitSize())
+        return {end, end, lines.append(m_lineBreak)};
     // The file's last line has no break: the new lines end the same way. A
     // half code unit that ends a UTF-16 file is no text; it gives way to the
     // new lines, which would otherwise be read a byte out of step.
-    return {line.textEnd, line.end, lines.prepend(m_lineBreak)};
+    return {textEnd, end, lines.prepend(m_lineBreak)};
 }
 
 std::optional<std::pair<qsizetype, qsizetype>> ProfileDocument::sectionRange(QStringView section) const
@@ -472,10 +541,10 @@ QByteArray ProfileDocument::withSectionRewritten(QStringView section, const QLis
     if (!found || found->header < 0)
         return withValues(section, entries);
     const Line &header = m_lines[found->header];
-    std::vector<Splice> splices{{header.start, header.textEnd, m_codec.encode(QString(u'[' + sectionName + u']'))}};
+    std::vector<Splice> splices{{header.start, textEndOf(header), m_codec.encode(QString(u'[' + sectionName + u']'))}};
     for (qsizetype i = found->firstLine(); i < found->end; ++i) {
-        if (m_lines[i].kind == LineKind::Key)
-            splices.push_back({m_lines[i].start, m_lines[i].end, {}});
+        if (m_lines[i].isKey())
+            splices.push_back({m_lines[i].start, endOf(i), {}});
     }
     QStringList lines;
     for (const ProfileEntry &write : distinctWrites(entries))

@@ -3,7 +3,6 @@
 #include "profile/ProfileCodec.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -127,26 +126,28 @@ public:
     QByteArray withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const;
 
 private:
-    enum class LineKind : quint8 { Blank, Comment, Section, Key };
-
     // A registry of 100,000 records has over a million lines: offsets of 32
     // bits keep each line small, and no document comes near 2 GB (the store
     // refuses to read files above 64 MB).
     using Offset = qint32;
 
+    // A line as reads need it, in four offsets. Its end is where the next
+    // line starts, the end of its text the file's next line break after its
+    // start; its kind is told by valueStart, and the end of the name of a key
+    // line with "=" is found back from its value.
     struct Line
     {
-        Offset start = 0;       // byte offsets: the line's text, then its break
-        Offset textEnd = 0;
-        Offset end = 0;
-        Offset textStart = 0;   // the decoded text within m_text
-        Offset textLength = 0;
-        Offset nameStart = 0;   // the name within the text, blanks removed
-        Offset nameEnd = 0;
-        Offset valueStart = -1; // -1: a key line without "="
-        Offset valueEnd = -1;
-        LineKind kind = LineKind::Blank;
+        static constexpr Offset Unnamed = -3;  // a blank line or a comment
+        static constexpr Offset Header = -2;   // a section line
+        static constexpr Offset NoValue = -1;  // a key line without "="
 
+        Offset start = 0;      // the line's first byte
+        Offset nameStart = 0;  // the name within m_text, blanks removed
+        Offset valueStart = Unnamed; // the value within m_text, or the kind
+        Offset partEnd = 0;    // the end of the value, or of the name when there is none
+
+        bool isKey() const { return valueStart >= NoValue; }
+        bool isSection() const { return valueStart == Header; }
         bool hasValue() const { return valueStart >= 0; }
     };
 
@@ -160,9 +161,12 @@ private:
 
     void parse();
     void decodeWhole();
-    Line parseLine(qsizetype start, qsizetype textEnd, qsizetype end);
-    QStringView textOf(const Line &line) const;
+    Line parseLine(qsizetype start, qsizetype textEnd);
+    void indexSectionNames(const std::vector<size_t> &nameHashes);
+    qsizetype endOf(qsizetype lineIndex) const;
+    qsizetype textEndOf(const Line &line) const;
     QStringView nameOf(const Line &line) const;
+    QString foldedNameOf(const Section &section) const;
     QString requestName(QStringView name) const;
     const Section *findSection(QString name) const;
     const Line *findKey(const Section &section, QStringView name) const;
@@ -189,15 +193,23 @@ private:
     QByteArray m_bytes;
     ProfileCodec m_codec;
     qsizetype m_markSize = 0;
-    // The decoded text of the lines: of the whole file for an encoding of
-    // fixed width (character i is code unit i after the mark), else line by
-    // line, as far as the section and key lines need it.
+    // The decoded text of the lines: of the whole file for UTF-16
+    // (character i is code unit i after the mark), else line by line
+    // without breaks, as far as the section and key lines need it.
     QString m_text;
     bool m_textIsWhole = false;
     QByteArray m_lineBreak;
     std::vector<Line> m_lines;
     std::vector<Section> m_sections;
-    QHash<QString, qsizetype> m_sectionByFoldedName;  // first section of each name
+    // Every named section by the hash of its case-folded name, ordered by
+    // hash and then by place in the file: far smaller than the names.
+    struct NameHash
+    {
+        size_t hash;
+        qint32 section;
+        auto operator<=>(const NameHash &) const = default;
+    };
+    std::vector<NameHash> m_sectionsByNameHash;
 };
 
 // A named section as reads see it: the name its own line gives, and the key

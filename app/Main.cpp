@@ -122,8 +122,8 @@ int Main()
     // A request to terminate that comes while start-up shows a message box
     // ends the program there: no link with the host exists yet to close.
     TerminationSignals terminationSignals;
-    const QMetaObject::Connection duringStartup =
-        QObject::connect(&terminationSignals, &TerminationSignals::received, &endStartupNow);
+    const QMetaObject::Connection duringStartup
+        = QObject::connect(&terminationSignals, &TerminationSignals::received, &endStartupNow);
 
     const QString applicationDir = ApplicationDirectory();
     QtMessageBoxes messageBoxes;
@@ -149,8 +149,9 @@ int Main()
     MessageTable messageTable(language);
     const QString translationFile = JoinPath(applicationDir, QStringLiteral("TESSEL.LRT"));
     if (const Result<void> loaded = messageTable.LoadTable(translationFile); !loaded) {
-        return stopStartup(messageBoxes, QStringLiteral("Cannot load the translation file %1: %2")
-                                             .arg(translationFile, loaded.error()));
+        return stopStartup(
+            messageBoxes,
+            QStringLiteral("Cannot load the translation file %1: %2").arg(translationFile, loaded.error()));
     }
 
     SelectLanguage(applicationDir, language);

@@ -13,7 +13,8 @@ namespace tessel {
 bool RegistryListing::showsTheSameAs(const RegistryListing &other) const
 {
     if (failure || other.failure)
-        return failure && other.failure && failure->code == other.failure->code && failure->text == other.failure->text;
+        return failure && other.failure && failure->code == other.failure->code
+            && failure->text == other.failure->text;
     return document == other.document || document->bytes() == other.document->bytes();
 }
 
@@ -43,7 +44,8 @@ QList<ListingProblem> ListingProblems::untold(const QString &registryPath, const
     if (listing.failure) {
         if (!m_toldFailures.contains(listing.failure->text)) {
             m_toldFailures.insert(listing.failure->text);
-            problems.append({Msg::RegistryUnreadable, {registryPath, listing.failure->text}, MsgBoxStyle::Exclamation});
+            problems.append(
+                {Msg::RegistryUnreadable, {registryPath, listing.failure->text}, MsgBoxStyle::Exclamation});
         }
     }
     for (const qint32 type : listing.typesWithoutIcon) {

@@ -76,7 +76,7 @@ private:
     QFileSystemWatcher m_watcher;
     QTimer *m_settle;
     QElapsedTimer m_burst;
-    QFutureWatcher<RegistryListing> *m_reading;   // a child, which tests wait on
+    QFutureWatcher<RegistryListing> *m_reading; // a child, which tests wait on
     RegistryListing m_listed;
     bool m_listedAny = false;
     bool m_readAgain = false;

@@ -77,8 +77,7 @@ void frmTessel::createControls()
     cmdAdd = PlacedButton(this, "cmdAdd", QStringLiteral("&New..."), {4200, 360, 1395, 255});
     cmdDelete = PlacedButton(this, "cmdDelete", QStringLiteral("&Delete"), {4200, 720, 1395, 255});
     cmdDelete->setEnabled(false);
-    cmdConfig = PlacedButton(this, "cmdConfig", QStringLiteral("Config&ure..."),
-                             {4200, 1080, 1395, 255});
+    cmdConfig = PlacedButton(this, "cmdConfig", QStringLiteral("Config&ure..."), {4200, 1080, 1395, 255});
     cmdConfig->setEnabled(false);
     cmdClose = PlacedButton(this, "cmdClose", QStringLiteral("&Close"), {4200, 1710, 1395, 255});
     // The host presses this button to close the program.
@@ -147,8 +146,8 @@ void frmTessel::followRegistry(const RegistryListing &listing)
     // Names match without regard to case, as the registry file matches them.
     const int found = markedName.isEmpty() ? -1 : lstSrcs->findRow(markedName, Qt::CaseInsensitive);
     if (found != -1) {
-        lstSrcs->setCurrentRow(found, selected != -1 ? QItemSelectionModel::ClearAndSelect
-                                                     : QItemSelectionModel::NoUpdate);
+        lstSrcs->setCurrentRow(
+            found, selected != -1 ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate);
         lstSrcs->scrollTo(lstSrcs->currentIndex());
     }
     UpdateUI();
@@ -169,7 +168,8 @@ void frmTessel::UpdateUI()
 {
     const bool selected = !m_refillPending && lstSrcs->ListIndex() != -1;
     const bool isProtected = selected
-        && (DataSourceRecord(m_listedRegistry, selectedName()).whole16(RecordKey::Private) & PrivateBit::Protected);
+        && (DataSourceRecord(m_listedRegistry, selectedName()).whole16(RecordKey::Private)
+            & PrivateBit::Protected);
     cmdDelete->setEnabled(selected && !isProtected);
     cmdConfig->setEnabled(selected);
 }
@@ -182,8 +182,7 @@ std::optional<ConfigDialogKind> frmTessel::GetConfigForm(qint32 type)
     return kind;
 }
 
-std::unique_ptr<ConfigDialog> frmTessel::createConfigForm(ConfigDialogKind kind,
-                                                          const QString &recordName,
+std::unique_ptr<ConfigDialog> frmTessel::createConfigForm(ConfigDialogKind kind, const QString &recordName,
                                                           qint16 nativeType)
 {
     switch (kind) {
@@ -247,12 +246,11 @@ void frmTessel::cmdDelete_Click()
     if (lstSrcs->ListIndex() == -1)
         return;
     if (IsConnected()) {
-        m_session.MsgBox(m_session.GetMsgText(Msg::CannotDeleteConnected),
-                         MsgBoxStyle::Exclamation);
+        m_session.MsgBox(m_session.GetMsgText(Msg::CannotDeleteConnected), MsgBoxStyle::Exclamation);
         return;
     }
-    if (m_session.MsgBox(m_session.GetMsgText(Msg::DeleteSelectedEntry),
-                         MsgBoxStyle::YesNoQuestion) != MsgBoxResult::Yes)
+    if (m_session.MsgBox(m_session.GetMsgText(Msg::DeleteSelectedEntry), MsgBoxStyle::YesNoQuestion)
+        != MsgBoxResult::Yes)
         return;
     const WriteResult removed = RemoveRecords(m_session.RegistryIniPath, {selectedName()});
     if (!removed) {
@@ -271,7 +269,8 @@ void frmTessel::undoLastChange()
     if (!change)
         return;
     const auto [question, name] = UndoQuestion(*change);
-    if (m_session.MsgBox(m_session.GetMsgText(question, {name}), MsgBoxStyle::YesNoQuestion) != MsgBoxResult::Yes)
+    if (m_session.MsgBox(m_session.GetMsgText(question, {name}), MsgBoxStyle::YesNoQuestion)
+        != MsgBoxResult::Yes)
         return;
     const WriteResult undone = m_undoTrail.undoLast();
     if (!undone) {

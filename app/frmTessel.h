@@ -59,8 +59,7 @@ protected:
     // Makes (loads) a configuration dialog of the kind GetConfigForm chose,
     // for the record recordName (NewRecordMarker for a new one); a native
     // dialog is for sources of nativeType.
-    virtual std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind,
-                                                           const QString &recordName,
+    virtual std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind, const QString &recordName,
                                                            qint16 nativeType);
     // Whether the host has the selected data source connected.
     virtual bool IsConnected();

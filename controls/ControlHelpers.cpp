@@ -29,15 +29,14 @@ bool internalError(MessageBoxes &messageBoxes, const QString &text)
 
 } // namespace
 
-bool GetCheck(const QAbstractButton *control, MessageBoxes &messageBoxes,
-              std::optional<bool> greyValue)
+bool GetCheck(const QAbstractButton *control, MessageBoxes &messageBoxes, std::optional<bool> greyValue)
 {
     if (const auto *radio = qobject_cast<const QRadioButton *>(control))
         return radio->isChecked();
     const auto *check = qobject_cast<const QCheckBox *>(control);
     if (!check) {
-        return internalError(messageBoxes, QStringLiteral(
-            "GetCheck: Tried to use GetCheck() with an inappropriate control."));
+        return internalError(
+            messageBoxes, QStringLiteral("GetCheck: Tried to use GetCheck() with an inappropriate control."));
     }
     if (check->checkState() == Qt::PartiallyChecked) {
         if (!greyValue)
@@ -74,8 +73,8 @@ void DisableInputs(QWidget *dialog)
         if (control->window() != dialog)
             continue; // a window of its own, such as an options dialog it owns
         const auto *button = qobject_cast<QAbstractButton *>(control);
-        const bool commandButton = button && !qobject_cast<QCheckBox *>(control)
-                                   && !qobject_cast<QRadioButton *>(control);
+        const bool commandButton
+            = button && !qobject_cast<QCheckBox *>(control) && !qobject_cast<QRadioButton *>(control);
         if (!commandButton)
             control->setEnabled(false);
     }
@@ -107,8 +106,7 @@ int TwipsToPixels(int twips)
 
 QRect TwipsRect(int left, int top, int width, int height)
 {
-    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width),
-                 TwipsToPixels(height));
+    return QRect(TwipsToPixels(left), TwipsToPixels(top), TwipsToPixels(width), TwipsToPixels(height));
 }
 
 void SetTabOrder(const QList<QWidget *> &order)
@@ -123,16 +121,14 @@ void TabToSelectedOption(const QList<QRadioButton *> &group)
         const bool anySelected = std::any_of(group.begin(), group.end(),
                                              [](const QRadioButton *option) { return option->isChecked(); });
         for (QRadioButton *option : group)
-            option->setFocusPolicy(!anySelected || option->isChecked() ? Qt::StrongFocus
-                                                                       : Qt::ClickFocus);
+            option->setFocusPolicy(!anySelected || option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
     };
     for (QRadioButton *option : group)
         QObject::connect(option, &QRadioButton::toggled, option, update);
     update();
 }
 
-QPushButton *PlacedButton(QWidget *container, const char *name, const QString &caption,
-                          QRect twips)
+QPushButton *PlacedButton(QWidget *container, const char *name, const QString &caption, QRect twips)
 {
     auto *button = Placed(new QPushButton(caption, container), name, twips);
     button->setAutoDefault(false);

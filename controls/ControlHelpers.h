@@ -23,7 +23,7 @@ namespace CheckState {
 inline constexpr int Unchecked = 0;
 inline constexpr int Checked = 1;
 inline constexpr int Grey = 2;
-}
+} // namespace CheckState
 
 // A check box or option button as a truth value. A grey check box gives
 // greyValue; without one, and for any other control, an internal error is
@@ -85,7 +85,6 @@ void TabToSelectedOption(const QList<QRadioButton *> &group);
 
 // A command button of a window's design. It is never the window's default
 // button: Enter does not press it.
-QPushButton *PlacedButton(QWidget *container, const char *name, const QString &caption,
-                          QRect twips);
+QPushButton *PlacedButton(QWidget *container, const char *name, const QString &caption, QRect twips);
 
 } // namespace tessel

@@ -30,9 +30,17 @@ public:
     void showTranslation(const QString &translation) const;
 
 private:
-    enum class Kind { WindowTitle, ButtonText, LabelText, FrameTitle };
+    enum class Kind {
+        WindowTitle,
+        ButtonText,
+        LabelText,
+        FrameTitle
+    };
 
-    FormCaption(QWidget *widget, Kind kind) : m_widget(widget), m_kind(kind) {}
+    FormCaption(QWidget *widget, Kind kind)
+        : m_widget(widget)
+        , m_kind(kind)
+    { }
     static std::optional<FormCaption> ofControl(QWidget *control);
     void setText(const QString &text) const;
 

@@ -51,7 +51,7 @@ private:
 
     QList<GeoListItem> m_items;
     QPixmap m_strip;
-    mutable QHash<int, QIcon> m_cellIcons;   // by icon number, from the strip
+    mutable QHash<int, QIcon> m_cellIcons; // by icon number, from the strip
 };
 
 // A list of named items, each drawn with a 16 by 16 cell of an icon strip.
@@ -87,7 +87,8 @@ public:
     int findRow(const QString &name, Qt::CaseSensitivity caseSensitivity) const;
     // The row that holds the focus mark, -1 when none does.
     int currentRow() const { return currentIndex().row(); }
-    void setCurrentRow(int row, QItemSelectionModel::SelectionFlags command = QItemSelectionModel::ClearAndSelect);
+    void setCurrentRow(int row,
+                       QItemSelectionModel::SelectionFlags command = QItemSelectionModel::ClearAndSelect);
     QRect rowRect(int row) const { return visualRect(m_model->index(row)); }
 
     // The strip the icons are cut from: cells side by side, numbered from 0
@@ -106,7 +107,7 @@ protected:
 private:
     void onSelectionChanged();
 
-    GeoListModel *m_model;   // a child: it outlives the view's own teardown
+    GeoListModel *m_model; // a child: it outlives the view's own teardown
     int m_newIndex = -1;
     bool m_handlingUserInput = false;
 };

@@ -8,8 +8,7 @@ namespace tessel {
 KeyPressFilter::KeyPressFilter(QLineEdit *box, Handler handler)
     : QObject(box)
     , m_handler(std::move(handler))
-{
-}
+{ }
 
 void KeyPressFilter::install(QLineEdit *box, Handler handler)
 {

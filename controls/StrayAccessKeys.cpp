@@ -22,16 +22,15 @@ protected:
         const auto *key = static_cast<const QKeyEvent *>(event);
         // Control with Alt is how some keyboards type characters (AltGr).
         const Qt::KeyboardModifiers modifiers = key->modifiers();
-        return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier)
-               && !key->text().isEmpty() && key->text().at(0).isPrint();
+        return (modifiers & Qt::AltModifier) && !(modifiers & Qt::ControlModifier) && !key->text().isEmpty()
+            && key->text().at(0).isPrint();
     }
 };
 
 bool isBox(const QWidget *control)
 {
     return qobject_cast<const QLineEdit *>(control) || qobject_cast<const QPlainTextEdit *>(control)
-           || qobject_cast<const QAbstractItemView *>(control)
-           || qobject_cast<const QComboBox *>(control);
+        || qobject_cast<const QAbstractItemView *>(control) || qobject_cast<const QComboBox *>(control);
 }
 
 } // namespace

@@ -12,8 +12,7 @@ namespace tessel {
 ConfigDialog::ConfigDialog(Session &session, const QWidget *mainWindow)
     : m_session(session)
     , m_mainWindow(mainWindow)
-{
-}
+{ }
 
 void ConfigDialog::accept()
 {
@@ -38,8 +37,7 @@ void ConfigDialog::beginLoad()
 
 void ConfigDialog::setFixedDialogFrame(int clientWidthTwips, int clientHeightTwips)
 {
-    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(FormFont());
     setFixedSize(TwipsRect(0, 0, clientWidthTwips, clientHeightTwips).size());
 }

@@ -38,8 +38,8 @@ QString QtFileFilter(const QString &commonDialogFilter)
         const QStringList patterns = patternsOf(parts[index + 1]);
         if (patterns.isEmpty())
             continue;
-        filters.append(bareDescription(parts[index]) % QStringLiteral(" (")
-                       % patterns.join(QLatin1Char(' ')) % QLatin1Char(')'));
+        filters.append(bareDescription(parts[index]) % QStringLiteral(" (") % patterns.join(QLatin1Char(' '))
+                       % QLatin1Char(')'));
     }
     return filters.join(QStringLiteral(";;"));
 }

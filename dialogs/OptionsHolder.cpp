@@ -4,8 +4,8 @@
 
 namespace tessel {
 
-OptionsHolder::OptionsHolder(Session &session, DataSourceRecord record,
-                             const QWidget *mainWindow, OverviewRow overviewRow)
+OptionsHolder::OptionsHolder(Session &session, DataSourceRecord record, const QWidget *mainWindow,
+                             OverviewRow overviewRow)
     : m_session(session)
     , m_record(std::move(record))
     , m_mainWindow(mainWindow)
@@ -32,8 +32,8 @@ void OptionsHolder::fillDisplayValues(RecordValues &values)
 {
     const DisplayOptions options = form().values();
     values[RecordKey::AutoConnect] = FlagText(options.autoConnect);
-    values[RecordKey::Scales] = ScalesText(options.allScales, options.minScale, options.maxScale,
-                                           options.overviewScale);
+    values[RecordKey::Scales]
+        = ScalesText(options.allScales, options.minScale, options.maxScale, options.overviewScale);
     values[RecordKey::Priority] = options.priority;
 }
 

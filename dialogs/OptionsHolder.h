@@ -23,7 +23,10 @@ class OptionsHolder
 public:
     // Whether the options show the overview render scale. Without it the
     // overview row is hidden, and the hidden box still holds its value.
-    enum class OverviewRow { Shown, Hidden };
+    enum class OverviewRow {
+        Shown,
+        Hidden
+    };
 
     // The options show the display keys of record (as the configuration
     // dialog read it) and centre themselves over mainWindow.

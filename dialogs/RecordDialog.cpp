@@ -15,8 +15,9 @@ constexpr qint16 ProtectionBits = PrivateBit::Locked | PrivateBit::Protected;
 
 bool IsConflict(const WriteResult &saved)
 {
-    return !saved && (saved.error().failure == WriteFailure::RecordChanged
-                      || saved.error().failure == WriteFailure::RecordRemoved);
+    return !saved
+        && (saved.error().failure == WriteFailure::RecordChanged
+            || saved.error().failure == WriteFailure::RecordRemoved);
 }
 
 } // namespace
@@ -27,8 +28,7 @@ RecordDialog::RecordDialog(Session &session, const QString &recordName, qint32 r
     , m_recordName(recordName)
     , m_recordType(recordType)
     , m_overviewRow(overviewRow)
-{
-}
+{ }
 
 void RecordDialog::openRecord()
 {
@@ -61,10 +61,9 @@ void RecordDialog::showReadFailure(const FileError &error)
 
 int RecordDialog::askAboutChange(const QString &name, const StoredRecord &now, qint16 privateNow)
 {
-    const QString &question = !now.keys ? Msg::RecordRemovedMeanwhile
-                              : (privateNow & ProtectionBits) != m_protectionAsRead
-                                  ? Msg::RecordProtectionChangedMeanwhile
-                                  : Msg::RecordChangedMeanwhile;
+    const QString &question = !now.keys                       ? Msg::RecordRemovedMeanwhile
+        : (privateNow & ProtectionBits) != m_protectionAsRead ? Msg::RecordProtectionChangedMeanwhile
+                                                              : Msg::RecordChangedMeanwhile;
     return m_session.MsgBox(m_session.GetMsgText(question, {name}), MsgBoxStyle::YesNoCancelQuestion);
 }
 

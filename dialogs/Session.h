@@ -20,8 +20,8 @@ class ProcessLauncher;
 struct Session
 {
     QString ApplicationDir;
-    QString RegistryIniPath;   // TESSEL.INI in the application directory
-    QString SourcesIniPath;    // SRCS.INI in the application directory
+    QString RegistryIniPath; // TESSEL.INI in the application directory
+    QString SourcesIniPath; // SRCS.INI in the application directory
 
     const MessageTable *messageTable = nullptr;
     MessageBoxes *messageBoxes = nullptr;

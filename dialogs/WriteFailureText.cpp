@@ -29,7 +29,7 @@ QString WriteFailureText(const Session &session, const WriteResult &result)
         return session.GetMsgText(Msg::RegistryDiskFull, {registry});
     case WriteFailure::Busy:
         return session.GetMsgText(Msg::RegistryBusy, {registry});
-    case WriteFailure::RecordChanged:   // asked about before it comes to this
+    case WriteFailure::RecordChanged: // asked about before it comes to this
     case WriteFailure::RecordRemoved:
     case WriteFailure::SystemError:
         break;

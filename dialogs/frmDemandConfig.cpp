@@ -71,8 +71,7 @@ const QString &launchReason(LaunchFailure failure)
 
 } // namespace
 
-frmDemandConfig::frmDemandConfig(Session &session, const QString &recordName,
-                                 const QWidget *mainWindow)
+frmDemandConfig::frmDemandConfig(Session &session, const QString &recordName, const QWidget *mainWindow)
     : RecordDialog(session, recordName, SourceType::DemandLoad, OptionsHolder::OverviewRow::Shown, mainWindow)
 {
     createControls();
@@ -86,39 +85,36 @@ void frmDemandConfig::createControls()
     setWindowTitle(QStringLiteral("Configure Demand Load Datasource"));
     setFixedDialogFrame(ClientWidthTwips, ClientHeightTwips);
 
-    auto *nameLabel = Placed(new QLabel(QStringLiteral("Data Source Name:"), this), "Label1",
-                             {120, 120, 2775, 255});
+    auto *nameLabel
+        = Placed(new QLabel(QStringLiteral("Data Source Name:"), this), "Label1", {120, 120, 2775, 255});
     txtName = Placed(new QLineEdit(this), "txtName", {120, 360, 3615, 285});
     nameLabel->setBuddy(txtName);
-    auto *descriptionLabel = Placed(new QLabel(QStringLiteral("Description:"), this), "Label2",
-                                    {120, 720, 1335, 255});
+    auto *descriptionLabel
+        = Placed(new QLabel(QStringLiteral("Description:"), this), "Label2", {120, 720, 1335, 255});
     descriptionLabel->setFont(labelFont());
     txtDescription = Placed(new QLineEdit(this), "txtDescription", {120, 960, 3615, 285});
     descriptionLabel->setBuddy(txtDescription);
     cmdOK = PlacedButton(this, "cmdOK", QStringLiteral("&OK"), {3795, 360, 1020, 375});
-    cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"),
-                             {3780, 840, 1035, 375});
-    auto *sourceFrame = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1",
-                               {120, 1320, 4695, 2055});
+    cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {3780, 840, 1035, 375});
+    auto *sourceFrame
+        = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1", {120, 1320, 4695, 2055});
 
-    auto *dldLabel = Placed(new QLabel(QStringLiteral("DLD File:"), sourceFrame), "Label3",
-                            {240, 360, 1455, 255});
+    auto *dldLabel
+        = Placed(new QLabel(QStringLiteral("DLD File:"), sourceFrame), "Label3", {240, 360, 1455, 255});
     txtDLD = Placed(new QLineEdit(sourceFrame), "txtDLD", {240, 600, 2775, 285});
     dldLabel->setBuddy(txtDLD);
-    cmdBrowse = PlacedButton(sourceFrame, "cmdBrowse", QStringLiteral("Browse..."),
-                             {1530, 270, 1485, 315});
-    cmdDLD = PlacedButton(sourceFrame, "cmdDLD", QStringLiteral("DLD Builder..."),
-                          {3240, 480, 1335, 375});
-    auto *entityLabel = Placed(new QLabel(QStringLiteral("Entity:"), sourceFrame), "Label4",
-                               {240, 960, 735, 255});
+    cmdBrowse = PlacedButton(sourceFrame, "cmdBrowse", QStringLiteral("Browse..."), {1530, 270, 1485, 315});
+    cmdDLD = PlacedButton(sourceFrame, "cmdDLD", QStringLiteral("DLD Builder..."), {3240, 480, 1335, 375});
+    auto *entityLabel
+        = Placed(new QLabel(QStringLiteral("Entity:"), sourceFrame), "Label4", {240, 960, 735, 255});
     entityLabel->setFont(labelFont());
-    cmbEntities = Placed(new DropDownList(sourceFrame), "cmbEntities",
-                         {240, 1200, 2775, DropDownHeightTwips});
+    cmbEntities
+        = Placed(new DropDownList(sourceFrame), "cmbEntities", {240, 1200, 2775, DropDownHeightTwips});
     m_entities = new EntityListModel(cmbEntities);
     cmbEntities->setModel(m_entities);
     entityLabel->setBuddy(cmbEntities);
-    auto *idLabel = Placed(new QLabel(QStringLiteral("Source ID:"), sourceFrame), "Label5",
-                           {240, 1680, 855, 255});
+    auto *idLabel
+        = Placed(new QLabel(QStringLiteral("Source ID:"), sourceFrame), "Label5", {240, 1680, 855, 255});
     txtID = Placed(new NumberBox(QString(), sourceFrame), "txtID", {1200, 1650, 735, 315});
     idLabel->setBuddy(txtID);
     chkAutoID = Placed(new QCheckBox(QStringLiteral("Automatic"), sourceFrame), "chkAutoID",
@@ -127,11 +123,11 @@ void frmDemandConfig::createControls()
                          {3495, 1680, 1155, 255});
     chkReadOnly->setChecked(true);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
-    cmdOptions = PlacedButton(sourceFrame, "cmdOptions", QStringLiteral("O&ptions..."),
-                              {3240, 1200, 1335, 375});
+    cmdOptions
+        = PlacedButton(sourceFrame, "cmdOptions", QStringLiteral("O&ptions..."), {3240, 1200, 1335, 375});
 
-    SetTabOrder({txtName, txtDescription, cmdOK, cmdCancel, txtDLD, cmdBrowse, cmdDLD,
-                 cmbEntities, txtID, chkAutoID, chkReadOnly, cmdOptions});
+    SetTabOrder({txtName, txtDescription, cmdOK, cmdCancel, txtDLD, cmdBrowse, cmdDLD, cmbEntities, txtID,
+                 chkAutoID, chkReadOnly, cmdOptions});
 }
 
 void frmDemandConfig::connectEvents()
@@ -141,8 +137,7 @@ void frmDemandConfig::connectEvents()
     connect(txtName, &QLineEdit::textChanged, this, &frmDemandConfig::UpdateUI);
     connect(txtDLD, &QLineEdit::textChanged, this, &frmDemandConfig::txtDLD_Change);
     connect(cmbEntities, &DropDownList::DropDown, this, &frmDemandConfig::cmbEntities_DropDown);
-    connect(cmbEntities, &QComboBox::currentIndexChanged, this,
-            &frmDemandConfig::cmbEntities_Click);
+    connect(cmbEntities, &QComboBox::currentIndexChanged, this, &frmDemandConfig::cmbEntities_Click);
     connect(chkAutoID, &QCheckBox::stateChanged, this, &frmDemandConfig::chkAutoID_Click);
     connect(cmdBrowse, &QPushButton::clicked, this, &frmDemandConfig::cmdBrowse_Click);
     connect(cmdDLD, &QPushButton::clicked, this, &frmDemandConfig::cmdDLD_Click);
@@ -197,8 +192,7 @@ bool frmDemandConfig::SaveConfig()
     values[RecordKey::ReadOnly] = FlagText(chkReadOnly->checkState() != Qt::Unchecked);
     values[RecordKey::ID] = SourceIdText(chkAutoID->checkState() != Qt::Unchecked, txtID->text());
     m_options->fillDisplayValues(values);
-    return saveRecord({m_recordName, TrimWhiteSpace(txtName->text()), values,
-                       PrivateOnSave::CarryOnRename});
+    return saveRecord({m_recordName, TrimWhiteSpace(txtName->text()), values, PrivateOnSave::CarryOnRename});
 }
 
 bool frmDemandConfig::checkInput()
@@ -236,8 +230,7 @@ bool frmDemandConfig::checkInput()
 void frmDemandConfig::UpdateUI()
 {
     cmdOK->setEnabled(!m_locked && HasTextBesideBlanks(txtName) && HasTextBesideBlanks(txtDLD)
-                      && OrdinaryFileMatches(txtDLD->text())
-                      && !cmbEntities->currentText().isEmpty());
+                      && OrdinaryFileMatches(txtDLD->text()) && !cmbEntities->currentText().isEmpty());
 }
 
 void frmDemandConfig::setEntities(EntityNames names)
@@ -291,8 +284,7 @@ void frmDemandConfig::chkAutoID_Click()
 void frmDemandConfig::cmdBrowse_Click()
 {
     const std::optional<QString> chosen = m_session.fileDialogs->getOpenFileName(
-        m_session.GetMsgText(Msg::SelectDldFile),
-        QtFileFilter(m_session.GetMsgText(Msg::DldFileFilter)));
+        m_session.GetMsgText(Msg::SelectDldFile), QtFileFilter(m_session.GetMsgText(Msg::DldFileFilter)));
     if (chosen)
         txtDLD->setText(*chosen);
 }

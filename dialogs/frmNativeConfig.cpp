@@ -30,8 +30,8 @@ QLabel *placedLabel(QWidget *container, const char *name, const QString &caption
     return Placed(new QLabel(caption, container), name, twips);
 }
 
-QCheckBox *placedCheckBox(QWidget *container, const char *name, const QString &caption,
-                          QRect twips, bool checked)
+QCheckBox *placedCheckBox(QWidget *container, const char *name, const QString &caption, QRect twips,
+                          bool checked)
 {
     auto *box = Placed(new QCheckBox(caption, container), name, twips);
     box->setChecked(checked);
@@ -68,8 +68,8 @@ void showStoredText(QLineEdit *box, const QString &text, int typingLimit)
 
 } // namespace
 
-frmNativeConfig::frmNativeConfig(Session &session, const QString &recordName,
-                                 qint16 nativeType, const QWidget *mainWindow)
+frmNativeConfig::frmNativeConfig(Session &session, const QString &recordName, qint16 nativeType,
+                                 const QWidget *mainWindow)
     : RecordDialog(session, recordName, nativeType, OptionsHolder::OverviewRow::Hidden, mainWindow)
     , m_nativeType(nativeType)
 {
@@ -84,19 +84,17 @@ void frmNativeConfig::createControls()
     setWindowTitle(QStringLiteral("Configure Native Data Source"));
     setFixedDialogFrame(ClientWidthTwips, ClientHeightTwips);
 
-    auto *nameLabel = placedLabel(this, "Label1", QStringLiteral("Data Source Name:"),
-                                  {120, 120, 2625, 255});
+    auto *nameLabel = placedLabel(this, "Label1", QStringLiteral("Data Source Name:"), {120, 120, 2625, 255});
     txtName = Placed(new QLineEdit(this), "txtName", {120, 360, 3495, 285});
     nameLabel->setBuddy(txtName);
-    auto *descriptionLabel = placedLabel(this, "Label2", QStringLiteral("Description:"),
-                                         {120, 840, 2175, 255});
+    auto *descriptionLabel
+        = placedLabel(this, "Label2", QStringLiteral("Description:"), {120, 840, 2175, 255});
     txtDescription = Placed(new QLineEdit(this), "txtDescription", {120, 1080, 3495, 285});
     descriptionLabel->setBuddy(txtDescription);
 
-    auto *sourceFrame = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1",
-                               {120, 1440, 3495, 1575});
-    auto *storageLabel = placedLabel(sourceFrame, "Label3",
-                                     QStringLiteral("Storage Name: (8 char max.)"),
+    auto *sourceFrame
+        = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1", {120, 1440, 3495, 1575});
+    auto *storageLabel = placedLabel(sourceFrame, "Label3", QStringLiteral("Storage Name: (8 char max.)"),
                                      {120, 360, 2175, 255});
     txtStorage = Placed(new QLineEdit(sourceFrame), "txtStorage", {120, 600, 2655, 285});
     storageLabel->setBuddy(txtStorage);
@@ -104,16 +102,15 @@ void frmNativeConfig::createControls()
     chkReadOnly = placedCheckBox(sourceFrame, "chkReadOnly", QStringLiteral("Read Only"),
                                  {2280, 270, 1155, 285}, false);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
-    auto *idLabel = placedLabel(sourceFrame, "Label4", QStringLiteral("SourceID:"),
-                                {120, 1200, 735, 255});
+    auto *idLabel = placedLabel(sourceFrame, "Label4", QStringLiteral("SourceID:"), {120, 1200, 735, 255});
     txtID = Placed(new QLineEdit(sourceFrame), "txtID", {870, 1140, 615, 315});
     idLabel->setBuddy(txtID);
-    chkAutoID = placedCheckBox(sourceFrame, "chkAutoID", QStringLiteral("Automatic"),
-                               {1680, 1200, 1515, 255}, true);
+    chkAutoID = placedCheckBox(sourceFrame, "chkAutoID", QStringLiteral("Automatic"), {1680, 1200, 1515, 255},
+                               true);
 
     // The frame caption is spelled as the product has always shown it.
-    auto *capabilitiesFrame = Placed(new QGroupBox(QStringLiteral("Area Capabilites"), this),
-                                     "Frame3D3", {120, 4515, 3495, 1215});
+    auto *capabilitiesFrame = Placed(new QGroupBox(QStringLiteral("Area Capabilites"), this), "Frame3D3",
+                                     {120, 4515, 3495, 1215});
     chkCreate = placedCheckBox(capabilitiesFrame, "chkCreate", QStringLiteral("Allow Creation"),
                                {240, 360, 1455, 255}, true);
     chkImport = placedCheckBox(capabilitiesFrame, "chkImport", QStringLiteral("Allow Import"),
@@ -123,14 +120,14 @@ void frmNativeConfig::createControls()
     chkUnload = placedCheckBox(capabilitiesFrame, "chkUnload", QStringLiteral("Allow Unloads"),
                                {1920, 735, 1455, 255}, true);
 
-    auto *attributesFrame = Placed(new QGroupBox(QStringLiteral("Attributes"), this), "Frame3D2",
-                                   {120, 3120, 3495, 1350});
-    optBackdrop = Placed(new QRadioButton(QStringLiteral("Backdrop"), attributesFrame),
-                         "optBackdrop", {120, 360, 1215, 255});
-    optReadOnly = Placed(new QRadioButton(QStringLiteral("Read Only"), attributesFrame),
-                         "optReadOnly", {120, 682, 1155, 255});
-    optEditable = Placed(new QRadioButton(QStringLiteral("Editable"), attributesFrame),
-                         "optEditable", {120, 1005, 1950, 255});
+    auto *attributesFrame
+        = Placed(new QGroupBox(QStringLiteral("Attributes"), this), "Frame3D2", {120, 3120, 3495, 1350});
+    optBackdrop = Placed(new QRadioButton(QStringLiteral("Backdrop"), attributesFrame), "optBackdrop",
+                         {120, 360, 1215, 255});
+    optReadOnly = Placed(new QRadioButton(QStringLiteral("Read Only"), attributesFrame), "optReadOnly",
+                         {120, 682, 1155, 255});
+    optEditable = Placed(new QRadioButton(QStringLiteral("Editable"), attributesFrame), "optEditable",
+                         {120, 1005, 1950, 255});
     optEditable->setChecked(true);
     TabToSelectedOption({optBackdrop, optReadOnly, optEditable});
 
@@ -138,12 +135,11 @@ void frmNativeConfig::createControls()
     cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {3720, 840, 975, 375});
     cmdHelp = PlacedButton(this, "cmdHelp", QStringLiteral("&Help"), {3720, 1320, 975, 375});
     cmdHelp->setEnabled(false);
-    cmdOptions = PlacedButton(this, "cmdOptions", QStringLiteral("O&ptions..."),
-                              {3720, 2040, 975, 375});
+    cmdOptions = PlacedButton(this, "cmdOptions", QStringLiteral("O&ptions..."), {3720, 2040, 975, 375});
 
-    SetTabOrder({txtName, txtDescription, txtStorage, chkReadOnly, txtID, chkAutoID, chkCreate,
-                 cmdOK, cmdOptions, cmdHelp, cmdCancel, optBackdrop, optReadOnly, optEditable,
-                 chkImport, chkExport, chkUnload});
+    SetTabOrder({txtName, txtDescription, txtStorage, chkReadOnly, txtID, chkAutoID, chkCreate, cmdOK,
+                 cmdOptions, cmdHelp, cmdCancel, optBackdrop, optReadOnly, optEditable, chkImport, chkExport,
+                 chkUnload});
 }
 
 void frmNativeConfig::connectEvents()
@@ -298,8 +294,8 @@ bool frmNativeConfig::SaveConfig()
     values[RecordKey::Attributes] = QString::number(selectedAccessMode());
     values[RecordKey::Capabilities] = QString::number(checkedCapabilities());
     m_options->fillDisplayValues(values);
-    return saveRecord({m_recordName, TrimWhiteSpace(txtName->text()), values,
-                       PrivateOnSave::MarkSavedByNative});
+    return saveRecord(
+        {m_recordName, TrimWhiteSpace(txtName->text()), values, PrivateOnSave::MarkSavedByNative});
 }
 
 } // namespace tessel

@@ -18,8 +18,8 @@ frmODBCConfig::frmODBCConfig(Session &session, const QWidget *mainWindow)
     : ConfigDialog(session, mainWindow)
 {
     m_notice = QPixmap(NoticePicture);
-    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint
+                   | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("ODBC Config"));
     resize(TwipsToPixels(ClientWidthTwips), TwipsToPixels(ClientHeightTwips));
     Form_Load();

@@ -57,17 +57,17 @@ void frmOptions::createControls()
 
     m_cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {5340, 705, 1050, 315});
     m_cmdOK = PlacedButton(this, "cmdOK", QStringLiteral("&OK"), {5340, 330, 1050, 315});
-    m_chkAuto = Placed(new QCheckBox(QStringLiteral("Auto-Connect for new documents"), this),
-                       "chkAuto", {120, 2520, 4560, 255});
+    m_chkAuto = Placed(new QCheckBox(QStringLiteral("Auto-Connect for new documents"), this), "chkAuto",
+                       {120, 2520, 4560, 255});
 
-    auto *drawOrderFrame = Placed(new QGroupBox(QStringLiteral("Draw Order"), this), "Frame2",
-                          {120, 1680, 5085, 735});
+    auto *drawOrderFrame
+        = Placed(new QGroupBox(QStringLiteral("Draw Order"), this), "Frame2", {120, 1680, 5085, 735});
     m_txtPriority = numberBox(drawOrderFrame, "txtPriority", QStringLiteral("127"), {2025, 315, 1095, 285});
     placedLabel(drawOrderFrame, "Label7", QStringLiteral("Relative Priority (0-255):"), {120, 360, 1815, 255})
         ->setBuddy(m_txtPriority);
 
-    auto *scalesFrame = Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1",
-                          {120, 120, 5085, 1455});
+    auto *scalesFrame
+        = Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1", {120, 120, 5085, 1455});
     m_chkAllScales = Placed(new QCheckBox(QStringLiteral("All Scales"), scalesFrame), "chkAllScales",
                             {3900, 360, 1110, 405});
     m_chkAllScales->setChecked(true);
@@ -90,8 +90,8 @@ void frmOptions::createControls()
     placedLabel(scalesFrame, "Label1", QStringLiteral("Minimum Active Scale:"), {120, 360, 1695, 255})
         ->setBuddy(m_txtMinScale);
 
-    SetTabOrder({m_chkAllScales, m_txtMinScale, m_txtMaxScale, m_txtOverViewScale, m_txtPriority,
-                 m_chkAuto, m_cmdOK, m_cmdCancel});
+    SetTabOrder({m_chkAllScales, m_txtMinScale, m_txtMaxScale, m_txtOverViewScale, m_txtPriority, m_chkAuto,
+                 m_cmdOK, m_cmdCancel});
 }
 
 void frmOptions::connectEvents()
@@ -138,8 +138,8 @@ DisplayOptions frmOptions::values() const
 
 void frmOptions::hideOverviewRow()
 {
-    for (QWidget *control : std::initializer_list<QWidget *>{m_lblOverviewScale, m_lblOverview1,
-                                                             m_txtOverViewScale})
+    for (QWidget *control :
+         std::initializer_list<QWidget *>{m_lblOverviewScale, m_lblOverview1, m_txtOverViewScale})
         control->hide();
 }
 

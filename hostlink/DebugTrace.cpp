@@ -2,7 +2,6 @@
 
 #include <QLoggingCategory>
 
-
 namespace tessel {
 
 namespace {

@@ -13,18 +13,18 @@ namespace tessel {
 
 struct HostCommandLine
 {
-    QString Text;              // the whole command-line text, as given
-    qint32 NotifyhWnd = 0;     // receives the signals that go with TesselSignal
-    qint32 RefreshhWnd = 0;    // receives the REFRESH signal
-    qint32 ShutdownhWnd = 0;   // is told that the program is closing
-    QString HostIniDir;        // prefix of VELUMGIS.INI, used unchanged
+    QString Text; // the whole command-line text, as given
+    qint32 NotifyhWnd = 0; // receives the signals that go with TesselSignal
+    qint32 RefreshhWnd = 0; // receives the REFRESH signal
+    qint32 ShutdownhWnd = 0; // is told that the program is closing
+    QString HostIniDir; // prefix of VELUMGIS.INI, used unchanged
 };
 
 // A handle field that is not a 32-bit whole number.
 struct CommandLineError
 {
-    QString Problem;   // TypeMismatch or Overflow
-    QString Field;     // the offending field as given
+    QString Problem; // TypeMismatch or Overflow
+    QString Field; // the offending field as given
 };
 
 inline const QString TypeMismatch = QStringLiteral("Type mismatch");

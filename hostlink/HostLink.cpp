@@ -21,7 +21,8 @@ std::unique_ptr<MessageEndpoint> openEndpoint(const char *role, MessageEndpoint:
 {
     auto endpoint = MessageEndpoint::open(std::move(handler));
     if (!endpoint) {
-        qCWarning(lcHostLink).noquote() << "The" << role << "cannot be reached by the host:" << endpoint.error();
+        qCWarning(lcHostLink).noquote()
+            << "The" << role << "cannot be reached by the host:" << endpoint.error();
         return nullptr;
     }
     return std::move(*endpoint);
@@ -65,8 +66,7 @@ qint32 HostLink::shutdownButtonHandle() const
 
 bool HostLink::isLinked() const
 {
-    return m_commandLine.NotifyhWnd != 0 && m_commandLine.RefreshhWnd != 0
-        && m_commandLine.ShutdownhWnd != 0;
+    return m_commandLine.NotifyhWnd != 0 && m_commandLine.RefreshhWnd != 0 && m_commandLine.ShutdownhWnd != 0;
 }
 
 QString HostLink::hostIniPath() const
@@ -79,7 +79,8 @@ void HostLink::writeHostKey(const QString &key, const QString &value) const
     // The host reads the key at its own pace; a write it cannot see is all
     // that can be reported here.
     if (const WriteResult written = WriteProfileString(HostIniSection, key, value, hostIniPath()); !written)
-        qCWarning(lcHostLink).noquote() << "Cannot write" << key << "to" << hostIniPath() << ":" << written.error().detail;
+        qCWarning(lcHostLink).noquote()
+            << "Cannot write" << key << "to" << hostIniPath() << ":" << written.error().detail;
 }
 
 void HostLink::traceFormLoaded() const

@@ -5,7 +5,6 @@
 #include <QFile>
 #include <QStringDecoder>
 
-
 namespace tessel {
 
 namespace {

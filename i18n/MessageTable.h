@@ -32,7 +32,9 @@ public:
 class MessageTable
 {
 public:
-    explicit MessageTable(const LanguageSetting &language) : m_language(language) {}
+    explicit MessageTable(const LanguageSetting &language)
+        : m_language(language)
+    { }
 
     // Loads the translation file, or says why not when the file exists but
     // cannot be read or breaks the format. A missing file leaves the table

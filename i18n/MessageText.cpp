@@ -10,9 +10,8 @@ namespace tessel {
 void SelectLanguage(const QString &applicationDir, LanguageSetting &language)
 {
     const QString english = QStringLiteral("English");
-    const QString name =
-        ReadProfileString(QStringLiteral("Language"), QStringLiteral("ActiveLanguage"), english,
-                          JoinPath(applicationDir, QStringLiteral("LANGUAGE.INI")));
+    const QString name = ReadProfileString(QStringLiteral("Language"), QStringLiteral("ActiveLanguage"),
+                                           english, JoinPath(applicationDir, QStringLiteral("LANGUAGE.INI")));
     language.SetLanguage(name.isEmpty() ? english : name);
     UseQtTranslations(language.language());
 }

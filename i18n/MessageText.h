@@ -15,7 +15,6 @@ void SelectLanguage(const QString &applicationDir, LanguageSetting &language);
 
 // The message text in the active language with its placeholders filled in.
 // Without a table (before start-up has created it) text comes back unchanged.
-QString GetMsgText(const MessageTable *table, const QString &text,
-                   const QStringList &arguments = {});
+QString GetMsgText(const MessageTable *table, const QString &text, const QStringList &arguments = {});
 
 } // namespace tessel

@@ -21,8 +21,7 @@ bool UseQtTranslations(const QString &language)
     if (!name.isEmpty())
         name[0] = name.at(0).toUpper();
     bool known = false;
-    const int code = QMetaEnum::fromType<QLocale::Language>().keyToValue(
-        name.toLatin1().constData(), &known);
+    const int code = QMetaEnum::fromType<QLocale::Language>().keyToValue(name.toLatin1().constData(), &known);
     if (!known)
         return false;
     // The file dialog's dates, sizes and file type descriptions follow the
@@ -31,8 +30,7 @@ bool UseQtTranslations(const QString &language)
     if (code == QLocale::English || !QCoreApplication::instance())
         return false;
     auto *translator = new QTranslator(QCoreApplication::instance());
-    if (!translator->load(QLocale(QLocale::Language(code)), QStringLiteral("qtbase"),
-                          QStringLiteral("_"),
+    if (!translator->load(QLocale(QLocale::Language(code)), QStringLiteral("qtbase"), QStringLiteral("_"),
                           QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         delete translator;
         return false;

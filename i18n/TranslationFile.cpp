@@ -23,9 +23,8 @@ bool IsLanguageName(QStringView name)
 {
     if (name.isEmpty() || !name.front().isLetter() || name.front().isLower())
         return false;
-    return std::all_of(name.begin(), name.end(), [](QChar c) {
-        return c.isLetterOrNumber() || QStringView(u"-_().").contains(c);
-    });
+    return std::all_of(name.begin(), name.end(),
+                       [](QChar c) { return c.isLetterOrNumber() || QStringView(u"-_().").contains(c); });
 }
 
 // Reads the file line by line. An entry is open from its English line to the
@@ -33,7 +32,9 @@ bool IsLanguageName(QStringView name)
 class TranslationParser
 {
 public:
-    explicit TranslationParser(Translations &translations) : m_translations(translations) {}
+    explicit TranslationParser(Translations &translations)
+        : m_translations(translations)
+    { }
 
     // Returns an empty text when the line is fine, else what is wrong with it.
     QString parseLine(QStringView line, int lineNumber)
@@ -106,13 +107,11 @@ void Translations::addEnglish(const QString &english)
     m_texts.insert(english, {});
 }
 
-void Translations::add(const QString &english, const QString &language,
-                       const QString &translation)
+void Translations::add(const QString &english, const QString &language, const QString &translation)
 {
-    const bool known = std::any_of(m_languages.cbegin(), m_languages.cend(),
-                                   [&](const QString &name) {
-                                       return LanguageKey(name) == LanguageKey(language);
-                                   });
+    const bool known = std::any_of(m_languages.cbegin(), m_languages.cend(), [&](const QString &name) {
+        return LanguageKey(name) == LanguageKey(language);
+    });
     if (!known)
         m_languages.append(language);
     // An empty translation is one the translator has yet to write.

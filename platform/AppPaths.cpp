@@ -27,7 +27,8 @@ QString ProfileDirectory()
 
 Result<void> CheckPrivateDirectory(const QString &directory)
 {
-    struct stat status{};
+    struct stat status
+    { };
     if (::lstat(QFile::encodeName(directory).constData(), &status) != 0)
         return Failure{SystemErrorText()};
     if (S_ISLNK(status.st_mode))
@@ -38,7 +39,7 @@ Result<void> CheckPrivateDirectory(const QString &directory)
         return Failure{QStringLiteral("it belongs to another user")};
     if ((status.st_mode & 077) != 0)
         return Failure{QStringLiteral("it is open to other users (mode %1)")
-            .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'))};
+                           .arg(status.st_mode & 07777, 4, 8, QLatin1Char('0'))};
     return {};
 }
 
@@ -79,8 +80,9 @@ Result<UserDirectory> UserPrivateDirectory(const QString &tempRoot, const QStrin
         return UserDirectory{*temp, {}, {}};
     const Result<QString> cache = UserDirectoryUnder(cacheRoot);
     if (!cache) {
-        return Failure{QStringLiteral("Neither %1 (%2) nor %3 (%4) can be used.")
-                           .arg(OwnDirectoryPath(tempRoot), temp.error(), OwnDirectoryPath(cacheRoot), cache.error())};
+        return Failure{
+            QStringLiteral("Neither %1 (%2) nor %3 (%4) can be used.")
+                .arg(OwnDirectoryPath(tempRoot), temp.error(), OwnDirectoryPath(cacheRoot), cache.error())};
     }
     return UserDirectory{*cache, OwnDirectoryPath(tempRoot), temp.error()};
 }

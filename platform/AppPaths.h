@@ -36,8 +36,8 @@ Result<QString> UserDirectoryUnder(const QString &root);
 struct UserDirectory
 {
     QString path;
-    QString refusedPath;   // the directory under tempRoot when it was refused,
-    QString refusal;       // and why; both empty when it is used
+    QString refusedPath; // the directory under tempRoot when it was refused,
+    QString refusal; // and why; both empty when it is used
 };
 Result<UserDirectory> UserPrivateDirectory(const QString &tempRoot = QStringLiteral("/tmp"),
                                            const QString &cacheRoot = UserCacheRoot());

@@ -11,8 +11,12 @@ namespace tessel {
 class FileDescriptor
 {
 public:
-    explicit FileDescriptor(int fd = -1) : m_fd(fd) { }
-    FileDescriptor(FileDescriptor &&other) noexcept : m_fd(other.release()) { }
+    explicit FileDescriptor(int fd = -1)
+        : m_fd(fd)
+    { }
+    FileDescriptor(FileDescriptor &&other) noexcept
+        : m_fd(other.release())
+    { }
     FileDescriptor &operator=(FileDescriptor &&other) noexcept
     {
         if (this != &other) {

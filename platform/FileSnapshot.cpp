@@ -38,7 +38,8 @@ qint64 WallClockNs()
 
 Result<FileStamp, FileError> StampOfPath(const QString &path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return Failure{LastFileError()};
     return StampOf(status);
@@ -46,7 +47,8 @@ Result<FileStamp, FileError> StampOfPath(const QString &path)
 
 Result<FileSnapshot, FileError> ReadOpenFile(int fd)
 {
-    struct stat status{};
+    struct stat status
+    { };
     if (::fstat(fd, &status) != 0)
         return Failure{LastFileError()};
     if (S_ISDIR(status.st_mode))
@@ -54,9 +56,11 @@ Result<FileSnapshot, FileError> ReadOpenFile(int fd)
     if (!S_ISREG(status.st_mode))
         return Failure{FileError{ENODEV, QStringLiteral("not a regular file")}};
     if (status.st_size > MaxReadableFileSize)
-        return Failure{FileError{EFBIG, QStringLiteral("the file is %1 bytes long, more than the %2 MB a profile file may have")
-                                            .arg(qint64(status.st_size))
-                                            .arg(MaxReadableFileSize / (1024 * 1024))}};
+        return Failure{
+            FileError{EFBIG,
+                      QStringLiteral("the file is %1 bytes long, more than the %2 MB a profile file may have")
+                          .arg(qint64(status.st_size))
+                          .arg(MaxReadableFileSize / (1024 * 1024))}};
     FileSnapshot snapshot{StampOf(status), {}};
     // The size is a hint: the file may grow or shrink while it is read.
     QByteArray &bytes = snapshot.bytes;
@@ -64,8 +68,9 @@ Result<FileSnapshot, FileError> ReadOpenFile(int fd)
     qsizetype filled = 0;
     for (;;) {
         if (filled > MaxReadableFileSize)
-            return Failure{FileError{EFBIG, QStringLiteral("the file grew beyond %1 MB while it was read")
-                                                .arg(MaxReadableFileSize / (1024 * 1024))}};
+            return Failure{FileError{EFBIG,
+                                     QStringLiteral("the file grew beyond %1 MB while it was read")
+                                         .arg(MaxReadableFileSize / (1024 * 1024))}};
         if (filled == bytes.size())
             bytes.resize(bytes.size() * 2);
         const ssize_t got = ::pread(fd, bytes.data() + filled, size_t(bytes.size() - filled), off_t(filled));

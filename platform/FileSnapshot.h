@@ -16,7 +16,7 @@ struct FileStamp
     quint64 device = 0;
     quint64 inode = 0;
     qint64 size = 0;
-    qint64 modifiedNs = 0;   // nanoseconds since the epoch
+    qint64 modifiedNs = 0; // nanoseconds since the epoch
     qint64 changedNs = 0;
 
     bool operator==(const FileStamp &) const = default;

@@ -10,7 +10,7 @@ namespace tessel {
 enum class LaunchFailure {
     FileNotFound,
     PermissionDenied, // not executable by the user, or a directory
-    NotRunnable,      // an executable file the system cannot run
+    NotRunnable, // an executable file the system cannot run
 };
 
 // Starts external programs, behind an interface that tests can script.

@@ -28,9 +28,13 @@ template<typename Value, typename Reason = QString>
 class [[nodiscard]] Result
 {
 public:
-    Result(Value value) : m_outcome(std::in_place_index<0>, std::move(value)) {}
+    Result(Value value)
+        : m_outcome(std::in_place_index<0>, std::move(value))
+    { }
     template<typename Given>
-    Result(Failure<Given> failure) : m_outcome(std::in_place_index<1>, Reason(std::move(failure.reason))) {}
+    Result(Failure<Given> failure)
+        : m_outcome(std::in_place_index<1>, Reason(std::move(failure.reason)))
+    { }
 
     bool has_value() const { return m_outcome.index() == 0; }
     explicit operator bool() const { return has_value(); }
@@ -54,7 +58,9 @@ class [[nodiscard]] Result<void, Reason>
 public:
     Result() = default;
     template<typename Given>
-    Result(Failure<Given> failure) : m_reason(Reason(std::move(failure.reason))) {}
+    Result(Failure<Given> failure)
+        : m_reason(Reason(std::move(failure.reason)))
+    { }
 
     bool has_value() const { return !m_reason; }
     explicit operator bool() const { return has_value(); }

@@ -58,7 +58,8 @@ Result<FileDescriptor, FileError> OpenLockFile(const QString &path)
 {
     const QString lockPath = LockFilePath(path);
     const QByteArray nativeLock = QFile::encodeName(lockPath);
-    FileDescriptor created(::open(nativeLock.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0));
+    FileDescriptor created(
+        ::open(nativeLock.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0));
     if (!created.isValid() && errno != EEXIST)
         return SystemFailure(QStringLiteral("cannot create"), lockPath);
     if (!created.isValid()) {
@@ -67,8 +68,8 @@ Result<FileDescriptor, FileError> OpenLockFile(const QString &path)
             return SystemFailure(QStringLiteral("cannot open"), lockPath);
         return existing;
     }
-    const std::optional<FilePermissions> writers =
-        PermissionsOf(QFileInfo::exists(path) ? path : QFileInfo(path).absolutePath());
+    const std::optional<FilePermissions> writers
+        = PermissionsOf(QFileInfo::exists(path) ? path : QFileInfo(path).absolutePath());
     if (!writers)
         return SystemFailure(QStringLiteral("cannot create"), lockPath);
     (void)::fchown(created.get(), uid_t(-1), writers->group);
@@ -113,8 +114,8 @@ bool WriteAll(int fd, QByteArrayView bytes)
 // lock, so a temporary file of its own process is a leftover too.
 bool IsAbandoned(const QString &tempPath, pid_t writer)
 {
-    const FileDescriptor fd(::open(QFile::encodeName(tempPath).constData(),
-                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
+    const FileDescriptor fd(
+        ::open(QFile::encodeName(tempPath).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     if (fd.isValid())
         return ::flock(fd.get(), LOCK_EX | LOCK_NB) == 0;
     return writer == ::getpid() || (::kill(writer, 0) != 0 && errno == ESRCH);
@@ -136,8 +137,10 @@ Result<LockedFile, FileError> LockedFile::Lock(const QString &path, std::chrono:
             return SystemFailure(QStringLiteral("stopped waiting for the lock of"), path);
         }
         if (deadline.hasExpired()) {
-            return Failure{FileError{EWOULDBLOCK, QStringLiteral("another program kept %1 locked for %2 s")
-                                                      .arg(path).arg(wait.count() / 1000.0)}};
+            return Failure{FileError{EWOULDBLOCK,
+                                     QStringLiteral("another program kept %1 locked for %2 s")
+                                         .arg(path)
+                                         .arg(wait.count() / 1000.0)}};
         }
         QThread::msleep(ulong(std::min<qint64>(LockRetryInterval.count(), deadline.remainingTime())));
     }
@@ -151,7 +154,8 @@ QString LockFilePath(const QString &path)
 
 std::optional<FilePermissions> PermissionsOf(const QString &path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     if (::stat(QFile::encodeName(path).constData(), &status) != 0)
         return std::nullopt;
     return FilePermissions{quint32(status.st_mode & 07777), quint32(status.st_uid), quint32(status.st_gid)};
@@ -186,8 +190,8 @@ Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView 
     const QString tempPath = TempPath(path);
     const QByteArray nativeTemp = QFile::encodeName(tempPath);
     ::unlink(nativeTemp.constData());
-    FileDescriptor file(::open(nativeTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC,
-                               permissions ? 0600 : 0666));
+    FileDescriptor file(
+        ::open(nativeTemp.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, permissions ? 0600 : 0666));
     const int fd = file.get();
     if (fd < 0)
         return SystemFailure(QStringLiteral("cannot create"), tempPath);
@@ -198,7 +202,8 @@ Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView 
     if (permissions && ::fchown(fd, permissions->owner, permissions->group) != 0)
         (void)::fchown(fd, uid_t(-1), permissions->group);
     std::optional<Failure<FileError>> failure;
-    if (!WriteAll(fd, bytes) || (permissions && ::fchmod(fd, mode_t(permissions->mode)) != 0) || ::fsync(fd) != 0)
+    if (!WriteAll(fd, bytes) || (permissions && ::fchmod(fd, mode_t(permissions->mode)) != 0)
+        || ::fsync(fd) != 0)
         failure = SystemFailure(QStringLiteral("cannot write"), tempPath);
     if (!file.close() && !failure)
         failure = SystemFailure(QStringLiteral("cannot write"), tempPath);
@@ -212,7 +217,8 @@ Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView 
     return {};
 }
 
-Result<void, FileError> WriteNewFile(const QString &path, QByteArrayView bytes, const FilePermissions &permissions)
+Result<void, FileError> WriteNewFile(const QString &path, QByteArrayView bytes,
+                                     const FilePermissions &permissions)
 {
     const QByteArray nativePath = QFile::encodeName(path);
     FileDescriptor file(::open(nativePath.constData(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0600));
@@ -246,7 +252,8 @@ void RemoveAbandonedTempFiles(const QString &path)
         if (!name.startsWith(prefix) || !name.endsWith(TempSuffix))
             continue;
         bool isNumber = false;
-        const qint64 pid = QStringView(name).sliced(prefix.size(), name.size() - prefix.size() - TempSuffix.size())
+        const qint64 pid = QStringView(name)
+                               .sliced(prefix.size(), name.size() - prefix.size() - TempSuffix.size())
                                .toLongLong(&isNumber);
         const QString tempPath = QDir(directory).filePath(name);
         if (isNumber && pid > 0 && IsAbandoned(tempPath, pid_t(pid)))

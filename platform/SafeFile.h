@@ -42,7 +42,9 @@ public:
                                               std::chrono::milliseconds wait = DefaultWait);
 
 private:
-    explicit LockedFile(FileDescriptor fd) : m_fd(std::move(fd)) { }
+    explicit LockedFile(FileDescriptor fd)
+        : m_fd(std::move(fd))
+    { }
 
     FileDescriptor m_fd;
 };
@@ -71,7 +73,8 @@ Result<void, FileError> ReplaceFileContents(const QString &path, QByteArrayView 
 // only for files whose readers tell a cut-short one and whose folder is
 // flushed (SyncDirectory) before anything relies on them. Nothing is left
 // at path when it fails.
-Result<void, FileError> WriteNewFile(const QString &path, QByteArrayView bytes, const FilePermissions &permissions);
+Result<void, FileError> WriteNewFile(const QString &path, QByteArrayView bytes,
+                                     const FilePermissions &permissions);
 
 // Flushes the names in directory to disk: files created, linked or renamed
 // in it last a crash from then on.

@@ -32,7 +32,8 @@ Result<FileDescriptor> openLockFile(const QString &path)
                              O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600));
     if (!fd.isValid())
         return Failure{SystemErrorText()};
-    struct stat status{};
+    struct stat status
+    { };
     if (::fstat(fd.get(), &status) != 0 || !S_ISREG(status.st_mode) || status.st_uid != ::geteuid()
         || status.st_nlink != 1 || (status.st_mode & 077) != 0) {
         return Failure{QStringLiteral("it is not a private file of this user")};
@@ -46,15 +47,15 @@ SingleInstance::SingleInstance(const QString &applicationDirectory, const QStrin
                                const QString &cacheRoot)
     : m_applicationDirectory(applicationDirectory)
     , m_roots{tempRoot, cacheRoot}
-{
-}
+{ }
 
 SingleInstance::Claim SingleInstance::claim()
 {
     if (!m_locks.empty())
         return Claim::Claimed;
-    const QByteArray key = QCryptographicHash::hash(m_applicationDirectory.toUtf8(),
-                                                    QCryptographicHash::Sha1).toHex().left(16);
+    const QByteArray key = QCryptographicHash::hash(m_applicationDirectory.toUtf8(), QCryptographicHash::Sha1)
+                               .toHex()
+                               .left(16);
     const QString lockName = QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key));
     QStringList problems;
     std::vector<FileDescriptor> locks;
@@ -77,7 +78,8 @@ SingleInstance::Claim SingleInstance::claim()
         }
     }
     if (locks.empty()) {
-        m_problem = QStringLiteral("Cannot tell whether Tessel already runs: ") + problems.join(QStringLiteral("; "));
+        m_problem = QStringLiteral("Cannot tell whether Tessel already runs: ")
+            + problems.join(QStringLiteral("; "));
         return Claim::NoLock;
     }
     for (const QString &problem : problems)

@@ -20,9 +20,9 @@ class SingleInstance
 {
 public:
     enum class Claim {
-        Claimed,          // this process is the one copy
-        AlreadyRunning,   // another copy holds the lock
-        NoLock,           // no lock can be taken anywhere: problem() says why
+        Claimed, // this process is the one copy
+        AlreadyRunning, // another copy holds the lock
+        NoLock, // no lock can be taken anywhere: problem() says why
     };
 
     explicit SingleInstance(const QString &applicationDirectory,

@@ -69,7 +69,8 @@ void CatchTerminationSignals()
     writeEnd = ends[1];
     terminationRequested = 0;
 
-    struct sigaction action{};
+    struct sigaction action
+    { };
     action.sa_handler = onSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -88,7 +89,8 @@ TerminationSignals::TerminationSignals(QObject *parent)
 {
     CatchTerminationSignals();
     if (SignalsCaught())
-        m_reader = std::make_unique<ServedDescriptor>(::fcntl(readEnd, F_DUPFD_CLOEXEC, 0), [this] { readPending(); });
+        m_reader = std::make_unique<ServedDescriptor>(::fcntl(readEnd, F_DUPFD_CLOEXEC, 0),
+                                                      [this] { readPending(); });
 }
 
 TerminationSignals::~TerminationSignals()

@@ -31,7 +31,8 @@
 namespace tessel {
 
 namespace {
-// tessel.messaging: window messages between processes; warnings and worse unless QT_LOGGING_RULES enables more.
+// tessel.messaging: window messages between processes; warnings and worse unless QT_LOGGING_RULES enables
+// more.
 Q_LOGGING_CATEGORY(lcMessaging, "tessel.messaging", QtWarningMsg)
 } // namespace
 namespace {
@@ -160,7 +161,11 @@ void ServedDescriptor::stopServing()
 
 namespace {
 
-enum class WaitResult { Ready, TimedOut, Failed };
+enum class WaitResult {
+    Ready,
+    TimedOut,
+    Failed
+};
 
 // Waits until fd has something to read (or has closed), serving this
 // program's descriptors (its endpoints among them) meanwhile. A negative fd
@@ -218,7 +223,8 @@ bool connectBefore(int fd, const sockaddr_un &address, const QDeadlineTimer &dea
 // put in its place.
 bool isOwnSocket(const char *path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     return ::lstat(path, &status) == 0 && S_ISSOCK(status.st_mode) && status.st_uid == ::geteuid();
 }
 
@@ -256,8 +262,8 @@ qint32 SendMessage(qint32 handle, qint32 message, qint32 wParam, qint32 lParam,
     if (!sendAll(connection.get(), request.data(), request.size())
         || !receiveExactly(connection.get(), reply.data(), reply.size(), deadline)) {
         if (deadline.hasExpired())
-            qCWarning(lcMessaging) << "window" << handle << "did not answer message" << message
-                                   << "within" << timeout.count() << "ms";
+            qCWarning(lcMessaging) << "window" << handle << "did not answer message" << message << "within"
+                                   << timeout.count() << "ms";
         return 0;
     }
     const qint32 result = qFromLittleEndian<qint32>(reply.data());
@@ -304,8 +310,7 @@ Result<std::unique_ptr<MessageEndpoint>> MessageEndpoint::open(Handler handler)
     // Handles are drawn at random from the whole positive range; binding the
     // socket is what reserves one, so a number in use is simply skipped.
     for (int attempt = 0; attempt < OpenAttempts; ++attempt) {
-        const qint32 handle =
-            QRandomGenerator::global()->bounded(1, std::numeric_limits<qint32>::max());
+        const qint32 handle = QRandomGenerator::global()->bounded(1, std::numeric_limits<qint32>::max());
         const QString path = EndpointPath(*directory, handle);
         sockaddr_un address;
         if (!toSocketAddress(path, address))
@@ -359,8 +364,8 @@ void MessageEndpoint::acceptWaiting()
             return;
         }
         auto incoming = std::make_unique<Incoming>();
-        incoming->socket =
-            std::make_unique<ServedDescriptor>(connection, [this, connection] { readFrom(connection); });
+        incoming->socket
+            = std::make_unique<ServedDescriptor>(connection, [this, connection] { readFrom(connection); });
         m_incoming.push_back(std::move(incoming));
     }
     // The expiry timer waits for the event loop; a program inside its own
@@ -370,9 +375,8 @@ void MessageEndpoint::acceptWaiting()
 
 void MessageEndpoint::readFrom(int connection)
 {
-    const auto found = std::find_if(m_incoming.begin(), m_incoming.end(), [connection](const auto &i) {
-        return i->socket->fd() == connection;
-    });
+    const auto found = std::find_if(m_incoming.begin(), m_incoming.end(),
+                                    [connection](const auto &i) { return i->socket->fd() == connection; });
     if (found == m_incoming.end())
         return;
     const MessageReader::State state = (*found)->reader.readFrom(connection);

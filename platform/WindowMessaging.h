@@ -58,7 +58,7 @@ class ServedDescriptor final
 {
 public:
     ServedDescriptor(int fd, std::function<void()> onReadable);
-    ~ServedDescriptor();   // stops serving fd and closes it
+    ~ServedDescriptor(); // stops serving fd and closes it
     ServedDescriptor(const ServedDescriptor &) = delete;
     ServedDescriptor &operator=(const ServedDescriptor &) = delete;
 
@@ -81,7 +81,11 @@ private:
 class MessageReader final
 {
 public:
-    enum class State { Incomplete, Complete, Failed };
+    enum class State {
+        Incomplete,
+        Complete,
+        Failed
+    };
 
     // Reads what has arrived on fd. Failed when the sender closed the
     // connection (or it broke) before the whole message was there.
@@ -141,7 +145,7 @@ private:
     qint32 m_handle;
     QString m_path;
     Handler m_handler;
-    std::deque<std::unique_ptr<Incoming>> m_incoming;   // oldest first
+    std::deque<std::unique_ptr<Incoming>> m_incoming; // oldest first
     std::unique_ptr<QTimer> m_expiry;
     // Expires with the endpoint, which a handler may destroy.
     std::shared_ptr<const bool> m_lifetime = std::make_shared<const bool>(true);

@@ -96,7 +96,8 @@ std::optional<VersionNote> NoteFromJson(const QByteArray &json)
 
 qint64 SizeOf(const QString &path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? qint64(status.st_size) : 0;
 }
 
@@ -105,8 +106,7 @@ qint64 SizeOf(const QString &path)
 FileHistory::FileHistory(const QString &filePath)
     : m_filePath(filePath)
     , m_folder(filePath + QStringLiteral(".history"))
-{
-}
+{ }
 
 QString FileHistory::versionPath(int number) const
 {
@@ -139,14 +139,16 @@ Result<std::optional<VersionNote>, FileError> FileHistory::readNote(int number) 
     const Result<FileSnapshot, FileError> read = ReadFileSnapshot(notePath(number));
     if (!read) {
         if (read.error().code == ENOENT)
-            return Failure{FileError{ENOENT, QStringLiteral("there is no version %1 in %2").arg(number).arg(m_folder)}};
+            return Failure{
+                FileError{ENOENT, QStringLiteral("there is no version %1 in %2").arg(number).arg(m_folder)}};
         return Failure{read.error()};
     }
     if (IsCutShort(read->bytes))
         return std::optional<VersionNote>();
     std::optional<VersionNote> note = NoteFromJson(read->bytes);
     if (!note)
-        return Failure{FileError{EINVAL, QStringLiteral("the note of version %1 in %2 is damaged").arg(number).arg(m_folder)}};
+        return Failure{FileError{
+            EINVAL, QStringLiteral("the note of version %1 in %2 is damaged").arg(number).arg(m_folder)}};
     return note;
 }
 
@@ -156,7 +158,8 @@ Result<VersionNote, FileError> FileHistory::version(int number) const
     if (!note)
         return Failure{note.error()};
     if (!*note)
-        return Failure{FileError{EINVAL, QStringLiteral("the note of version %1 in %2 was cut short").arg(number).arg(m_folder)}};
+        return Failure{FileError{
+            EINVAL, QStringLiteral("the note of version %1 in %2 was cut short").arg(number).arg(m_folder)}};
     return std::move(**note);
 }
 
@@ -179,7 +182,8 @@ Result<QList<VersionNote>, FileError> FileHistory::versions() const
 Result<QByteArray, FileError> FileHistory::bytes(int number) const
 {
     if (!QFileInfo::exists(notePath(number)))
-        return Failure{FileError{ENOENT, QStringLiteral("there is no version %1 in %2").arg(number).arg(m_folder)}};
+        return Failure{
+            FileError{ENOENT, QStringLiteral("there is no version %1 in %2").arg(number).arg(m_folder)}};
     Result<FileSnapshot, FileError> read = ReadFileSnapshot(versionPath(number));
     if (!read)
         return Failure{read.error()};
@@ -194,7 +198,8 @@ Result<void, FileError> FileHistory::makeFolder(quint32 fileMode) const
             return {};
         return FailureAt(QStringLiteral("cannot create"), m_folder);
     }
-    struct stat parent{};
+    struct stat parent
+    { };
     if (::stat(QFile::encodeName(QFileInfo(m_filePath).absolutePath()).constData(), &parent) == 0)
         (void)::chown(folder.constData(), uid_t(-1), parent.st_gid);
     if (::chmod(folder.constData(), mode_t(FolderMode(fileMode))) != 0)
@@ -218,7 +223,8 @@ Result<VersionNote, FileError> FileHistory::keep(VersionNote note, const QByteAr
     note.program = QString::fromLocal8Bit(program_invocation_short_name);
     note.processId = ::getpid();
 
-    struct stat folder{};
+    struct stat folder
+    { };
     ::stat(QFile::encodeName(m_folder).constData(), &folder);
     const FilePermissions ofVersion{mode, quint32(::getuid()), quint32(folder.st_gid)};
     const QString bytesPath = versionPath(note.number);

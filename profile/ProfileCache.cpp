@@ -51,7 +51,7 @@ Result<std::shared_ptr<const ProfileDocument>, FileError> ProfileCache::current(
 }
 
 std::shared_ptr<const ProfileDocument> ProfileCache::adopt(const QString &path, FileSnapshot snapshot,
-                                                            qint64 readAtNs)
+                                                           qint64 readAtNs)
 {
     std::shared_ptr<const ProfileDocument> document = known(path);
     if (!document || document->bytes() != snapshot.bytes)

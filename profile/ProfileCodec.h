@@ -13,10 +13,16 @@ namespace tessel {
 class ProfileCodec
 {
 public:
-    enum class Encoding { Windows1252, Utf8, Utf16LE };
+    enum class Encoding {
+        Windows1252,
+        Utf8,
+        Utf16LE
+    };
 
     ProfileCodec() = default;
-    explicit ProfileCodec(Encoding encoding) : m_encoding(encoding) { }
+    explicit ProfileCodec(Encoding encoding)
+        : m_encoding(encoding)
+    { }
 
     // The codec named by the mark at the start of a file's bytes.
     static ProfileCodec ForFile(QByteArrayView bytes);

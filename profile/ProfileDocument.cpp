@@ -70,7 +70,8 @@ void ProfileDocument::decodeWhole()
         return;
     const qsizetype units = (m_bytes.size() - mark) / unit;
     const auto *raw = reinterpret_cast<const char16_t *>(m_bytes.constData() + mark);
-    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian && !StartsWithMarkOrHoldsSurrogates(QStringView(raw, units))) {
+    if (QSysInfo::ByteOrder == QSysInfo::LittleEndian
+        && !StartsWithMarkOrHoldsSurrogates(QStringView(raw, units))) {
         // Such units are their own text: the text is read from the bytes,
         // which the document keeps unchanged, instead of a copy of them.
         m_text = QString::fromRawData(reinterpret_cast<const QChar *>(raw), units);
@@ -91,7 +92,8 @@ void ProfileDocument::parse()
     // A line ends at each line feed, or at each carriage return in a file
     // without line feeds: room for all of them saves growing the list.
     const auto lineFeeds = std::count(m_bytes.cbegin(), m_bytes.cend(), '\n');
-    m_lines.reserve(std::size_t(lineFeeds > 0 ? lineFeeds : std::count(m_bytes.cbegin(), m_bytes.cend(), '\r')) + 1);
+    m_lines.reserve(
+        std::size_t(lineFeeds > 0 ? lineFeeds : std::count(m_bytes.cbegin(), m_bytes.cend(), '\r')) + 1);
     const int unit = m_codec.unitSize();
     const qsizetype size = m_bytes.size();
     m_sections.push_back(Section{});
@@ -106,7 +108,8 @@ void ProfileDocument::parse()
         } else {
             const char16_t first = m_codec.unitAt(m_bytes, position);
             position += unit;
-            if (first == CarriageReturn && position + unit <= size && m_codec.unitAt(m_bytes, position) == LineFeed)
+            if (first == CarriageReturn && position + unit <= size
+                && m_codec.unitAt(m_bytes, position) == LineFeed)
                 position += unit;
             if (m_lineBreak.isEmpty())
                 m_lineBreak = m_bytes.sliced(textEnd, position - textEnd);
@@ -194,8 +197,8 @@ void ProfileDocument::indexSectionNames(const std::vector<size_t> &nameHashes)
                 continue;
             const QString folded = foldedNameOf(section);
             section.firstOfName = std::find_if(run, entry + 1, [&](const NameHash &earlier) {
-                return foldedNameOf(m_sections[earlier.section]) == folded;
-            })->section;
+                                      return foldedNameOf(m_sections[earlier.section]) == folded;
+                                  })->section;
         }
         run = runEnd;
     }
@@ -219,7 +222,8 @@ QStringView ProfileDocument::nameOf(const Line &line) const
     qsizetype equals = line.valueStart - 1;
     while (m_text[equals] != u'=')
         --equals;
-    return QStringView(m_text).sliced(line.nameStart, TrimBlanksBefore(m_text, equals, line.nameStart) - line.nameStart);
+    return QStringView(m_text).sliced(line.nameStart,
+                                      TrimBlanksBefore(m_text, equals, line.nameStart) - line.nameStart);
 }
 
 QString ProfileDocument::foldedNameOf(const Section &section) const
@@ -236,9 +240,10 @@ const ProfileDocument::Section *ProfileDocument::findSection(QString name) const
 {
     const QString folded = std::move(name).toCaseFolded();
     if (folded.isEmpty())
-        return &m_sections.front();  // the nameless section comes before any named one
+        return &m_sections.front(); // the nameless section comes before any named one
     const size_t hash = qHash(folded);
-    for (auto entry = std::lower_bound(m_sectionsByNameHash.cbegin(), m_sectionsByNameHash.cend(), NameHash{hash, 0});
+    for (auto entry
+         = std::lower_bound(m_sectionsByNameHash.cbegin(), m_sectionsByNameHash.cend(), NameHash{hash, 0});
          entry != m_sectionsByNameHash.cend() && entry->hash == hash; ++entry) {
         if (foldedNameOf(m_sections[entry->section]) == folded)
             return &m_sections[entry->section];
@@ -302,7 +307,8 @@ QList<std::pair<QString, std::optional<QString>>> ProfileDocument::sectionValues
     for (std::size_t i = 1; i < m_sections.size(); ++i) {
         const QStringView name = nameOf(m_lines[m_sections[i].header]);
         if (!name.isEmpty())
-            values.append({name.toString(), valueOf(findKey(m_sections[m_sections[i].firstOfName], keyName))});
+            values.append(
+                {name.toString(), valueOf(findKey(m_sections[m_sections[i].firstOfName], keyName))});
     }
     return values;
 }
@@ -447,7 +453,8 @@ QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileE
         if (const Line *line = found ? findKey(*found, write.key) : nullptr) {
             // The key keeps its spelling and its indent; the rest of the line is new.
             const qsizetype textEnd = textEndOf(*line);
-            const QString oldText = m_codec.decode(QByteArrayView(m_bytes).sliced(line->start, textEnd - line->start));
+            const QString oldText
+                = m_codec.decode(QByteArrayView(m_bytes).sliced(line->start, textEnd - line->start));
             const QString text = oldText.first(SkipBlanks(oldText, 0)) + nameOf(*line) + u'=' + write.value;
             splices.push_back({line->start, textEnd, m_codec.encode(text)});
         } else {
@@ -519,29 +526,32 @@ QByteArray ProfileDocument::withSectionBytes(QStringView section, QByteArray lin
 
 std::pair<qsizetype, qsizetype> ProfileDocument::sectionsAround(qsizetype from, qsizetype to) const
 {
-    const auto startOf = [&](const Section &section) {
-        return section.header >= 0 ? m_lines[section.header].start : 0;
-    };
+    const auto startOf
+        = [&](const Section &section) { return section.header >= 0 ? m_lines[section.header].start : 0; };
     const auto endOf = [&](const Section &section) {
         return section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
     };
     // Sections are in file order, so both ends are found by halving.
-    const auto first = std::upper_bound(m_sections.begin(), m_sections.end(), from,
-                                        [&](qsizetype offset, const Section &section) { return offset < startOf(section); });
-    const auto last = std::upper_bound(m_sections.begin(), m_sections.end(), to,
-                                       [&](qsizetype offset, const Section &section) { return offset < endOf(section); });
+    const auto first = std::upper_bound(
+        m_sections.begin(), m_sections.end(), from,
+        [&](qsizetype offset, const Section &section) { return offset < startOf(section); });
+    const auto last
+        = std::upper_bound(m_sections.begin(), m_sections.end(), to,
+                           [&](qsizetype offset, const Section &section) { return offset < endOf(section); });
     return {first == m_sections.begin() ? 0 : startOf(*std::prev(first)),
             last == m_sections.end() ? m_bytes.size() : endOf(*last)};
 }
 
-QByteArray ProfileDocument::withSectionRewritten(QStringView section, const QList<ProfileEntry> &entries) const
+QByteArray ProfileDocument::withSectionRewritten(QStringView section,
+                                                 const QList<ProfileEntry> &entries) const
 {
     const QString sectionName = requestName(section);
     const Section *found = findSection(sectionName);
     if (!found || found->header < 0)
         return withValues(section, entries);
     const Line &header = m_lines[found->header];
-    std::vector<Splice> splices{{header.start, textEndOf(header), m_codec.encode(QString(u'[' + sectionName + u']'))}};
+    std::vector<Splice> splices{
+        {header.start, textEndOf(header), m_codec.encode(QString(u'[' + sectionName + u']'))}};
     for (qsizetype i = found->firstLine(); i < found->end; ++i) {
         if (m_lines[i].isKey())
             splices.push_back({m_lines[i].start, endOf(i), {}});
@@ -560,8 +570,10 @@ std::vector<ProfileDocument::SectionSpan> ProfileDocument::sectionSpans() const
     spans.reserve(m_sections.size());
     for (const Section &section : m_sections) {
         const qsizetype from = section.header < 0 ? m_markSize : m_lines[section.header].start;
-        const qsizetype to = section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
-        spans.push_back({section.header < 0 ? QString() : nameOf(m_lines[section.header]).toString(), from, to});
+        const qsizetype to
+            = section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
+        spans.push_back(
+            {section.header < 0 ? QString() : nameOf(m_lines[section.header]).toString(), from, to});
     }
     return spans;
 }

@@ -137,14 +137,14 @@ private:
     // line with "=" is found back from its value.
     struct Line
     {
-        static constexpr Offset Unnamed = -3;  // a blank line or a comment
-        static constexpr Offset Header = -2;   // a section line
-        static constexpr Offset NoValue = -1;  // a key line without "="
+        static constexpr Offset Unnamed = -3; // a blank line or a comment
+        static constexpr Offset Header = -2; // a section line
+        static constexpr Offset NoValue = -1; // a key line without "="
 
-        Offset start = 0;      // the line's first byte
-        Offset nameStart = 0;  // the name within m_text, blanks removed
+        Offset start = 0; // the line's first byte
+        Offset nameStart = 0; // the name within m_text, blanks removed
         Offset valueStart = Unnamed; // the value within m_text, or the kind
-        Offset partEnd = 0;    // the end of the value, or of the name when there is none
+        Offset partEnd = 0; // the end of the value, or of the name when there is none
 
         bool isKey() const { return valueStart >= NoValue; }
         bool isSection() const { return valueStart == Header; }
@@ -153,8 +153,8 @@ private:
 
     struct Section
     {
-        qint32 header = -1;     // index of the section line; -1 for the nameless one
-        qint32 end = 0;         // index after its last line
+        qint32 header = -1; // index of the section line; -1 for the nameless one
+        qint32 end = 0; // index after its last line
         qint32 firstOfName = 0; // index of the first section of the same name
         qint32 firstLine() const { return header + 1; }
     };
@@ -230,13 +230,14 @@ public:
 private:
     friend class ProfileDocument;
     SectionView(const ProfileDocument &document, qsizetype own, qsizetype keys)
-        : m_document(&document), m_own(own), m_keys(keys)
-    {
-    }
+        : m_document(&document)
+        , m_own(own)
+        , m_keys(keys)
+    { }
 
     const ProfileDocument *m_document;
-    qsizetype m_own;    // index of the section in m_sections
-    qsizetype m_keys;   // index of the first section of its name
+    qsizetype m_own; // index of the section in m_sections
+    qsizetype m_keys; // index of the first section of its name
 };
 
 } // namespace tessel

@@ -120,7 +120,8 @@ bool ProfileEdit::hasSection(QStringView section) const
 ProfileDocument ProfileEdit::section(QStringView section) const
 {
     const int part = find(section);
-    return part < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak) : parsed(part, m_lineBreak);
+    return part < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak)
+                    : parsed(part, m_lineBreak);
 }
 
 std::optional<QByteArray> ProfileEdit::sectionBytes(QStringView section) const
@@ -160,8 +161,9 @@ void ProfileEdit::followFirstPart()
 {
     while (m_firstLive < int(m_parts.size()) && m_parts[std::size_t(m_firstLive)].bytes.isEmpty())
         ++m_firstLive;
-    m_lineBreak = m_firstLive < int(m_parts.size()) ? parsed(m_firstLive, {}).lineBreak()
-                                                    : ProfileDocument(QByteArray(), m_codec.encoding(), {}).lineBreak();
+    m_lineBreak = m_firstLive < int(m_parts.size())
+        ? parsed(m_firstLive, {}).lineBreak()
+        : ProfileDocument(QByteArray(), m_codec.encoding(), {}).lineBreak();
 }
 
 WriteResult ProfileEdit::checkEntries(QStringView section, const QList<ProfileEntry> &entries,
@@ -186,7 +188,8 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
     const ProfileDocument tail = last < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak)
                                           : parsed(last, m_lineBreak);
     QByteArray joined = tail.withValues(section, entries);
-    const qsizetype split = ProfileDocument(joined, m_codec.encoding(), m_lineBreak).sectionSpans().back().from;
+    const qsizetype split
+        = ProfileDocument(joined, m_codec.encoding(), m_lineBreak).sectionSpans().back().from;
     if (last >= 0)
         replacePart(last, joined.first(split));
     appendPart(ProfileDocument::LookupName(m_codec, section), joined.sliced(split));
@@ -195,8 +198,7 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
     return {};
 }
 
-WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries,
-                                   ReadBack readBack)
+WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack)
 {
     if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
         return refused;
@@ -271,7 +273,8 @@ void ProfileEdit::setBytes(QByteArray bytes)
     *this = ProfileEdit(std::move(bytes));
 }
 
-WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits)
+WriteResult PreviewProfileEdit(const QString &filePath,
+                               const std::function<WriteResult(ProfileEdit &)> &edits)
 {
     const Result<std::shared_ptr<const ProfileDocument>, FileError> read = ReadProfileDocument(filePath);
     if (!read)

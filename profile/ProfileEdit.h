@@ -70,15 +70,16 @@ public:
 private:
     struct Part
     {
-        QByteArray bytes;     // whole lines; empty once removed
-        int nextOfName = -1;  // the next part of the same name, in file order
+        QByteArray bytes; // whole lines; empty once removed
+        int nextOfName = -1; // the next part of the same name, in file order
     };
 
     int find(QStringView section) const;
     ProfileDocument parsed(int part, const QByteArray &lineBreak) const;
     void replacePart(int part, QByteArray bytes);
     void appendPart(const QString &lookupName, QByteArray bytes);
-    WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack) const;
+    WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries,
+                             ReadBack readBack) const;
     WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
     void followFirstPart();
     bool endsWithBreak(const QByteArray &bytes) const;
@@ -87,10 +88,10 @@ private:
     QByteArray m_original;
     ProfileCodec m_codec;
     QByteArray m_mark;
-    std::vector<Part> m_parts;                  // the nameless part first, then the sections
-    QHash<QString, int> m_firstOfName;          // case-folded name -> first part of that name
-    int m_firstLive = 0;                        // the first part that holds lines
-    QByteArray m_lineBreak;                     // the break that new lines take
+    std::vector<Part> m_parts; // the nameless part first, then the sections
+    QHash<QString, int> m_firstOfName; // case-folded name -> first part of that name
+    int m_firstLive = 0; // the first part that holds lines
+    QByteArray m_lineBreak; // the break that new lines take
 };
 
 // A step of an edit that runs under the file's lock once the new bytes are
@@ -105,7 +106,8 @@ public:
     // file as the edits found it, edited the bytes they leave; permissions are
     // the file's, none when it is missing.
     virtual WriteResult prepare(const QString &filePath, const ProfileDocument &current,
-                                const QByteArray &edited, const std::optional<FilePermissions> &permissions) = 0;
+                                const QByteArray &edited, const std::optional<FilePermissions> &permissions)
+        = 0;
     virtual void settle(bool replaced) = 0;
 };
 
@@ -124,6 +126,7 @@ WriteResult FileWriteFailure(const FileError &error);
 
 // The edits run on the file as it is now, which stays untouched: no file,
 // lock or directory is made. What the edits would do is theirs to say.
-WriteResult PreviewProfileEdit(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits);
+WriteResult PreviewProfileEdit(const QString &filePath,
+                               const std::function<WriteResult(ProfileEdit &)> &edits);
 
 } // namespace tessel

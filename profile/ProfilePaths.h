@@ -7,8 +7,8 @@ namespace tessel {
 // The two profile files of the program's own directory.
 struct ProfilePaths
 {
-    QString RegistryIniPath;   // TESSEL.INI: the data source registry
-    QString SourcesIniPath;    // SRCS.INI: the catalogue of source types
+    QString RegistryIniPath; // TESSEL.INI: the data source registry
+    QString SourcesIniPath; // SRCS.INI: the catalogue of source types
 };
 
 ProfilePaths InitProfilePaths(const QString &applicationDir);

@@ -39,7 +39,8 @@ bool FitsReadBuffer(QStringView value)
 
 QString StripQuotes(QStringView value)
 {
-    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'') && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
+        && value.back() == value.front())
         return value.sliced(1, value.size() - 2).toString();
     return value.toString();
 }
@@ -81,17 +82,21 @@ Result<void> CheckEncodable(const QString &text, const ProfileCodec &codec)
     if (lost.isEmpty())
         return {};
     const QString character = lost.first(lost.front().isHighSurrogate() && lost.size() > 1 ? 2 : 1);
-    return Failure{QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
-                          "file without a byte-order mark")
-        .arg(character, QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'))};
+    return Failure{
+        QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
+                       "file without a byte-order mark")
+            .arg(character,
+                 QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'))};
 }
 
 WriteResult CheckStoredValue(QStringView value, const ProfileCodec &codec, ReadBack readBack)
 {
     if (HoldsLineBreak(value))
-        return NotWritten(WriteFailure::LineBreak, {}, QStringLiteral("the value holds a NUL or a line break"));
+        return NotWritten(WriteFailure::LineBreak, {},
+                          QStringLiteral("the value holds a NUL or a line break"));
     if (!FitsReadBuffer(value)) {
-        return NotWritten(WriteFailure::TooLong, {},
+        return NotWritten(
+            WriteFailure::TooLong, {},
             QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
                 .arg(value.size())
                 .arg(ReadBufferLimit - ValueMargin - 1));

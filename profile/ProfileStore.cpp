@@ -6,7 +6,6 @@
 #include "profile/ProfilePaths.h"
 #include "profile/ProfileReading.h"
 
-
 namespace tessel {
 
 Result<std::shared_ptr<const ProfileDocument>, FileError> ReadProfileDocument(const QString &filePath)

@@ -19,8 +19,8 @@ namespace tessel {
 
 // The value of key in section, or defaultValue when the file, the section or
 // the key does not exist. An empty key gives the list of the section's keys.
-QString ReadProfileString(const QString &section, const QString &key,
-                          const QString &defaultValue, const QString &filePath);
+QString ReadProfileString(const QString &section, const QString &key, const QString &defaultValue,
+                          const QString &filePath);
 
 // The section's key names; a missing section gives the empty list.
 QString ReadProfileKeys(const QString &section, const QString &filePath);
@@ -50,8 +50,8 @@ std::shared_ptr<const ProfileDocument> ProfileDocumentForReads(const QString &fi
 // key of its section, a missing section is appended and a missing file created.
 // Nothing is written when the file cannot hold the names or the value as
 // given, or cannot be replaced; the result says why.
-WriteResult WriteProfileString(const QString &section, const QString &key,
-                               const QString &value, const QString &filePath);
+WriteResult WriteProfileString(const QString &section, const QString &key, const QString &value,
+                               const QString &filePath);
 
 // Removes the section line and all its keys; a missing section changes nothing.
 WriteResult DeleteProfileSection(const QString &section, const QString &filePath);

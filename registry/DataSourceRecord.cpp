@@ -44,8 +44,7 @@ QString ReadDefault(RecordKey key)
 DataSourceRecord::DataSourceRecord(std::shared_ptr<const ProfileDocument> snapshot, QString name)
     : m_snapshot(std::move(snapshot))
     , m_name(std::move(name))
-{
-}
+{ }
 
 DataSourceRecord DataSourceRecord::New(qint32 type)
 {
@@ -53,7 +52,8 @@ DataSourceRecord DataSourceRecord::New(qint32 type)
     QList<ProfileEntry> entries;
     for (int index = 0; index < SavedKeyCount; ++index)
         entries.append({KeyName(RecordKey(index)), values[RecordKey(index)]});
-    auto document = std::make_shared<const ProfileDocument>(ProfileDocument().withValues(NewRecordMarker, entries));
+    auto document
+        = std::make_shared<const ProfileDocument>(ProfileDocument().withValues(NewRecordMarker, entries));
     return DataSourceRecord(std::move(document), NewRecordMarker);
 }
 
@@ -79,8 +79,7 @@ qint32 DataSourceRecord::whole32(RecordKey key) const
 
 RegistrySnapshot::RegistrySnapshot(std::shared_ptr<const ProfileDocument> document)
     : m_document(std::move(document))
-{
-}
+{ }
 
 Result<RegistrySnapshot, FileError> RegistrySnapshot::Read(const QString &registryPath)
 {
@@ -142,7 +141,8 @@ QList<ListedRecord> ListRecords(const ProfileDocument &registry)
 QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key)
 {
     const std::optional<QStringView> value = record.value(RecordKeys[std::size_t(key)].name);
-    return ReadValue(registry, value ? std::optional<QString>(value->toString()) : std::nullopt, ReadDefault(key));
+    return ReadValue(registry, value ? std::optional<QString>(value->toString()) : std::nullopt,
+                     ReadDefault(key));
 }
 
 QString FlagText(bool set)
@@ -166,8 +166,7 @@ Scales ParseScales(const QString &text)
     return scales;
 }
 
-QString ScalesText(bool allScales, const QString &minimum, const QString &maximum,
-                   const QString &overview)
+QString ScalesText(bool allScales, const QString &minimum, const QString &maximum, const QString &overview)
 {
     const QString zero = QStringLiteral("0");
     const QChar comma = QLatin1Char(',');
@@ -234,7 +233,7 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
         const StoredRecord now = StoredRecord::Of(edit.section(save.currentName), save.currentName);
         if (now != *save.unchangedSince)
             return NotWritten(now.keys ? WriteFailure::RecordChanged : WriteFailure::RecordRemoved, {},
-                    save.currentName);
+                              save.currentName);
     }
 
     // A registration rewrites its record in place; a rename writes it afresh
@@ -254,7 +253,7 @@ WriteResult ApplyRecordSave(ProfileEdit &edit, const RecordSave &save)
     }
     const int keptBits = inPlace ? 0 : privateOf(newName);
     const int privateBits = keptBits | carriedBits | save.addedPrivateBits
-                            | (save.privateRule == PrivateOnSave::MarkSavedByNative ? PrivateBit::SavedByNative : 0);
+        | (save.privateRule == PrivateOnSave::MarkSavedByNative ? PrivateBit::SavedByNative : 0);
     if (save.privateRule == PrivateOnSave::MarkSavedByNative || carriedBits != 0 || privateBits != keptBits)
         entries.append({KeyName(RecordKey::Private), QString::number(qint16(privateBits))});
     return inPlace ? edit.rewriteSection(newName, entries, ReadBack::Exactly)
@@ -277,8 +276,9 @@ StoredRecord StoredRecord::Of(const ProfileDocument &registry, const QString &na
 WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)
 {
     const bool renamed = save.currentName != NewRecordMarker && save.currentName != save.newName;
-    const RegistryAction action{renamed ? QStringLiteral("rename %1 to %2").arg(save.currentName, save.newName)
-                                        : QStringLiteral("save %1").arg(save.newName)};
+    const RegistryAction action{renamed
+                                    ? QStringLiteral("rename %1 to %2").arg(save.currentName, save.newName)
+                                    : QStringLiteral("save %1").arg(save.newName)};
     return EditRegistry(registryPath, action, [&](ProfileEdit &edit) { return ApplyRecordSave(edit, save); });
 }
 

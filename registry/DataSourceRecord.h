@@ -72,10 +72,10 @@ QString ReadDefault(RecordKey key);
 
 // Bits of the Private key.
 namespace PrivateBit {
-inline constexpr int Locked = 1;          // the dialogs open with their inputs disabled
-inline constexpr int Protected = 2;       // the record cannot be deleted
-inline constexpr int SavedByNative = 8;   // set by every save of the native dialog
-}
+inline constexpr int Locked = 1; // the dialogs open with their inputs disabled
+inline constexpr int Protected = 2; // the record cannot be deleted
+inline constexpr int SavedByNative = 8; // set by every save of the native dialog
+} // namespace PrivateBit
 
 // Bits of the Capabilities key (native sources).
 namespace CapabilityBit {
@@ -83,7 +83,7 @@ inline constexpr int Create = 1;
 inline constexpr int Import = 2;
 inline constexpr int Unload = 4;
 inline constexpr int Export = 8;
-}
+} // namespace CapabilityBit
 
 // Codes of the Attributes key (native sources): the access mode.
 namespace AccessMode {
@@ -91,7 +91,7 @@ inline constexpr int None = 0;
 inline constexpr int Backdrop = 1;
 inline constexpr int ReadOnly = 2;
 inline constexpr int Editable = 3;
-}
+} // namespace AccessMode
 
 // The value of ID when the host numbers the source itself.
 inline const QString AutomaticId = QStringLiteral("Auto");
@@ -168,7 +168,8 @@ QList<ListedRecord> ListRecords(const ProfileDocument &registry);
 
 // What a read of the key gives in one section of the registry, as
 // DataSourceRecord::text gives it, for readers that go through every record.
-QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record, RecordKey key);
+QString RecordText(const ProfileDocument &registry, const ProfileDocument::SectionView &record,
+                   RecordKey key);
 
 // "1" or "0", the encoding of ReadOnly and AutoConnect.
 QString FlagText(bool set);
@@ -192,14 +193,13 @@ struct Scales
 // are ignored.
 Scales ParseScales(const QString &text);
 // The three box texts joined by commas; with allScales the first two are "0".
-QString ScalesText(bool allScales, const QString &minimum, const QString &maximum,
-                   const QString &overview);
+QString ScalesText(bool allScales, const QString &minimum, const QString &maximum, const QString &overview);
 
 // The ID key: a number given by the user, or automatic numbering.
 struct SourceId
 {
     bool automatic = true;
-    QString number;   // the stored text when it is a number, else empty
+    QString number; // the stored text when it is a number, else empty
 };
 
 // A value that reads as a number as a whole is a source number; anything

@@ -48,8 +48,7 @@ class DeclarationScanner
 public:
     explicit DeclarationScanner(EntityNames &names)
         : m_names(names)
-    {
-    }
+    { }
 
     void feed(const char *data, qsizetype size)
     {
@@ -98,10 +97,10 @@ private:
 
     enum class State {
         LeadingSpace, // before the first character that is not white space
-        Keyword,      // matching the keyword; m_matched characters so far
-        Separator,    // the keyword is complete; the next character is skipped
-        Name,         // collecting the rest of the line into m_name
-        Skip,         // not a declaration: passing over the rest of the line
+        Keyword, // matching the keyword; m_matched characters so far
+        Separator, // the keyword is complete; the next character is skipped
+        Name, // collecting the rest of the line into m_name
+        Skip, // not a declaration: passing over the rest of the line
     };
 
     // Handles what follows position up to end and returns where it stopped.
@@ -143,8 +142,8 @@ private:
         case State::Skip:
             break;
         }
-        const char *lineEnd = static_cast<const char *>(std::memchr(position, CarriageReturn,
-                                                                    size_t(end - position)));
+        const char *lineEnd
+            = static_cast<const char *>(std::memchr(position, CarriageReturn, size_t(end - position)));
         const char *restEnd = lineEnd ? lineEnd : end;
         if (m_state == State::Name)
             m_name.append(position, restEnd - position);

@@ -16,9 +16,8 @@ struct NumberRange
 
     bool holds(QStringView text) const
     {
-        bool ok = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
-            return c >= u'0' && c <= u'9';
-        });
+        bool ok = !text.isEmpty()
+            && std::all_of(text.begin(), text.end(), [](QChar c) { return c >= u'0' && c <= u'9'; });
         const qint64 number = ok ? text.toLongLong(&ok) : 0;
         return ok && number >= least && number <= most;
     }
@@ -30,9 +29,9 @@ struct NumberRange
         if (least == most)
             return Failure{QStringLiteral("must be %1, not \"%2\"").arg(least).arg(text)};
         return Failure{QStringLiteral("must be a whole number from %1 to %2, not \"%3\"")
-            .arg(least)
-            .arg(most)
-            .arg(text)};
+                           .arg(least)
+                           .arg(most)
+                           .arg(text)};
     }
 };
 
@@ -52,13 +51,11 @@ RecordValues NewRecordValues(qint32 type)
     case SourceType::Native:
         values[RecordKey::Attributes] = QString::number(AccessMode::Editable);
         values[RecordKey::Capabilities] = QString::number(CapabilityBit::Create | CapabilityBit::Import
-                                                          | CapabilityBit::Unload
-                                                          | CapabilityBit::Export);
+                                                          | CapabilityBit::Unload | CapabilityBit::Export);
         break;
     case SourceType::NativeRaster:
         values[RecordKey::Attributes] = QString::number(AccessMode::Backdrop);
-        values[RecordKey::Capabilities] =
-            QString::number(CapabilityBit::Import | CapabilityBit::Unload);
+        values[RecordKey::Capabilities] = QString::number(CapabilityBit::Import | CapabilityBit::Unload);
         break;
     default:
         values[RecordKey::Attributes] = QString::number(AccessMode::Backdrop);
@@ -86,8 +83,10 @@ std::optional<NumberRange> rangeOf(RecordKey key, qint32 type)
         return demandLoad ? NumberRange{AccessMode::Backdrop, AccessMode::Backdrop}
                           : NumberRange{AccessMode::None, AccessMode::Editable};
     case RecordKey::Capabilities:
-        return NumberRange{0, demandLoad ? 0 : CapabilityBit::Create | CapabilityBit::Import
-                                                   | CapabilityBit::Unload | CapabilityBit::Export};
+        return NumberRange{0,
+                           demandLoad ? 0
+                                      : CapabilityBit::Create | CapabilityBit::Import | CapabilityBit::Unload
+                                   | CapabilityBit::Export};
     case RecordKey::Priority:
         return NumberRange{0, 255};
     case RecordKey::Private:
@@ -115,8 +114,8 @@ Result<void> checkConnect(const QString &text, qint32 type)
         return Failure{QStringLiteral("must hold the storage name")};
     if (text.size() > StorageNameLimit)
         return Failure{QStringLiteral("the storage name \"%1\" is longer than %2 characters")
-            .arg(text)
-            .arg(StorageNameLimit)};
+                           .arg(text)
+                           .arg(StorageNameLimit)};
     return {};
 }
 
@@ -125,8 +124,8 @@ Result<void> checkConnect(const QString &text, qint32 type)
 int FilterNameKey(int key, bool allowBlank)
 {
     const auto between = [key](char first, char last) { return key >= first && key <= last; };
-    const bool passes = (key >= 0 && key < ' ') || between('0', '9') || between('A', 'Z')
-                        || between('a', 'z') || key == '_' || (key == ' ' && allowBlank);
+    const bool passes = (key >= 0 && key < ' ') || between('0', '9') || between('A', 'Z') || between('a', 'z')
+        || key == '_' || (key == ' ' && allowBlank);
     return passes ? key : 0;
 }
 
@@ -141,8 +140,8 @@ Result<void> CheckRecordValue(RecordKey key, const QString &text, qint32 type)
         if (text.isEmpty() || text.compare(AutomaticId, Qt::CaseInsensitive) == 0 || whole32.holds(text))
             return {};
         return Failure{QStringLiteral("must be Auto or a whole number from 0 to %1, not \"%2\"")
-            .arg(Whole32Limit)
-            .arg(text)};
+                           .arg(Whole32Limit)
+                           .arg(text)};
     case RecordKey::Scales: {
         const QStringList fields = text.split(u',');
         if (fields.size() == 3 && std::all_of(fields.begin(), fields.end(), [&](const QString &field) {
@@ -150,8 +149,8 @@ Result<void> CheckRecordValue(RecordKey key, const QString &text, qint32 type)
             }))
             return {};
         return Failure{QStringLiteral("must be three whole numbers from 0 to %1 joined by commas, not \"%2\"")
-            .arg(Whole32Limit)
-            .arg(text)};
+                           .arg(Whole32Limit)
+                           .arg(text)};
     }
     default:
         const std::optional<NumberRange> range = rangeOf(key, type);

@@ -71,19 +71,22 @@ QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const 
             continue;
         seen.insert(name.toCaseFolded());
         if (!after.hasSection(name)) {
-            differences.append({name, RecordDifference::Kind::Removed, WholeRecord(ValuesRead(before, name), true)});
+            differences.append(
+                {name, RecordDifference::Kind::Removed, WholeRecord(ValuesRead(before, name), true)});
             continue;
         }
         if (before.sectionBytes(name) == after.sectionBytes(name))
             continue;
-        if (QList<KeyDifference> keys = ChangedKeys(ValuesRead(before, name), ValuesRead(after, name)); !keys.isEmpty())
+        if (QList<KeyDifference> keys = ChangedKeys(ValuesRead(before, name), ValuesRead(after, name));
+            !keys.isEmpty())
             differences.append({name, RecordDifference::Kind::Changed, std::move(keys)});
     }
     for (const QString &name : after.sectionNames()) {
         if (seen.contains(name.toCaseFolded()))
             continue;
         seen.insert(name.toCaseFolded());
-        differences.append({name, RecordDifference::Kind::Added, WholeRecord(ValuesRead(after, name), false)});
+        differences.append(
+            {name, RecordDifference::Kind::Added, WholeRecord(ValuesRead(after, name), false)});
     }
     return differences;
 }
@@ -131,8 +134,11 @@ std::optional<std::vector<ProfileDocument::SectionSpan>> NamedSectionsByBytes(co
 class RecordSpans
 {
 public:
-    RecordSpans(const QByteArray &bytes, const ProfileCodec &codec, std::vector<ProfileDocument::SectionSpan> spans)
-        : m_bytes(bytes), m_codec(codec), m_spans(std::move(spans))
+    RecordSpans(const QByteArray &bytes, const ProfileCodec &codec,
+                std::vector<ProfileDocument::SectionSpan> spans)
+        : m_bytes(bytes)
+        , m_codec(codec)
+        , m_spans(std::move(spans))
     {
         m_firstByName.reserve(qsizetype(m_spans.size()));
         for (std::size_t index = 0; index < m_spans.size(); ++index) {
@@ -178,12 +184,14 @@ QList<RecordDifference> CompareSectionSpans(const RecordSpans &before, const Rec
         const ProfileDocument::SectionSpan *now = after.find(folded);
         seen.insert(std::move(folded));
         if (!now) {
-            differences.append({span.name, RecordDifference::Kind::Removed, WholeRecord(before.valuesRead(span), true)});
+            differences.append(
+                {span.name, RecordDifference::Kind::Removed, WholeRecord(before.valuesRead(span), true)});
             continue;
         }
         if (before.bytesOf(span) == after.bytesOf(*now))
             continue;
-        if (QList<KeyDifference> keys = ChangedKeys(before.valuesRead(span), after.valuesRead(*now)); !keys.isEmpty())
+        if (QList<KeyDifference> keys = ChangedKeys(before.valuesRead(span), after.valuesRead(*now));
+            !keys.isEmpty())
             differences.append({span.name, RecordDifference::Kind::Changed, std::move(keys)});
     }
     for (const ProfileDocument::SectionSpan &span : after.spans()) {
@@ -191,7 +199,8 @@ QList<RecordDifference> CompareSectionSpans(const RecordSpans &before, const Rec
         if (seen.contains(folded))
             continue;
         seen.insert(std::move(folded));
-        differences.append({span.name, RecordDifference::Kind::Added, WholeRecord(after.valuesRead(span), false)});
+        differences.append(
+            {span.name, RecordDifference::Kind::Added, WholeRecord(after.valuesRead(span), false)});
     }
     return differences;
 }
@@ -232,7 +241,10 @@ QString ActionText(const RegistryAction &action, const QList<RecordDifference> &
 class KeepVersion : public ReplacementStep
 {
 public:
-    KeepVersion(const RegistryAction &action, VersionNote *kept) : m_action(action), m_kept(kept) { }
+    KeepVersion(const RegistryAction &action, VersionNote *kept)
+        : m_action(action)
+        , m_kept(kept)
+    { }
 
     WriteResult prepare(const QString &filePath, const ProfileDocument &current, const QByteArray &edited,
                         const std::optional<FilePermissions> &permissions) override
@@ -241,9 +253,9 @@ public:
         VersionNote note;
         note.action = ActionText(m_action, differences);
         for (const RecordDifference &difference : differences) {
-            (difference.kind == RecordDifference::Kind::Added     ? note.added
-             : difference.kind == RecordDifference::Kind::Removed ? note.removed
-                                                                  : note.changed)
+            (difference.kind == RecordDifference::Kind::Added         ? note.added
+                 : difference.kind == RecordDifference::Kind::Removed ? note.removed
+                                                                      : note.changed)
                 .append(difference.name);
         }
         m_history.emplace(filePath);
@@ -283,8 +295,7 @@ QList<RecordDifference> CompareRecords(const ProfileDocument &before, const QByt
     const qsizetype head = CommonLength(old.constData(), after.constData(), shorter, 1);
     if (head == old.size() && head == after.size())
         return {};
-    const qsizetype tail =
-        CommonLength(old.constEnd() - 1, after.constEnd() - 1, shorter - head, -1);
+    const qsizetype tail = CommonLength(old.constEnd() - 1, after.constEnd() - 1, shorter - head, -1);
     const auto [from, to] = before.sectionsAround(head, old.size() - tail);
     // The section line that ends the run in the old file ends it in the new
     // one too when the byte before it is common to both. A run of most of
@@ -303,8 +314,10 @@ QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArra
         return {};
     const ProfileCodec codec = ProfileCodec::ForFile(before);
     if (codec.encoding() == ProfileCodec::ForFile(after).encoding()) {
-        std::optional<std::vector<ProfileDocument::SectionSpan>> oldSpans = NamedSectionsByBytes(before, codec);
-        std::optional<std::vector<ProfileDocument::SectionSpan>> newSpans = NamedSectionsByBytes(after, codec);
+        std::optional<std::vector<ProfileDocument::SectionSpan>> oldSpans
+            = NamedSectionsByBytes(before, codec);
+        std::optional<std::vector<ProfileDocument::SectionSpan>> newSpans
+            = NamedSectionsByBytes(after, codec);
         if (oldSpans && newSpans)
             return CompareSectionSpans(RecordSpans(before, codec, std::move(*oldSpans)),
                                        RecordSpans(after, codec, std::move(*newSpans)));
@@ -326,8 +339,9 @@ WriteResult ApplyRestore(ProfileEdit &edit, const ProfileDocument &old, const QS
         return {};
     }
     if (old.codec().encoding() != edit.codec().encoding())
-        return NotWritten(WriteFailure::Unencodable, {},
-                QStringLiteral("the version is in another encoding than the registry; restore it whole"));
+        return NotWritten(
+            WriteFailure::Unencodable, {},
+            QStringLiteral("the version is in another encoding than the registry; restore it whole"));
     for (const QString &name : names) {
         if (WriteResult restored = edit.setSectionBytes(name, old.sectionBytes(name)); !restored)
             return restored;

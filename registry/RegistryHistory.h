@@ -31,7 +31,11 @@ struct KeyDifference
 // with other values.
 struct RecordDifference
 {
-    enum class Kind { Added, Changed, Removed };
+    enum class Kind {
+        Added,
+        Changed,
+        Removed
+    };
 
     QString name;
     Kind kind = Kind::Changed;

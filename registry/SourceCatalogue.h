@@ -16,13 +16,17 @@ inline constexpr qint32 Native = 1;
 inline constexpr qint32 NativeRaster = 2;
 inline constexpr qint32 DemandLoad = 4;
 inline constexpr qint32 Odbc = 5;
-}
+} // namespace SourceType
 
-enum class ConfigDialogKind { Native, DemandLoad, Odbc };
+enum class ConfigDialogKind {
+    Native,
+    DemandLoad,
+    Odbc
+};
 
 struct CatalogueEntry
 {
-    QString name;   // shown in the type list as it stands
+    QString name; // shown in the type list as it stands
     qint32 type;
 };
 

@@ -22,7 +22,8 @@ UndoTrail::UndoTrail(QString registryPath)
     : m_registryPath(std::move(registryPath))
     , m_history(RegistryHistory(m_registryPath))
 {
-    if (const Result<QList<VersionNote>, FileError> versions = m_history.versions(); versions && !versions->isEmpty())
+    if (const Result<QList<VersionNote>, FileError> versions = m_history.versions();
+        versions && !versions->isEmpty())
         m_seen = versions->first().number;
 }
 
@@ -69,14 +70,16 @@ WriteResult UndoTrail::undoLast()
     const ProfileDocument before(std::move(*bytes));
     const QStringList names = TouchedRecords(change.version);
     VersionNote kept;
-    const WriteResult undone = EditRegistry(m_registryPath, {QStringLiteral("undo ") + change.version.action},
-                                            [&](ProfileEdit &edit) {
-        for (const QString &name : names) {
-            if (edit.sectionBytes(name) != change.left.value(name.toCaseFolded()))
-                return WriteResult(NotWritten(WriteFailure::RecordChanged, {}, name));
-        }
-        return ApplyRestore(edit, before, names);
-    }, &kept);
+    const WriteResult undone = EditRegistry(
+        m_registryPath, {QStringLiteral("undo ") + change.version.action},
+        [&](ProfileEdit &edit) {
+            for (const QString &name : names) {
+                if (edit.sectionBytes(name) != change.left.value(name.toCaseFolded()))
+                    return WriteResult(NotWritten(WriteFailure::RecordChanged, {}, name));
+            }
+            return ApplyRestore(edit, before, names);
+        },
+        &kept);
     if (!undone)
         return undone;
     m_seen = std::max(m_seen, kept.number);

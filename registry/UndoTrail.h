@@ -47,7 +47,7 @@ private:
 
     QString m_registryPath;
     FileHistory m_history;
-    int m_seen = 0;   // the newest version looked at
+    int m_seen = 0; // the newest version looked at
     QList<OwnChange> m_changes;
 };
 

@@ -77,7 +77,8 @@ QList<QWidget *> reachable(QWidget &window)
 {
     QList<QWidget *> controls = window.findChildren<QWidget *>();
     controls.removeIf([&](QWidget *c) {
-        return c->window() != &window || !c->isVisibleTo(&window) || !(c->focusPolicy() & Qt::TabFocus) || c->focusProxy();
+        return c->window() != &window || !c->isVisibleTo(&window) || !(c->focusPolicy() & Qt::TabFocus)
+            || c->focusProxy();
     });
     return controls;
 }
@@ -88,14 +89,16 @@ QList<QWidget *> reachable(QWidget &window)
 QString expectedName(const QWidget *control, const QString &name)
 {
     if (!qobject_cast<const QLineEdit *>(control) && !qobject_cast<const QComboBox *>(control)
-        && !qobject_cast<const QAbstractItemView *>(control) && !qobject_cast<const QPlainTextEdit *>(control))
+        && !qobject_cast<const QAbstractItemView *>(control)
+        && !qobject_cast<const QPlainTextEdit *>(control))
         return name.isEmpty() ? u"<any>"_s : name;
     for (const QLabel *label : control->window()->findChildren<QLabel *>()) {
         if (label->buddy() == control)
             return AccessibleCaption(label->text());
     }
     const QWidget *window = control->window();
-    return window->objectName() == u"frmDebug"_s ? AccessibleCaption(window->windowTitle()) : u"<its label>"_s;
+    return window->objectName() == u"frmDebug"_s ? AccessibleCaption(window->windowTitle())
+                                                 : u"<its label>"_s;
 }
 
 // Where a control draws: a label, check box or option button its caption at
@@ -107,8 +110,8 @@ QRect drawnRect(const QWidget *control)
         alignment = label->alignment();
     else if (!qobject_cast<const QCheckBox *>(control) && !qobject_cast<const QRadioButton *>(control))
         return control->geometry();
-    return QStyle::alignedRect(control->layoutDirection(), alignment, control->sizeHint().boundedTo(control->size()),
-                               control->geometry());
+    return QStyle::alignedRect(control->layoutDirection(), alignment,
+                               control->sizeHint().boundedTo(control->size()), control->geometry());
 }
 
 // The controls of the window and its frames that draw outside their container
@@ -127,7 +130,8 @@ QStringList untidyControls(const QWidget &window)
         if (!control->parentWidget()->contentsRect().contains(drawnRect(control)))
             untidy.append(control->objectName() + u" leaves its container"_s);
         for (const QWidget *other : shown) {
-            if (other->parentWidget() == control->parentWidget() && control->objectName() < other->objectName()
+            if (other->parentWidget() == control->parentWidget()
+                && control->objectName() < other->objectName()
                 && drawnRect(control).intersects(drawnRect(other)))
                 untidy.append(control->objectName() + u" overlaps "_s + other->objectName());
         }
@@ -146,7 +150,8 @@ std::optional<Caption> captionOf(const QWidget *control)
 {
     const QStyle *style = control->style();
     const auto measured = [control](const QString &text, const QRect &room, int flags = 0) {
-        return Caption{text, room, control->fontMetrics().boundingRect(room, Qt::TextShowMnemonic | flags, text)};
+        return Caption{text, room,
+                       control->fontMetrics().boundingRect(room, Qt::TextShowMnemonic | flags, text)};
     };
     if (const auto *label = qobject_cast<const QLabel *>(control))
         return measured(label->text(), label->contentsRect(), label->wordWrap() ? Qt::TextWordWrap : 0);
@@ -156,16 +161,20 @@ std::optional<Caption> captionOf(const QWidget *control)
         option.initFrom(group);
         option.text = group->title();
         option.subControls = QStyle::SC_GroupBoxLabel;
-        return Caption{group->title(), group->rect(), style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group)};
+        return Caption{group->title(), group->rect(),
+                       style->subControlRect(QStyle::CC_GroupBox, &option, QStyle::SC_GroupBoxLabel, group)};
     }
     const auto *button = qobject_cast<const QAbstractButton *>(control);
-    const bool box = qobject_cast<const QCheckBox *>(control), option = qobject_cast<const QRadioButton *>(control);
+    const bool box = qobject_cast<const QCheckBox *>(control),
+               option = qobject_cast<const QRadioButton *>(control);
     if (!button || !(box || option || qobject_cast<const QPushButton *>(control)))
         return std::nullopt;
     QStyleOptionButton look;
     look.initFrom(button);
     look.text = button->text();
-    const auto element = box ? QStyle::SE_CheckBoxContents : option ? QStyle::SE_RadioButtonContents : QStyle::SE_PushButtonContents;
+    const auto element = box ? QStyle::SE_CheckBoxContents
+        : option             ? QStyle::SE_RadioButtonContents
+                             : QStyle::SE_PushButtonContents;
     return measured(button->text(), style->subElementRect(element, &look, button));
 }
 
@@ -175,13 +184,17 @@ QStringList clippedCaptions(const QWidget &window)
     QStringList clipped;
     for (const QWidget *control : window.findChildren<QWidget *>()) {
         const std::optional<Caption> caption = captionOf(control);
-        if (!caption || caption->text.isEmpty() || control->window() != &window || !control->isVisibleTo(&window))
+        if (!caption || caption->text.isEmpty() || control->window() != &window
+            || !control->isVisibleTo(&window))
             continue;
-        if (caption->needed.width() > caption->room.width() || caption->needed.height() > caption->room.height()
+        if (caption->needed.width() > caption->room.width()
+            || caption->needed.height() > caption->room.height()
             || !caption->room.contains(caption->needed.topLeft()))
             clipped.append(u"%1 \"%2\" needs %3x%4 in %5x%6"_s.arg(control->objectName(), caption->text)
-                               .arg(caption->needed.width()).arg(caption->needed.height())
-                               .arg(caption->room.width()).arg(caption->room.height()));
+                               .arg(caption->needed.width())
+                               .arg(caption->needed.height())
+                               .arg(caption->room.width())
+                               .arg(caption->room.height()));
     }
     return clipped;
 }
@@ -199,13 +212,16 @@ QStringList clippedCaptions(const QWidget &window)
 // focus to its box.
 TEST_F(EveryWindowTest, IsTranslatedNamedAndReachedByTheKeyboard)
 {
-    const std::pair<QString, QString> captions[] = {{u"Config&ure..."_s, u"Configure..."_s},
-        {u"Nom de la source :"_s, u"Nom de la source"_s}, {u"Maps && &Plans: "_s, u"Maps & Plans"_s},
-        {u"Storage Name: (8 char max.)"_s, u"Storage Name: (8 char max.)"_s}};
+    const std::pair<QString, QString> captions[]
+        = {{u"Config&ure..."_s, u"Configure..."_s},
+           {u"Nom de la source :"_s, u"Nom de la source"_s},
+           {u"Maps && &Plans: "_s, u"Maps & Plans"_s},
+           {u"Storage Name: (8 char max.)"_s, u"Storage Name: (8 char max.)"_s}};
     for (const auto &[caption, read] : captions)
         EXPECT_EQ(AccessibleCaption(caption), read);
     const auto stop = [](const QWidget *control) {
-        return qobject_cast<const QRadioButton *>(control) ? control->parentWidget()->objectName() : control->objectName();
+        return qobject_cast<const QRadioButton *>(control) ? control->parentWidget()->objectName()
+                                                           : control->objectName();
     };
     int cancelled = 0;
     ASSERT_NO_FATAL_FAILURE(loadShippedTable(table));
@@ -218,7 +234,9 @@ TEST_F(EveryWindowTest, IsTranslatedNamedAndReachedByTheKeyboard)
         forEachWindow([&](QWidget &window) {
             SCOPED_TRACE(target.toStdString());
             if (target != u"English"_s) {
-                EXPECT_EQ(untranslatedCaptions(&window, table, target) + clashingAccessKeys(&window, table, target), QStringList());
+                EXPECT_EQ(untranslatedCaptions(&window, table, target)
+                              + clashingAccessKeys(&window, table, target),
+                          QStringList());
                 EXPECT_TRUE(titles.contains(window.windowTitle())) << window.windowTitle().toStdString();
             }
             QSet<QString> expected;

@@ -36,19 +36,28 @@ using Ending = ScriptedConfigDialog::Ending;
 
 namespace {
 
-enum HostWindows { Notify = 1, Refresh = 2, Shutdown = 4, Linked = 7 };
+enum HostWindows {
+    Notify = 1,
+    Refresh = 2,
+    Shutdown = 4,
+    Linked = 7
+};
 
 // Its configuration dialogs are scripted and log what they were opened for.
 class ScriptedMainWindow final : public frmTessel
 {
 public:
-    ScriptedMainWindow(Session &session, HostLink &link) : frmTessel(session, link), m_session(session) {}
+    ScriptedMainWindow(Session &session, HostLink &link)
+        : frmTessel(session, link)
+        , m_session(session)
+    { }
     Ending ending = Ending::Cancel;
     std::function<void()> save;
-    QStringList opened;   // "kind record native-type"
+    QStringList opened; // "kind record native-type"
 
 protected:
-    std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind, const QString &record, qint16 nativeType) override
+    std::unique_ptr<ConfigDialog> createConfigForm(ConfigDialogKind kind, const QString &record,
+                                                   qint16 nativeType) override
     {
         opened.append(QStringLiteral("%1 %2 %3").arg(int(kind)).arg(record).arg(nativeType));
         return std::make_unique<ScriptedConfigDialog>(m_session, ending, save);
@@ -80,14 +89,19 @@ protected:
         hostLog.clear();
         whileNotified = {};
         terminationSignals.reset();
-        link = std::make_unique<HostLink>(HostCommandLine{{}, windows & Notify ? hostWindows[0]->handle() : 0,
-            windows & Refresh ? hostWindows[1]->handle() : 0, windows & Shutdown ? hostWindows[2]->handle() : 0, hostDirectory});
+        link = std::make_unique<HostLink>(HostCommandLine{{},
+                                                          windows & Notify ? hostWindows[0]->handle() : 0,
+                                                          windows & Refresh ? hostWindows[1]->handle() : 0,
+                                                          windows & Shutdown ? hostWindows[2]->handle() : 0,
+                                                          hostDirectory});
         terminationSignals = std::make_unique<TerminationSignals>();
-        QObject::connect(terminationSignals.get(), &TerminationSignals::received, link.get(), &HostLink::shutDown);
+        QObject::connect(terminationSignals.get(), &TerminationSignals::received, link.get(),
+                         &HostLink::shutDown);
         button = link->shutdownButtonHandle();
         const QString endpoint = EndpointPath(*RuntimeDirectory(), link->windowHandle());
         QObject::connect(link.get(), &HostLink::ended, [this, endpoint] {
-            const bool left = QFile::exists(EndpointPath(*RuntimeDirectory(), button)) || QFile::exists(endpoint);
+            const bool left
+                = QFile::exists(EndpointPath(*RuntimeDirectory(), button)) || QFile::exists(endpoint);
             hostLog.append(left ? u"ENDED with endpoints"_s : u"ENDED"_s);
         });
         window = std::make_unique<ScriptedMainWindow>(session, *link);
@@ -105,7 +119,8 @@ protected:
     // compared with the list and, when it differs, listed.
     std::unique_ptr<QSignalSpy> readings() const
     {
-        return std::make_unique<QSignalSpy>(window->findChild<QFutureWatcherBase *>(), &QFutureWatcherBase::finished);
+        return std::make_unique<QSignalSpy>(window->findChild<QFutureWatcherBase *>(),
+                                            &QFutureWatcherBase::finished);
     }
     static bool readAgain(QSignalSpy &reads)
     {
@@ -125,7 +140,8 @@ protected:
     }
     void writeKey(const char *section, const char *value)
     {
-        EXPECT_TRUE(WriteProfileString(QLatin1String(section), u"Type"_s, QLatin1String(value), session.RegistryIniPath));
+        EXPECT_TRUE(WriteProfileString(QLatin1String(section), u"Type"_s, QLatin1String(value),
+                                       session.RegistryIniPath));
     }
 
     // The host's three windows inside the test process. Each logs the messages
@@ -139,18 +155,23 @@ protected:
             QString entry = QLatin1String(name);
             if (m.message != WM_LBUTTONDOWN || m.wParam != 0 || m.lParam != 0)
                 entry += QStringLiteral(" message %1 %2 %3").arg(m.message).arg(m.wParam).arg(m.lParam);
-            hostLog.append(notify ? entry + QStringLiteral(" hWnd=%1 %2").arg(hostKey(TesselhWndKey), hostKey(TesselSignalKey)) : entry);
+            hostLog.append(
+                notify ? entry
+                        + QStringLiteral(" hWnd=%1 %2").arg(hostKey(TesselhWndKey), hostKey(TesselSignalKey))
+                       : entry);
             if (notify && whileNotified)
                 whileNotified();
             if (notify && answer) {
-                EXPECT_TRUE(WriteProfileString(HostIniSection, TesselSignalKey, *answer, hostDirectory + HostIniFileName));
+                EXPECT_TRUE(WriteProfileString(HostIniSection, TesselSignalKey, *answer,
+                                               hostDirectory + HostIniFileName));
             }
             return 0;
         });
     }
     QString hostKey(const QString &name) const
     {
-        return ReadProfileString(HostIniSection, name, QStringLiteral("<none>"), hostDirectory + HostIniFileName);
+        return ReadProfileString(HostIniSection, name, QStringLiteral("<none>"),
+                                 hostDirectory + HostIniFileName);
     }
 
     QTemporaryDir hostDir;
@@ -159,7 +180,8 @@ protected:
     QStringList hostLog;
     std::optional<QString> answer;
     std::function<void()> whileNotified;
-    const std::unique_ptr<MessageEndpoint> hostWindows[3] = {hostWindow("NOTIFY"), hostWindow("REFRESH"), hostWindow("SHUTDOWN")};
+    const std::unique_ptr<MessageEndpoint> hostWindows[3]
+        = {hostWindow("NOTIFY"), hostWindow("REFRESH"), hostWindow("SHUTDOWN")};
     std::unique_ptr<HostLink> link;
     std::unique_ptr<TerminationSignals> terminationSignals;
     std::unique_ptr<ScriptedMainWindow> window;
@@ -179,20 +201,47 @@ TEST_F(MainWindowTest, TheHostHearsOfEveryChangeAndEveryClosing)
     const QStringList closed{u"SHUTDOWN"_s, u"ENDED"_s}, unloaded = closed + QStringList{u"UNLOADED"_s};
     const QString question = box(Msg::DeleteSelectedEntry, MsgBoxStyle::YesNoQuestion);
     const QString refused = box(Msg::CannotDeleteConnected, MsgBoxStyle::Exclamation);
-    const QString diskFull = box(session.GetMsgText(Msg::RegistryDiskFull, {session.RegistryIniPath}), MsgBoxStyle::Exclamation);
-    const auto click = [this](const char *record, const char *name) { return [=, this] { select(record); press(name)->click(); }; };
-    const auto answered = [&](int yesNo) { return [&, yesNo] { messageBoxes.answers.enqueue(yesNo); click("Roads", "cmdDelete")(); }; };
-    const auto confirmed = [&] { window->ending = Ending::Ok; click("Roads", "cmdConfig")(); };
-    const auto fullDisk = [&] { const FileSizeLimit limit(8); answered(MsgBoxResult::Yes)(); };
+    const QString diskFull
+        = box(session.GetMsgText(Msg::RegistryDiskFull, {session.RegistryIniPath}), MsgBoxStyle::Exclamation);
+    const auto click = [this](const char *record, const char *name) {
+        return [=, this] {
+            select(record);
+            press(name)->click();
+        };
+    };
+    const auto answered = [&](int yesNo) {
+        return [&, yesNo] {
+            messageBoxes.answers.enqueue(yesNo);
+            click("Roads", "cmdDelete")();
+        };
+    };
+    const auto confirmed = [&] {
+        window->ending = Ending::Ok;
+        click("Roads", "cmdConfig")();
+    };
+    const auto fullDisk = [&] {
+        const FileSizeLimit limit(8);
+        answered(MsgBoxResult::Yes)();
+    };
     const auto pressButton = [this] { SendMessage(button, WM_LBUTTONDOWN, 0, 0); };
-    const auto duringQuery = [&](std::function<void()> hostAction) { return [&, hostAction] { whileNotified = hostAction; answered(MsgBoxResult::No)(); }; };
-    const auto idle = [this](int signal) { return [this, signal] { ::raise(signal); EXPECT_TRUE(waitFor([this] { return hostLog.contains(u"ENDED"_s); })); }; };
+    const auto duringQuery = [&](std::function<void()> hostAction) {
+        return [&, hostAction] {
+            whileNotified = hostAction;
+            answered(MsgBoxResult::No)();
+        };
+    };
+    const auto idle = [this](int signal) {
+        return [this, signal] {
+            ::raise(signal);
+            EXPECT_TRUE(waitFor([this] { return hostLog.contains(u"ENDED"_s); }));
+        };
+    };
     const struct
     {
         int windows;
-        std::optional<QString> answer;   // none: the query is left as it stands
+        std::optional<QString> answer; // none: the query is left as it stands
         std::function<void()> act;
-        QStringList heard;               // after the registration
+        QStringList heard; // after the registration
         QStringList boxes;
         bool deleted;
     } cases[] = {
@@ -203,13 +252,31 @@ TEST_F(MainWindowTest, TheHostHearsOfEveryChangeAndEveryClosing)
         {Linked, u"-1 sources"_s, answered(MsgBoxResult::Yes), {query}, {refused}, false},
         {Refresh, {}, answered(MsgBoxResult::Yes), {refresh}, {question}, true},
         {Refresh, {}, fullDisk, {}, {question, diskFull}, false},
-        {Linked, u"1"_s, click("Roads", "cmdConfig"), {query}, {box(Msg::SourceConnected, MsgBoxStyle::Information)}, false},
+        {Linked,
+         u"1"_s,
+         click("Roads", "cmdConfig"),
+         {query},
+         {box(Msg::SourceConnected, MsgBoxStyle::Information)},
+         false},
         {Linked, u"0"_s, confirmed, {query, refresh}, {}, false},
         {Linked, u"0"_s, [this] { press("cmdClose")->click(); }, unloaded, {}, false},
-        {Linked, u"0"_s, [this] { link->shutDown(); link->shutDown(); }, closed, {}, false},
+        {Linked,
+         u"0"_s,
+         [this] {
+             link->shutDown();
+             link->shutDown();
+         },
+         closed,
+         {},
+         false},
         {Linked, u"0"_s, pressButton, unloaded, {}, false},
         {Linked, u"0"_s, duringQuery(pressButton), QStringList{query} + unloaded, {question}, false},
-        {Linked, u"0"_s, duringQuery([] { ::raise(SIGTERM); }), QStringList{query} + closed, {question}, false},
+        {Linked,
+         u"0"_s,
+         duringQuery([] { ::raise(SIGTERM); }),
+         QStringList{query} + closed,
+         {question},
+         false},
         {Linked, u"0"_s, idle(SIGHUP), closed, {}, false},
         {Linked, u"0"_s, idle(SIGINT), closed, {}, false},
     };
@@ -241,42 +308,48 @@ TEST_F(MainWindowTest, TheHostHearsOfEveryChangeAndEveryClosing)
 // type without a dialog is reported.
 TEST_F(MainWindowTest, ListsEverySourceAndOpensTheDialogOfItsType)
 {
-    writeRegistry("[Relief]\nType=2\nPrivate=8\n[Census]\nType=5\nPrivate=abc\n[Three]\nType=3\nPrivate=0\n[Network]\nType=1\n"
-                  "[Roads]\nType=4\nPrivate=2\n[Rounded]\nType=1.6\nPrivate=1.6\n[Ten]\nType=1\nPrivate=10\n");
+    writeRegistry(
+        "[Relief]\nType=2\nPrivate=8\n[Census]\nType=5\nPrivate=abc\n[Three]\nType=3\nPrivate=0\n[Network]"
+        "\nType=1\n"
+        "[Roads]\nType=4\nPrivate=2\n[Rounded]\nType=1.6\nPrivate=1.6\n[Ten]\nType=1\nPrivate=10\n");
     writeBytes(session.SourcesIniPath, "[Sources]\nRaster Image=2,Raster\nThree=3\n");
     ScriptedMainWindow &main = load();
     EXPECT_FALSE(press("cmdDelete")->isEnabled() || press("cmdConfig")->isEnabled());
-    const std::vector<ListedItem> items = {{u"Relief"_s, 4, 2}, {u"Census"_s, 3, 5}, {u"Three"_s, 0, 3}, {u"Network"_s, 1, 1},
-                                           {u"Roads"_s, 2, 4}, {u"Rounded"_s, 4, 2}, {u"Ten"_s, 1, 1}};
+    const std::vector<ListedItem> items
+        = {{u"Relief"_s, 4, 2}, {u"Census"_s, 3, 5},  {u"Three"_s, 0, 3}, {u"Network"_s, 1, 1},
+           {u"Roads"_s, 2, 4},  {u"Rounded"_s, 4, 2}, {u"Ten"_s, 1, 1}};
     EXPECT_EQ(listedItems(*list()), items);
     for (const ListedItem &item : items) {
         clickListItem(list(), item.name);
         EXPECT_TRUE(press("cmdConfig")->isEnabled()) << item.name.toStdString();
-        EXPECT_EQ(press("cmdDelete")->isEnabled(), u"Relief Census Three Network"_s.contains(item.name)) << item.name.toStdString();
+        EXPECT_EQ(press("cmdDelete")->isEnabled(), u"Relief Census Three Network"_s.contains(item.name))
+            << item.name.toStdString();
         press("cmdConfig")->click();
     }
     doubleClickListItem(list(), 0);
     select("Network");
     QTest::keyClick(list(), Qt::Key_Return);
-    const std::function<void(frmNewSrc &)> choose[] = {
-        [](frmNewSrc &chooser) { child<QPushButton>(chooser, "cmdCancel")->click(); },
-        [](frmNewSrc &chooser) { doubleClickListItem(chooser.findChild<GeoList *>(), 1); },
-        [](frmNewSrc &chooser) {
-            EXPECT_FALSE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
-            clickListItem(chooser.findChild<GeoList *>(), 0);
-            EXPECT_TRUE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
-            QTest::keyClick(chooser.findChild<GeoList *>(), Qt::Key_Return);
-        }};
+    const std::function<void(frmNewSrc &)> choose[]
+        = {[](frmNewSrc &chooser) { child<QPushButton>(chooser, "cmdCancel")->click(); },
+           [](frmNewSrc &chooser) { doubleClickListItem(chooser.findChild<GeoList *>(), 1); },
+           [](frmNewSrc &chooser) {
+               EXPECT_FALSE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
+               clickListItem(chooser.findChild<GeoList *>(), 0);
+               EXPECT_TRUE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
+               QTest::keyClick(chooser.findChild<GeoList *>(), Qt::Key_Return);
+           }};
     for (const auto &action : choose) {
         onNextModal<frmNewSrc>(action);
         press("cmdAdd")->click();
     }
-    EXPECT_EQ(main.opened.join(u", "_s), u"0 Relief 2, 2 Census 2, 0 Network 1, 1 Roads 1, 0 Rounded 2, 0 Ten 1, 0 Relief 2, "
-                                         u"0 Network 1, 0 "_s + NewRecordMarker + u" 2"_s);
+    EXPECT_EQ(main.opened.join(u", "_s),
+              u"0 Relief 2, 2 Census 2, 0 Network 1, 1 Roads 1, 0 Rounded 2, 0 Ten 1, 0 Relief 2, "
+              u"0 Network 1, 0 "_s
+                  + NewRecordMarker + u" 2"_s);
     const QString noIcon = box(Msg::InternalErrorSrcTypeToIcon, MsgBoxStyle::OkOnly);
     const QString noDialog = box(Msg::InternalErrorGetConfigForm, MsgBoxStyle::OkOnly);
     EXPECT_EQ(boxes(), (QStringList{noIcon, noDialog, noIcon, noIcon, noDialog, noIcon}));
-    EXPECT_FALSE(hostLog.contains(u"REFRESH"_s));   // every dialog was cancelled
+    EXPECT_FALSE(hostLog.contains(u"REFRESH"_s)); // every dialog was cancelled
 }
 
 // What other programs do to the registry: once the notices have settled the
@@ -290,14 +363,16 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     select("Roads");
     const auto reads = readings();
     QSignalSpy refills(list()->model(), &QAbstractItemModel::modelReset);
-    // After the next reading: the refills since the last, the list, the selected record, whether it can be deleted.
+    // After the next reading: the refills since the last, the list, the selected record, whether it can be
+    // deleted.
     const auto after = [&](int refillCount, const char *listed, const char *selected, bool deletable) {
         EXPECT_TRUE(readAgain(*reads));
         EXPECT_TRUE(waitFor([&] { return refills.count() >= refillCount; }));
         EXPECT_EQ(refills.count(), refillCount);
         refills.clear();
         EXPECT_EQ(listedNames(*list()), QString::fromLatin1(listed));
-        EXPECT_EQ(list()->ListIndex() == -1 ? QString() : GeoListItemName(list()->Text()), QString::fromLatin1(selected));
+        EXPECT_EQ(list()->ListIndex() == -1 ? QString() : GeoListItemName(list()->Text()),
+                  QString::fromLatin1(selected));
         EXPECT_EQ(press("cmdDelete")->isEnabled(), deletable);
         EXPECT_EQ(press("cmdConfig")->isEnabled(), *selected != 0);
     };
@@ -306,10 +381,11 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     after(1, "Network Roads Terrain", "Roads", true);
     writeBytes(path, readBytes(path));
     after(0, "Network Roads Terrain", "Roads", true);
-    QFile reader(path);   // the watcher follows the path, not the file a reader holds
+    QFile reader(path); // the watcher follows the path, not the file a reader holds
     ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
     writeBytes(path + u".new"_s, "[roads]\nType=4\nPrivate=2\n[Replaced]\nType=2\n");
-    ASSERT_EQ(std::rename(QFile::encodeName(path + u".new"_s).constData(), QFile::encodeName(path).constData()), 0);
+    ASSERT_EQ(
+        std::rename(QFile::encodeName(path + u".new"_s).constData(), QFile::encodeName(path).constData()), 0);
     after(1, "roads Replaced", "roads", false);
     writeBytes(path, "[InPlace]\nType=2\n[roads]\nType=4\nPrivate=2\n");
     after(1, "InPlace roads", "roads", false);
@@ -346,7 +422,9 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
     main.save = waitsWhile("Dialog");
     press("cmdConfig")->click();
     after(1, "Back Meanwhile Question Dialog", "", false);
-    EXPECT_EQ(hostLog.mid(1), (QStringList{u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"REFRESH"_s}));
+    EXPECT_EQ(hostLog.mid(1),
+              (QStringList{u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button), u"NOTIFY hWnd=%1 ICQ:Back"_s.arg(button),
+                           u"REFRESH"_s}));
 }
 
 // Ctrl+Z undoes the window's own changes, newest first, each once the user
@@ -396,9 +474,11 @@ TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
     EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n");
     undo();
     EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n[Roads]\nType=1\n");
-    EXPECT_EQ(boxes(), (QStringList{box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
-                                    box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
-                                    box(session.GetMsgText(Msg::UndoDeletion, {u"Roads"_s}), MsgBoxStyle::YesNoQuestion)}));
+    EXPECT_EQ(
+        boxes(),
+        (QStringList{box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
+                     box(session.GetMsgText(Msg::UndoChanges, {u"Rivers"_s}), MsgBoxStyle::YesNoQuestion),
+                     box(session.GetMsgText(Msg::UndoDeletion, {u"Roads"_s}), MsgBoxStyle::YesNoQuestion)}));
     EXPECT_EQ(hostLog.count(u"REFRESH"_s), 4);
     EXPECT_EQ(listedItems(*list()).size(), 2u);
 
@@ -407,7 +487,8 @@ TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
     messageBoxes.shown.clear();
     pressUndo(MsgBoxResult::Yes);
     EXPECT_EQ(registryBytes(), "[Rivers]\nType=2\n[Roads]\nType=4\n");
-    EXPECT_EQ(boxes().value(1), box(session.GetMsgText(Msg::UndoRefused, {u"Roads"_s}), MsgBoxStyle::Exclamation));
+    EXPECT_EQ(boxes().value(1),
+              box(session.GetMsgText(Msg::UndoRefused, {u"Roads"_s}), MsgBoxStyle::Exclamation));
 }
 
 } // namespace
@@ -421,10 +502,13 @@ TEST_F(MainWindowTest, TellsEachProblemOfTheRegistryOnce)
     writeRegistry("[Three]\nType=3\n[Seven]\nType=7\n[Network]\nType=1\n");
     load();
     const QString noIcon = box(Msg::InternalErrorSrcTypeToIcon, MsgBoxStyle::OkOnly);
-    const QString unreadable = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
-                                   MsgBoxStyle::Exclamation);
+    const QString unreadable
+        = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
+              MsgBoxStyle::Exclamation);
     const QString &path = session.RegistryIniPath;
-    const auto listed = [&](const char *names) { return waitFor([&] { return listedNames(*list()) == QLatin1String(names); }); };
+    const auto listed = [&](const char *names) {
+        return waitFor([&] { return listedNames(*list()) == QLatin1String(names); });
+    };
     const auto told = [&](QStringList expected) {
         EXPECT_EQ(boxes(), expected);
         messageBoxes.shown.clear();
@@ -468,7 +552,9 @@ TEST_F(MainWindowTest, TheListFollowsTheRegistrysFolderWhenItIsReplaced)
     session.RegistryIniPath = folder + u"/TESSEL.INI"_s;
     writeRegistry("[A]\nType=1\n");
     load();
-    const auto listed = [&](const char *names) { return waitFor([&] { return listedNames(*list()) == QLatin1String(names); }); };
+    const auto listed = [&](const char *names) {
+        return waitFor([&] { return listedNames(*list()) == QLatin1String(names); });
+    };
     ASSERT_TRUE(QDir().rename(folder, moved));
     ASSERT_TRUE(QDir().mkdir(folder));
     ASSERT_TRUE(QFile::copy(moved + u"/TESSEL.INI"_s, session.RegistryIniPath));
@@ -494,7 +580,9 @@ TEST_F(MainWindowTest, TheListFollowsTheRegistrysFolderWhenItIsReplaced)
     QFile reader(target);
     ASSERT_TRUE(reader.open(QIODevice::ReadOnly));
     writeBytes(target + u".new"_s, "[Replaced]\n");
-    ASSERT_EQ(std::rename(QFile::encodeName(target + u".new"_s).constData(), QFile::encodeName(target).constData()), 0);
+    ASSERT_EQ(
+        std::rename(QFile::encodeName(target + u".new"_s).constData(), QFile::encodeName(target).constData()),
+        0);
     EXPECT_TRUE(listed("Replaced"));
     writeBytes(target, "[InPlace]\n");
     EXPECT_TRUE(listed("InPlace"));
@@ -504,14 +592,18 @@ TEST_F(MainWindowTest, TheListFollowsTheRegistrysFolderWhenItIsReplaced)
 // each problem once, and a later refill that finds them again asks nothing.
 TEST_F(MainWindowTest, OpensADamagedRegistryAndListsWhatItCan)
 {
-    static const char binary[] = "\x7f" "ELF\x02\x01\x00\n[Roads]\nType=\x01\n\xff\xfe\x00\x00\n[Riv\x00" "ers]\nType=2\n\x89PNG\r\n";
-    const QByteArray utf16 = QByteArray("\xff\xfe") + QByteArray(reinterpret_cast<const char *>(u"[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n"), 64);
+    static const char binary[] = "\x7f"
+                                 "ELF\x02\x01\x00\n[Roads]\nType=\x01\n\xff\xfe\x00\x00\n[Riv\x00"
+                                 "ers]\nType=2\n\x89PNG\r\n";
+    const QByteArray utf16 = QByteArray("\xff\xfe")
+        + QByteArray(reinterpret_cast<const char *>(u"[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n"), 64);
     const QString noIcon = box(Msg::InternalErrorSrcTypeToIcon, MsgBoxStyle::OkOnly);
-    const QString unreadable = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
-                                   MsgBoxStyle::Exclamation);
+    const QString unreadable
+        = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
+              MsgBoxStyle::Exclamation);
     const struct
     {
-        std::optional<QByteArray> bytes;   // none: a directory
+        std::optional<QByteArray> bytes; // none: a directory
         QString listed;
         QStringList boxes;
     } cases[] = {

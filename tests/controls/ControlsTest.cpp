@@ -28,7 +28,12 @@ TEST(GeoList, DrawsEachItemWithTheCellOfItsIconNumber)
     const QImage strip = SourceIconStrip().toImage();
     for (int icon = 0; icon <= 5; ++icon) {
         list.AddItem(GeoListItemText(icon, u"Item"_s));
-        const QImage shown = list.model()->index(icon, 0).data(Qt::DecorationRole).value<QIcon>().pixmap(GeoList::IconSize).toImage();
+        const QImage shown = list.model()
+                                 ->index(icon, 0)
+                                 .data(Qt::DecorationRole)
+                                 .value<QIcon>()
+                                 .pixmap(GeoList::IconSize)
+                                 .toImage();
         for (int y = 0; y < GeoList::IconSize; ++y) {
             for (int x = 0; x < GeoList::IconSize; ++x) {
                 // The background of the strip (its first pixel), and cells beyond it, show transparent.
@@ -71,10 +76,13 @@ TEST(TranslateForm, TranslatesCaptionsFromTheirEnglishText)
 {
     QTemporaryDir directory;
     const QString path = directory.filePath(u"TESSEL.LRT"_s);
-    test::writeBytes(path, "English: Options\nGerman: Optionen\nFrench: Options\n\n"
-                           "English: Scales\nGerman: Ma\xc3\x9fst\xc3\xa4""be\nFrench: \xc3\x89""chelles\n\n"
-                           "English: Name:\nGerman: Name der Datenquelle:\n\n"
-                           "English: &Cancel\nGerman: &Abbrechen\nFrench: &Annuler\n");
+    test::writeBytes(path,
+                     "English: Options\nGerman: Optionen\nFrench: Options\n\n"
+                     "English: Scales\nGerman: Ma\xc3\x9fst\xc3\xa4"
+                     "be\nFrench: \xc3\x89"
+                     "chelles\n\n"
+                     "English: Name:\nGerman: Name der Datenquelle:\n\n"
+                     "English: &Cancel\nGerman: &Abbrechen\nFrench: &Annuler\n");
     LanguageSetting language;
     MessageTable table(language);
     ASSERT_TRUE(table.LoadTable(path));
@@ -86,8 +94,9 @@ TEST(TranslateForm, TranslatesCaptionsFromTheirEnglishText)
     auto *typed = new QLineEdit(u"Scales"_s, &window);
     auto *ownWindow = new QLabel(u"Name:"_s, new QDialog(&window));
     const auto captions = [&] {
-        return QStringList{window.windowTitle(), scales->title(), name->text(), cancel->text(),
-                           typed->text(), ownWindow->text()}.join(u'|');
+        return QStringList{window.windowTitle(), scales->title(), name->text(),
+                           cancel->text(),       typed->text(),   ownWindow->text()}
+            .join(u'|');
     };
     const std::pair<QString, QString> cases[] = {
         {u"German"_s, u"Optionen|Maßstäbe|Name der Datenquelle:|&Abbrechen|Scales|Name:"_s},

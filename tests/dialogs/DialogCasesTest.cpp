@@ -39,13 +39,25 @@ namespace {
 const char *const Lines = "\r\n";
 const QList<FieldRule> Fields = {
     {u"type"_s, FieldRule::Required, {u"0"_s, u"1"_s, u"2"_s, u"4"_s, u"5"_s}},
-    {u"before"_s, FieldRule::Optional, {}, false, Lines}, {u"record"_s},
-    {u"answers"_s, FieldRule::Optional, {u"Yes"_s, u"No"_s, u"Cancel"_s}, true}, {u"browse"_s},
-    {u"launch"_s, FieldRule::Optional, {u"real"_s}}, {u"file"_s}, {u"fullDisk"_s, FieldRule::Optional, {u"yes"_s}},
-    {u"steps"_s}, {u"after"_s, FieldRule::Optional, {}, false, Lines}, {u"messages"_s, FieldRule::Optional, {}, false, Lines},
-    {u"tag"_s, FieldRule::Optional, {u"OK"_s, u"CANCEL"_s}}, {u"open"_s, FieldRule::Optional, {u"yes"_s, u"no"_s}},
-    {u"focus"_s}, {u"state"_s}, {u"enabled"_s}, {u"texts"_s, FieldRule::Optional, {}, false, Lines},
-    {u"saved"_s}, {u"started"_s}, {u"asked"_s, FieldRule::Optional, {}, false, Lines},
+    {u"before"_s, FieldRule::Optional, {}, false, Lines},
+    {u"record"_s},
+    {u"answers"_s, FieldRule::Optional, {u"Yes"_s, u"No"_s, u"Cancel"_s}, true},
+    {u"browse"_s},
+    {u"launch"_s, FieldRule::Optional, {u"real"_s}},
+    {u"file"_s},
+    {u"fullDisk"_s, FieldRule::Optional, {u"yes"_s}},
+    {u"steps"_s},
+    {u"after"_s, FieldRule::Optional, {}, false, Lines},
+    {u"messages"_s, FieldRule::Optional, {}, false, Lines},
+    {u"tag"_s, FieldRule::Optional, {u"OK"_s, u"CANCEL"_s}},
+    {u"open"_s, FieldRule::Optional, {u"yes"_s, u"no"_s}},
+    {u"focus"_s},
+    {u"state"_s},
+    {u"enabled"_s},
+    {u"texts"_s, FieldRule::Optional, {}, false, Lines},
+    {u"saved"_s},
+    {u"started"_s},
+    {u"asked"_s, FieldRule::Optional, {}, false, Lines},
 };
 
 class DialogCases : public DialogFixture, public ::testing::WithParamInterface<Case>
@@ -56,18 +68,21 @@ protected:
         DialogFixture::SetUp();
         QGuiApplication::clipboard()->clear();
         session.messageTable = &table; // English, with the placeholders filled in
-        writeBytes(expand(u"$DLD"_s), "ENTITY DLD PARCELS\r\n\tEntity Dld WATER MAINS\r\n"
-                                      "  entity dld   Main Roads  \r\nENTITY DLD ROADS\r\n"
-                                      "ENTITIES DLD none\r\nENTITY DLD ROADS\r\n");
+        writeBytes(expand(u"$DLD"_s),
+                   "ENTITY DLD PARCELS\r\n\tEntity Dld WATER MAINS\r\n"
+                   "  entity dld   Main Roads  \r\nENTITY DLD ROADS\r\n"
+                   "ENTITIES DLD none\r\nENTITY DLD ROADS\r\n");
         writeBytes(expand(u"$DIR/LF.DLD"_s), "ENTITY DLD ROADS\nENTITY DLD RIVERS\n");
     }
 
     QString expand(QString text) const
     {
-        const std::pair<QString, QString> names[] = {
-            {u"$DLD"_s, u"$DIR/ROADS.DLD"_s}, {u"$DIR"_s, tempDir.path()},
-            {u"$HUGE"_s, QString(400, u'9')}, {u"$PAD"_s, QString(8192, u'-')},
-            {u"$MAX"_s, DecimalText(std::numeric_limits<double>::max())}};
+        const std::pair<QString, QString> names[]
+            = {{u"$DLD"_s, u"$DIR/ROADS.DLD"_s},
+               {u"$DIR"_s, tempDir.path()},
+               {u"$HUGE"_s, QString(400, u'9')},
+               {u"$PAD"_s, QString(8192, u'-')},
+               {u"$MAX"_s, DecimalText(std::numeric_limits<double>::max())}};
         for (const auto &[name, value] : names)
             text.replace(name, value);
         return text;
@@ -151,7 +166,8 @@ protected:
     {
         if (test.has(u"before"_s))
             writeRegistry(value(test, u"before"_s).toUtf8());
-        const std::optional<QByteArray> before = QFile::exists(session.RegistryIniPath) ? std::optional(registryBytes()) : std::nullopt;
+        const std::optional<QByteArray> before
+            = QFile::exists(session.RegistryIniPath) ? std::optional(registryBytes()) : std::nullopt;
         recordName = value(test, u"record"_s, NewRecordMarker);
         QtProcessLauncher realLauncher;
         if (test.has(u"launch"_s))
@@ -162,8 +178,8 @@ protected:
             writeBytes(file[0], file.mid(2).join(u' ').toUtf8());
             QFile::setPermissions(file[0], QFile::Permissions(file[1].toInt(nullptr, 16)));
         }
-        const QMap<QString, int> answers{{u"Yes"_s, MsgBoxResult::Yes}, {u"No"_s, MsgBoxResult::No},
-                                         {u"Cancel"_s, MsgBoxResult::Cancel}};
+        const QMap<QString, int> answers{
+            {u"Yes"_s, MsgBoxResult::Yes}, {u"No"_s, MsgBoxResult::No}, {u"Cancel"_s, MsgBoxResult::Cancel}};
         for (const QString &answer : value(test, u"answers"_s).split(u' ', Qt::SkipEmptyParts))
             messageBoxes.answers.enqueue(answers.value(answer));
         for (const QString &chosen : value(test, u"browse"_s).split(u' ', Qt::SkipEmptyParts))
@@ -196,10 +212,11 @@ protected:
                 seen[u"texts"_s] += name + u'=' + (box ? box->text() : u"(no box)"_s) + u"\r\n"_s;
             }
             const QWidget *focus = QApplication::focusWidget();
-            seen.insert(QMap<QString, QString>{{u"tag"_s, dialog.Tag()}, {u"open"_s, dialog.isVisible() ? u"yes"_s : u"no"_s},
-                         {u"state"_s, describe(dialog, value(test, u"state"_s))},
-                         {u"focus"_s, focus ? focus->objectName() : QString()},
-                         {u"enabled"_s, enabledControls(dialog).join(u' ')}});
+            seen.insert(QMap<QString, QString>{{u"tag"_s, dialog.Tag()},
+                                               {u"open"_s, dialog.isVisible() ? u"yes"_s : u"no"_s},
+                                               {u"state"_s, describe(dialog, value(test, u"state"_s))},
+                                               {u"focus"_s, focus ? focus->objectName() : QString()},
+                                               {u"enabled"_s, enabledControls(dialog).join(u' ')}});
             if (dialog.isVisible())
                 dialog.reject();
         }));
@@ -207,7 +224,7 @@ protected:
             RecordValues values;
             options->fillDisplayValues(values);
             seen[u"saved"_s] = values[RecordKey::AutoConnect] + u'|' + values[RecordKey::Scales] + u'|'
-                               + values[RecordKey::Priority];
+                + values[RecordKey::Priority];
         }
         seen[u"started"_s] = processLauncher.started.join(u' ');
         for (const ScriptedFileDialogs::Asked &asked : fileDialogs.asked)
@@ -218,7 +235,8 @@ protected:
             }
         }
         if (test.has(u"after"_s) || before) {
-            EXPECT_EQ(QString::fromUtf8(registryBytes()), test.has(u"after"_s) ? value(test, u"after"_s) : QString::fromUtf8(*before));
+            EXPECT_EQ(QString::fromUtf8(registryBytes()),
+                      test.has(u"after"_s) ? value(test, u"after"_s) : QString::fromUtf8(*before));
         } else {
             EXPECT_FALSE(QFile::exists(session.RegistryIniPath)) << "a registry was written";
         }
@@ -242,7 +260,10 @@ TEST_P(DialogCases, EndsAsItsCaseSays)
     run(test);
 }
 
-QList<Case> cases(const char *name) { return readCases(u"tests/dialogs/cases/"_s + QLatin1String(name), Fields); }
+QList<Case> cases(const char *name)
+{
+    return readCases(u"tests/dialogs/cases/"_s + QLatin1String(name), Fields);
+}
 INSTANTIATE_TEST_SUITE_P(Native, DialogCases, ::testing::ValuesIn(cases("native.txt")), CaseName());
 INSTANTIATE_TEST_SUITE_P(Demand, DialogCases, ::testing::ValuesIn(cases("demand.txt")), CaseName());
 INSTANTIATE_TEST_SUITE_P(Options, DialogCases, ::testing::ValuesIn(cases("options.txt")), CaseName());
@@ -272,7 +293,7 @@ TEST_F(UnreadableRegistry, EachRecordDialogSaysSoAndSavesNothing)
     for (const QDialog *dialog : std::initializer_list<const QDialog *>{&native, &demand})
         EXPECT_FALSE(child(*dialog, "txtName")->isEnabled());
     const QString said = u"The registry file "_s + QDir::toNativeSeparators(session.RegistryIniPath)
-                         + u" could not be read: "_s;
+        + u" could not be read: "_s;
     ASSERT_EQ(messageBoxes.texts().size(), 2);
     for (const QString &text : messageBoxes.texts())
         EXPECT_TRUE(text.startsWith(said) && text.size() > said.size() + 40) << text.toStdString();

@@ -20,7 +20,12 @@ class TrickleDevice : public QIODevice
 {
 public:
     TrickleDevice(QByteArray bytes, qsizetype piece, std::optional<qsizetype> failAt)
-        : m_bytes(std::move(bytes)), m_piece(piece), m_failAt(failAt) { open(ReadOnly | Unbuffered); }
+        : m_bytes(std::move(bytes))
+        , m_piece(piece)
+        , m_failAt(failAt)
+    {
+        open(ReadOnly | Unbuffered);
+    }
     bool isSequential() const override { return true; }
 
 protected:

@@ -28,7 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     MessageReader reader;
     std::vector<uint8_t> sent;
-    size_t inSocket = 0;   // of sent, the bytes written to the socket
+    size_t inSocket = 0; // of sent, the bytes written to the socket
     size_t position = 0;
     while (position < size) {
         const size_t length = std::min<size_t>(data[position] % 16, size - position - 1);
@@ -40,7 +40,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             continue;
         FUZZ_CHECK(::send(sender, sent.data() + inSocket, length, MSG_NOSIGNAL) == ssize_t(length));
         inSocket = sent.size();
-        FUZZ_CHECK(reader.readFrom(receiver) == (sent.size() >= MessageSize ? State::Complete : State::Incomplete));
+        FUZZ_CHECK(reader.readFrom(receiver)
+                   == (sent.size() >= MessageSize ? State::Complete : State::Incomplete));
     }
     const size_t rest = sent.size() - inSocket;
     FUZZ_CHECK(::send(sender, sent.data() + inSocket, rest, MSG_NOSIGNAL) == ssize_t(rest));

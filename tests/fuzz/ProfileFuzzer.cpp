@@ -13,7 +13,10 @@ using namespace tessel::fuzz;
 
 namespace {
 
-struct Edit { QString section, key, value; };
+struct Edit
+{
+    QString section, key, value;
+};
 
 // Most edits name a section or key the file has, so that changes of existing
 // lines are tried as often as additions.
@@ -52,7 +55,8 @@ std::pair<qsizetype, qsizetype> ChangedRange(const QByteArray &before, const QBy
 {
     const qsizetype prefix = std::ranges::mismatch(before, after).in1 - before.begin();
     const qsizetype shortest = std::min(before.size(), after.size());
-    const qsizetype suffix = std::mismatch(before.rbegin(), before.rbegin() + (shortest - prefix), after.rbegin()).first
+    const qsizetype suffix
+        = std::mismatch(before.rbegin(), before.rbegin() + (shortest - prefix), after.rbegin()).first
         - before.rbegin();
     return {prefix, before.size() - suffix};
 }
@@ -75,7 +79,8 @@ void CheckWrite(const ProfileDocument &before, const Edit &edit)
 
     // The sections are the same, with a missing one added at the end.
     const QStringList sections = before.sectionNames();
-    FUZZ_CHECK(after.sectionNames() == (CountName(sections, section) > 0 ? sections : sections + QStringList{section}));
+    FUZZ_CHECK(after.sectionNames()
+               == (CountName(sections, section) > 0 ? sections : sections + QStringList{section}));
     // No edit changes the keys of another section that occurs once.
     for (const QString &name : sections) {
         if (CountName(sections, name) == 1 && !SameName(name, section))
@@ -94,7 +99,8 @@ void CheckRemoval(const ProfileDocument &before, const Edit &edit)
     const QStringList beforeSections = before.sectionNames();
     QStringList sections = beforeSections;
     const QString section = FileName(before, edit.section);
-    const auto removed = std::ranges::find_if(sections, [&](const QString &name) { return SameName(name, section); });
+    const auto removed
+        = std::ranges::find_if(sections, [&](const QString &name) { return SameName(name, section); });
     if (removed == sections.end()) {
         FUZZ_CHECK(bytes == before.bytes());
         return;
@@ -126,7 +132,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     FuzzedDataProvider picks(choices.data(), choices.size());
     const QString section = PickName(picks, before.sectionNames(), sectionSeed);
-    const Edit edit{section, PickName(picks, before.keyNames(section), keySeed), QString::fromStdString(value)};
+    const Edit edit{section, PickName(picks, before.keyNames(section), keySeed),
+                    QString::fromStdString(value)};
 
     if (removeSection && CheckSectionName(edit.section))
         CheckRemoval(before, edit);

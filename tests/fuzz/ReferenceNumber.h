@@ -13,9 +13,17 @@
 // converted by the C library (the fuzzers never change the "C" locale).
 namespace tessel::fuzz {
 
-struct ReferenceNumber { bool found = false; double value = 0; qsizetype end = 0; };
+struct ReferenceNumber
+{
+    bool found = false;
+    double value = 0;
+    qsizetype end = 0;
+};
 
-inline bool IsNumberBlank(QChar c) { return c == u' ' || c == u'\t'; }
+inline bool IsNumberBlank(QChar c)
+{
+    return c == u' ' || c == u'\t';
+}
 
 inline ReferenceNumber ReadReferenceNumber(QStringView text)
 {
@@ -44,7 +52,10 @@ inline bool ReferenceIsNumeric(QStringView text)
     return number.found && std::all_of(text.begin() + number.end, text.end(), IsNumberBlank);
 }
 
-inline double ReferenceRounded(QStringView text) { return std::nearbyint(ReadReferenceNumber(text).value); }
+inline double ReferenceRounded(QStringView text)
+{
+    return std::nearbyint(ReadReferenceNumber(text).value);
+}
 
 template<typename Int>
 Int ReferenceWholeNumber(QStringView text)

@@ -23,7 +23,7 @@ ProfileDocument StoreReading(const QByteArray &bytes)
 {
     if (ProfileCodec::ForFile(bytes).encoding() == ProfileCodec::Encoding::Windows1252) {
         QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-        const QString text = utf8(bytes);   // the decoder sees errors only as it decodes
+        const QString text = utf8(bytes); // the decoder sees errors only as it decodes
         if (!utf8.hasError())
             return ProfileDocument(Utf8Mark + bytes);
     }
@@ -33,15 +33,17 @@ ProfileDocument StoreReading(const QByteArray &bytes)
 void CheckAgainstStore(const QList<TemplateSection> &sections, const ProfileDocument &store)
 {
     QStringList names;
-    std::transform(sections.begin(), sections.end(), std::back_inserter(names), [](const auto &s) { return s.name; });
+    std::transform(sections.begin(), sections.end(), std::back_inserter(names),
+                   [](const auto &s) { return s.name; });
     FUZZ_CHECK(store.sectionNames() == names);
     for (const TemplateSection &section : sections) {
         if (CountName(names, section.name) > 1)
-            continue;   // the store reads the first section of a name only
+            continue; // the store reads the first section of a name only
         QStringList keys;
         for (const TemplateKey &key : section.keys) {
             if (CountName(keys, key.name) == 0)
-                FUZZ_CHECK(StripQuotes(store.value(section.name, key.name).value_or(u"\x01"_qs)) == key.value);
+                FUZZ_CHECK(StripQuotes(store.value(section.name, key.name).value_or(u"\x01"_qs))
+                           == key.value);
             keys.append(key.name);
         }
         FUZZ_CHECK(store.keyNames(section.name) == keys);
@@ -50,7 +52,8 @@ void CheckAgainstStore(const QList<TemplateSection> &sections, const ProfileDocu
 
 QString ReadBack(const QByteArray &mark, const QString &section, const QString &key, const QString &value)
 {
-    return LookupString(ProfileDocument(ProfileDocument(mark).withValue(section, key, value)), section, key, u"\x01");
+    return LookupString(ProfileDocument(ProfileDocument(mark).withValue(section, key, value)), section, key,
+                        u"\x01");
 }
 
 void CheckRecords(const QList<TemplateSection> &sections, const QByteArray &mark)
@@ -69,8 +72,8 @@ void CheckRecords(const QList<TemplateSection> &sections, const QByteArray &mark
         for (const TemplateKey &key : section.keys) {
             if (SameName(key.name, u"Private"_qs))
                 continue;
-            const auto entry =
-                std::ranges::find_if(RecordKeys, [&](const auto &e) { return SameName(key.name, e.name.toString()); });
+            const auto entry = std::ranges::find_if(
+                RecordKeys, [&](const auto &e) { return SameName(key.name, e.name.toString()); });
             FUZZ_CHECK(entry != RecordKeys.end() && record->values[entry->key] == key.value);
         }
         for (int index = 0; index < SavedKeyCount; ++index) {

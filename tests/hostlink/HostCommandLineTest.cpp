@@ -12,7 +12,11 @@ QString outcome(const QString &text)
     if (!result)
         return result.error().Problem + QStringLiteral(" \"") + result.error().Field + u'"';
     EXPECT_EQ(result->Text, text);
-    return QStringLiteral("%1 %2 %3 [%4]").arg(result->NotifyhWnd).arg(result->RefreshhWnd).arg(result->ShutdownhWnd).arg(result->HostIniDir);
+    return QStringLiteral("%1 %2 %3 [%4]")
+        .arg(result->NotifyhWnd)
+        .arg(result->RefreshhWnd)
+        .arg(result->ShutdownhWnd)
+        .arg(result->HostIniDir);
 }
 
 // The fields are taken while text remains, the directory is all that follows
@@ -40,15 +44,19 @@ TEST(HostCommandLineTest, ReadsTheHandlesAndTheDirectory)
 
 TEST(HostCommandLineTest, JoinsTheArgumentsAndNamesTheProblemOfAFailure)
 {
-    EXPECT_EQ(CommandLineText({QStringLiteral("tessel"), QStringLiteral("1"), QString(), QStringLiteral("/My Maps/")}),
+    EXPECT_EQ(CommandLineText(
+                  {QStringLiteral("tessel"), QStringLiteral("1"), QString(), QStringLiteral("/My Maps/")}),
               QStringLiteral("1  /My Maps/"));
     const QString text = QStringLiteral("1 2x 3");
-    EXPECT_EQ(DescribeCommandLineError({TypeMismatch, QStringLiteral("2x")}, text),
-              QStringLiteral("Tessel cannot start: the command line is not valid.\n\nType mismatch: the window "
-                             "handle \"2x\" is not a number.\n\nCommand line: 1 2x 3"));
-    EXPECT_TRUE(DescribeCommandLineError({TypeMismatch, QString()}, text).contains(QStringLiteral("is empty")));
-    EXPECT_TRUE(DescribeCommandLineError({Overflow, QStringLiteral("4294967296")}, text)
-                    .contains(QStringLiteral("Overflow: the window handle \"4294967296\" is outside the range")));
+    EXPECT_EQ(
+        DescribeCommandLineError({TypeMismatch, QStringLiteral("2x")}, text),
+        QStringLiteral("Tessel cannot start: the command line is not valid.\n\nType mismatch: the window "
+                       "handle \"2x\" is not a number.\n\nCommand line: 1 2x 3"));
+    EXPECT_TRUE(
+        DescribeCommandLineError({TypeMismatch, QString()}, text).contains(QStringLiteral("is empty")));
+    EXPECT_TRUE(
+        DescribeCommandLineError({Overflow, QStringLiteral("4294967296")}, text)
+            .contains(QStringLiteral("Overflow: the window handle \"4294967296\" is outside the range")));
 }
 
 } // namespace

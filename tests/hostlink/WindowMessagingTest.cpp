@@ -58,7 +58,8 @@ TEST_F(WindowMessagingTest, EndpointsAreTheUsersAloneAndLeaveNoSocketBehind)
         const mode_t previous = ::umask(mask);
         endpoints.push_back(echo());
         ::umask(previous);
-        struct stat status{};
+        struct stat status
+        { };
         ::lstat(QFile::encodeName(pathOf(endpoints.back()->handle())).constData(), &status);
         EXPECT_EQ(status.st_mode & 07777, mode_t(0600));
         EXPECT_GT(endpoints.back()->handle(), 0);
@@ -78,7 +79,7 @@ TEST_F(WindowMessagingTest, ASendWithoutAnAnsweringReceiverGivesZero)
     auto target = *MessageEndpoint::open([&](const WindowMessage &) { return ++handled; });
     ::close(rawSocket(pathOf(4242), true));
     ASSERT_TRUE(QFile::link(pathOf(target->handle()), pathOf(4343)));
-    const int silent = rawSocket(pathOf(777), true);   // accepts into its queue, never reads
+    const int silent = rawSocket(pathOf(777), true); // accepts into its queue, never reads
     QElapsedTimer clock;
     clock.start();
     for (const qint32 handle : {0, -17, echo()->handle(), 4242, 4343, 777})
@@ -108,7 +109,8 @@ std::array<char, 12> request(qint32 wParam)
 qint32 replyOn(int fd)
 {
     char reply[4] = {};
-    const bool arrived = QTest::qWaitFor([&] { return ::recv(fd, reply, sizeof reply, MSG_DONTWAIT) == 4; }, 5000);
+    const bool arrived
+        = QTest::qWaitFor([&] { return ::recv(fd, reply, sizeof reply, MSG_DONTWAIT) == 4; }, 5000);
     return arrived ? qFromLittleEndian<qint32>(reply) : 0;
 }
 
@@ -140,7 +142,7 @@ TEST_F(WindowMessagingTest, AFloodOfSilentOrClosingSendersLosesNoProperMessage)
     ASSERT_EQ(::send(halting, haltingRequest.data(), 6, 0), 6);
     for (int batch = 0; batch < 9; ++batch)
         flood(60);
-    QTest::qWait(500);   // a slow sender, within its second
+    QTest::qWait(500); // a slow sender, within its second
     ASSERT_EQ(::send(halting, haltingRequest.data() + 6, 6, 0), 6);
     EXPECT_EQ(replyOn(whole), -123456789);
     EXPECT_EQ(replyOn(halting), 4711);

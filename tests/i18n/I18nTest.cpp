@@ -32,13 +32,21 @@ TEST(MessageTable, ReadsEntriesFallsBackToTheEnglishTextAndFillsInPlaceholders)
         return loaded.has_value();
     };
     EXPECT_TRUE(load()) << "a missing file is no error";
-    test::writeBytes(path, "\xEF\xBB\xBF# comment\r\n\r\nEnglish:   Delete?  \r\n  # inside\r\n"
-                           "German:L\xC3\xB6schen?\r\nFrench: Supprimer : oui ?\r\n   \r\n"
-                           "English: Scales\r\nGerman: Ma\xC3\x9fst\xC3\xa4" "be\r\nFrench:\r\n\r\n"
-                           "English: ^1 failed: ^2\r\nGerman: ^2 bei ^1^n");
+    test::writeBytes(path,
+                     "\xEF\xBB\xBF# comment\r\n\r\nEnglish:   Delete?  \r\n  # inside\r\n"
+                     "German:L\xC3\xB6schen?\r\nFrench: Supprimer : oui ?\r\n   \r\n"
+                     "English: Scales\r\nGerman: Ma\xC3\x9fst\xC3\xa4"
+                     "be\r\nFrench:\r\n\r\n"
+                     "English: ^1 failed: ^2\r\nGerman: ^2 bei ^1^n");
     ASSERT_TRUE(load()) << error.toStdString();
     EXPECT_EQ(table.languages(), QStringList({u"German"_s, u"French"_s}));
-    const struct { const MessageTable *table; QString language, text; QStringList arguments; QString shown; } cases[] = {
+    const struct
+    {
+        const MessageTable *table;
+        QString language, text;
+        QStringList arguments;
+        QString shown;
+    } cases[] = {
         {&table, u"gERMAN"_s, u"Delete?"_s, {}, u"Löschen?"_s},
         {&table, u"French"_s, u"Delete?"_s, {}, u"Supprimer : oui ?"_s},
         {&table, u"German"_s, u"Scales"_s, {}, u"Maßstäbe"_s},
@@ -58,22 +66,29 @@ TEST(MessageTable, ReadsEntriesFallsBackToTheEnglishTextAndFillsInPlaceholders)
     }
 
     // A refused file leaves no translation behind, neither earlier nor its own.
-    const struct { QByteArray content; const char *problem; } malformed[] = {
+    const struct
+    {
+        QByteArray content;
+        const char *problem;
+    } malformed[] = {
         {"# c\nGerman: Neu\n", "line 2: a German text outside an entry"},
         {"English: New\n\nGerman: Neu\n", "line 3: a German text outside an entry"},
         {"English: New\nEnglish: Old\n", "line 2: a second English"},
         {"English: New\nGerman: Neu\nGERMAN: Neu\n", "line 3: a second GERMAN"},
-        {"English: New\nGerman: Neu\n\nEnglish: New\n", "line 4: the English text \"New\" already has an entry at line 1"},
+        {"English: New\nGerman: Neu\n\nEnglish: New\n",
+         "line 4: the English text \"New\" already has an entry at line 1"},
         {"English:\nGerman: Neu\n", "line 1: the English text is empty"},
         {"English: New\nGerman Neu\n", "line 2: expected a line"},
-        {"English: Unexpected error reading\nICF file: ^n^1\n", "line 2: \"ICF file\" is not a language name"},
+        {"English: Unexpected error reading\nICF file: ^n^1\n",
+         "line 2: \"ICF file\" is not a language name"},
         {"English: Unexpected error reading ICF\nfile: ^n^1\n", "line 2: \"file\" is not a language name"},
         {"English: Delete?\nGerman: L\xF6schen\n", "is not UTF-8 text"},
     };
     for (const auto &bad : malformed) {
         test::writeBytes(path, bad.content);
         EXPECT_FALSE(load());
-        EXPECT_TRUE(error.startsWith(u"The translation file "_s + path) && error.contains(QLatin1String(bad.problem)))
+        EXPECT_TRUE(error.startsWith(u"The translation file "_s + path)
+                    && error.contains(QLatin1String(bad.problem)))
             << error.toStdString();
         language.SetLanguage(u"German"_s);
         EXPECT_EQ(table.Translate(u"Delete?"_s), u"Delete?"_s) << bad.problem;
@@ -91,7 +106,8 @@ QStringList MessageTexts()
     QFile header(QStringLiteral(TESSEL_SOURCE_DIR "/i18n/Messages.h"));
     EXPECT_TRUE(header.open(QIODevice::ReadOnly));
     const QString source = QString::fromUtf8(header.readAll());
-    static const QRegularExpression definition(u"inline const QString \\w+ =\\s*QStringLiteral\\(((?:\\s*\"[^\"\\\\]*\")+)\\s*\\);"_s);
+    static const QRegularExpression definition(
+        u"inline const QString \\w+ =\\s*QStringLiteral\\(((?:\\s*\"[^\"\\\\]*\")+)\\s*\\);"_s);
     static const QRegularExpression piece(u"\"([^\"\\\\]*)\""_s);
     QStringList texts;
     for (const QRegularExpressionMatch &message : definition.globalMatch(source)) {
@@ -129,9 +145,16 @@ TEST(MessageTable, TheShippedTableTranslatesEverythingCompletely)
 // LANGUAGE.INI names the language (English when it names none); Qt's own buttons and captions follow it.
 TEST(SelectLanguage, TakesTheNameAsWrittenAndQtsOwnTextsFollowIt)
 {
-    const struct { QByteArray languageIni; QString selected; QString texts; } cases[] = {
-        {"[Language]\r\nActiveLanguage=German\r\n", u"German"_s, u"&Ja|&Nein|Datei&name:|Suchen in:|Abbrechen"_s},
-        {"[language]\r\nactivelanguage=fRENCH\r\n", u"fRENCH"_s, u"&Oui|&Non|&Nom de fichier :|Voir dans :|Annuler"_s},
+    const struct
+    {
+        QByteArray languageIni;
+        QString selected;
+        QString texts;
+    } cases[] = {
+        {"[Language]\r\nActiveLanguage=German\r\n", u"German"_s,
+         u"&Ja|&Nein|Datei&name:|Suchen in:|Abbrechen"_s},
+        {"[language]\r\nactivelanguage=fRENCH\r\n", u"fRENCH"_s,
+         u"&Oui|&Non|&Nom de fichier :|Voir dans :|Annuler"_s},
         {"[Language]\r\nActiveLanguage=\r\n", u"English"_s, u"&Yes|&No|File &name:|Look in:|Cancel"_s},
         {"[Language]\r\nActiveLanguage=Klingon\r\n", u"Klingon"_s, {}},
         {{}, u"English"_s, {}},
@@ -147,11 +170,13 @@ TEST(SelectLanguage, TakesTheNameAsWrittenAndQtsOwnTextsFollowIt)
         question.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
         QFileDialog files;
         files.setOption(QFileDialog::DontUseNativeDialog);
-        const QStringList shown{question.button(QMessageBox::Yes)->text(), question.button(QMessageBox::No)->text(),
-                                files.findChild<QLabel *>(u"fileNameLabel"_s)->text(),
-                                files.findChild<QLabel *>(u"lookInLabel"_s)->text(),
-                                files.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text()};
-        EXPECT_TRUE(setting.texts.isEmpty() || shown.join(u'|') == setting.texts) << shown.join(u'|').toStdString();
+        const QStringList shown{
+            question.button(QMessageBox::Yes)->text(), question.button(QMessageBox::No)->text(),
+            files.findChild<QLabel *>(u"fileNameLabel"_s)->text(),
+            files.findChild<QLabel *>(u"lookInLabel"_s)->text(),
+            files.findChild<QDialogButtonBox *>()->button(QDialogButtonBox::Cancel)->text()};
+        EXPECT_TRUE(setting.texts.isEmpty() || shown.join(u'|') == setting.texts)
+            << shown.join(u'|').toStdString();
     }
 }
 

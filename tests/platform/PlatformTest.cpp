@@ -26,10 +26,13 @@ TEST(OrdinaryFiles, AreVisibleRegularFilesNamedWithoutWildcards)
     QFile(dir.filePath(u".secret.CFG"_s)).open(QIODevice::WriteOnly);
     QDir(dir.path()).mkdir(u"folder.OUT"_s);
     QStringList exist, match;
-    for (const QString &name : u"ROADS.DLD .secret.CFG folder.OUT *.DLD ROADS.DL? *.CFG *.OUT missing.dld "_s.split(u' ')) {
+    for (const QString &name :
+         u"ROADS.DLD .secret.CFG folder.OUT *.DLD ROADS.DL? *.CFG *.OUT missing.dld "_s.split(u' ')) {
         const QString path = name.isEmpty() ? name : dir.filePath(name);
-        if (FileExists(path)) exist.append(name);
-        if (OrdinaryFileMatches(path)) match.append(name);
+        if (FileExists(path))
+            exist.append(name);
+        if (OrdinaryFileMatches(path))
+            match.append(name);
     }
     EXPECT_EQ(exist, QStringList{u"ROADS.DLD"_s});
     EXPECT_EQ(match, QStringList({u"ROADS.DLD"_s, u"*.DLD"_s, u"ROADS.DL?"_s}));
@@ -37,7 +40,8 @@ TEST(OrdinaryFiles, AreVisibleRegularFilesNamedWithoutWildcards)
 
 mode_t ModeOf(const QString &path)
 {
-    struct stat status{};
+    struct stat status
+    { };
     return ::lstat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode & 07777 : 0;
 }
 
@@ -49,16 +53,20 @@ protected:
     {
         const QByteArray name = QFile::encodeName(path);
         if (what == u"plain file" || what == u"link")
-            return what == u"link" ? QFile::link(elsewhere.path(), path) : QFile(path).open(QIODevice::WriteOnly);
+            return what == u"link" ? QFile::link(elsewhere.path(), path)
+                                   : QFile(path).open(QIODevice::WriteOnly);
         const bool foreign = what == u"foreign folder";
         const mode_t mode = what == u"open folder" ? 01777 : what == u"readable folder" ? 0755 : 0700;
         return what == u"nothing"
-               || ((!foreign || ::geteuid() == 0) && ::mkdir(name.constData(), 0700) == 0
-                   && ::chmod(name.constData(), mode) == 0
-                   && (!foreign || ::chown(name.constData(), 65534, 65534) == 0));
+            || ((!foreign || ::geteuid() == 0) && ::mkdir(name.constData(), 0700) == 0
+                && ::chmod(name.constData(), mode) == 0
+                && (!foreign || ::chown(name.constData(), 65534, 65534) == 0));
     }
 
-    QString ownUnder(const QTemporaryDir &dir) const { return dir.filePath(QStringLiteral("velum-%1").arg(::geteuid())); }
+    QString ownUnder(const QTemporaryDir &dir) const
+    {
+        return dir.filePath(QStringLiteral("velum-%1").arg(::geteuid()));
+    }
     QString userTemp() const { return ownUnder(root); }
     QString userCache() const { return ownUnder(cache); }
 
@@ -67,7 +75,8 @@ protected:
     QTemporaryDir elsewhere;
 };
 
-const QStringList Planted = u"nothing,private folder,open folder,readable folder,foreign folder,link,plain file"_s.split(u',');
+const QStringList Planted
+    = u"nothing,private folder,open folder,readable folder,foreign folder,link,plain file"_s.split(u',');
 
 // The runtime folder is used only when private, else the user's temp folder, made private and never taken
 // over; when that is refused, the user's folder in the cache of their home, saying which folder was refused.
@@ -75,7 +84,8 @@ TEST_F(PrivateFolders, OnlyAPrivateFolderOfTheUserHoldsItsFiles)
 {
     const QString runtime = root.filePath(u"runtime"_s);
     const auto clear = [](const QString &path) {
-        if (!QDir(path).removeRecursively() || QFileInfo(path).isSymLink()) QFile::remove(path);
+        if (!QDir(path).removeRecursively() || QFileInfo(path).isSymLink())
+            QFile::remove(path);
     };
     for (const QString &planted : Planted) {
         SCOPED_TRACE(planted.toStdString());
@@ -108,7 +118,8 @@ TEST_F(PrivateFolders, OnlyAPrivateFolderOfTheUserHoldsItsFiles)
 TEST_F(PrivateFolders, OneCopyRunsPerUserAndApplicationFolderAndItsLockFollowsNoLink)
 {
     const QString app = u"/opt/velum"_s;
-    const auto claim = [&](const QString &appDir) { return SingleInstance(appDir, root.path(), cache.path()).claim(); };
+    const auto claim
+        = [&](const QString &appDir) { return SingleInstance(appDir, root.path(), cache.path()).claim(); };
     using enum SingleInstance::Claim;
     {
         SingleInstance first(app, root.path(), cache.path());

@@ -45,9 +45,15 @@ using namespace Qt::StringLiterals;
 
 namespace {
 
-std::string Escaped(const QByteArray &bytes) { return bytes.toPercentEncoding(" []=;\"'<>_,.").toStdString(); }
+std::string Escaped(const QByteArray &bytes)
+{
+    return bytes.toPercentEncoding(" []=;\"'<>_,.").toStdString();
+}
 
-QString Unescape(QStringView text) { return decodeEscapes(text).text; }
+QString Unescape(QStringView text)
+{
+    return decodeEscapes(text).text;
+}
 
 // The rows of golden/: each layout lists its columns, "=op" naming the operation (see each file's head).
 QList<Case> Rows(const char *name, const QList<QStringList> &layouts)
@@ -66,8 +72,10 @@ QStringList Columns(const Case &row)
 const QList<QStringList> StoreLayouts = {
     {u"file"_s, u"=get"_s, u"section"_s, u"key"_s, u"default"_s, u"value"_s},
     {u"file"_s, u"=keys"_s, u"section"_s, u"list"_s},
-    {u"file"_s, u"=sections"_s, u"list"_s}, {u"file"_s, u"=catalogue"_s, u"list"_s},
-    {u"file"_s, u"=records"_s, u"list"_s}, {u"file"_s, u"=entities"_s, u"list"_s},
+    {u"file"_s, u"=sections"_s, u"list"_s},
+    {u"file"_s, u"=catalogue"_s, u"list"_s},
+    {u"file"_s, u"=records"_s, u"list"_s},
+    {u"file"_s, u"=entities"_s, u"list"_s},
     {u"file"_s, u"=set"_s, u"section"_s, u"key"_s, u"value"_s, u"after"_s},
     {u"file"_s, u"=delete"_s, u"section"_s, u"after"_s},
     {u"file"_s, u"=save"_s, u"name"_s, u"new name"_s, u"rule"_s, u"description"_s, u"after"_s},
@@ -79,7 +87,11 @@ class StoreFiles : public ::testing::Test
 {
 protected:
     QString path(const QString &name) const { return m_dir.filePath(name); }
-    QString fileWith(const QByteArray &bytes, const QString &name = u"TEST.INI"_s) const { writeBytes(path(name), bytes); return path(name); }
+    QString fileWith(const QByteArray &bytes, const QString &name = u"TEST.INI"_s) const
+    {
+        writeBytes(path(name), bytes);
+        return path(name);
+    }
 
     QTemporaryDir m_dir;
 };
@@ -87,8 +99,13 @@ protected:
 // Hands out at most chunk bytes a read and fails at byte failAt, as a broken medium.
 struct TrickleBuffer final : QBuffer
 {
-    TrickleBuffer(const QByteArray &bytes, qint64 chunk, qint64 failAt = -1) : chunk(chunk), failAt(failAt)
-    { setData(bytes); open(QIODevice::ReadOnly | QIODevice::Unbuffered); }
+    TrickleBuffer(const QByteArray &bytes, qint64 chunk, qint64 failAt = -1)
+        : chunk(chunk)
+        , failAt(failAt)
+    {
+        setData(bytes);
+        open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    }
     qint64 readData(char *data, qint64 maxSize) override
     {
         if (pos() == failAt)
@@ -99,8 +116,9 @@ struct TrickleBuffer final : QBuffer
     qint64 chunk, failAt;
 };
 
-const QStringList FailureNames = u"BadName LineBreak Unencodable TooLong ChangedOnRead NameTaken RecordChanged RecordRemoved "
-                                  "NoPermission DiskFull Busy SystemError"_s.split(u' ');
+const QStringList FailureNames
+    = u"BadName LineBreak Unencodable TooLong ChangedOnRead NameTaken RecordChanged RecordRemoved "
+      "NoPermission DiskFull Busy SystemError"_s.split(u' ');
 
 // An operation on file: a read gives its value, a write "done" or "! " and its failure.
 QString Apply(const QString &op, const QStringList &args, const QString &file)
@@ -110,9 +128,11 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
         return LookupString(**ReadProfileDocument(file), args[0], args[1], args[2]);
     if (op == u"keys" || op == u"sections")
         return op == u"keys" ? ReadProfileKeys(args[0], file) : ReadProfileSections(file);
-    for (const CatalogueEntry &entry : op == u"catalogue" ? ReadSourceCatalogue(file) : QList<CatalogueEntry>())
+    for (const CatalogueEntry &entry :
+         op == u"catalogue" ? ReadSourceCatalogue(file) : QList<CatalogueEntry>())
         list += entry.name + u'=' + QString::number(entry.type) + ListSeparator;
-    for (const ListedRecord &record : op == u"records" ? ListRecords(*ProfileDocumentForReads(file)) : QList<ListedRecord>())
+    for (const ListedRecord &record :
+         op == u"records" ? ListRecords(*ProfileDocumentForReads(file)) : QList<ListedRecord>())
         list += record.name + u'=' + QString::number(record.type) + ListSeparator;
     const DldEntities read = op == u"entities" ? ReadDldEntities(file) : DldEntities();
     for (qint64 chunk = 1; chunk <= 7 && op == u"entities"; ++chunk) {
@@ -140,14 +160,16 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
                 return edit.removeSection(name);
             RecordValues values = NewRecordValues(SourceType::Native);
             values[RecordKey::Connect] = u"R1"_s;
-            return ApplyRecordSave(edit, {text[0] == u'=' ? name : NewRecordMarker, name, values,
-                                          PrivateOnSave::MarkSavedByNative, text[0] == u'='});
+            return ApplyRecordSave(edit,
+                                   {text[0] == u'=' ? name : NewRecordMarker, name, values,
+                                    PrivateOnSave::MarkSavedByNative, text[0] == u'='});
         };
         const QString singles = file + u".singles"_s;
         QFile::copy(file, singles);
         bool singlesDone = true;
         for (const QString &text : steps)
-            singlesDone = singlesDone && EditProfile(singles, [&](ProfileEdit &edit) { return step(edit, text); });
+            singlesDone
+                = singlesDone && EditProfile(singles, [&](ProfileEdit &edit) { return step(edit, text); });
         written = EditProfile(file, [&](ProfileEdit &edit) {
             for (const QString &text : steps) {
                 if (WriteResult done = step(edit, text); !done)
@@ -156,7 +178,8 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
             return WriteResult();
         });
         if (singlesDone) {
-            EXPECT_EQ(Escaped(readBytes(file)), Escaped(readBytes(singles))) << "one edit and single writes differ";
+            EXPECT_EQ(Escaped(readBytes(file)), Escaped(readBytes(singles)))
+                << "one edit and single writes differ";
         }
     } else {
         // A new native record's keys with Connect=R1; "whole N": a registration adding Private bits N.
@@ -165,14 +188,18 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
         values[RecordKey::Description] = args[3];
         const QStringList rule = args[2].split(u' ');
         EXPECT_TRUE((rule.size() == 1 || (rule.size() == 3 && rule[1] == u"whole"))
-                    && (rule[0] == u"native" || rule[0] == u"carry")) << "a rule it does not know: " << args[2].toStdString();
-        const auto privateRule = rule[0] == u"native" ? PrivateOnSave::MarkSavedByNative : PrivateOnSave::CarryOnRename;
-        written = SaveRecord(file, {args[0], args[1], values, privateRule, rule.size() > 1, rule.value(2).toInt()});
+                    && (rule[0] == u"native" || rule[0] == u"carry"))
+            << "a rule it does not know: " << args[2].toStdString();
+        const auto privateRule
+            = rule[0] == u"native" ? PrivateOnSave::MarkSavedByNative : PrivateOnSave::CarryOnRename;
+        written = SaveRecord(file,
+                             {args[0], args[1], values, privateRule, rule.size() > 1, rule.value(2).toInt()});
     }
     return written ? u"done"_s : u"! " + FailureNames[int(written.error().failure)];
 }
 
-class StoreGolden : public StoreFiles, public ::testing::WithParamInterface<Case> {};
+class StoreGolden : public StoreFiles, public ::testing::WithParamInterface<Case>
+{ };
 
 TEST_P(StoreGolden, GivesItsValueOrItsBytes)
 {
@@ -183,7 +210,8 @@ TEST_P(StoreGolden, GivesItsValueOrItsBytes)
     std::transform(args.begin(), args.end(), args.begin(), Unescape);
     const QString file = path(u"TEST.INI"_s);
     const QByteArray bytes = Unescape(before).toLatin1();
-    if (before != u"-") writeBytes(file, bytes);
+    if (before != u"-")
+        writeBytes(file, bytes);
     const QString outcome = Apply(op, args, file);
     if (outcome != u"done" && !outcome.startsWith(u"! ")) {
         EXPECT_EQ(outcome, Unescape(result));
@@ -192,7 +220,8 @@ TEST_P(StoreGolden, GivesItsValueOrItsBytes)
     const bool refused = result.startsWith(u"! ");
     EXPECT_EQ(outcome, refused ? result : u"done"_s);
     EXPECT_EQ(QFile::exists(file), refused ? before != u"-" : result != u"-");
-    const QByteArray after = refused || result == u"=" ? bytes : Unescape(result == u"-" ? u""_s : result).toLatin1();
+    const QByteArray after
+        = refused || result == u"=" ? bytes : Unescape(result == u"-" ? u""_s : result).toLatin1();
     EXPECT_EQ(Escaped(readBytes(file)), Escaped(after));
     if (refused && (op == u"set" || op == u"delete") && QFile::remove(file)) {
         EXPECT_EQ(Apply(op, args, file), result) << "on a missing file";
@@ -201,8 +230,10 @@ TEST_P(StoreGolden, GivesItsValueOrItsBytes)
 }
 
 INSTANTIATE_TEST_SUITE_P(Read, StoreGolden, ::testing::ValuesIn(Rows("read.txt", StoreLayouts)), CaseName());
-INSTANTIATE_TEST_SUITE_P(Write, StoreGolden, ::testing::ValuesIn(Rows("write.txt", StoreLayouts)), CaseName());
-INSTANTIATE_TEST_SUITE_P(Records, StoreGolden, ::testing::ValuesIn(Rows("records.txt", StoreLayouts)), CaseName());
+INSTANTIATE_TEST_SUITE_P(Write, StoreGolden, ::testing::ValuesIn(Rows("write.txt", StoreLayouts)),
+                         CaseName());
+INSTANTIATE_TEST_SUITE_P(Records, StoreGolden, ::testing::ValuesIn(Rows("records.txt", StoreLayouts)),
+                         CaseName());
 INSTANTIATE_TEST_SUITE_P(Dld, StoreGolden, ::testing::ValuesIn(Rows("dld.txt", StoreLayouts)), CaseName());
 
 // The names of a list the store gives: each followed by a NUL.
@@ -225,7 +256,8 @@ TEST_F(StoreFiles, EveryRecordedProfileFactHolds)
         const QString op = field(u"op"), file = path(field(u"name") + u".INI");
         if (!vector[u"file_before"].isNull())
             writeBytes(file, field(u"file_before").toLatin1());
-        QJsonValue actual = Apply(op, {field(u"section"), field(u"key"), field(op == u"set" ? u"value" : u"default")}, file);
+        QJsonValue actual = Apply(
+            op, {field(u"section"), field(u"key"), field(op == u"set" ? u"value" : u"default")}, file);
         if (op == u"keys" || op == u"sections")
             actual = QJsonArray::fromStringList(SplitNameList(actual.toString()));
         QJsonArray sections;
@@ -263,7 +295,8 @@ TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
         ASSERT_TRUE(row.error.isEmpty()) << row.error.toStdString();
         const QStringList fields = Columns(row);
         const std::string where = row.where.toStdString();
-        const QHash<QString, QString> named = {{u"FILE"_s, file}, {u"UTF8"_s, utf8}, {u"FIFO"_s, path(u"FIFO"_s)}};
+        const QHash<QString, QString> named
+            = {{u"FILE"_s, file}, {u"UTF8"_s, utf8}, {u"FIFO"_s, path(u"FIFO"_s)}};
         QStringList arguments;
         for (const QString &argument : fields[0].split(u' ', Qt::SkipEmptyParts))
             arguments.append(named.value(argument, Unescape(argument)));
@@ -273,16 +306,24 @@ TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
         EXPECT_EQ(process.exitCode(), fields[1].toInt()) << where;
         EXPECT_EQ(QString::fromUtf8(process.readAllStandardOutput()), Unescape(fields[2])) << where;
         const QString errors = QString::fromUtf8(process.readAllStandardError());
-        EXPECT_TRUE(fields[3].isEmpty() ? errors.isEmpty() : errors.contains(Unescape(fields[3]))) << where
-            << errors.toStdString();
+        EXPECT_TRUE(fields[3].isEmpty() ? errors.isEmpty() : errors.contains(Unescape(fields[3])))
+            << where << errors.toStdString();
     }
-    EXPECT_EQ(readBytes(file), "; registry\r\n[Roads]\r\nType=1\r\nDescription=Stra\xDF" "en \x80\r\n");
+    EXPECT_EQ(readBytes(file),
+              "; registry\r\n[Roads]\r\nType=1\r\nDescription=Stra\xDF"
+              "en \x80\r\n");
     EXPECT_EQ(readBytes(utf8), "\xEF\xBB\xBF[A]\r\nk=\xCE\xA9 \xE6\xBC\xA2\r\n");
 }
 
 // A rule of golden/rules.txt; those of eachText take each blank-parted text of their last field.
-QString ReasonOf(const Result<void> &checked) { return checked ? QString() : checked.error(); }
-QString ReasonOf(const WriteResult &checked) { return checked ? QString() : checked.error().detail; }
+QString ReasonOf(const Result<void> &checked)
+{
+    return checked ? QString() : checked.error();
+}
+QString ReasonOf(const WriteResult &checked)
+{
+    return checked ? QString() : checked.error().detail;
+}
 
 QString ApplyRule(const QString &rule, QStringList args)
 {
@@ -297,26 +338,39 @@ QString ApplyRule(const QString &rule, QStringList args)
         {u"whole number"_s, [](const QString &text) { return QString::number(WholeNumber32(text)); }},
         {u"short whole number"_s, [](const QString &text) { return QString::number(WholeNumber16(text)); }},
         {u"numeric"_s, [](const QString &text) { return IsNumericText(text) ? Kept(text) : std::nullopt; }},
-        {u"source number"_s, [](const QString &text) { return ParseSourceId(text).number.isEmpty() ? u"Auto"_s : text; }},
-        {u"type"_s, [](const QString &t) -> Kept { return QString::number(int(ConfigDialogOfType(t.toInt()).value_or(ConfigDialogKind(-1))))
-                                                        + u':' + QString::number(SrcTypeToIcon(t.toInt()).value_or(-1)); }},
-        {u"value of length"_s, [](const QString &text) -> QString { // its length as read back, and why storing it is refused
-             const QString value(text.toInt(), u'x'), reason = ReasonOf(CheckStoredValue(value, ProfileCodec()));
-             const ProfileDocument document("[A]\r\nk=" + value.toLatin1() + "\r\n");
-             return QString::number(LookupString(document, u"A", u"k", u"d").size()) + (reason.isEmpty() ? u""_s : u" refused: " + reason);
+        {u"source number"_s,
+         [](const QString &text) { return ParseSourceId(text).number.isEmpty() ? u"Auto"_s : text; }},
+        {u"type"_s,
+         [](const QString &t) -> Kept {
+             return QString::number(int(ConfigDialogOfType(t.toInt()).value_or(ConfigDialogKind(-1)))) + u':'
+                 + QString::number(SrcTypeToIcon(t.toInt()).value_or(-1));
          }},
-        {u"joined length"_s, [](const QString &text) { // of a name list; "L*N,..." stands for N names of L characters
+        {u"value of length"_s,
+         [](const QString &text) -> QString { // its length as read back, and why storing it is refused
+             const QString value(text.toInt(), u'x'),
+                 reason = ReasonOf(CheckStoredValue(value, ProfileCodec()));
+             const ProfileDocument document("[A]\r\nk=" + value.toLatin1() + "\r\n");
+             return QString::number(LookupString(document, u"A", u"k", u"d").size())
+                 + (reason.isEmpty() ? u""_s : u" refused: " + reason);
+         }},
+        {u"joined length"_s,
+         [](const QString &text) { // of a name list; "L*N,..." stands for N names of L characters
              QStringList names;
              for (const QString &part : text.split(u','))
-                 names += QStringList(part.section(u'*', 1).toInt(), QString(part.section(u'*', 0, 0).toInt(), u'x'));
+                 names += QStringList(part.section(u'*', 1).toInt(),
+                                      QString(part.section(u'*', 0, 0).toInt(), u'x'));
              return QString::number(JoinNameList(names).size());
          }},
-        {u"accepts"_s, [&](const QString &text) { return CheckRecordValue(key(args[0]), text, args[1].toInt()) ? Kept(text) : std::nullopt; }},
+        {u"accepts"_s,
+         [&](const QString &text) {
+             return CheckRecordValue(key(args[0]), text, args[1].toInt()) ? Kept(text) : std::nullopt;
+         }},
     };
     if (eachText.count(rule)) {
         QStringList results;
         for (const QString &text : args.takeLast().split(u' '))
-            if (const Kept result = eachText.at(rule)(Unescape(text))) results.append(*result);
+            if (const Kept result = eachText.at(rule)(Unescape(text)))
+                results.append(*result);
         return results.join(u' ');
     }
     std::transform(args.begin(), args.end(), args.begin(), Unescape);
@@ -334,29 +388,42 @@ QString ApplyRule(const QString &rule, QStringList args)
     }
     const Scales scales = ParseScales(args[0]);
     const DemandConnect connect = SplitDemandConnect(args[0]);
-    const auto encoding = args.value(0) == u"UTF-8" ? ProfileCodec::Encoding::Utf8 : ProfileCodec::Encoding::Windows1252;
+    const auto encoding
+        = args.value(0) == u"UTF-8" ? ProfileCodec::Encoding::Utf8 : ProfileCodec::Encoding::Windows1252;
     if (rule == u"stored value") {
-        EXPECT_TRUE(args[0] == u"UTF-8" || args[0] == u"Windows-1252") << "an encoding it does not know: " << args[0].toStdString();
+        EXPECT_TRUE(args[0] == u"UTF-8" || args[0] == u"Windows-1252")
+            << "an encoding it does not know: " << args[0].toStdString();
     }
     const std::map<QString, std::function<QString()>> others = {
-        {u"limits"_s, [&] { return u"name %1, storage name %2"_s.arg(NameLengthLimit).arg(StorageNameLimit); }},
+        {u"limits"_s,
+         [&] { return u"name %1, storage name %2"_s.arg(NameLengthLimit).arg(StorageNameLimit); }},
         {u"new record"_s, [&] { return texts.join(u',').chopped(1); }},
         {u"record"_s, [&] { return numbers.join(u' '); }},
         {u"problem"_s, [&] { return ReasonOf(CheckRecordValue(key(args[0]), args[2], args[1].toInt())); }},
-        {u"key named"_s, [&] { return RecordKeyNamed(args[0]) ? KeyName(*RecordKeyNamed(args[0])) : u"-"_s; }},
+        {u"key named"_s,
+         [&] { return RecordKeyNamed(args[0]) ? KeyName(*RecordKeyNamed(args[0])) : u"-"_s; }},
         {u"leading number"_s, [&] { return number(LeadingNumber(args[0])); }},
-        {u"scales"_s, [&] { return QStringList{number(scales.minimum), number(scales.maximum), number(scales.overview),
-                                               scales.allScales() ? u"all"_s : u"some"_s}.join(u' '); }},
+        {u"scales"_s,
+         [&] {
+             return QStringList{number(scales.minimum), number(scales.maximum), number(scales.overview),
+                                scales.allScales() ? u"all"_s : u"some"_s}
+                 .join(u' ');
+         }},
         {u"demand connection"_s, [&]() -> QString { return connect.dldPath + u'>' + connect.entity; }},
         {u"stored value"_s, [&] { return ReasonOf(CheckStoredValue(args[1], ProfileCodec(encoding))); }},
-        {u"same record"_s, [&] { return StoredRecord::Of(ProfileDocument(args[0].toLatin1()), u"R"_s)
-                                                == StoredRecord::Of(ProfileDocument(args[1].toLatin1()), u"R"_s)
-                                            ? u"same"_s : u"changed"_s; }},
+        {u"same record"_s,
+         [&] {
+             return StoredRecord::Of(ProfileDocument(args[0].toLatin1()), u"R"_s)
+                     == StoredRecord::Of(ProfileDocument(args[1].toLatin1()), u"R"_s)
+                 ? u"same"_s
+                 : u"changed"_s;
+         }},
     };
     return others.at(rule)();
 }
 
-class RecordRules : public ::testing::TestWithParam<Case> {};
+class RecordRules : public ::testing::TestWithParam<Case>
+{ };
 
 TEST_P(RecordRules, GiveWhatTheirRowSays)
 {
@@ -371,20 +438,26 @@ QList<QStringList> RuleLayouts()
                                   {u"=problem"_s, u"key"_s, u"type"_s, u"text"_s, u"reason"_s},
                                   {u"=stored value"_s, u"encoding"_s, u"value"_s, u"reason"_s},
                                   {u"=same record"_s, u"before"_s, u"now"_s, u"result"_s}};
-    for (const char16_t *rule : {u"typed into a name", u"typed into a storage name", u"limits", u"value of length",
-                                 u"joined length", u"new record", u"key named", u"record", u"leading number", u"rounded",
-                                 u"whole number", u"short whole number", u"numeric", u"scales", u"source number",
-                                 u"demand connection", u"type"})
+    for (const char16_t *rule :
+         {u"typed into a name", u"typed into a storage name", u"limits", u"value of length", u"joined length",
+          u"new record", u"key named", u"record", u"leading number", u"rounded", u"whole number",
+          u"short whole number", u"numeric", u"scales", u"source number", u"demand connection", u"type"})
         layouts.append({u"="_s + QStringView(rule), u"argument"_s, u"result"_s});
     return layouts;
 }
-INSTANTIATE_TEST_SUITE_P(Rules, RecordRules, ::testing::ValuesIn(Rows("rules.txt", RuleLayouts())), CaseName());
-
+INSTANTIATE_TEST_SUITE_P(Rules, RecordRules, ::testing::ValuesIn(Rows("rules.txt", RuleLayouts())),
+                         CaseName());
 
 TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
 {
     const QString file = fileWith("[A]\r\nk=v\r\n");
-    const struct { const char *what; QString file; qsizetype valueLength; WriteFailure failure; } cases[] = {
+    const struct
+    {
+        const char *what;
+        QString file;
+        qsizetype valueLength;
+        WriteFailure failure;
+    } cases[] = {
         {"a value too long to read back", file, 31999, WriteFailure::TooLong},
         {"a folder no one may write", u"/sys/TESSEL.INI"_s, 1, WriteFailure::NoPermission},
         {"a missing folder", path(u"no/such/X.INI"_s), 1, WriteFailure::SystemError},
@@ -392,14 +465,16 @@ TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
     };
     for (const auto &c : cases) {
         std::optional<FileSizeLimit> fullDisk;
-        if (c.failure == WriteFailure::DiskFull) fullDisk.emplace(64);
+        if (c.failure == WriteFailure::DiskFull)
+            fullDisk.emplace(64);
         const WriteResult result = WriteProfileString(u"A"_s, u"k"_s, QString(c.valueLength, u'v'), c.file);
         fullDisk.reset();
         ASSERT_FALSE(result) << c.what;
         EXPECT_EQ(result.error().failure, c.failure) << c.what;
     }
     EXPECT_EQ(readBytes(file), "[A]\r\nk=v\r\n");
-    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({u"TEST.INI"_s, u"TEST.INI.lock"_s}))
+    EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::Files | QDir::Hidden),
+              QStringList({u"TEST.INI"_s, u"TEST.INI.lock"_s}))
         << "left behind";
     EXPECT_TRUE(WriteProfileString(u"A"_s, u"k"_s, QString(31998, u'v'), file));
 }
@@ -413,7 +488,8 @@ TEST_F(StoreFiles, AReplacedFileKeepsItsModeAndLinksAndAnUnchangedOneIsNotReplac
     EXPECT_EQ(QFile::permissions(file) & 0x7077, mode);
     const QDateTime past = QDateTime::fromSecsSinceEpoch(1'000'000'000);
     QFile touched(file);
-    ASSERT_TRUE(touched.open(QIODevice::ReadWrite) && touched.setFileTime(past, QFileDevice::FileModificationTime));
+    ASSERT_TRUE(touched.open(QIODevice::ReadWrite)
+                && touched.setFileTime(past, QFileDevice::FileModificationTime));
     ASSERT_TRUE(WriteProfileString(u"a"_s, u"K"_s, u"w"_s, file));
     ASSERT_TRUE(DeleteProfileSection(u"B"_s, file));
     EXPECT_EQ(QFileInfo(file).lastModified(), past) << "an unchanged file was replaced";
@@ -451,7 +527,8 @@ TEST_F(StoreFiles, OnlyAWriterDelaysAWriteAndNotPastItsWait)
     EXPECT_TRUE(EditProfile(file, setK(u"read-locked"_s), 100ms));
     EXPECT_FALSE(QFile::exists(abandoned));
     EXPECT_TRUE(QFile::exists(inUse));
-    struct stat lockFile{};
+    struct stat lockFile
+    { };
     ASSERT_EQ(::stat(QFile::encodeName(LockFilePath(file)).constData(), &lockFile), 0);
     EXPECT_EQ(lockFile.st_mode & 07777, 0660u) << "others, who may only read, may not open it";
 
@@ -475,8 +552,8 @@ TEST_F(StoreFiles, OnlyAWriterDelaysAWriteAndNotPastItsWait)
 TEST_F(StoreFiles, AFileSizeLimitFailsAToolsWriteAsAFullDisk)
 {
     const QString file = fileWith("[A]\r\nk=v\r\n");
-    const QString source = fileWith("[New]\r\nType=1\r\nConnect=NEW\r\nDescription=" + QByteArray(200, 'x') + "\r\n",
-                                     u"NEW.TPL"_s);
+    const QString source = fileWith(
+        "[New]\r\nType=1\r\nConnect=NEW\r\nDescription=" + QByteArray(200, 'x') + "\r\n", u"NEW.TPL"_s);
     const QStringList runs[] = {
         {u"tessel-ini"_s, u"set"_s, file, u"A"_s, u"k"_s, QString(200, u'x')},
         {u"tessel-admin"_s, u"import"_s, source, u"--registry"_s, path(u"NEW.INI"_s)},
@@ -508,7 +585,8 @@ TEST_F(StoreFiles, AFileSizeLimitFailsAToolsWriteAsAFullDisk)
 // of the file must be found as well as one that spans it.
 TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBounds)
 {
-    const QString file = fileWith("; sites\r\n[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n[Lakes]\r\nType=3\r\n");
+    const QString file
+        = fileWith("; sites\r\n[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n[Lakes]\r\nType=3\r\n");
     const auto save = [&](const QString &from, const QString &to, const QString &type) {
         RecordSave record;
         record.currentName = from;
@@ -517,7 +595,10 @@ TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBound
         return SaveRecord(file, record);
     };
     const auto import = [&](const QByteArray &bytes) {
-        return EditRegistry(file, {u"import county.ini"_s, true}, [&](ProfileEdit &edit) { edit.setBytes(bytes); return WriteResult(); });
+        return EditRegistry(file, {u"import county.ini"_s, true}, [&](ProfileEdit &edit) {
+            edit.setBytes(bytes);
+            return WriteResult();
+        });
     };
     const struct
     {
@@ -527,12 +608,31 @@ TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBound
     } changes[] = {
         {[&] { return save(NewRecordMarker, u"Parks"_s, u"5"_s); }, u"save Parks"_s, {u"Parks"_s}, {}, {}},
         {[&] { return save(u"Rivers"_s, u"Rivers"_s, u"4"_s); }, u"save Rivers"_s, {}, {u"Rivers"_s}, {}},
-        {[&] { return save(u"Roads"_s, u"Streets"_s, u"1"_s); }, u"rename Roads to Streets"_s, {u"Streets"_s}, {}, {u"Roads"_s}},
-        {[&] { return RemoveRecords(file, {u"Parks"_s, u"lakes"_s}); }, u"delete Parks, lakes"_s, {}, {}, {u"Lakes"_s, u"Parks"_s}},
-        {[&] { return import(readBytes(file).replace("Type=4", "Type = 4 ")); }, u"import county.ini: 0 added, 0 replaced"_s,
-         {}, {}, {}},
-        {[&] { return import("[A]\r\nType=1\r\n" + readBytes(file).replace("Type=1\r\n", "Type=9\r\n") + "[Z]\r\n"); },
-         u"import county.ini: 2 added, 1 replaced"_s, {u"A"_s, u"Z"_s}, {u"Streets"_s}, {}},
+        {[&] { return save(u"Roads"_s, u"Streets"_s, u"1"_s); },
+         u"rename Roads to Streets"_s,
+         {u"Streets"_s},
+         {},
+         {u"Roads"_s}},
+        {[&] {
+             return RemoveRecords(file, {u"Parks"_s, u"lakes"_s});
+         },
+         u"delete Parks, lakes"_s,
+         {},
+         {},
+         {u"Lakes"_s, u"Parks"_s}},
+        {[&] { return import(readBytes(file).replace("Type=4", "Type = 4 ")); },
+         u"import county.ini: 0 added, 0 replaced"_s,
+         {},
+         {},
+         {}},
+        {[&] {
+             return import("[A]\r\nType=1\r\n" + readBytes(file).replace("Type=1\r\n", "Type=9\r\n")
+                           + "[Z]\r\n");
+         },
+         u"import county.ini: 2 added, 1 replaced"_s,
+         {u"A"_s, u"Z"_s},
+         {u"Streets"_s},
+         {}},
     };
     const FileHistory history = RegistryHistory(file);
     for (const auto &c : changes) {
@@ -578,7 +678,9 @@ TEST_F(StoreFiles, ConcurrentWritersLoseNoChangeAndReadersSeeNoHalfFile)
     const auto writeKeys = [&](QChar prefix) {
         return Spawn([=] {
             for (int i = 0; i < 40; ++i)
-                if (!WriteProfileString(u"Shared"_s, prefix + QString::number(i), QString::number(i * 7), file)) ::_exit(1);
+                if (!WriteProfileString(u"Shared"_s, prefix + QString::number(i), QString::number(i * 7),
+                                        file))
+                    ::_exit(1);
         });
     };
     const pid_t writers[] = {writeKeys(u'a'), writeKeys(u'b')};
@@ -586,7 +688,8 @@ TEST_F(StoreFiles, ConcurrentWritersLoseNoChangeAndReadersSeeNoHalfFile)
         ASSERT_GE(ProfileSectionNames(file).size(), 2001);
         ASSERT_EQ(ReadProfileString(u"Target"_s, u"Value"_s, {}, file), u"old");
     }
-    for (const pid_t writer : writers) ASSERT_EQ(ExitCodeOf(writer), 0);
+    for (const pid_t writer : writers)
+        ASSERT_EQ(ExitCodeOf(writer), 0);
     const QStringList keys = ReadProfileKeys(u"Shared"_s, file).split(ListSeparator, Qt::SkipEmptyParts);
     EXPECT_EQ(keys.size(), 80);
     for (const QString &key : keys)
@@ -601,7 +704,12 @@ TEST(StoreCache, AStampIsTrustedOnlyWhenItsLastChangeIsOlderThanTheReadByAGranul
     constexpr qint64 Tick = ProfileCache::FineTimestampGranularityNs, WholeSecond = ReadAt / Second * Second;
     const auto at = [](qint64 modified, qint64 changed) { return FileStamp{1, 2, 30, modified, changed}; };
     const FileStamp old = at(ReadAt - Tick - Ms, ReadAt - Tick - 2 * Ms);
-    const struct { const char *what; FileStamp stamp; bool trusted; } cases[] = {
+    const struct
+    {
+        const char *what;
+        FileStamp stamp;
+        bool trusted;
+    } cases[] = {
         {"unchanged and old", old, true},
         {"changed within a tick of the read", at(ReadAt - Ms, ReadAt - Ms), false},
         {"status changed just before the read", at(old.modifiedNs, ReadAt - Ms), false},
@@ -612,7 +720,8 @@ TEST(StoreCache, AStampIsTrustedOnlyWhenItsLastChangeIsOlderThanTheReadByAGranul
     for (const auto &c : cases)
         EXPECT_EQ(ProfileCache::IsUnchangedSince(c.stamp, ReadAt, c.stamp), c.trusted) << c.what;
     const qint64 m = old.modifiedNs, c = old.changedNs;
-    for (const FileStamp &other : {FileStamp{1, 3, 30, m, c}, FileStamp{1, 2, 31, m, c}, at(m + 1, c), at(m, c + 1)})
+    for (const FileStamp &other :
+         {FileStamp{1, 3, 30, m, c}, FileStamp{1, 2, 31, m, c}, at(m + 1, c), at(m, c + 1)})
         EXPECT_FALSE(ProfileCache::IsUnchangedSince(old, ReadAt, other)) << "another file, size or time";
 }
 

@@ -22,8 +22,15 @@ namespace {
 constexpr qsizetype MiB = qsizetype(1) << 20;
 const bool Full = qEnvironmentVariableIsSet("TESSEL_RELIABILITY_FULL");
 
-// A file with the sections the store finds in it (-1 when only the store knows) and the DLD entities it declares.
-struct Damaged { const char *what; QByteArray bytes; qsizetype sections; int entities = 0; };
+// A file with the sections the store finds in it (-1 when only the store knows) and the DLD entities it
+// declares.
+struct Damaged
+{
+    const char *what;
+    QByteArray bytes;
+    qsizetype sections;
+    int entities = 0;
+};
 
 std::vector<Damaged> DamagedFiles()
 {
@@ -31,7 +38,7 @@ std::vector<Damaged> DamagedFiles()
     QRandomGenerator(6).fillRange(reinterpret_cast<quint32 *>(garbage.data()), garbage.size() / 4);
     for (int i = 1; i <= (Full ? 100'000 : 5'000); ++i)
         records += "[Source " + QByteArray::number(i) + "]\r\nType=" + QByteArray::number(i % 5 + 1)
-                   + "\r\nDescription=Data source number " + QByteArray::number(i) + "\r\nPrivate=0\r\n";
+            + "\r\nDescription=Data source number " + QByteArray::number(i) + "\r\nPrivate=0\r\n";
     int declarations = 0;
     while (dld.size() < (Full ? 50 : 4) * MiB) {
         dld += "ENTITY DLD Entity " + QByteArray::number(++declarations) + "\r\n";
@@ -59,7 +66,8 @@ TEST(DamagedFiles, EveryReaderReadsWhatItCanOfEveryDamagedFile)
         if (damaged.sections >= 0) {
             EXPECT_EQ(sections.size(), damaged.sections);
         }
-        for (const QString &name : sections) ReadProfileString(name, u"Type"_s, {}, registry);
+        for (const QString &name : sections)
+            ReadProfileString(name, u"Type"_s, {}, registry);
         ASSERT_TRUE(WriteProfileString(u"Checked"_s, u"Type"_s, u"1"_s, registry));
         EXPECT_EQ(ProfileSectionNames(registry), sections + QStringList{u"Checked"_s});
         ASSERT_TRUE(DeleteProfileSection(u"Checked"_s, registry));

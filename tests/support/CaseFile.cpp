@@ -15,7 +15,10 @@ Decoded decodeEscapes(QStringView raw)
 {
     Decoded out;
     QString pending; // text not yet in bytes, which takes it as UTF-8
-    const auto append = [&](const QString &text) { out.text += text; pending += text; };
+    const auto append = [&](const QString &text) {
+        out.text += text;
+        pending += text;
+    };
     for (qsizetype i = 0; i < raw.size() && out.error.isEmpty(); ++i) {
         if (raw[i] != u'\\') {
             append(raw[i]);
@@ -131,7 +134,8 @@ QList<Case> readCases(const QString &path, const QList<FieldRule> &rules)
             cases.append({line.mid(3).trimmed(), path + u':' + QString::number(number), {}, {}});
             taking = nullptr;
         } else if (const auto match = fieldLine.match(line); match.hasMatch() && !cases.isEmpty()) {
-            const auto rule = std::find_if(rules.begin(), rules.end(), [&](const FieldRule &r) { return r.name == match.captured(1); });
+            const auto rule = std::find_if(rules.begin(), rules.end(),
+                                           [&](const FieldRule &r) { return r.name == match.captured(1); });
             taking = nullptr;
             if (rule == rules.end()) {
                 slip(u"unknown field "_s + match.captured(1));
@@ -140,20 +144,24 @@ QList<Case> readCases(const QString &path, const QList<FieldRule> &rules)
             if (rule->need != FieldRule::Repeats && cases.last().has(rule->name))
                 slip(u"a second "_s + rule->name);
             const QString value = match.captured(2);
-            for (const QString &word : rule->list ? value.split(u' ', Qt::SkipEmptyParts) : QStringList{value})
+            for (const QString &word :
+                 rule->list ? value.split(u' ', Qt::SkipEmptyParts) : QStringList{value})
                 if (!rule->allowed.isEmpty() && !rule->allowed.contains(word))
-                    slip(rule->name + u": \""_s + word + u"\" is not one of "_s + rule->allowed.join(u", "_s));
+                    slip(rule->name + u": \""_s + word + u"\" is not one of "_s
+                         + rule->allowed.join(u", "_s));
             cases.last().fields.append({rule->name, value, {}, number});
             taking = rule->lineEnd ? &*rule : nullptr;
         } else if (taking) {
             const bool open = line.endsWith(u"\\z"_s) && !line.endsWith(u"\\\\z"_s);
-            cases.last().fields.last().lines += open ? line.chopped(2) : line + QLatin1String(taking->lineEnd);
+            cases.last().fields.last().lines
+                += open ? line.chopped(2) : line + QLatin1String(taking->lineEnd);
         } else {
             slip(u"a line that is no case, field or line of a field: "_s + line.left(40));
         }
         if (!cases.isEmpty() && !cases.last().fields.isEmpty()) {
             const CaseField &last = cases.last().fields.last();
-            if (const Decoded decoded = decodeEscapes(QString(last.value + last.lines)); !decoded.error.isEmpty())
+            if (const Decoded decoded = decodeEscapes(QString(last.value + last.lines));
+                !decoded.error.isEmpty())
                 slip(decoded.error);
         }
     }
@@ -176,7 +184,10 @@ QList<Case> readTable(const QString &path, const QList<QStringList> &layouts)
         const QString &line = text->at(number - 1);
         if (line.isEmpty() || line.startsWith(u'#'))
             continue;
-        Case row{QFileInfo(path).baseName() + u'_' + QString::number(number), path + u':' + QString::number(number), {}, {}};
+        Case row{QFileInfo(path).baseName() + u'_' + QString::number(number),
+                 path + u':' + QString::number(number),
+                 {},
+                 {}};
         QStringList columns = line.split(u" |"_s);
         for (qsizetype i = 1; i < columns.size(); ++i)
             columns[i].remove(0, columns[i].startsWith(u' ') ? 1 : 0);

@@ -20,17 +20,24 @@ namespace tessel::test {
 
 struct FieldRule
 {
-    enum Need { Optional, Required, Repeats };
+    enum Need {
+        Optional,
+        Required,
+        Repeats
+    };
     FieldRule(const QString &name, Need need = Optional, const QStringList &allowed = {}, bool list = false,
               const char *lineEnd = nullptr)
-        : name(name), need(need), allowed(allowed), list(list), lineEnd(lineEnd)
-    {
-    }
+        : name(name)
+        , need(need)
+        , allowed(allowed)
+        , list(list)
+        , lineEnd(lineEnd)
+    { }
     QString name;
     Need need;
-    QStringList allowed;  // the values the field may have; empty: any
-    bool list;            // the value is a blank-parted list of allowed values
-    const char *lineEnd;  // set: the field takes the lines below it, each ended so
+    QStringList allowed; // the values the field may have; empty: any
+    bool list; // the value is a blank-parted list of allowed values
+    const char *lineEnd; // set: the field takes the lines below it, each ended so
 };
 
 struct Decoded
@@ -67,10 +74,16 @@ struct Case
 struct CaseName
 {
     template<typename Info>
-    std::string operator()(const Info &info) const { return info.param.testName().toStdString(); }
+    std::string operator()(const Info &info) const
+    {
+        return info.param.testName().toStdString();
+    }
 };
 
-inline void PrintTo(const Case &c, std::ostream *out) { *out << c.where.toStdString(); }
+inline void PrintTo(const Case &c, std::ostream *out)
+{
+    *out << c.where.toStdString();
+}
 
 // The cases of the block file at path (relative to the sources), its fields checked against rules.
 QList<Case> readCases(const QString &path, const QList<FieldRule> &rules);

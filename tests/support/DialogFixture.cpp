@@ -89,14 +89,12 @@ QStringList DialogFixture::enabledControls(const QWidget &window)
     return names;
 }
 
-bool DialogFixture::waitFor(const std::function<bool()> &condition,
-                            std::chrono::milliseconds timeout)
+bool DialogFixture::waitFor(const std::function<bool()> &condition, std::chrono::milliseconds timeout)
 {
     return QTest::qWaitFor(condition, int(timeout.count()));
 }
 
-void DialogFixture::waitForModal(std::function<bool(QWidget *)> matches,
-                                 std::function<void(QWidget *)> run,
+void DialogFixture::waitForModal(std::function<bool(QWidget *)> matches, std::function<void(QWidget *)> run,
                                  std::chrono::milliseconds timeout)
 {
     auto *poll = new QTimer(&mainWindow);

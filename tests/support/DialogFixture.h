@@ -47,8 +47,7 @@ protected:
     // Runs action on the next window of type W that becomes the active modal
     // window; fails the test when none appears within timeout.
     template<typename W>
-    void onNextModal(std::function<void(W &)> action,
-                     std::chrono::milliseconds timeout = DefaultTimeout)
+    void onNextModal(std::function<void(W &)> action, std::chrono::milliseconds timeout = DefaultTimeout)
     {
         waitForModal([](QWidget *modal) { return qobject_cast<W *>(modal) != nullptr; },
                      [action](QWidget *modal) { action(*qobject_cast<W *>(modal)); }, timeout);

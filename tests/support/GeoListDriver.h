@@ -44,8 +44,7 @@ struct ListedItem
 
 inline void PrintTo(const ListedItem &item, std::ostream *out)
 {
-    *out << '{' << item.name.toStdString() << ", icon " << item.icon << ", data " << item.data
-         << '}';
+    *out << '{' << item.name.toStdString() << ", icon " << item.icon << ", data " << item.data << '}';
 }
 
 // Every item of the list, read through its selection; leaves nothing selected.
@@ -54,8 +53,7 @@ inline std::vector<ListedItem> listedItems(GeoList &list)
     std::vector<ListedItem> items;
     for (int row = 0; row < list.count(); ++row) {
         list.setCurrentRow(row);
-        items.push_back({GeoListItemName(list.Text()), GeoListItemIcon(list.Text()),
-                         list.ItemData(row)});
+        items.push_back({GeoListItemName(list.Text()), GeoListItemIcon(list.Text()), list.ItemData(row)});
     }
     list.clearSelection();
     return items;

@@ -13,7 +13,10 @@ namespace tessel::test {
 class ScriptedConfigDialog final : public ConfigDialog
 {
 public:
-    enum class Ending { Ok, Cancel };
+    enum class Ending {
+        Ok,
+        Cancel
+    };
 
     ScriptedConfigDialog(Session &session, Ending ending, std::function<void()> save = {})
         : ConfigDialog(session, nullptr)

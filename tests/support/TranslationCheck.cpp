@@ -19,8 +19,8 @@ QStringList readableEnglishCaptions(QWidget *window)
     for (const FormCaption &caption : FormCaption::ofWindow(window)) {
         const QString english = caption.english();
         const bool shows = caption.widget() == window || caption.widget()->isVisibleTo(window);
-        const bool hasLetter = std::any_of(english.cbegin(), english.cend(),
-                                           [](QChar c) { return c.isLetter(); });
+        const bool hasLetter
+            = std::any_of(english.cbegin(), english.cend(), [](QChar c) { return c.isLetter(); });
         if (shows && hasLetter)
             captions.append(english);
     }
@@ -29,8 +29,7 @@ QStringList readableEnglishCaptions(QWidget *window)
 
 } // namespace
 
-QStringList untranslatedCaptions(QWidget *window, const MessageTable &table,
-                                 const QString &language)
+QStringList untranslatedCaptions(QWidget *window, const MessageTable &table, const QString &language)
 {
     QStringList missing;
     for (const QString &english : readableEnglishCaptions(window)) {
@@ -40,8 +39,7 @@ QStringList untranslatedCaptions(QWidget *window, const MessageTable &table,
     return missing;
 }
 
-QStringList clashingAccessKeys(QWidget *window, const MessageTable &table,
-                               const QString &language)
+QStringList clashingAccessKeys(QWidget *window, const MessageTable &table, const QString &language)
 {
     QMap<QString, QStringList> captionsByKey;
     for (const QString &english : readableEnglishCaptions(window)) {

@@ -18,13 +18,11 @@ namespace tessel::test {
 // already been translated.
 
 // The English captions that table has no translation for in language.
-QStringList untranslatedCaptions(QWidget *window, const MessageTable &table,
-                                 const QString &language);
+QStringList untranslatedCaptions(QWidget *window, const MessageTable &table, const QString &language);
 
 // The access keys that more than one caption uses once translated into
 // language (a caption without a translation counts with its English text),
 // each as "key: caption, caption".
-QStringList clashingAccessKeys(QWidget *window, const MessageTable &table,
-                               const QString &language);
+QStringList clashingAccessKeys(QWidget *window, const MessageTable &table, const QString &language);
 
 } // namespace tessel::test

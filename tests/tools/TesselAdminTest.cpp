@@ -11,7 +11,6 @@
 #include <QTextStream>
 #include <QThread>
 
-
 #include "tests/support/CaseFile.h"
 #include "tests/support/ChildProcess.h"
 #include "tests/support/FileSizeLimit.h"
@@ -29,10 +28,21 @@ namespace {
 const char *const CrLf = "\r\n", *const Lf = "\n";
 const auto Step = FieldRule::Repeats;
 const QList<FieldRule> Fields = {
-    {u"file"_s, Step, {}, false, CrLf}, {u"limit"_s, Step}, {u"run"_s, Step}, {u"kill"_s, Step},
-    {u"exit"_s, Step, {u"0"_s, u"1"_s, u"2"_s}}, {u"stdout"_s, Step, {}, false, Lf}, {u"stderr"_s, Step, {}, false, Lf},
-    {u"stdout-json"_s, Step, {}, false, Lf}, {u"stdout-has"_s, Step}, {u"stderr-has"_s, Step},
-    {u"stderr-lines"_s, Step}, {u"save-stdout"_s, Step}, {u"files"_s, Step}, {u"no-new-files"_s, Step}, {u"after"_s, Step, {}, false, CrLf},
+    {u"file"_s, Step, {}, false, CrLf},
+    {u"limit"_s, Step},
+    {u"run"_s, Step},
+    {u"kill"_s, Step},
+    {u"exit"_s, Step, {u"0"_s, u"1"_s, u"2"_s}},
+    {u"stdout"_s, Step, {}, false, Lf},
+    {u"stderr"_s, Step, {}, false, Lf},
+    {u"stdout-json"_s, Step, {}, false, Lf},
+    {u"stdout-has"_s, Step},
+    {u"stderr-has"_s, Step},
+    {u"stderr-lines"_s, Step},
+    {u"save-stdout"_s, Step},
+    {u"files"_s, Step},
+    {u"no-new-files"_s, Step},
+    {u"after"_s, Step, {}, false, CrLf},
 };
 
 // A JSON document, or a failure naming what is wrong with it.
@@ -40,7 +50,8 @@ QJsonValue ParsedJson(const QByteArray &text, const char *what)
 {
     QJsonParseError error;
     const QJsonDocument document = QJsonDocument::fromJson(text, &error);
-    EXPECT_EQ(error.error, QJsonParseError::NoError) << what << " is no JSON: " << error.errorString().toStdString();
+    EXPECT_EQ(error.error, QJsonParseError::NoError)
+        << what << " is no JSON: " << error.errorString().toStdString();
     return document.isArray() ? QJsonValue(document.array()) : QJsonValue(document.object());
 }
 
@@ -48,7 +59,9 @@ QJsonValue ParsedJson(const QByteArray &text, const char *what)
 class CommandLineCase
 {
 public:
-    explicit CommandLineCase(const Case &test) : m_case(test) {}
+    explicit CommandLineCase(const Case &test)
+        : m_case(test)
+    { }
 
     void run()
     {
@@ -76,9 +89,12 @@ public:
             } else if (name == u"exit") {
                 EXPECT_EQ(m_exit, rest.toInt()) << m_where;
             } else if (name == u"stdout-json") {
-                EXPECT_EQ(ParsedJson(m_out, "the output"), ParsedJson(bytes(field.lines), "the expectation")) << m_where;
+                EXPECT_EQ(ParsedJson(m_out, "the output"), ParsedJson(bytes(field.lines), "the expectation"))
+                    << m_where;
             } else if (name == u"stdout" || name == u"stderr") {
-                EXPECT_EQ(name == u"stdout" ? QString::fromUtf8(m_out) : m_err, QString::fromUtf8(bytes(field.lines))) << m_where;
+                EXPECT_EQ(name == u"stdout" ? QString::fromUtf8(m_out) : m_err,
+                          QString::fromUtf8(bytes(field.lines)))
+                    << m_where;
             } else if (name == u"stderr-lines") {
                 EXPECT_EQ(m_err.count(u'\n'), rest.toInt()) << m_where;
             } else if (name == u"stdout-has" || name == u"stderr-has") {
@@ -87,8 +103,12 @@ public:
             } else if (name == u"no-new-files") {
                 EXPECT_EQ(filesBelow(), m_filesBefore) << m_where;
             } else if (name == u"files") {
-                EXPECT_EQ(QDir().entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot,
-                                           QDir::Name).join(u' '), rest) << m_where;
+                EXPECT_EQ(
+                    QDir()
+                        .entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot, QDir::Name)
+                        .join(u' '),
+                    rest)
+                    << m_where;
             } else if (name == u"after") {
                 if (rest == u"TESSEL.INI")
                     m_before.reset();
@@ -113,9 +133,10 @@ private:
         std::optional<FileSizeLimit> limit;
         if (m_limit)
             limit.emplace(std::exchange(m_limit, 0));
-        m_exit = RunAdminCommand(arguments, {m_dir.filePath(QStringLiteral("TESSEL.INI")),
-                                             m_dir.filePath(QStringLiteral("SRCS.INI"))},
-                                 out, err);
+        m_exit = RunAdminCommand(
+            arguments,
+            {m_dir.filePath(QStringLiteral("TESSEL.INI")), m_dir.filePath(QStringLiteral("SRCS.INI"))}, out,
+            err);
         err.flush();
         return m_exit;
     }
@@ -124,7 +145,8 @@ private:
     // and one that is refused must say why.
     void finishRun()
     {
-        EXPECT_TRUE(!m_before || readBytes(QStringLiteral("TESSEL.INI")) == *std::exchange(m_before, std::nullopt))
+        EXPECT_TRUE(!m_before
+                    || readBytes(QStringLiteral("TESSEL.INI")) == *std::exchange(m_before, std::nullopt))
             << m_where << ": the registry changed";
         EXPECT_TRUE(m_exit == AdminExit::Done || !m_err.isEmpty()) << m_where << ": a refusal without a word";
     }
@@ -142,7 +164,8 @@ private:
             writeBytes(QStringLiteral("TESSEL.INI"), old);
         }
         m_before.reset();
-        for (int kills = 0; kills < std::max(12, qEnvironmentVariableIntValue("TESSEL_CRASH_KILLS")); ++kills) {
+        for (int kills = 0; kills < std::max(12, qEnvironmentVariableIntValue("TESSEL_CRASH_KILLS"));
+             ++kills) {
             const pid_t child = Spawn([&] {
                 for (int round = 0;; ++round)
                     command(commands[round % commands.size()].split(u' '));
@@ -179,22 +202,28 @@ private:
     QTemporaryDir m_dir;
     bool m_ran = false;
     rlim_t m_limit = 0;
-    QStringList m_filesBefore;   // before the last run
-    std::optional<QByteArray> m_before;   // the registry before the last run, until a case says what it is after
+    QStringList m_filesBefore; // before the last run
+    std::optional<QByteArray>
+        m_before; // the registry before the last run, until a case says what it is after
     int m_exit = 0;
     QByteArray m_out;
     QString m_err;
 };
 
-class CommandLines : public ::testing::TestWithParam<Case> {};
+class CommandLines : public ::testing::TestWithParam<Case>
+{ };
 
 TEST_P(CommandLines, GiveWhatTheirCaseSays)
 {
     CommandLineCase(GetParam()).run();
 }
 
-QList<Case> cases(const char *name) { return readCases(QStringLiteral("tests/tools/cases/") + QLatin1String(name), Fields); }
-INSTANTIATE_TEST_SUITE_P(TesselAdmin, CommandLines, ::testing::ValuesIn(cases("command-lines.txt")), CaseName());
+QList<Case> cases(const char *name)
+{
+    return readCases(QStringLiteral("tests/tools/cases/") + QLatin1String(name), Fields);
+}
+INSTANTIATE_TEST_SUITE_P(TesselAdmin, CommandLines, ::testing::ValuesIn(cases("command-lines.txt")),
+                         CaseName());
 // An import killed at any moment leaves the old or the whole new registry.
 INSTANTIATE_TEST_SUITE_P(Killed, CommandLines, ::testing::ValuesIn(cases("killed-imports.txt")), CaseName());
 
@@ -211,12 +240,15 @@ TEST(TesselAdmin, LostOutputAndALinkLoopAreFailures)
     ASSERT_TRUE(full.open(QIODevice::WriteOnly));
     EXPECT_EQ(RunAdminCommand({QStringLiteral("--version")}, {loop, loop}, full, err), AdminExit::Refused);
     err.flush();
-    EXPECT_TRUE(messages.contains(u"cannot write the output: No space left on device")) << messages.toStdString();
-    for (const QString &command : {QStringLiteral("list"), QStringLiteral("export"), QStringLiteral("check")}) {
+    EXPECT_TRUE(messages.contains(u"cannot write the output: No space left on device"))
+        << messages.toStdString();
+    for (const QString &command :
+         {QStringLiteral("list"), QStringLiteral("export"), QStringLiteral("check")}) {
         QByteArray output;
         QBuffer out(&output);
         out.open(QIODevice::WriteOnly);
-        EXPECT_EQ(RunAdminCommand({command}, {loop, loop}, out, err), AdminExit::Refused) << command.toStdString();
+        EXPECT_EQ(RunAdminCommand({command}, {loop, loop}, out, err), AdminExit::Refused)
+            << command.toStdString();
         err.flush();
         EXPECT_TRUE(QByteArray(output + messages.toUtf8()).contains("Too many levels of symbolic links"))
             << command.toStdString();

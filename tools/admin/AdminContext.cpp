@@ -18,8 +18,7 @@ AdminContext::AdminContext(const AdminInvocation &call, QIODevice &out, QTextStr
     , registry(call.files.registry)
     , out(out)
     , err(err)
-{
-}
+{ }
 
 std::optional<RegistrySnapshot> AdminContext::readRegistry()
 {
@@ -34,7 +33,8 @@ std::optional<RegistrySnapshot> AdminContext::readExistingRegistry()
 {
     if (const auto stamp = StampOfPath(registry); !stamp && stamp.error().code == ENOENT) {
         err << QStringLiteral("tessel-admin: there is no registry file %1; check the path given with "
-                              "--registry.\n").arg(registry);
+                              "--registry.\n")
+                   .arg(registry);
         return std::nullopt;
     }
     return readRegistry();
@@ -65,7 +65,8 @@ int AdminContext::badUsage()
 int AdminContext::noSuchRecord(const QString &name)
 {
     err << QStringLiteral("There is no data source named \"%1\" in %2. \"tessel-admin list\" "
-                          "shows the registered names.\n").arg(name, registry);
+                          "shows the registered names.\n")
+               .arg(name, registry);
     return AdminExit::Refused;
 }
 
@@ -96,20 +97,23 @@ QString AdminContext::failureCause(const WriteResult &result) const
         return QStringLiteral("the value of %1 holds a line break or NUL").arg(result.error().key);
     case WriteFailure::Unencodable:
         return QStringLiteral("the value of %1 holds characters that %2 cannot hold in its "
-                              "encoding: %3").arg(result.error().key, registry, result.error().detail);
+                              "encoding: %3")
+            .arg(result.error().key, registry, result.error().detail);
     case WriteFailure::TooLong:
         return QStringLiteral("the value of %1 is longer than the registry can read back whole")
             .arg(result.error().key);
     case WriteFailure::NoPermission:
-        return result.error().detail + QStringLiteral(" (check that the file and its directory are "
-                                                      "writable for you)");
+        return result.error().detail
+            + QStringLiteral(" (check that the file and its directory are "
+                             "writable for you)");
     case WriteFailure::DiskFull:
         return result.error().detail + QStringLiteral(" (free some disk space and try again)");
     case WriteFailure::Busy:
-        return result.error().detail + QStringLiteral(" (let the other Tessel or tessel-admin finish, or "
-                                                      "end it if it hangs, then try again)");
-    case WriteFailure::ChangedOnRead:   // the detail says what reading would remove
-    case WriteFailure::RecordChanged:   // registrations replace records whole, unasked
+        return result.error().detail
+            + QStringLiteral(" (let the other Tessel or tessel-admin finish, or "
+                             "end it if it hangs, then try again)");
+    case WriteFailure::ChangedOnRead: // the detail says what reading would remove
+    case WriteFailure::RecordChanged: // registrations replace records whole, unasked
     case WriteFailure::RecordRemoved:
     case WriteFailure::SystemError:
         break;

@@ -23,12 +23,12 @@ struct AdminInvocation
     QStringList operands;
     AdminFiles files;
     bool replace = false;
-    bool update = false;     // import: an existing record keeps the keys not given
-    bool dryRun = false;     // import, remove, restore: say what would change, write nothing
-    QStringList removals;    // import --remove NAME
+    bool update = false; // import: an existing record keeps the keys not given
+    bool dryRun = false; // import, remove, restore: say what would change, write nothing
+    QStringList removals; // import --remove NAME
     bool force = false;
     bool json = false;
-    bool help = false;   // --help: the usage text (of the command given, if any) is the result
+    bool help = false; // --help: the usage text (of the command given, if any) is the result
 };
 
 // What every command works with: its invocation, the registry it works on,

@@ -23,9 +23,9 @@ struct AdminCommand
     int (*run)(AdminContext &context);
     qsizetype fewestOperands;
     qsizetype mostOperands;
-    const char *operands;   // what the command takes, for a usage error
-    bool takesFormat;       // its results can be written as JSON
-    const char *usage;      // its line of the synopsis, then what it does
+    const char *operands; // what the command takes, for a usage error
+    bool takesFormat; // its results can be written as JSON
+    const char *usage; // its line of the synopsis, then what it does
 };
 
 constexpr AdminCommand Commands[] = {
@@ -86,12 +86,12 @@ constexpr AdminCommand Commands[] = {
      "as diff shows them.\n"},
 };
 
-const char CommonOptions[] =
-    "Options:\n"
-    "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
-    "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
-    "  --                the arguments after it are names and files, also when they\n"
-    "                    begin with \"-\"\n";
+const char CommonOptions[]
+    = "Options:\n"
+      "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
+      "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
+      "  --                the arguments after it are names and files, also when they\n"
+      "                    begin with \"-\"\n";
 
 const AdminCommand *CommandNamed(const QString &name)
 {
@@ -105,14 +105,14 @@ QString CommandUsage(const AdminCommand &command)
     const QString usage = QString::fromUtf8(command.usage);
     const qsizetype synopsisEnd = usage.indexOf(u'\n') + 1;
     return QStringLiteral("Usage: tessel-admin ") + usage.first(synopsisEnd) + QLatin1Char('\n')
-           + usage.sliced(synopsisEnd) + QLatin1Char('\n') + QLatin1String(CommonOptions);
+        + usage.sliced(synopsisEnd) + QLatin1Char('\n') + QLatin1String(CommonOptions);
 }
 
 // What a command line asks for: a command to run, or the usage or version.
 struct ParsedLine
 {
     AdminInvocation call;
-    const AdminCommand *command = nullptr;   // nothing for the usage or version
+    const AdminCommand *command = nullptr; // nothing for the usage or version
     bool version = false;
 };
 
@@ -152,10 +152,10 @@ Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFile
         return Failure{QStringLiteral("no command given")};
     // A bare file name on the command line means the current directory, not
     // the profile directory the store gives bare names.
-    call.files.registry = parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath()
-                                                 : defaults.registry;
-    call.files.sources = parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath()
-                                               : defaults.sources;
+    call.files.registry
+        = parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath() : defaults.registry;
+    call.files.sources
+        = parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath() : defaults.sources;
     const QStringList formats = parser.values(format);
     for (const QString &name : formats) {
         if (name != QLatin1String("text") && name != QLatin1String("json"))
@@ -169,15 +169,19 @@ Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFile
     call.dryRun = parser.isSet(dryRun);
     call.removals = parser.values(removal);
     call.force = parser.isSet(force);
-    if (call.operands.size() < line.command->fewestOperands || call.operands.size() > line.command->mostOperands)
-        return Failure{QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
+    if (call.operands.size() < line.command->fewestOperands
+        || call.operands.size() > line.command->mostOperands)
+        return Failure{
+            QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
     // --replace, --update and --remove shape an import; --dry-run any change.
     const bool importing = call.command == QLatin1String("import");
-    const bool changing = importing || call.command == QLatin1String("remove") || call.command == QLatin1String("restore");
+    const bool changing
+        = importing || call.command == QLatin1String("remove") || call.command == QLatin1String("restore");
     if (call.replace && call.update)
         return Failure{QStringLiteral("--replace and --update do not go together")};
-    for (const auto &[given, option] : {std::pair{call.replace, "--replace"}, std::pair{call.update, "--update"},
-                                        std::pair{!call.removals.isEmpty(), "--remove"}}) {
+    for (const auto &[given, option] :
+         {std::pair{call.replace, "--replace"}, std::pair{call.update, "--update"},
+          std::pair{!call.removals.isEmpty(), "--remove"}}) {
         if (given && !importing)
             return Failure{QStringLiteral("%1 does not take %2").arg(call.command, QLatin1String(option))};
     }
@@ -243,7 +247,7 @@ QString AdminUsage()
             usage += QStringLiteral("      ") + lines[i] + QLatin1Char('\n');
     }
     return usage + QLatin1Char('\n') + QLatin1String(CommonOptions)
-           + QStringLiteral(
+        + QStringLiteral(
                "  --format json     list, show, check, import, remove, history, diff and restore\n"
                "                    write one JSON document instead of lines; a number key's\n"
                "                    value is a number only when the number gives its text back\n"

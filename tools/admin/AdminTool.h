@@ -11,10 +11,10 @@ namespace tessel {
 // Exit codes of tessel-admin.
 namespace AdminExit {
 inline constexpr int Done = 0;
-inline constexpr int Refused = 1;    // refused, or invalid input
-inline constexpr int ProblemsFound = 1;   // check: the registry has problems
+inline constexpr int Refused = 1; // refused, or invalid input
+inline constexpr int ProblemsFound = 1; // check: the registry has problems
 inline constexpr int BadUsage = 2;
-}
+} // namespace AdminExit
 
 // Where tessel-admin works: the registry and the catalogue of source types.
 struct AdminFiles

@@ -34,8 +34,8 @@ QString FindingLine(const QString &registry, const CheckFinding &finding, const 
     if (finding.section.isEmpty())
         return registry % QStringLiteral(": ") % note % finding.text % QLatin1Char('\n');
     return QLatin1Char('[') % finding.section % QStringLiteral("] ") % note
-           % (finding.key.isEmpty() ? QString() : finding.key % QStringLiteral(": ")) % finding.text
-           % QLatin1Char('\n');
+        % (finding.key.isEmpty() ? QString() : finding.key % QStringLiteral(": ")) % finding.text
+        % QLatin1Char('\n');
 }
 
 // The registry's findings, or the one problem that it cannot be read: a
@@ -45,12 +45,14 @@ RegistryCheckReport CheckRegistryFile(const AdminContext &context)
     const QString &path = context.registry;
     RegistryCheckReport report;
     if (const auto stamp = StampOfPath(path); !stamp && stamp.error().code == ENOENT) {
-        report.problems.append({{}, {}, QStringLiteral("there is no such registry file; check the path given with --registry")});
+        report.problems.append(
+            {{}, {}, QStringLiteral("there is no such registry file; check the path given with --registry")});
         return report;
     }
     const Result<RegistrySnapshot, FileError> registry = RegistrySnapshot::Read(path);
     if (!registry) {
-        report.problems.append({{}, {}, QStringLiteral("cannot read the registry: ") + registry.error().text});
+        report.problems.append(
+            {{}, {}, QStringLiteral("cannot read the registry: ") + registry.error().text});
         return report;
     }
     return CheckRegistry(*registry, ReadSourceCatalogue(context.call.files.sources));

@@ -18,7 +18,7 @@ namespace DiffExit {
 inline constexpr int Same = 0;
 inline constexpr int Different = 1;
 inline constexpr int Trouble = 2;
-}
+} // namespace DiffExit
 
 } // namespace
 

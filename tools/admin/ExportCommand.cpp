@@ -36,8 +36,8 @@ int RunExport(AdminContext &context)
         return AdminExit::Refused;
     const ProfileDocument &registry = read->document();
     const ProfileCodec codec = registry.codec().encoding() == ProfileCodec::Encoding::Windows1252
-                                   ? ProfileCodec()
-                                   : ProfileCodec(ProfileCodec::Encoding::Utf8);
+        ? ProfileCodec()
+        : ProfileCodec(ProfileCodec::Encoding::Utf8);
     std::vector<SectionView> records;
     if (context.call.operands.isEmpty()) {
         records = registry.namedSections();
@@ -65,7 +65,8 @@ int RunExport(AdminContext &context)
             if (!stored)
                 continue;
             if (const WriteResult whole = CheckStoredValue(StripQuotes(*stored), codec); !whole)
-                problems.append(QStringLiteral("[%1] %2: %3").arg(record.name(), entry.name, whole.error().detail));
+                problems.append(
+                    QStringLiteral("[%1] %2: %3").arg(record.name(), entry.name, whole.error().detail));
         }
         exported.push_back(record);
     }

@@ -15,7 +15,10 @@ namespace {
 
 QString CountsText(const VersionNote &note)
 {
-    return QStringLiteral("+%1 ~%2 -%3").arg(note.added.size()).arg(note.changed.size()).arg(note.removed.size());
+    return QStringLiteral("+%1 ~%2 -%3")
+        .arg(note.added.size())
+        .arg(note.changed.size())
+        .arg(note.removed.size());
 }
 
 } // namespace
@@ -43,8 +46,8 @@ int RunHistory(AdminContext &context)
                                      {QStringLiteral("changed"), QJsonArray::fromStringList(note.changed)},
                                      {QStringLiteral("removed"), QJsonArray::fromStringList(note.removed)}});
         } else {
-            text += QString::number(note.number) % u'\t' % time % u'\t' % note.user % u'\t' % note.program % u'\t'
-                    % note.action % u'\t' % CountsText(note) % u'\n';
+            text += QString::number(note.number) % u'\t' % time % u'\t' % note.user % u'\t' % note.program
+                % u'\t' % note.action % u'\t' % CountsText(note) % u'\n';
         }
     }
     context.write(call.json ? QJsonDocument(array).toJson() : text.toUtf8());

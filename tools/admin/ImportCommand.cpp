@@ -18,13 +18,14 @@ constexpr qsizetype MaxListedFailures = 100;
 
 // The template's records, checked for the registry's encoding as they are
 // read, or nothing once why they are refused has been said.
-std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const QByteArray &bytes, const QString &source)
+std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const QByteArray &bytes,
+                                                  const QString &source)
 {
     const ProfileCodec registryCodec = CodecOfFile(context.registry);
     const TemplateCheck check = context.call.update ? TemplateCheck::GivenKeys : TemplateCheck::WholeRecord;
     QList<CheckedRecord> records;
     QStringList failures;
-    QSet<QString> seen;   // case-folded names
+    QSet<QString> seen; // case-folded names
     const Result<void> read = ReadTemplateSections(bytes, [&](TemplateSection &&section) {
         auto record = CheckTemplateRecord(section, registryCodec, check);
         if (!record) {
@@ -44,13 +45,15 @@ std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const Q
     // A template may be empty when the import only removes records.
     if (failures.isEmpty() && records.isEmpty() && context.call.removals.isEmpty()) {
         context.err << QStringLiteral("Nothing was registered from %1: the file holds no section, so it "
-                                      "registers nothing\n").arg(source);
+                                      "registers nothing\n")
+                           .arg(source);
         return std::nullopt;
     }
     if (failures.isEmpty())
         return records;
     context.err << QStringLiteral("Nothing was registered. Correct these records of %1 and "
-                                  "import again:\n").arg(source);
+                                  "import again:\n")
+                       .arg(source);
     for (const QString &failure : failures)
         context.err << QStringLiteral("  ") << failure << QLatin1Char('\n');
     if (failures.size() == MaxListedFailures)
@@ -80,10 +83,12 @@ int RunImport(AdminContext &context)
         return AdminExit::Refused;
     const qsizetype count = records->size();
     const QString action = QStringLiteral("import ") + (fromInput ? operand : QFileInfo(path).fileName());
-    const int exit = ApplyChanges(context, {std::move(*records), context.call.removals,
-                                            QStringLiteral("Nothing was registered"), source, action});
+    const int exit = ApplyChanges(context,
+                                  {std::move(*records), context.call.removals,
+                                   QStringLiteral("Nothing was registered"), source, action});
     if (exit == AdminExit::Done && !context.call.dryRun && count > 0)
-        context.err << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(count).arg(context.registry);
+        context.err
+            << QStringLiteral("Registered %1 data source(s) in %2.\n").arg(count).arg(context.registry);
     return exit;
 }
 

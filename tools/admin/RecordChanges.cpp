@@ -63,8 +63,8 @@ RecordSave Registration(const CheckedRecord &record, bool replace)
 
 int PrivateBitsOf(const ProfileEdit &edit, const QString &name)
 {
-    return WholeNumber16(LookupString(edit.section(name), name, KeyName(RecordKey::Private),
-                                      ReadDefault(RecordKey::Private)));
+    return WholeNumber16(
+        LookupString(edit.section(name), name, KeyName(RecordKey::Private), ReadDefault(RecordKey::Private)));
 }
 
 // The keys a template gives for a record that --update keeps: they replace
@@ -93,20 +93,21 @@ Result<CheckedRecord> WithRecordType(const ProfileEdit &edit, const CheckedRecor
         return Failure{QStringLiteral("Type: a new record needs its type (1, 2 or 4)")};
     TemplateSection section = *record.awaitingType;
     const QString type = KeyName(RecordKey::Type);
-    section.keys.prepend({type, LookupString(edit.section(record.name), record.name, type, ReadDefault(RecordKey::Type))});
+    section.keys.prepend(
+        {type, LookupString(edit.section(record.name), record.name, type, ReadDefault(RecordKey::Type))});
     Result<CheckedRecord> typed = CheckTemplateRecord(section, edit.codec(), TemplateCheck::GivenKeys);
     if (typed)
-        typed->givenKeys.removeOne(RecordKey::Type);   // the record keeps its Type line as it is
+        typed->givenKeys.removeOne(RecordKey::Type); // the record keeps its Type line as it is
     return typed;
 }
 
 // What the edit found that refuses the whole change.
 struct Refusals
 {
-    QStringList records;      // template records that the registry refuses as they are
-    QStringList missing;      // names that remove does not find
+    QStringList records; // template records that the registry refuses as they are
+    QStringList missing; // names that remove does not find
     QStringList protectedNames;
-    QString failedRecord;     // the record whose write the store refused
+    QString failedRecord; // the record whose write the store refused
 
     bool any() const { return !records.isEmpty() || !missing.isEmpty() || !protectedNames.isEmpty(); }
 };
@@ -116,7 +117,8 @@ struct Refusals
 QString ActionWords(const ChangeRequest &request, const QList<RecordChange> &changes, bool removeCommand)
 {
     const auto count = [&](ChangeKind kind) {
-        return std::count_if(changes.begin(), changes.end(), [&](const RecordChange &change) { return change.kind == kind; });
+        return std::count_if(changes.begin(), changes.end(),
+                             [&](const RecordChange &change) { return change.kind == kind; });
     };
     if (!removeCommand)
         return QStringLiteral("%1: %2 added, %3 replaced")
@@ -180,7 +182,8 @@ QByteArray ChangesJson(const QList<RecordChange> &changes)
     const bool changed = std::any_of(changes.begin(), changes.end(), [](const RecordChange &change) {
         return change.kind != ChangeKind::Unchanged;
     });
-    return QJsonDocument(QJsonObject{{QStringLiteral("changed"), changed}, {QStringLiteral("records"), records}})
+    return QJsonDocument(
+               QJsonObject{{QStringLiteral("changed"), changed}, {QStringLiteral("records"), records}})
         .toJson();
 }
 
@@ -197,7 +200,8 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
             RecordState before = StateOf(edit, record.name, call.json);
             const bool exists = before.bytes.has_value();
             if (exists && !call.replace && !call.update) {
-                refusals.records.append(QStringLiteral("[%1]: %2").arg(record.name, AdminContext::alreadyRegistered()));
+                refusals.records.append(
+                    QStringLiteral("[%1]: %2").arg(record.name, AdminContext::alreadyRegistered()));
                 continue;
             }
             const Result<CheckedRecord> typed = WithRecordType(edit, record, exists);
@@ -206,22 +210,25 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
                 continue;
             }
             // An update checked only the keys given; a new record needs its Connect.
-            const Result<void> complete = exists || !call.update || typed->givenKeys.contains(RecordKey::Connect)
-                                              ? Result<void>()
-                                              : CheckRecordValue(RecordKey::Connect, {}, typed->type);
+            const Result<void> complete
+                = exists || !call.update || typed->givenKeys.contains(RecordKey::Connect)
+                ? Result<void>()
+                : CheckRecordValue(RecordKey::Connect, {}, typed->type);
             if (!complete) {
-                refusals.records.append(QStringLiteral("[%1]: Connect: %2").arg(record.name, complete.error()));
+                refusals.records.append(
+                    QStringLiteral("[%1]: Connect: %2").arg(record.name, complete.error()));
                 continue;
             }
             // Every value is stored exactly as given, as a record's save stores it.
             const WriteResult saved = exists && call.update
-                                          ? edit.setValues(record.name, Updates(edit, *typed), ReadBack::Exactly)
-                                          : ApplyRecordSave(edit, Registration(*typed, exists));
+                ? edit.setValues(record.name, Updates(edit, *typed), ReadBack::Exactly)
+                : ApplyRecordSave(edit, Registration(*typed, exists));
             if (!saved) {
                 refusals.failedRecord = record.name;
                 return saved;
             }
-            changes.append(CompareStates(record.name, std::move(before), StateOf(edit, record.name, call.json)));
+            changes.append(
+                CompareStates(record.name, std::move(before), StateOf(edit, record.name, call.json)));
         }
         for (const QString &name : request.removals) {
             RecordState before = StateOf(edit, name, call.json);
@@ -246,16 +253,19 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
     if (!refusals.missing.isEmpty())
         return context.noSuchRecord(refusals.missing.first());
     if (!refusals.records.isEmpty()) {
-        context.err << QStringLiteral("%1. Correct these records of %2 and import again:\n").arg(request.outcome, request.source);
+        context.err << QStringLiteral("%1. Correct these records of %2 and import again:\n")
+                           .arg(request.outcome, request.source);
         for (const QString &failure : refusals.records)
             context.err << QStringLiteral("  ") << failure << QLatin1Char('\n');
         return AdminExit::Refused;
     }
     if (!refusals.protectedNames.isEmpty()) {
         const QString names = refusals.protectedNames.join(QStringLiteral(", "));
-        context.err << QStringLiteral("%1: %2 %3 protected against deletion. Use --force to remove protected records.\n")
+        context.err << QStringLiteral(
+                           "%1: %2 %3 protected against deletion. Use --force to remove protected records.\n")
                            .arg(request.outcome, names,
-                                refusals.protectedNames.size() == 1 ? QStringLiteral("is") : QStringLiteral("are"));
+                                refusals.protectedNames.size() == 1 ? QStringLiteral("is")
+                                                                    : QStringLiteral("are"));
         return AdminExit::Refused;
     }
     if (!written)

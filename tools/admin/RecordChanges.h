@@ -16,7 +16,12 @@ class AdminContext;
 class ProfileEdit;
 
 // What one command did to one record.
-enum class ChangeKind { Added, Replaced, Unchanged, Removed };
+enum class ChangeKind {
+    Added,
+    Replaced,
+    Unchanged,
+    Removed
+};
 
 // A record's keys as the file spells them, with their values as they read.
 using KeyValues = QList<std::pair<QString, QString>>;
@@ -51,11 +56,11 @@ QByteArray ChangesJson(const QList<RecordChange> &changes);
 // The records one import or remove registers and removes, in this order.
 struct ChangeRequest
 {
-    QList<CheckedRecord> records;   // template order
+    QList<CheckedRecord> records; // template order
     QStringList removals;
-    QString outcome;                // "Nothing was registered", said on refusal
-    QString source;                 // the template, as messages name it
-    QString action;                 // "import county.ini", "remove": the registry's history names the change so
+    QString outcome; // "Nothing was registered", said on refusal
+    QString source; // the template, as messages name it
+    QString action; // "import county.ini", "remove": the registry's history names the change so
 };
 
 // Applies the request as one edit of the registry (no write when nothing

@@ -18,7 +18,6 @@
 namespace tessel {
 namespace {
 
-
 // The text of a template's bytes, or nothing when they are not valid in the
 // encoding their byte-order mark names.
 std::optional<QString> decodeTemplate(QByteArrayView bytes)
@@ -31,7 +30,7 @@ std::optional<QString> decodeTemplate(QByteArrayView bytes)
         return utf8.hasError() ? codec.decode(body) : text;
     }
     QStringDecoder decoder(codec.encoding() == ProfileCodec::Encoding::Utf8 ? QStringConverter::Utf8
-                                                                           : QStringConverter::Utf16LE,
+                                                                            : QStringConverter::Utf16LE,
                            QStringConverter::Flag::Stateless);
     const QString text = decoder(body);
     if (decoder.hasError() || body.size() % codec.unitSize() != 0)
@@ -70,7 +69,8 @@ Result<void> ReadTemplateSections(QByteArrayView bytes, const std::function<bool
 {
     const std::optional<QString> text = decodeTemplate(bytes);
     if (!text)
-        return Failure{QStringLiteral("the text after the byte-order mark is not in the encoding the mark names")};
+        return Failure{
+            QStringLiteral("the text after the byte-order mark is not in the encoding the mark names")};
     const QStringView all(*text);
     std::optional<TemplateSection> section;
     int number = 0;
@@ -82,8 +82,9 @@ Result<void> ReadTemplateSections(QByteArrayView bytes, const std::function<bool
         ++number;
         if (const std::optional<QChar> control = strayControl(line)) {
             const QString code = QString::number(control->unicode(), 16).toUpper().rightJustified(4, u'0');
-            return Failure{atLine(number, QStringLiteral("the control character U+%1 is no text; this is no template file")
-                                              .arg(code))};
+            return Failure{atLine(
+                number,
+                QStringLiteral("the control character U+%1 is no text; this is no template file").arg(code))};
         }
         const QStringView trimmed = TrimProfileBlanks(line);
         if (trimmed.startsWith(u'[')) {
@@ -98,9 +99,11 @@ Result<void> ReadTemplateSections(QByteArrayView bytes, const std::function<bool
         } else if (!trimmed.isEmpty() && !trimmed.startsWith(u';')) {
             const qsizetype equals = trimmed.indexOf(u'=');
             if (equals < 0)
-                return Failure{atLine(number, QStringLiteral("the line is no section line, key=value line or comment"))};
+                return Failure{
+                    atLine(number, QStringLiteral("the line is no section line, key=value line or comment"))};
             if (!section)
-                return Failure{atLine(number, QStringLiteral("a key before the first section belongs to no record"))};
+                return Failure{
+                    atLine(number, QStringLiteral("a key before the first section belongs to no record"))};
             section->keys.append({TrimProfileBlanks(trimmed.first(equals)).toString(),
                                   StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1)))});
         }
@@ -163,7 +166,8 @@ Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const 
     for (const TemplateKey &key : section.keys) {
         const std::optional<RecordKey> known = RecordKeyNamed(key.name);
         if (!known)
-            return Failure{QStringLiteral("%1: a record has no such key (its keys are %2)").arg(key.name, keyList())};
+            return Failure{
+                QStringLiteral("%1: a record has no such key (its keys are %2)").arg(key.name, keyList())};
         std::optional<QString> &value = given[std::size_t(*known)];
         if (value)
             return Failure{QStringLiteral("%1: the key is given twice").arg(key.name)};

@@ -27,9 +27,9 @@ struct TemplateKey
 // One section of a template: a record to register.
 struct TemplateSection
 {
-    QString name;              // between the brackets, blanks removed
-    int line = 0;              // the number of the section line, from 1
-    QList<TemplateKey> keys;   // in file order
+    QString name; // between the brackets, blanks removed
+    int line = 0; // the number of the section line, from 1
+    QList<TemplateKey> keys; // in file order
 };
 
 using TemplateReading = Result<QList<TemplateSection>>;
@@ -55,9 +55,9 @@ struct CheckedRecord
 {
     QString name;
     qint32 type = 0;
-    RecordValues values;                 // Type to Priority
-    std::optional<qint16> privateBits;   // a Private value the template gives
-    QList<RecordKey> givenKeys;          // the keys the template gives, in its order
+    RecordValues values; // Type to Priority
+    std::optional<qint16> privateBits; // a Private value the template gives
+    QList<RecordKey> givenKeys; // the keys the template gives, in its order
     // An update that leaves Type out keeps the record's type: its section is
     // checked against that type when the registry is edited.
     std::optional<TemplateSection> awaitingType;
@@ -71,7 +71,10 @@ struct CheckedRecord
 // With GivenKeys a Connect that the section leaves out is no failure: the
 // record is an update of one that exists, which keeps its own; so is a Type
 // left out, and then the values wait for the record's type (awaitingType).
-enum class TemplateCheck { WholeRecord, GivenKeys };
+enum class TemplateCheck {
+    WholeRecord,
+    GivenKeys
+};
 Result<CheckedRecord> CheckTemplateRecord(const TemplateSection &section, const ProfileCodec &registryCodec,
                                           TemplateCheck check = TemplateCheck::WholeRecord);
 

@@ -20,9 +20,9 @@ namespace {
 // A demand-load record's entity, looked for in its DLD file.
 struct EntityUse
 {
-    qsizetype record = 0;   // the record's place in the file
+    qsizetype record = 0; // the record's place in the file
     QString section;
-    QString dldPath;        // as the record gives it
+    QString dldPath; // as the record gives it
     QString entity;
 };
 
@@ -106,7 +106,8 @@ private:
             // The rule export and every write apply: a value that does not
             // read back as the file holds it is no value a read can use.
             if (stored) {
-                if (const WriteResult whole = CheckStoredValue(StripQuotes(*stored), document.codec()); !whole) {
+                if (const WriteResult whole = CheckStoredValue(StripQuotes(*stored), document.codec());
+                    !whole) {
                     addProblem(index, name, key, whole.error().detail);
                     continue;
                 }
@@ -117,7 +118,8 @@ private:
             } else if (entry.key == RecordKey::Type && !isKnownType(type)) {
                 addProblem(index, name, key,
                            QStringLiteral("SRCS.INI does not offer type %1, and Tessel has no icon or "
-                                          "dialog for it").arg(type));
+                                          "dialog for it")
+                               .arg(type));
             } else if (entry.key == RecordKey::Connect && type == SourceType::DemandLoad) {
                 const DemandConnect connect = SplitDemandConnect(text);
                 m_dldUses[QFileInfo(connect.dldPath).absoluteFilePath()].append(
@@ -193,7 +195,7 @@ private:
 
     const RegistrySnapshot &m_registry;
     QSet<qint32> m_offeredTypes;
-    QHash<QString, QList<EntityUse>> m_dldUses;   // by the DLD file's absolute path
+    QHash<QString, QList<EntityUse>> m_dldUses; // by the DLD file's absolute path
     QList<std::pair<qsizetype, CheckFinding>> m_problems;
     QList<CheckFinding> m_information;
 };

@@ -13,7 +13,7 @@ class RegistrySnapshot;
 struct CheckFinding
 {
     QString section;
-    QString key;   // empty for a finding about the section as a whole
+    QString key; // empty for a finding about the section as a whole
     QString text;
 
     friend bool operator==(const CheckFinding &, const CheckFinding &) = default;
@@ -22,8 +22,8 @@ struct CheckFinding
 struct RegistryCheckReport
 {
     qsizetype records = 0;
-    QList<CheckFinding> problems;      // in file order
-    QList<CheckFinding> information;   // records that Private locks or protects
+    QList<CheckFinding> problems; // in file order
+    QList<CheckFinding> information; // records that Private locks or protects
 };
 
 // Checks every record of the registry for what would keep the host or the
@@ -34,7 +34,6 @@ struct RegistryCheckReport
 // demand-load record whose DLD file cannot be read or does not declare its
 // entity. Each DLD file is read once, however many records use it; a relative
 // path is taken from the current directory, as the dialog takes it.
-RegistryCheckReport CheckRegistry(const RegistrySnapshot &registry,
-                                  const QList<CatalogueEntry> &catalogue);
+RegistryCheckReport CheckRegistry(const RegistrySnapshot &registry, const QList<CatalogueEntry> &catalogue);
 
 } // namespace tessel

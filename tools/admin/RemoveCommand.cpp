@@ -8,8 +8,9 @@ int RunRemove(AdminContext &context)
 {
     if (context.call.operands.isEmpty())
         return context.badUsage();
-    return ApplyChanges(context, {{}, context.call.operands, QStringLiteral("Nothing was removed"), {},
-                                   QStringLiteral("remove")});
+    return ApplyChanges(
+        context,
+        {{}, context.call.operands, QStringLiteral("Nothing was removed"), {}, QStringLiteral("remove")});
 }
 
 } // namespace tessel

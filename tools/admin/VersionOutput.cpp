@@ -38,16 +38,18 @@ QJsonArray JsonDifferences(const QList<RecordDifference> &differences)
 // removed record, key: before -> after for a changed one.
 QString DifferencesText(const QList<RecordDifference> &differences)
 {
-    const auto shown = [](const std::optional<QString> &text) { return text.value_or(QStringLiteral("(missing)")); };
+    const auto shown
+        = [](const std::optional<QString> &text) { return text.value_or(QStringLiteral("(missing)")); };
     QString text;
     for (const RecordDifference &difference : differences) {
         text += KindName(difference.kind) % QStringLiteral(" [") % difference.name % QStringLiteral("]\n");
         for (const KeyDifference &key : difference.keys) {
             if (difference.kind == RecordDifference::Kind::Changed)
                 text += QStringLiteral("  ") % key.key % QStringLiteral(": ") % shown(key.before)
-                        % QStringLiteral(" -> ") % shown(key.after) % u'\n';
+                    % QStringLiteral(" -> ") % shown(key.after) % u'\n';
             else
-                text += QStringLiteral("  ") % key.key % u'=' % shown(key.before ? key.before : key.after) % u'\n';
+                text += QStringLiteral("  ") % key.key % u'=' % shown(key.before ? key.before : key.after)
+                    % u'\n';
         }
     }
     return text;
@@ -70,7 +72,8 @@ QString KindName(RecordDifference::Kind kind)
 
 QByteArray DifferencesOutput(const QList<RecordDifference> &differences, bool json)
 {
-    return json ? QJsonDocument(JsonDifferences(differences)).toJson() : DifferencesText(differences).toUtf8();
+    return json ? QJsonDocument(JsonDifferences(differences)).toJson()
+                : DifferencesText(differences).toUtf8();
 }
 
 std::optional<int> VersionNumber(const QString &text)
@@ -84,8 +87,7 @@ VersionReader::VersionReader(const QString &registry, QTextStream &err)
     : m_registry(registry)
     , m_history(RegistryHistory(registry))
     , m_err(err)
-{
-}
+{ }
 
 std::optional<QByteArray> VersionReader::read(const QString &version)
 {

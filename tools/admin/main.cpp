@@ -11,9 +11,8 @@ int main(int argc, char *argv[])
     tessel::ReportFileSizeLimitAsFullDisk();
     QCoreApplication application(argc, argv);
     const QString applicationDir = tessel::ApplicationDirectory();
-    const tessel::AdminFiles besideTessel{
-        tessel::JoinPath(applicationDir, QStringLiteral("TESSEL.INI")),
-        tessel::JoinPath(applicationDir, QStringLiteral("SRCS.INI"))};
+    const tessel::AdminFiles besideTessel{tessel::JoinPath(applicationDir, QStringLiteral("TESSEL.INI")),
+                                          tessel::JoinPath(applicationDir, QStringLiteral("SRCS.INI"))};
 
     QFile out;
     out.open(stdout, QIODevice::WriteOnly);

@@ -13,7 +13,7 @@ namespace tessel {
 // What one tessel-admin command printed on its standard output, and how it ended.
 struct AdminRun
 {
-    int exit;   // an AdminExit code
+    int exit; // an AdminExit code
     QByteArray output;
 };
 

@@ -26,18 +26,25 @@ inline QString RecordName(int number)
 inline QByteArray Record(int number)
 {
     const QByteArray name = RecordName(number).toLatin1();
-    return "[" + name + "]\r\n"
-           "Type=1\r\n"
-           "Description=Survey layer " + name + " of the district archive\r\n"
-           "Connect=R" + QByteArray::number(number).rightJustified(6, '0') + "\r\n"
-           "ReadOnly=0\r\n"
-           "ID=" + QByteArray::number(number) + "\r\n"
-           "Attributes=3\r\n"
-           "Capabilities=15\r\n"
-           "AutoConnect=1\r\n"
-           "Scales=0,2500,50000\r\n"
-           "Priority=127\r\n"
-           "Private=8\r\n";
+    return "[" + name
+        + "]\r\n"
+          "Type=1\r\n"
+          "Description=Survey layer "
+        + name
+        + " of the district archive\r\n"
+          "Connect=R"
+        + QByteArray::number(number).rightJustified(6, '0')
+        + "\r\n"
+          "ReadOnly=0\r\n"
+          "ID="
+        + QByteArray::number(number)
+        + "\r\n"
+          "Attributes=3\r\n"
+          "Capabilities=15\r\n"
+          "AutoConnect=1\r\n"
+          "Scales=0,2500,50000\r\n"
+          "Priority=127\r\n"
+          "Private=8\r\n";
 }
 
 // A registry file of records in a directory that lives as long as the program.

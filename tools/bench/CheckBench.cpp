@@ -54,12 +54,15 @@ public:
         for (int number = 0; number < Records; ++number) {
             const int file = number % DldFiles;
             const int entity = int(qint64(number / DldFiles) * declarations[file] / (Records / DldFiles));
-            registry += "[Demand source " + QByteArray::number(number) + "]\r\n"
-                        "Type=4\r\n"
-                        "Description=Survey layer of the district archive\r\n"
-                        "Connect=" + dldPath(file).toUtf8() + ' ' + EntityName(entity) + "\r\n"
-                        "ReadOnly=1\r\nID=Auto\r\nAttributes=1\r\nCapabilities=0\r\nAutoConnect=0\r\n"
-                        "Scales=0,0,0\r\nPriority=127\r\nPrivate=0\r\n";
+            registry += "[Demand source " + QByteArray::number(number)
+                + "]\r\n"
+                  "Type=4\r\n"
+                  "Description=Survey layer of the district archive\r\n"
+                  "Connect="
+                + dldPath(file).toUtf8() + ' ' + EntityName(entity)
+                + "\r\n"
+                  "ReadOnly=1\r\nID=Auto\r\nAttributes=1\r\nCapabilities=0\r\nAutoConnect=0\r\n"
+                  "Scales=0,0,0\r\nPriority=127\r\nPrivate=0\r\n";
         }
         QFile file(m_registry);
         if (!file.open(QIODevice::WriteOnly) || file.write(registry) != registry.size())
@@ -69,10 +72,7 @@ public:
     const QString &registry() const { return m_registry; }
 
 private:
-    QString dldPath(int file) const
-    {
-        return m_directory.filePath(QStringLiteral("LAYERS%1.DLD").arg(file));
-    }
+    QString dldPath(int file) const { return m_directory.filePath(QStringLiteral("LAYERS%1.DLD").arg(file)); }
 
     QTemporaryDir m_directory;
     QString m_registry;

@@ -30,7 +30,7 @@ QByteArray DeclarationBlock(int number)
     QByteArray block = "ENTITY DLD Survey layer " + QByteArray::number(number) + "\r\n";
     for (int line = 0; line < LinesPerDeclaration; ++line) {
         block += "    FIELD " + QByteArray::number(line)
-                 + " TEXT(40) district archive attribute with a description\r\n";
+            + " TEXT(40) district archive attribute with a description\r\n";
     }
     return block;
 }

@@ -41,12 +41,14 @@ BENCHMARK(BM_SaveRecordUnversioned)->Arg(10000)->Unit(benchmark::kMillisecond);
 class RegistryWithHistory : public Registry
 {
 public:
-    RegistryWithHistory() : Registry(100000)
+    RegistryWithHistory()
+        : Registry(100000)
     {
         const QByteArray now = (*ReadProfileDocument(path()))->bytes();
         QByteArray older;
         for (int record = 0; record < 100000; ++record)
-            older += record % 100 == 0 ? Record(record).replace("Priority=127", "Priority=126") : Record(record);
+            older += record % 100 == 0 ? Record(record).replace("Priority=127", "Priority=126")
+                                       : Record(record);
         replace(older);
         FileHistory history(path());
         QDir(history.folder()).removeRecursively();
@@ -86,7 +88,9 @@ void BM_Diff(benchmark::State &state)
 {
     const RegistryWithHistory registry;
     for (auto _ : state) {
-        if (RunAdmin({QStringLiteral("diff"), QStringLiteral("1"), QStringLiteral("now")}, registry.path()).exit != 1)
+        if (RunAdmin({QStringLiteral("diff"), QStringLiteral("1"), QStringLiteral("now")}, registry.path())
+                .exit
+            != 1)
             state.SkipWithError("diff found no difference");
     }
 }

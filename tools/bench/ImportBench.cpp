@@ -18,7 +18,8 @@ QString TemplateOf(int records)
     const QString path = BenchDirectory().filePath(QStringLiteral("template-%1.ini").arg(records));
     QByteArray bytes;
     for (int i = 0; i < records; ++i)
-        bytes += "[Import " + QByteArray::number(i) + "]\r\nType=1\r\nDescription=Imported layer\r\nConnect=IMP\r\n";
+        bytes += "[Import " + QByteArray::number(i)
+            + "]\r\nType=1\r\nDescription=Imported layer\r\nConnect=IMP\r\n";
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size())
         qFatal("cannot write %s", qPrintable(path));

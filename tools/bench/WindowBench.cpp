@@ -99,10 +99,11 @@ public:
     explicit FollowedChange(const Registry &registry)
         : m_watcher(registry.path())
     {
-        QObject::connect(&m_watcher, &RegistryWatcher::changed, &m_loop, [this](const RegistryListing &listing) {
-            m_list.show(listing);
-            m_loop.quit();
-        });
+        QObject::connect(&m_watcher, &RegistryWatcher::changed, &m_loop,
+                         [this](const RegistryListing &listing) {
+                             m_list.show(listing);
+                             m_loop.quit();
+                         });
         m_watcher.listInBackground();
         m_loop.exec();
         m_beat.setTimerType(Qt::PreciseTimer);

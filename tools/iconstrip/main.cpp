@@ -21,20 +21,20 @@ using Cell = std::array<const char *, CellSize>;
 // The background is the list's transparency key: the control treats the
 // colour of the strip's top-left pixel as see-through.
 const QHash<char, QColor> Palette = {
-    {'.', QColor(255, 0, 255)},   // background (transparency key)
-    {'#', QColor(32, 32, 32)},    // outline
-    {'n', QColor(0, 96, 208)},    // network node
-    {'l', QColor(96, 96, 96)},    // link
-    {'b', QColor(40, 60, 120)},   // disk body
+    {'.', QColor(255, 0, 255)}, // background (transparency key)
+    {'#', QColor(32, 32, 32)}, // outline
+    {'n', QColor(0, 96, 208)}, // network node
+    {'l', QColor(96, 96, 96)}, // link
+    {'b', QColor(40, 60, 120)}, // disk body
     {'s', QColor(192, 192, 192)}, // disk shutter
-    {'d', QColor(64, 64, 64)},    // shutter slot
+    {'d', QColor(64, 64, 64)}, // shutter slot
     {'w', QColor(255, 255, 255)}, // paper
-    {'g', QColor(60, 160, 60)},   // land
-    {'c', QColor(80, 150, 230)},  // water
-    {'r', QColor(200, 40, 40)},   // road
+    {'g', QColor(60, 160, 60)}, // land
+    {'c', QColor(80, 150, 230)}, // water
+    {'r', QColor(200, 40, 40)}, // road
     {'t', QColor(220, 230, 240)}, // drum top
     {'y', QColor(160, 180, 200)}, // drum side
-    {'x', QColor(16, 32, 80)},    // lettering
+    {'x', QColor(16, 32, 80)}, // lettering
 };
 
 const Cell Blank = {
@@ -45,84 +45,35 @@ const Cell Blank = {
 };
 
 const Cell LinkedNodes = {
-    ".##..........##.",
-    "#nn#llllllll#nn#",
-    "#nn#........#nn#",
-    ".##l........l##.",
-    "....l......l....",
-    ".....l....l.....",
-    "......l##l......",
-    "......#nn#......",
-    "......#nn#......",
-    "......l##l......",
-    ".....l....l.....",
-    "....l......l....",
-    ".##l........l##.",
-    "#nn#........#nn#",
-    "#nn#llllllll#nn#",
-    ".##..........##.",
+    ".##..........##.", "#nn#llllllll#nn#", "#nn#........#nn#", ".##l........l##.",
+    "....l......l....", ".....l....l.....", "......l##l......", "......#nn#......",
+    "......#nn#......", "......l##l......", ".....l....l.....", "....l......l....",
+    ".##l........l##.", "#nn#........#nn#", "#nn#llllllll#nn#", ".##..........##.",
 };
 
 const Cell DiskWithMap = {
-    "###############.",
-    "#bbbsssssddsbbb#",
-    "#bbbsssssddsbbb#",
-    "#bbbsssssddsbbb#",
-    "#bbbsssssddsbbb#",
-    "#bbbssssssssbbb#",
-    "#bbbbbbbbbbbbbb#",
-    "#bwwwwwwwwwwwwb#",
-    "#bwggwwwccwwwwb#",
-    "#bwgggwwwcwggwb#",
-    "#bwggrrrrcrrgwb#",
-    "#bwwgwwwwccwgwb#",
-    "#bwwwwwwwwcwwwb#",
-    "#bwwggwwwwcwwwb#",
-    "#bwwwwwwwwwwwwb#",
-    "################",
+    "###############.", "#bbbsssssddsbbb#", "#bbbsssssddsbbb#", "#bbbsssssddsbbb#",
+    "#bbbsssssddsbbb#", "#bbbssssssssbbb#", "#bbbbbbbbbbbbbb#", "#bwwwwwwwwwwwwb#",
+    "#bwggwwwccwwwwb#", "#bwgggwwwcwggwb#", "#bwggrrrrcrrgwb#", "#bwwgwwwwccwgwb#",
+    "#bwwwwwwwwcwwwb#", "#bwwggwwwwcwwwb#", "#bwwwwwwwwwwwwb#", "################",
 };
 
 const Cell DatabaseDrum = {
-    ".....######.....",
-    "...##tttttt##...",
-    "..#tttttttttt#..",
-    "..###tttttt###..",
-    "..#yy######yy#..",
-    "..#yyyyyyyyyy#..",
-    "..#yyyyyyyyyy#..",
-    "..#yxxyyyxxyy#..",
-    "..#yxyxyyxyxy#..",
-    "..#yxyxyyxxyy#..",
-    "..#yxyxyyxyxy#..",
-    "..#yxxyyyxxyy#..",
-    "..#yyyyyyyyyy#..",
-    "..#yyyyyyyyyy#..",
-    "...##yyyyyy##...",
-    ".....######.....",
+    ".....######.....", "...##tttttt##...", "..#tttttttttt#..", "..###tttttt###..",
+    "..#yy######yy#..", "..#yyyyyyyyyy#..", "..#yyyyyyyyyy#..", "..#yxxyyyxxyy#..",
+    "..#yxyxyyxyxy#..", "..#yxyxyyxxyy#..", "..#yxyxyyxyxy#..", "..#yxxyyyxxyy#..",
+    "..#yyyyyyyyyy#..", "..#yyyyyyyyyy#..", "...##yyyyyy##...", ".....######.....",
 };
 
 const Cell BinaryRows = {
-    "................",
-    ".x..xxx..x...x..",
-    "xx..x.x.xx..xx..",
-    ".x..x.x..x...x..",
-    "xxx.xxx.xxx.xxx.",
-    "................",
-    "xxx..x..xxx.xxx.",
-    "x.x.xx..x.x.x.x.",
-    "x.x..x..x.x.x.x.",
-    "xxx.xxx.xxx.xxx.",
-    "................",
-    ".x...x..xxx..x..",
-    "xx..xx..x.x.xx..",
-    ".x...x..x.x..x..",
-    "xxx.xxx.xxx.xxx.",
-    "................",
+    "................", ".x..xxx..x...x..", "xx..x.x.xx..xx..", ".x..x.x..x...x..",
+    "xxx.xxx.xxx.xxx.", "................", "xxx..x..xxx.xxx.", "x.x.xx..x.x.x.x.",
+    "x.x..x..x.x.x.x.", "xxx.xxx.xxx.xxx.", "................", ".x...x..xxx..x..",
+    "xx..xx..x.x.xx..", ".x...x..x.x..x..", "xxx.xxx.xxx.xxx.", "................",
 };
 
 // In the order of their icon numbers.
-const std::array<const Cell *, 5> Cells = {&Blank, &LinkedNodes, &DiskWithMap, &DatabaseDrum,
-                                           &BinaryRows};
+const std::array<const Cell *, 5> Cells = {&Blank, &LinkedNodes, &DiskWithMap, &DatabaseDrum, &BinaryRows};
 
 bool drawCell(QImage &strip, int number, const Cell &cell)
 {

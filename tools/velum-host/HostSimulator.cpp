@@ -21,8 +21,7 @@ QString quoted(const QString &text)
 HostSimulator::HostSimulator(HostOptions options, QFile &log)
     : m_options(std::move(options))
     , m_log(log)
-{
-}
+{ }
 
 HostSimulator::~HostSimulator() = default;
 
@@ -111,7 +110,9 @@ void HostSimulator::answerQuery(const QString &sourceName)
     }
     const bool connected = m_options.connectedSources.contains(sourceName, Qt::CaseInsensitive);
     const QString answer = connected ? QStringLiteral("1") : QStringLiteral("0");
-    if (const WriteResult written = WriteProfileString(HostIniSection, TesselSignalKey, answer, hostIniPath()); !written) {
+    if (const WriteResult written
+        = WriteProfileString(HostIniSection, TesselSignalKey, answer, hostIniPath());
+        !written) {
         log(QStringLiteral("CANNOT ANSWER for %1: %2").arg(quoted(sourceName), written.error().detail));
         return;
     }

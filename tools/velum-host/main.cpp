@@ -72,7 +72,8 @@ int main(int argc, char **argv)
                        "answers its connection queries and logs every message it receives."));
     parser.addHelpOption();
     const QCommandLineOption tesselOption(
-        QStringLiteral("tessel"), QStringLiteral("The Tessel program to start (default: tessel beside velum-host)."),
+        QStringLiteral("tessel"),
+        QStringLiteral("The Tessel program to start (default: tessel beside velum-host)."),
         QStringLiteral("program"), QCoreApplication::applicationDirPath() + QStringLiteral("/tessel"));
     const QCommandLineOption profileDirOption(
         QStringLiteral("profile-dir"),
@@ -84,8 +85,8 @@ int main(int argc, char **argv)
         QStringLiteral("Answer the connection query for this data source with 1 (repeatable); "
                        "every other source is answered 0."),
         QStringLiteral("name"));
-    const QCommandLineOption noAnswerOption(
-        QStringLiteral("no-answer"), QStringLiteral("Never return from a connection query."));
+    const QCommandLineOption noAnswerOption(QStringLiteral("no-answer"),
+                                            QStringLiteral("Never return from a connection query."));
     const QCommandLineOption pressDuringQueryOption(
         QStringLiteral("press-shutdown-during-query"),
         QStringLiteral("Press Tessel's shut-down button while handling a connection query."));
@@ -95,9 +96,9 @@ int main(int argc, char **argv)
     const QCommandLineOption noStartOption(
         QStringLiteral("no-start"),
         QStringLiteral("Do not start Tessel: print the handles and run until standard input ends."));
-    const QCommandLineOption logOption(QStringLiteral("log"),
-                                       QStringLiteral("Write the log to this file instead of standard output."),
-                                       QStringLiteral("file"));
+    const QCommandLineOption logOption(
+        QStringLiteral("log"), QStringLiteral("Write the log to this file instead of standard output."),
+        QStringLiteral("file"));
     parser.addOptions({tesselOption, profileDirOption, connectedOption, noAnswerOption,
                        pressDuringQueryOption, pressAfterRegistrationOption, noStartOption, logOption});
     parser.process(app);

@@ -3,6 +3,8 @@
 set -eu
 cd "$(dirname "$0")/.."
 scripts/setup-debian.sh
+# Every C++ file is laid out as .clang-format says.
+scripts/check-format.sh
 # The tests build with warnings as errors, so that no warning lands.
 TESSEL_WARNINGS_AS_ERRORS=ON scripts/build.sh
 

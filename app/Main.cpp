@@ -122,8 +122,8 @@ int Main()
     // A request to terminate that comes while start-up shows a message box
     // ends the program there: no link with the host exists yet to close.
     TerminationSignals terminationSignals;
-    const QMetaObject::Connection duringStartup
-        = QObject::connect(&terminationSignals, &TerminationSignals::received, &endStartupNow);
+    const QMetaObject::Connection duringStartup =
+        QObject::connect(&terminationSignals, &TerminationSignals::received, &endStartupNow);
 
     const QString applicationDir = ApplicationDirectory();
     QtMessageBoxes messageBoxes;

@@ -70,8 +70,8 @@ void frmTessel::createControls()
     setFont(FormFont());
     setFixedSize(TwipsRect(0, 0, 5715, 2100).size());
 
-    Label1 = Placed(new QLabel(QStringLiteral("Registered Datasources:"), this), "Label1",
-                    {120, 120, 3810, 255});
+    Label1 =
+        Placed(new QLabel(QStringLiteral("Registered Datasources:"), this), "Label1", {120, 120, 3810, 255});
     lstSrcs = Placed(new GeoList(this), "lstSrcs", {120, 360, 3975, 1380});
     Label1->setBuddy(lstSrcs);
     cmdAdd = PlacedButton(this, "cmdAdd", QStringLiteral("&New..."), {4200, 360, 1395, 255});

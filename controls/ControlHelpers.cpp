@@ -73,8 +73,8 @@ void DisableInputs(QWidget *dialog)
         if (control->window() != dialog)
             continue; // a window of its own, such as an options dialog it owns
         const auto *button = qobject_cast<QAbstractButton *>(control);
-        const bool commandButton
-            = button && !qobject_cast<QCheckBox *>(control) && !qobject_cast<QRadioButton *>(control);
+        const bool commandButton =
+            button && !qobject_cast<QCheckBox *>(control) && !qobject_cast<QRadioButton *>(control);
         if (!commandButton)
             control->setEnabled(false);
     }

@@ -32,8 +32,8 @@ void OptionsHolder::fillDisplayValues(RecordValues &values)
 {
     const DisplayOptions options = form().values();
     values[RecordKey::AutoConnect] = FlagText(options.autoConnect);
-    values[RecordKey::Scales]
-        = ScalesText(options.allScales, options.minScale, options.maxScale, options.overviewScale);
+    values[RecordKey::Scales] =
+        ScalesText(options.allScales, options.minScale, options.maxScale, options.overviewScale);
     values[RecordKey::Priority] = options.priority;
 }
 

@@ -44,8 +44,8 @@ void RecordDialog::openRecord()
 
 void RecordDialog::showRecord(const RegistrySnapshot &registry)
 {
-    const DataSourceRecord record = m_recordName == NewRecordMarker ? DataSourceRecord::New(m_recordType)
-                                                                    : registry.record(m_recordName);
+    const DataSourceRecord record =
+        m_recordName == NewRecordMarker ? DataSourceRecord::New(m_recordType) : registry.record(m_recordName);
     m_asRead = StoredRecord::Of(registry.document(), m_recordName);
     m_protectionAsRead = record.whole16(RecordKey::Private) & ProtectionBits;
     RefreshConfig(record);

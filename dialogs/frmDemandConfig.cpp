@@ -85,46 +85,46 @@ void frmDemandConfig::createControls()
     setWindowTitle(QStringLiteral("Configure Demand Load Datasource"));
     setFixedDialogFrame(ClientWidthTwips, ClientHeightTwips);
 
-    auto *nameLabel
-        = Placed(new QLabel(QStringLiteral("Data Source Name:"), this), "Label1", {120, 120, 2775, 255});
+    auto *nameLabel =
+        Placed(new QLabel(QStringLiteral("Data Source Name:"), this), "Label1", {120, 120, 2775, 255});
     txtName = Placed(new QLineEdit(this), "txtName", {120, 360, 3615, 285});
     nameLabel->setBuddy(txtName);
-    auto *descriptionLabel
-        = Placed(new QLabel(QStringLiteral("Description:"), this), "Label2", {120, 720, 1335, 255});
+    auto *descriptionLabel =
+        Placed(new QLabel(QStringLiteral("Description:"), this), "Label2", {120, 720, 1335, 255});
     descriptionLabel->setFont(labelFont());
     txtDescription = Placed(new QLineEdit(this), "txtDescription", {120, 960, 3615, 285});
     descriptionLabel->setBuddy(txtDescription);
     cmdOK = PlacedButton(this, "cmdOK", QStringLiteral("&OK"), {3795, 360, 1020, 375});
     cmdCancel = PlacedButton(this, "cmdCancel", QStringLiteral("&Cancel"), {3780, 840, 1035, 375});
-    auto *sourceFrame
-        = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1", {120, 1320, 4695, 2055});
+    auto *sourceFrame =
+        Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1", {120, 1320, 4695, 2055});
 
-    auto *dldLabel
-        = Placed(new QLabel(QStringLiteral("DLD File:"), sourceFrame), "Label3", {240, 360, 1455, 255});
+    auto *dldLabel =
+        Placed(new QLabel(QStringLiteral("DLD File:"), sourceFrame), "Label3", {240, 360, 1455, 255});
     txtDLD = Placed(new QLineEdit(sourceFrame), "txtDLD", {240, 600, 2775, 285});
     dldLabel->setBuddy(txtDLD);
     cmdBrowse = PlacedButton(sourceFrame, "cmdBrowse", QStringLiteral("Browse..."), {1530, 270, 1485, 315});
     cmdDLD = PlacedButton(sourceFrame, "cmdDLD", QStringLiteral("DLD Builder..."), {3240, 480, 1335, 375});
-    auto *entityLabel
-        = Placed(new QLabel(QStringLiteral("Entity:"), sourceFrame), "Label4", {240, 960, 735, 255});
+    auto *entityLabel =
+        Placed(new QLabel(QStringLiteral("Entity:"), sourceFrame), "Label4", {240, 960, 735, 255});
     entityLabel->setFont(labelFont());
-    cmbEntities
-        = Placed(new DropDownList(sourceFrame), "cmbEntities", {240, 1200, 2775, DropDownHeightTwips});
+    cmbEntities =
+        Placed(new DropDownList(sourceFrame), "cmbEntities", {240, 1200, 2775, DropDownHeightTwips});
     m_entities = new EntityListModel(cmbEntities);
     cmbEntities->setModel(m_entities);
     entityLabel->setBuddy(cmbEntities);
-    auto *idLabel
-        = Placed(new QLabel(QStringLiteral("Source ID:"), sourceFrame), "Label5", {240, 1680, 855, 255});
+    auto *idLabel =
+        Placed(new QLabel(QStringLiteral("Source ID:"), sourceFrame), "Label5", {240, 1680, 855, 255});
     txtID = Placed(new NumberBox(QString(), sourceFrame), "txtID", {1200, 1650, 735, 315});
     idLabel->setBuddy(txtID);
-    chkAutoID = Placed(new QCheckBox(QStringLiteral("Automatic"), sourceFrame), "chkAutoID",
-                       {2160, 1605, 1290, 375});
+    chkAutoID =
+        Placed(new QCheckBox(QStringLiteral("Automatic"), sourceFrame), "chkAutoID", {2160, 1605, 1290, 375});
     chkReadOnly = Placed(new QCheckBox(QStringLiteral("Read Only"), sourceFrame), "chkReadOnly",
                          {3495, 1680, 1155, 255});
     chkReadOnly->setChecked(true);
     chkReadOnly->setEnabled(false); // shows and carries the stored value only
-    cmdOptions
-        = PlacedButton(sourceFrame, "cmdOptions", QStringLiteral("O&ptions..."), {3240, 1200, 1335, 375});
+    cmdOptions =
+        PlacedButton(sourceFrame, "cmdOptions", QStringLiteral("O&ptions..."), {3240, 1200, 1335, 375});
 
     SetTabOrder({txtName, txtDescription, cmdOK, cmdCancel, txtDLD, cmdBrowse, cmdDLD, cmbEntities, txtID,
                  chkAutoID, chkReadOnly, cmdOptions});

@@ -87,13 +87,13 @@ void frmNativeConfig::createControls()
     auto *nameLabel = placedLabel(this, "Label1", QStringLiteral("Data Source Name:"), {120, 120, 2625, 255});
     txtName = Placed(new QLineEdit(this), "txtName", {120, 360, 3495, 285});
     nameLabel->setBuddy(txtName);
-    auto *descriptionLabel
-        = placedLabel(this, "Label2", QStringLiteral("Description:"), {120, 840, 2175, 255});
+    auto *descriptionLabel =
+        placedLabel(this, "Label2", QStringLiteral("Description:"), {120, 840, 2175, 255});
     txtDescription = Placed(new QLineEdit(this), "txtDescription", {120, 1080, 3495, 285});
     descriptionLabel->setBuddy(txtDescription);
 
-    auto *sourceFrame
-        = Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1", {120, 1440, 3495, 1575});
+    auto *sourceFrame =
+        Placed(new QGroupBox(QStringLiteral("Source"), this), "Frame3D1", {120, 1440, 3495, 1575});
     auto *storageLabel = placedLabel(sourceFrame, "Label3", QStringLiteral("Storage Name: (8 char max.)"),
                                      {120, 360, 2175, 255});
     txtStorage = Placed(new QLineEdit(sourceFrame), "txtStorage", {120, 600, 2655, 285});
@@ -105,12 +105,12 @@ void frmNativeConfig::createControls()
     auto *idLabel = placedLabel(sourceFrame, "Label4", QStringLiteral("SourceID:"), {120, 1200, 735, 255});
     txtID = Placed(new QLineEdit(sourceFrame), "txtID", {870, 1140, 615, 315});
     idLabel->setBuddy(txtID);
-    chkAutoID = placedCheckBox(sourceFrame, "chkAutoID", QStringLiteral("Automatic"), {1680, 1200, 1515, 255},
-                               true);
+    chkAutoID =
+        placedCheckBox(sourceFrame, "chkAutoID", QStringLiteral("Automatic"), {1680, 1200, 1515, 255}, true);
 
     // The frame caption is spelled as the product has always shown it.
-    auto *capabilitiesFrame = Placed(new QGroupBox(QStringLiteral("Area Capabilites"), this), "Frame3D3",
-                                     {120, 4515, 3495, 1215});
+    auto *capabilitiesFrame =
+        Placed(new QGroupBox(QStringLiteral("Area Capabilites"), this), "Frame3D3", {120, 4515, 3495, 1215});
     chkCreate = placedCheckBox(capabilitiesFrame, "chkCreate", QStringLiteral("Allow Creation"),
                                {240, 360, 1455, 255}, true);
     chkImport = placedCheckBox(capabilitiesFrame, "chkImport", QStringLiteral("Allow Import"),
@@ -120,8 +120,8 @@ void frmNativeConfig::createControls()
     chkUnload = placedCheckBox(capabilitiesFrame, "chkUnload", QStringLiteral("Allow Unloads"),
                                {1920, 735, 1455, 255}, true);
 
-    auto *attributesFrame
-        = Placed(new QGroupBox(QStringLiteral("Attributes"), this), "Frame3D2", {120, 3120, 3495, 1350});
+    auto *attributesFrame =
+        Placed(new QGroupBox(QStringLiteral("Attributes"), this), "Frame3D2", {120, 3120, 3495, 1350});
     optBackdrop = Placed(new QRadioButton(QStringLiteral("Backdrop"), attributesFrame), "optBackdrop",
                          {120, 360, 1215, 255});
     optReadOnly = Placed(new QRadioButton(QStringLiteral("Read Only"), attributesFrame), "optReadOnly",

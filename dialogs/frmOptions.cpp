@@ -60,14 +60,14 @@ void frmOptions::createControls()
     m_chkAuto = Placed(new QCheckBox(QStringLiteral("Auto-Connect for new documents"), this), "chkAuto",
                        {120, 2520, 4560, 255});
 
-    auto *drawOrderFrame
-        = Placed(new QGroupBox(QStringLiteral("Draw Order"), this), "Frame2", {120, 1680, 5085, 735});
+    auto *drawOrderFrame =
+        Placed(new QGroupBox(QStringLiteral("Draw Order"), this), "Frame2", {120, 1680, 5085, 735});
     m_txtPriority = numberBox(drawOrderFrame, "txtPriority", QStringLiteral("127"), {2025, 315, 1095, 285});
     placedLabel(drawOrderFrame, "Label7", QStringLiteral("Relative Priority (0-255):"), {120, 360, 1815, 255})
         ->setBuddy(m_txtPriority);
 
-    auto *scalesFrame
-        = Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1", {120, 120, 5085, 1455});
+    auto *scalesFrame =
+        Placed(new QGroupBox(QStringLiteral("Scales"), this), "Frame1", {120, 120, 5085, 1455});
     m_chkAllScales = Placed(new QCheckBox(QStringLiteral("All Scales"), scalesFrame), "chkAllScales",
                             {3900, 360, 1110, 405});
     m_chkAllScales->setChecked(true);

@@ -68,8 +68,8 @@ Result<FileDescriptor, FileError> OpenLockFile(const QString &path)
             return SystemFailure(QStringLiteral("cannot open"), lockPath);
         return existing;
     }
-    const std::optional<FilePermissions> writers
-        = PermissionsOf(QFileInfo::exists(path) ? path : QFileInfo(path).absolutePath());
+    const std::optional<FilePermissions> writers =
+        PermissionsOf(QFileInfo::exists(path) ? path : QFileInfo(path).absolutePath());
     if (!writers)
         return SystemFailure(QStringLiteral("cannot create"), lockPath);
     (void)::fchown(created.get(), uid_t(-1), writers->group);

@@ -53,9 +53,8 @@ SingleInstance::Claim SingleInstance::claim()
 {
     if (!m_locks.empty())
         return Claim::Claimed;
-    const QByteArray key = QCryptographicHash::hash(m_applicationDirectory.toUtf8(), QCryptographicHash::Sha1)
-                               .toHex()
-                               .left(16);
+    const QByteArray key =
+        QCryptographicHash::hash(m_applicationDirectory.toUtf8(), QCryptographicHash::Sha1).toHex().left(16);
     const QString lockName = QStringLiteral("tessel-%1.instance").arg(QString::fromLatin1(key));
     QStringList problems;
     std::vector<FileDescriptor> locks;
@@ -78,8 +77,8 @@ SingleInstance::Claim SingleInstance::claim()
         }
     }
     if (locks.empty()) {
-        m_problem = QStringLiteral("Cannot tell whether Tessel already runs: ")
-            + problems.join(QStringLiteral("; "));
+        m_problem =
+            QStringLiteral("Cannot tell whether Tessel already runs: ") + problems.join(QStringLiteral("; "));
         return Claim::NoLock;
     }
     for (const QString &problem : problems)

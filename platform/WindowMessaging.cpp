@@ -364,8 +364,8 @@ void MessageEndpoint::acceptWaiting()
             return;
         }
         auto incoming = std::make_unique<Incoming>();
-        incoming->socket
-            = std::make_unique<ServedDescriptor>(connection, [this, connection] { readFrom(connection); });
+        incoming->socket =
+            std::make_unique<ServedDescriptor>(connection, [this, connection] { readFrom(connection); });
         m_incoming.push_back(std::move(incoming));
     }
     // The expiry timer waits for the event loop; a program inside its own

@@ -56,8 +56,8 @@ NumberScan scanLeadingNumber(QStringView text)
         // a whole part other than zero it is too large, else too small.
         const qsizetype point = number.indexOf('.');
         const QByteArrayView whole = QByteArrayView(number).first(point < 0 ? number.size() : point);
-        const bool tooLarge
-            = std::any_of(whole.begin(), whole.end(), [](char c) { return c >= '1' && c <= '9'; });
+        const bool tooLarge =
+            std::any_of(whole.begin(), whole.end(), [](char c) { return c >= '1' && c <= '9'; });
         value = std::copysign(tooLarge ? HUGE_VAL : 0.0, number.startsWith('-') ? -1.0 : 1.0);
     }
     return {value, i};

@@ -52,8 +52,8 @@ qsizetype ProfileCodec::lineBreakAt(QByteArrayView bytes, qsizetype from) const
         const char *end = bytes.data() + bytes.size();
         const auto *lineFeed = static_cast<const char *>(std::memchr(begin, '\n', size_t(end - begin)));
         const char *limit = lineFeed ? lineFeed : end;
-        const auto *carriageReturn
-            = static_cast<const char *>(std::memchr(begin, '\r', size_t(limit - begin)));
+        const auto *carriageReturn =
+            static_cast<const char *>(std::memchr(begin, '\r', size_t(limit - begin)));
         return (carriageReturn ? carriageReturn : limit) - bytes.data();
     }
     qsizetype offset = from;

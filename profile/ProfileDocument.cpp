@@ -242,8 +242,8 @@ const ProfileDocument::Section *ProfileDocument::findSection(QString name) const
     if (folded.isEmpty())
         return &m_sections.front(); // the nameless section comes before any named one
     const size_t hash = qHash(folded);
-    for (auto entry
-         = std::lower_bound(m_sectionsByNameHash.cbegin(), m_sectionsByNameHash.cend(), NameHash{hash, 0});
+    for (auto entry =
+             std::lower_bound(m_sectionsByNameHash.cbegin(), m_sectionsByNameHash.cend(), NameHash{hash, 0});
          entry != m_sectionsByNameHash.cend() && entry->hash == hash; ++entry) {
         if (foldedNameOf(m_sections[entry->section]) == folded)
             return &m_sections[entry->section];
@@ -453,8 +453,8 @@ QByteArray ProfileDocument::withValues(QStringView section, const QList<ProfileE
         if (const Line *line = found ? findKey(*found, write.key) : nullptr) {
             // The key keeps its spelling and its indent; the rest of the line is new.
             const qsizetype textEnd = textEndOf(*line);
-            const QString oldText
-                = m_codec.decode(QByteArrayView(m_bytes).sliced(line->start, textEnd - line->start));
+            const QString oldText =
+                m_codec.decode(QByteArrayView(m_bytes).sliced(line->start, textEnd - line->start));
             const QString text = oldText.first(SkipBlanks(oldText, 0)) + nameOf(*line) + u'=' + write.value;
             splices.push_back({line->start, textEnd, m_codec.encode(text)});
         } else {
@@ -526,18 +526,19 @@ QByteArray ProfileDocument::withSectionBytes(QStringView section, QByteArray lin
 
 std::pair<qsizetype, qsizetype> ProfileDocument::sectionsAround(qsizetype from, qsizetype to) const
 {
-    const auto startOf
-        = [&](const Section &section) { return section.header >= 0 ? m_lines[section.header].start : 0; };
+    const auto startOf = [&](const Section &section) {
+        return section.header >= 0 ? m_lines[section.header].start : 0;
+    };
     const auto endOf = [&](const Section &section) {
         return section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
     };
     // Sections are in file order, so both ends are found by halving.
-    const auto first = std::upper_bound(
-        m_sections.begin(), m_sections.end(), from,
-        [&](qsizetype offset, const Section &section) { return offset < startOf(section); });
-    const auto last
-        = std::upper_bound(m_sections.begin(), m_sections.end(), to,
-                           [&](qsizetype offset, const Section &section) { return offset < endOf(section); });
+    const auto first =
+        std::upper_bound(m_sections.begin(), m_sections.end(), from,
+                         [&](qsizetype offset, const Section &section) { return offset < startOf(section); });
+    const auto last =
+        std::upper_bound(m_sections.begin(), m_sections.end(), to,
+                         [&](qsizetype offset, const Section &section) { return offset < endOf(section); });
     return {first == m_sections.begin() ? 0 : startOf(*std::prev(first)),
             last == m_sections.end() ? m_bytes.size() : endOf(*last)};
 }
@@ -570,8 +571,8 @@ std::vector<ProfileDocument::SectionSpan> ProfileDocument::sectionSpans() const
     spans.reserve(m_sections.size());
     for (const Section &section : m_sections) {
         const qsizetype from = section.header < 0 ? m_markSize : m_lines[section.header].start;
-        const qsizetype to
-            = section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
+        const qsizetype to =
+            section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
         spans.push_back(
             {section.header < 0 ? QString() : nameOf(m_lines[section.header]).toString(), from, to});
     }

@@ -185,11 +185,11 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
     int last = int(m_parts.size()) - 1;
     while (last >= 0 && m_parts[std::size_t(last)].bytes.isEmpty())
         --last;
-    const ProfileDocument tail = last < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak)
-                                          : parsed(last, m_lineBreak);
+    const ProfileDocument tail =
+        last < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak) : parsed(last, m_lineBreak);
     QByteArray joined = tail.withValues(section, entries);
-    const qsizetype split
-        = ProfileDocument(joined, m_codec.encoding(), m_lineBreak).sectionSpans().back().from;
+    const qsizetype split =
+        ProfileDocument(joined, m_codec.encoding(), m_lineBreak).sectionSpans().back().from;
     if (last >= 0)
         replacePart(last, joined.first(split));
     appendPart(ProfileDocument::LookupName(m_codec, section), joined.sliced(split));

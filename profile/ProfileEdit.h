@@ -106,8 +106,8 @@ public:
     // file as the edits found it, edited the bytes they leave; permissions are
     // the file's, none when it is missing.
     virtual WriteResult prepare(const QString &filePath, const ProfileDocument &current,
-                                const QByteArray &edited, const std::optional<FilePermissions> &permissions)
-        = 0;
+                                const QByteArray &edited,
+                                const std::optional<FilePermissions> &permissions) = 0;
     virtual void settle(bool replaced) = 0;
 };
 

@@ -52,8 +52,8 @@ DataSourceRecord DataSourceRecord::New(qint32 type)
     QList<ProfileEntry> entries;
     for (int index = 0; index < SavedKeyCount; ++index)
         entries.append({KeyName(RecordKey(index)), values[RecordKey(index)]});
-    auto document
-        = std::make_shared<const ProfileDocument>(ProfileDocument().withValues(NewRecordMarker, entries));
+    auto document =
+        std::make_shared<const ProfileDocument>(ProfileDocument().withValues(NewRecordMarker, entries));
     return DataSourceRecord(std::move(document), NewRecordMarker);
 }
 

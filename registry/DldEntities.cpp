@@ -142,8 +142,8 @@ private:
         case State::Skip:
             break;
         }
-        const char *lineEnd
-            = static_cast<const char *>(std::memchr(position, CarriageReturn, size_t(end - position)));
+        const char *lineEnd =
+            static_cast<const char *>(std::memchr(position, CarriageReturn, size_t(end - position)));
         const char *restEnd = lineEnd ? lineEnd : end;
         if (m_state == State::Name)
             m_name.append(position, restEnd - position);

@@ -314,10 +314,10 @@ QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArra
         return {};
     const ProfileCodec codec = ProfileCodec::ForFile(before);
     if (codec.encoding() == ProfileCodec::ForFile(after).encoding()) {
-        std::optional<std::vector<ProfileDocument::SectionSpan>> oldSpans
-            = NamedSectionsByBytes(before, codec);
-        std::optional<std::vector<ProfileDocument::SectionSpan>> newSpans
-            = NamedSectionsByBytes(after, codec);
+        std::optional<std::vector<ProfileDocument::SectionSpan>> oldSpans =
+            NamedSectionsByBytes(before, codec);
+        std::optional<std::vector<ProfileDocument::SectionSpan>> newSpans =
+            NamedSectionsByBytes(after, codec);
         if (oldSpans && newSpans)
             return CompareSectionSpans(RecordSpans(before, codec, std::move(*oldSpans)),
                                        RecordSpans(after, codec, std::move(*newSpans)));

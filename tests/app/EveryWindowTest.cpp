@@ -212,11 +212,11 @@ QStringList clippedCaptions(const QWidget &window)
 // focus to its box.
 TEST_F(EveryWindowTest, IsTranslatedNamedAndReachedByTheKeyboard)
 {
-    const std::pair<QString, QString> captions[]
-        = {{u"Config&ure..."_s, u"Configure..."_s},
-           {u"Nom de la source :"_s, u"Nom de la source"_s},
-           {u"Maps && &Plans: "_s, u"Maps & Plans"_s},
-           {u"Storage Name: (8 char max.)"_s, u"Storage Name: (8 char max.)"_s}};
+    const std::pair<QString, QString> captions[] = {
+        {u"Config&ure..."_s, u"Configure..."_s},
+        {u"Nom de la source :"_s, u"Nom de la source"_s},
+        {u"Maps && &Plans: "_s, u"Maps & Plans"_s},
+        {u"Storage Name: (8 char max.)"_s, u"Storage Name: (8 char max.)"_s}};
     for (const auto &[caption, read] : captions)
         EXPECT_EQ(AccessibleCaption(caption), read);
     const auto stop = [](const QWidget *control) {

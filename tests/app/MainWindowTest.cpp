@@ -100,8 +100,8 @@ protected:
         button = link->shutdownButtonHandle();
         const QString endpoint = EndpointPath(*RuntimeDirectory(), link->windowHandle());
         QObject::connect(link.get(), &HostLink::ended, [this, endpoint] {
-            const bool left
-                = QFile::exists(EndpointPath(*RuntimeDirectory(), button)) || QFile::exists(endpoint);
+            const bool left =
+                QFile::exists(EndpointPath(*RuntimeDirectory(), button)) || QFile::exists(endpoint);
             hostLog.append(left ? u"ENDED with endpoints"_s : u"ENDED"_s);
         });
         window = std::make_unique<ScriptedMainWindow>(session, *link);
@@ -180,8 +180,8 @@ protected:
     QStringList hostLog;
     std::optional<QString> answer;
     std::function<void()> whileNotified;
-    const std::unique_ptr<MessageEndpoint> hostWindows[3]
-        = {hostWindow("NOTIFY"), hostWindow("REFRESH"), hostWindow("SHUTDOWN")};
+    const std::unique_ptr<MessageEndpoint> hostWindows[3] = {hostWindow("NOTIFY"), hostWindow("REFRESH"),
+                                                             hostWindow("SHUTDOWN")};
     std::unique_ptr<HostLink> link;
     std::unique_ptr<TerminationSignals> terminationSignals;
     std::unique_ptr<ScriptedMainWindow> window;
@@ -201,8 +201,8 @@ TEST_F(MainWindowTest, TheHostHearsOfEveryChangeAndEveryClosing)
     const QStringList closed{u"SHUTDOWN"_s, u"ENDED"_s}, unloaded = closed + QStringList{u"UNLOADED"_s};
     const QString question = box(Msg::DeleteSelectedEntry, MsgBoxStyle::YesNoQuestion);
     const QString refused = box(Msg::CannotDeleteConnected, MsgBoxStyle::Exclamation);
-    const QString diskFull
-        = box(session.GetMsgText(Msg::RegistryDiskFull, {session.RegistryIniPath}), MsgBoxStyle::Exclamation);
+    const QString diskFull =
+        box(session.GetMsgText(Msg::RegistryDiskFull, {session.RegistryIniPath}), MsgBoxStyle::Exclamation);
     const auto click = [this](const char *record, const char *name) {
         return [=, this] {
             select(record);
@@ -315,9 +315,9 @@ TEST_F(MainWindowTest, ListsEverySourceAndOpensTheDialogOfItsType)
     writeBytes(session.SourcesIniPath, "[Sources]\nRaster Image=2,Raster\nThree=3\n");
     ScriptedMainWindow &main = load();
     EXPECT_FALSE(press("cmdDelete")->isEnabled() || press("cmdConfig")->isEnabled());
-    const std::vector<ListedItem> items
-        = {{u"Relief"_s, 4, 2}, {u"Census"_s, 3, 5},  {u"Three"_s, 0, 3}, {u"Network"_s, 1, 1},
-           {u"Roads"_s, 2, 4},  {u"Rounded"_s, 4, 2}, {u"Ten"_s, 1, 1}};
+    const std::vector<ListedItem> items = {{u"Relief"_s, 4, 2},  {u"Census"_s, 3, 5}, {u"Three"_s, 0, 3},
+                                           {u"Network"_s, 1, 1}, {u"Roads"_s, 2, 4},  {u"Rounded"_s, 4, 2},
+                                           {u"Ten"_s, 1, 1}};
     EXPECT_EQ(listedItems(*list()), items);
     for (const ListedItem &item : items) {
         clickListItem(list(), item.name);
@@ -329,15 +329,15 @@ TEST_F(MainWindowTest, ListsEverySourceAndOpensTheDialogOfItsType)
     doubleClickListItem(list(), 0);
     select("Network");
     QTest::keyClick(list(), Qt::Key_Return);
-    const std::function<void(frmNewSrc &)> choose[]
-        = {[](frmNewSrc &chooser) { child<QPushButton>(chooser, "cmdCancel")->click(); },
-           [](frmNewSrc &chooser) { doubleClickListItem(chooser.findChild<GeoList *>(), 1); },
-           [](frmNewSrc &chooser) {
-               EXPECT_FALSE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
-               clickListItem(chooser.findChild<GeoList *>(), 0);
-               EXPECT_TRUE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
-               QTest::keyClick(chooser.findChild<GeoList *>(), Qt::Key_Return);
-           }};
+    const std::function<void(frmNewSrc &)> choose[] = {
+        [](frmNewSrc &chooser) { child<QPushButton>(chooser, "cmdCancel")->click(); },
+        [](frmNewSrc &chooser) { doubleClickListItem(chooser.findChild<GeoList *>(), 1); },
+        [](frmNewSrc &chooser) {
+            EXPECT_FALSE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
+            clickListItem(chooser.findChild<GeoList *>(), 0);
+            EXPECT_TRUE(child<QPushButton>(chooser, "cmdOK")->isEnabled());
+            QTest::keyClick(chooser.findChild<GeoList *>(), Qt::Key_Return);
+        }};
     for (const auto &action : choose) {
         onNextModal<frmNewSrc>(action);
         press("cmdAdd")->click();
@@ -502,9 +502,9 @@ TEST_F(MainWindowTest, TellsEachProblemOfTheRegistryOnce)
     writeRegistry("[Three]\nType=3\n[Seven]\nType=7\n[Network]\nType=1\n");
     load();
     const QString noIcon = box(Msg::InternalErrorSrcTypeToIcon, MsgBoxStyle::OkOnly);
-    const QString unreadable
-        = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
-              MsgBoxStyle::Exclamation);
+    const QString unreadable =
+        box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
+            MsgBoxStyle::Exclamation);
     const QString &path = session.RegistryIniPath;
     const auto listed = [&](const char *names) {
         return waitFor([&] { return listedNames(*list()) == QLatin1String(names); });
@@ -598,9 +598,9 @@ TEST_F(MainWindowTest, OpensADamagedRegistryAndListsWhatItCan)
     const QByteArray utf16 = QByteArray("\xff\xfe")
         + QByteArray(reinterpret_cast<const char *>(u"[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n"), 64);
     const QString noIcon = box(Msg::InternalErrorSrcTypeToIcon, MsgBoxStyle::OkOnly);
-    const QString unreadable
-        = box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
-              MsgBoxStyle::Exclamation);
+    const QString unreadable =
+        box(session.GetMsgText(Msg::RegistryUnreadable, {session.RegistryIniPath, SystemErrorText(EISDIR)}),
+            MsgBoxStyle::Exclamation);
     const struct
     {
         std::optional<QByteArray> bytes; // none: a directory

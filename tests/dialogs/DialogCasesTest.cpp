@@ -77,12 +77,12 @@ protected:
 
     QString expand(QString text) const
     {
-        const std::pair<QString, QString> names[]
-            = {{u"$DLD"_s, u"$DIR/ROADS.DLD"_s},
-               {u"$DIR"_s, tempDir.path()},
-               {u"$HUGE"_s, QString(400, u'9')},
-               {u"$PAD"_s, QString(8192, u'-')},
-               {u"$MAX"_s, DecimalText(std::numeric_limits<double>::max())}};
+        const std::pair<QString, QString> names[] = {
+            {u"$DLD"_s, u"$DIR/ROADS.DLD"_s},
+            {u"$DIR"_s, tempDir.path()},
+            {u"$HUGE"_s, QString(400, u'9')},
+            {u"$PAD"_s, QString(8192, u'-')},
+            {u"$MAX"_s, DecimalText(std::numeric_limits<double>::max())}};
         for (const auto &[name, value] : names)
             text.replace(name, value);
         return text;
@@ -166,8 +166,8 @@ protected:
     {
         if (test.has(u"before"_s))
             writeRegistry(value(test, u"before"_s).toUtf8());
-        const std::optional<QByteArray> before
-            = QFile::exists(session.RegistryIniPath) ? std::optional(registryBytes()) : std::nullopt;
+        const std::optional<QByteArray> before =
+            QFile::exists(session.RegistryIniPath) ? std::optional(registryBytes()) : std::nullopt;
         recordName = value(test, u"record"_s, NewRecordMarker);
         QtProcessLauncher realLauncher;
         if (test.has(u"launch"_s))

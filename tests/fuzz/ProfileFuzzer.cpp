@@ -55,8 +55,8 @@ std::pair<qsizetype, qsizetype> ChangedRange(const QByteArray &before, const QBy
 {
     const qsizetype prefix = std::ranges::mismatch(before, after).in1 - before.begin();
     const qsizetype shortest = std::min(before.size(), after.size());
-    const qsizetype suffix
-        = std::mismatch(before.rbegin(), before.rbegin() + (shortest - prefix), after.rbegin()).first
+    const qsizetype suffix =
+        std::mismatch(before.rbegin(), before.rbegin() + (shortest - prefix), after.rbegin()).first
         - before.rbegin();
     return {prefix, before.size() - suffix};
 }
@@ -99,8 +99,8 @@ void CheckRemoval(const ProfileDocument &before, const Edit &edit)
     const QStringList beforeSections = before.sectionNames();
     QStringList sections = beforeSections;
     const QString section = FileName(before, edit.section);
-    const auto removed
-        = std::ranges::find_if(sections, [&](const QString &name) { return SameName(name, section); });
+    const auto removed =
+        std::ranges::find_if(sections, [&](const QString &name) { return SameName(name, section); });
     if (removed == sections.end()) {
         FUZZ_CHECK(bytes == before.bytes());
         return;

@@ -44,8 +44,8 @@ protected:
         QStringList lines;
         EXPECT_TRUE(QTest::qWaitFor(
             [&] {
-                lines = QString::fromUtf8(readBytes(hostDir.filePath(u"log"_s)))
-                            .split(u'\n', Qt::SkipEmptyParts);
+                lines =
+                    QString::fromUtf8(readBytes(hostDir.filePath(u"log"_s))).split(u'\n', Qt::SkipEmptyParts);
                 for (QString &line : lines)
                     line.remove(0, 13);
                 return !lines.filter(QRegularExpression(awaited)).isEmpty();

@@ -109,8 +109,8 @@ std::array<char, 12> request(qint32 wParam)
 qint32 replyOn(int fd)
 {
     char reply[4] = {};
-    const bool arrived
-        = QTest::qWaitFor([&] { return ::recv(fd, reply, sizeof reply, MSG_DONTWAIT) == 4; }, 5000);
+    const bool arrived =
+        QTest::qWaitFor([&] { return ::recv(fd, reply, sizeof reply, MSG_DONTWAIT) == 4; }, 5000);
     return arrived ? qFromLittleEndian<qint32>(reply) : 0;
 }
 

@@ -107,7 +107,7 @@ QStringList MessageTexts()
     EXPECT_TRUE(header.open(QIODevice::ReadOnly));
     const QString source = QString::fromUtf8(header.readAll());
     static const QRegularExpression definition(
-        u"inline const QString \\w+ =\\s*QStringLiteral\\(((?:\\s*\"[^\"\\\\]*\")+)\\s*\\);"_s);
+        u"inline const QString \\w+\\s*=\\s*QStringLiteral\\(((?:\\s*\"[^\"\\\\]*\")+)\\s*\\);"_s);
     static const QRegularExpression piece(u"\"([^\"\\\\]*)\""_s);
     QStringList texts;
     for (const QRegularExpressionMatch &message : definition.globalMatch(source)) {

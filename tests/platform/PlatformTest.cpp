@@ -75,8 +75,8 @@ protected:
     QTemporaryDir elsewhere;
 };
 
-const QStringList Planted
-    = u"nothing,private folder,open folder,readable folder,foreign folder,link,plain file"_s.split(u',');
+const QStringList Planted =
+    u"nothing,private folder,open folder,readable folder,foreign folder,link,plain file"_s.split(u',');
 
 // The runtime folder is used only when private, else the user's temp folder, made private and never taken
 // over; when that is refused, the user's folder in the cache of their home, saying which folder was refused.
@@ -118,8 +118,9 @@ TEST_F(PrivateFolders, OnlyAPrivateFolderOfTheUserHoldsItsFiles)
 TEST_F(PrivateFolders, OneCopyRunsPerUserAndApplicationFolderAndItsLockFollowsNoLink)
 {
     const QString app = u"/opt/velum"_s;
-    const auto claim
-        = [&](const QString &appDir) { return SingleInstance(appDir, root.path(), cache.path()).claim(); };
+    const auto claim = [&](const QString &appDir) {
+        return SingleInstance(appDir, root.path(), cache.path()).claim();
+    };
     using enum SingleInstance::Claim;
     {
         SingleInstance first(app, root.path(), cache.path());

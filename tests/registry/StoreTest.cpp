@@ -116,9 +116,9 @@ struct TrickleBuffer final : QBuffer
     qint64 chunk, failAt;
 };
 
-const QStringList FailureNames
-    = u"BadName LineBreak Unencodable TooLong ChangedOnRead NameTaken RecordChanged RecordRemoved "
-      "NoPermission DiskFull Busy SystemError"_s.split(u' ');
+const QStringList FailureNames =
+    u"BadName LineBreak Unencodable TooLong ChangedOnRead NameTaken RecordChanged RecordRemoved "
+    "NoPermission DiskFull Busy SystemError"_s.split(u' ');
 
 // An operation on file: a read gives its value, a write "done" or "! " and its failure.
 QString Apply(const QString &op, const QStringList &args, const QString &file)
@@ -168,8 +168,8 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
         QFile::copy(file, singles);
         bool singlesDone = true;
         for (const QString &text : steps)
-            singlesDone
-                = singlesDone && EditProfile(singles, [&](ProfileEdit &edit) { return step(edit, text); });
+            singlesDone =
+                singlesDone && EditProfile(singles, [&](ProfileEdit &edit) { return step(edit, text); });
         written = EditProfile(file, [&](ProfileEdit &edit) {
             for (const QString &text : steps) {
                 if (WriteResult done = step(edit, text); !done)
@@ -190,10 +190,10 @@ QString Apply(const QString &op, const QStringList &args, const QString &file)
         EXPECT_TRUE((rule.size() == 1 || (rule.size() == 3 && rule[1] == u"whole"))
                     && (rule[0] == u"native" || rule[0] == u"carry"))
             << "a rule it does not know: " << args[2].toStdString();
-        const auto privateRule
-            = rule[0] == u"native" ? PrivateOnSave::MarkSavedByNative : PrivateOnSave::CarryOnRename;
-        written = SaveRecord(file,
-                             {args[0], args[1], values, privateRule, rule.size() > 1, rule.value(2).toInt()});
+        const auto privateRule =
+            rule[0] == u"native" ? PrivateOnSave::MarkSavedByNative : PrivateOnSave::CarryOnRename;
+        written =
+            SaveRecord(file, {args[0], args[1], values, privateRule, rule.size() > 1, rule.value(2).toInt()});
     }
     return written ? u"done"_s : u"! " + FailureNames[int(written.error().failure)];
 }
@@ -220,8 +220,8 @@ TEST_P(StoreGolden, GivesItsValueOrItsBytes)
     const bool refused = result.startsWith(u"! ");
     EXPECT_EQ(outcome, refused ? result : u"done"_s);
     EXPECT_EQ(QFile::exists(file), refused ? before != u"-" : result != u"-");
-    const QByteArray after
-        = refused || result == u"=" ? bytes : Unescape(result == u"-" ? u""_s : result).toLatin1();
+    const QByteArray after =
+        refused || result == u"=" ? bytes : Unescape(result == u"-" ? u""_s : result).toLatin1();
     EXPECT_EQ(Escaped(readBytes(file)), Escaped(after));
     if (refused && (op == u"set" || op == u"delete") && QFile::remove(file)) {
         EXPECT_EQ(Apply(op, args, file), result) << "on a missing file";
@@ -256,8 +256,8 @@ TEST_F(StoreFiles, EveryRecordedProfileFactHolds)
         const QString op = field(u"op"), file = path(field(u"name") + u".INI");
         if (!vector[u"file_before"].isNull())
             writeBytes(file, field(u"file_before").toLatin1());
-        QJsonValue actual = Apply(
-            op, {field(u"section"), field(u"key"), field(op == u"set" ? u"value" : u"default")}, file);
+        QJsonValue actual =
+            Apply(op, {field(u"section"), field(u"key"), field(op == u"set" ? u"value" : u"default")}, file);
         if (op == u"keys" || op == u"sections")
             actual = QJsonArray::fromStringList(SplitNameList(actual.toString()));
         QJsonArray sections;
@@ -295,8 +295,8 @@ TEST_F(StoreFiles, EachRunOfTheIniToolGivesItsExitCodeOutputAndMessage)
         ASSERT_TRUE(row.error.isEmpty()) << row.error.toStdString();
         const QStringList fields = Columns(row);
         const std::string where = row.where.toStdString();
-        const QHash<QString, QString> named
-            = {{u"FILE"_s, file}, {u"UTF8"_s, utf8}, {u"FIFO"_s, path(u"FIFO"_s)}};
+        const QHash<QString, QString> named = {
+            {u"FILE"_s, file}, {u"UTF8"_s, utf8}, {u"FIFO"_s, path(u"FIFO"_s)}};
         QStringList arguments;
         for (const QString &argument : fields[0].split(u' ', Qt::SkipEmptyParts))
             arguments.append(named.value(argument, Unescape(argument)));
@@ -388,8 +388,8 @@ QString ApplyRule(const QString &rule, QStringList args)
     }
     const Scales scales = ParseScales(args[0]);
     const DemandConnect connect = SplitDemandConnect(args[0]);
-    const auto encoding
-        = args.value(0) == u"UTF-8" ? ProfileCodec::Encoding::Utf8 : ProfileCodec::Encoding::Windows1252;
+    const auto encoding =
+        args.value(0) == u"UTF-8" ? ProfileCodec::Encoding::Utf8 : ProfileCodec::Encoding::Windows1252;
     if (rule == u"stored value") {
         EXPECT_TRUE(args[0] == u"UTF-8" || args[0] == u"Windows-1252")
             << "an encoding it does not know: " << args[0].toStdString();
@@ -585,8 +585,8 @@ TEST_F(StoreFiles, AFileSizeLimitFailsAToolsWriteAsAFullDisk)
 // of the file must be found as well as one that spans it.
 TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBounds)
 {
-    const QString file
-        = fileWith("; sites\r\n[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n[Lakes]\r\nType=3\r\n");
+    const QString file =
+        fileWith("; sites\r\n[Roads]\r\nType=1\r\n[Rivers]\r\nType=2\r\n[Lakes]\r\nType=3\r\n");
     const auto save = [&](const QString &from, const QString &to, const QString &type) {
         RecordSave record;
         record.currentName = from;

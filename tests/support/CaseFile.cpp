@@ -153,8 +153,8 @@ QList<Case> readCases(const QString &path, const QList<FieldRule> &rules)
             taking = rule->lineEnd ? &*rule : nullptr;
         } else if (taking) {
             const bool open = line.endsWith(u"\\z"_s) && !line.endsWith(u"\\\\z"_s);
-            cases.last().fields.last().lines
-                += open ? line.chopped(2) : line + QLatin1String(taking->lineEnd);
+            cases.last().fields.last().lines +=
+                open ? line.chopped(2) : line + QLatin1String(taking->lineEnd);
         } else {
             slip(u"a line that is no case, field or line of a field: "_s + line.left(40));
         }

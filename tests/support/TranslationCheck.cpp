@@ -19,8 +19,8 @@ QStringList readableEnglishCaptions(QWidget *window)
     for (const FormCaption &caption : FormCaption::ofWindow(window)) {
         const QString english = caption.english();
         const bool shows = caption.widget() == window || caption.widget()->isVisibleTo(window);
-        const bool hasLetter
-            = std::any_of(english.cbegin(), english.cend(), [](QChar c) { return c.isLetter(); });
+        const bool hasLetter =
+            std::any_of(english.cbegin(), english.cend(), [](QChar c) { return c.isLetter(); });
         if (shows && hasLetter)
             captions.append(english);
     }

@@ -86,12 +86,12 @@ constexpr AdminCommand Commands[] = {
      "as diff shows them.\n"},
 };
 
-const char CommonOptions[]
-    = "Options:\n"
-      "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
-      "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
-      "  --                the arguments after it are names and files, also when they\n"
-      "                    begin with \"-\"\n";
+const char CommonOptions[] =
+    "Options:\n"
+    "  --registry FILE   the registry to work on (default: TESSEL.INI beside tessel)\n"
+    "  --sources FILE    the catalogue of source types (default: SRCS.INI beside tessel)\n"
+    "  --                the arguments after it are names and files, also when they\n"
+    "                    begin with \"-\"\n";
 
 const AdminCommand *CommandNamed(const QString &name)
 {
@@ -152,10 +152,10 @@ Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFile
         return Failure{QStringLiteral("no command given")};
     // A bare file name on the command line means the current directory, not
     // the profile directory the store gives bare names.
-    call.files.registry
-        = parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath() : defaults.registry;
-    call.files.sources
-        = parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath() : defaults.sources;
+    call.files.registry =
+        parser.isSet(registry) ? QFileInfo(parser.value(registry)).absoluteFilePath() : defaults.registry;
+    call.files.sources =
+        parser.isSet(sources) ? QFileInfo(parser.value(sources)).absoluteFilePath() : defaults.sources;
     const QStringList formats = parser.values(format);
     for (const QString &name : formats) {
         if (name != QLatin1String("text") && name != QLatin1String("json"))
@@ -175,8 +175,8 @@ Result<ParsedLine> ParseInvocation(const QStringList &arguments, const AdminFile
             QStringLiteral("%1 takes %2").arg(call.command, QLatin1String(line.command->operands))};
     // --replace, --update and --remove shape an import; --dry-run any change.
     const bool importing = call.command == QLatin1String("import");
-    const bool changing
-        = importing || call.command == QLatin1String("remove") || call.command == QLatin1String("restore");
+    const bool changing =
+        importing || call.command == QLatin1String("remove") || call.command == QLatin1String("restore");
     if (call.replace && call.update)
         return Failure{QStringLiteral("--replace and --update do not go together")};
     for (const auto &[given, option] :
@@ -233,13 +233,13 @@ int RunAdminCommand(const QStringList &arguments, const AdminFiles &defaults, QI
 
 QString AdminUsage()
 {
-    QString usage = QStringLiteral(
-        "Usage: tessel-admin COMMAND [ARGUMENTS] [--registry FILE] [--sources FILE]\n"
-        "       tessel-admin COMMAND --help | --help | --version\n"
-        "\n"
-        "Registers Velum GIS data sources in TESSEL.INI with the rules of Tessel's dialogs.\n"
-        "\n"
-        "Commands:\n");
+    QString usage =
+        QStringLiteral("Usage: tessel-admin COMMAND [ARGUMENTS] [--registry FILE] [--sources FILE]\n"
+                       "       tessel-admin COMMAND --help | --help | --version\n"
+                       "\n"
+                       "Registers Velum GIS data sources in TESSEL.INI with the rules of Tessel's dialogs.\n"
+                       "\n"
+                       "Commands:\n");
     for (const AdminCommand &command : Commands) {
         const QStringList lines = QString::fromUtf8(command.usage).split(u'\n', Qt::SkipEmptyParts);
         usage += QStringLiteral("  ") + lines.first() + QLatin1Char('\n');

@@ -210,8 +210,8 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
                 continue;
             }
             // An update checked only the keys given; a new record needs its Connect.
-            const Result<void> complete
-                = exists || !call.update || typed->givenKeys.contains(RecordKey::Connect)
+            const Result<void> complete =
+                exists || !call.update || typed->givenKeys.contains(RecordKey::Connect)
                 ? Result<void>()
                 : CheckRecordValue(RecordKey::Connect, {}, typed->type);
             if (!complete) {

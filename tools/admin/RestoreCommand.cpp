@@ -25,10 +25,10 @@ QList<RecordChange> RestoreChanges(const ProfileEdit &before, const ProfileEdit 
         changes.append(CompareStates(difference.name, StateOf(before, difference.name, json),
                                      StateOf(after, difference.name, json)));
     for (const QString &name : named) {
-        const bool written
-            = std::any_of(differences.begin(), differences.end(), [&](const RecordDifference &difference) {
-                  return difference.name.compare(name, Qt::CaseInsensitive) == 0;
-              });
+        const bool written =
+            std::any_of(differences.begin(), differences.end(), [&](const RecordDifference &difference) {
+                return difference.name.compare(name, Qt::CaseInsensitive) == 0;
+            });
         if (!written)
             changes.append(CompareStates(name, StateOf(before, name, json), StateOf(after, name, json)));
     }

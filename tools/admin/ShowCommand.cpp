@@ -27,8 +27,8 @@ int RunShow(AdminContext &context)
     } else {
         QString text;
         for (const auto &entry : entries)
-            text += entry.first % QLatin1Char('=') % ShownValue(record->value(entry.first))
-                % QLatin1Char('\n');
+            text +=
+                entry.first % QLatin1Char('=') % ShownValue(record->value(entry.first)) % QLatin1Char('\n');
         context.write(text.toUtf8());
     }
     return AdminExit::Done;

@@ -38,8 +38,9 @@ QJsonArray JsonDifferences(const QList<RecordDifference> &differences)
 // removed record, key: before -> after for a changed one.
 QString DifferencesText(const QList<RecordDifference> &differences)
 {
-    const auto shown
-        = [](const std::optional<QString> &text) { return text.value_or(QStringLiteral("(missing)")); };
+    const auto shown = [](const std::optional<QString> &text) {
+        return text.value_or(QStringLiteral("(missing)"));
+    };
     QString text;
     for (const RecordDifference &difference : differences) {
         text += KindName(difference.kind) % QStringLiteral(" [") % difference.name % QStringLiteral("]\n");

@@ -47,8 +47,8 @@ public:
         const QByteArray now = (*ReadProfileDocument(path()))->bytes();
         QByteArray older;
         for (int record = 0; record < 100000; ++record)
-            older += record % 100 == 0 ? Record(record).replace("Priority=127", "Priority=126")
-                                       : Record(record);
+            older +=
+                record % 100 == 0 ? Record(record).replace("Priority=127", "Priority=126") : Record(record);
         replace(older);
         FileHistory history(path());
         QDir(history.folder()).removeRecursively();

@@ -21,18 +21,18 @@ constexpr int ExitOk = 0;
 constexpr int ExitRefused = 1;
 constexpr int ExitUsage = 2;
 
-const char Usage[]
-    = "Usage: tessel-ini get FILE SECTION KEY [DEFAULT]   print the value of KEY\n"
-      "       tessel-ini keys FILE SECTION                 print the keys of SECTION, one a line\n"
-      "       tessel-ini sections FILE                     print the sections, one a line\n"
-      "       tessel-ini set FILE SECTION KEY VALUE        write KEY=VALUE in SECTION\n"
-      "       tessel-ini delete FILE SECTION               remove SECTION and its keys\n"
-      "       tessel-ini --help | --version\n"
-      "A FILE without a directory is the file of that name in the profile directory\n"
-      "($XDG_CONFIG_HOME, or ~/.config). Arguments and output are UTF-8. set refuses\n"
-      "a value that would not read back as given and characters the file cannot hold.\n"
-      "A FILE that cannot be read, and a list of names longer than a read gives\n"
-      "whole, exit 1.\n";
+const char Usage[] =
+    "Usage: tessel-ini get FILE SECTION KEY [DEFAULT]   print the value of KEY\n"
+    "       tessel-ini keys FILE SECTION                 print the keys of SECTION, one a line\n"
+    "       tessel-ini sections FILE                     print the sections, one a line\n"
+    "       tessel-ini set FILE SECTION KEY VALUE        write KEY=VALUE in SECTION\n"
+    "       tessel-ini delete FILE SECTION               remove SECTION and its keys\n"
+    "       tessel-ini --help | --version\n"
+    "A FILE without a directory is the file of that name in the profile directory\n"
+    "($XDG_CONFIG_HOME, or ~/.config). Arguments and output are UTF-8. set refuses\n"
+    "a value that would not read back as given and characters the file cannot hold.\n"
+    "A FILE that cannot be read, and a list of names longer than a read gives\n"
+    "whole, exit 1.\n";
 
 void PrintBytes(QByteArrayView bytes)
 {
@@ -146,8 +146,8 @@ int Run(const QStringList &arguments)
         return Read(arguments);
     if (command == u"set") {
         const QString what = arguments[3] + QStringLiteral(" in [") + arguments[2] + u']';
-        const Result<void> writable
-            = CheckWrite(arguments[2], arguments[3], arguments[4], ResolveProfilePath(arguments[1]));
+        const Result<void> writable =
+            CheckWrite(arguments[2], arguments[3], arguments[4], ResolveProfilePath(arguments[1]));
         if (!writable)
             return Refuse(what + QStringLiteral(" was not written: ") + writable.error());
         return Written(WriteProfileString(arguments[2], arguments[3], arguments[4], arguments[1]), what);

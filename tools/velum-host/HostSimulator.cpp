@@ -110,8 +110,8 @@ void HostSimulator::answerQuery(const QString &sourceName)
     }
     const bool connected = m_options.connectedSources.contains(sourceName, Qt::CaseInsensitive);
     const QString answer = connected ? QStringLiteral("1") : QStringLiteral("0");
-    if (const WriteResult written
-        = WriteProfileString(HostIniSection, TesselSignalKey, answer, hostIniPath());
+    if (const WriteResult written =
+            WriteProfileString(HostIniSection, TesselSignalKey, answer, hostIniPath());
         !written) {
         log(QStringLiteral("CANNOT ANSWER for %1: %2").arg(quoted(sourceName), written.error().detail));
         return;

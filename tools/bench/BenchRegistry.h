@@ -7,6 +7,9 @@
 #include <QThread>
 
 #include "profile/ProfileStore.h"
+#include "registry/DataSourceRecord.h"
+
+#include <benchmark/benchmark.h>
 
 namespace tessel::bench {
 
@@ -73,5 +76,24 @@ public:
 private:
     QString m_path;
 };
+
+// Saves record 5000 of a registry of state.range(0) records over and over,
+// changing its Priority each time, with save(path, record) as a dialog's OK
+// would save it.
+template<typename Save>
+void RunRecordSaves(benchmark::State &state, Save save)
+{
+    const Registry registry(int(state.range(0)));
+    RecordSave record;
+    record.currentName = RecordName(5000);
+    record.newName = record.currentName;
+    record.privateRule = PrivateOnSave::MarkSavedByNative;
+    int round = 0;
+    for (auto _ : state) {
+        record.values[RecordKey::Priority] = QString::number(100 + round++ % 2);
+        if (!save(registry.path(), record))
+            state.SkipWithError("the save was refused");
+    }
+}
 
 } // namespace tessel::bench

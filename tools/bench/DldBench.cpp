@@ -2,6 +2,7 @@
 #include "controls/ControlHelpers.h"
 #include "controls/DropDownList.h"
 #include "dialogs/EntityListModel.h"
+#include "tools/bench/BenchApplication.h"
 #include "registry/DldEntities.h"
 
 #include <benchmark/benchmark.h>
@@ -15,6 +16,7 @@
 #include <QTemporaryDir>
 
 using namespace tessel;
+using tessel::bench::BenchApplication;
 
 namespace {
 
@@ -82,24 +84,13 @@ QByteArray BareDeclaration(int number)
     return "ENTITY DLD E" + QByteArray::number(number).rightJustified(7, '0') + "\r\n";
 }
 
-QApplication &Application()
-{
-    static int argc = 1;
-    static char name[] = "tessel-bench";
-    static char *argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication application(argc, argv);
-    return application;
-}
-
 // What opening the entity list does with a file of bare declarations: read
 // it, fill the drop-down list, select the stored entity (the last one) as a
 // stored record's dialog does, and show the open list. The peak memory of
 // the process is reported in MB.
 void BM_OpenEntityList(benchmark::State &state)
 {
-    Application();
+    BenchApplication();
     static const DldFile file(BareDeclarations, BareDeclaration);
     DropDownList list;
     auto *entities = new EntityListModel(&list);

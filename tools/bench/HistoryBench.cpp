@@ -21,17 +21,9 @@ namespace {
 // is the difference between the two.
 void BM_SaveRecordUnversioned(benchmark::State &state)
 {
-    const Registry registry(int(state.range(0)));
-    RecordSave save;
-    save.currentName = RecordName(5000);
-    save.newName = save.currentName;
-    save.privateRule = PrivateOnSave::MarkSavedByNative;
-    int round = 0;
-    for (auto _ : state) {
-        save.values[RecordKey::Priority] = QString::number(100 + round++ % 2);
-        if (!EditProfile(registry.path(), [&](ProfileEdit &edit) { return ApplyRecordSave(edit, save); }))
-            state.SkipWithError("the save was refused");
-    }
+    RunRecordSaves(state, [](const QString &path, const RecordSave &save) {
+        return EditProfile(path, [&](ProfileEdit &edit) { return ApplyRecordSave(edit, save); });
+    });
 }
 BENCHMARK(BM_SaveRecordUnversioned)->Arg(10000)->Unit(benchmark::kMillisecond);
 

@@ -5,6 +5,7 @@
 #include "controls/GeoList.h"
 #include "profile/ProfileCache.h"
 #include "registry/DataSourceRecord.h"
+#include "tools/bench/BenchApplication.h"
 #include "tools/bench/BenchRegistry.h"
 
 #include <benchmark/benchmark.h>
@@ -22,17 +23,6 @@ using namespace tessel;
 using namespace tessel::bench;
 
 namespace {
-
-// The widgets need an application; without a display they are drawn offscreen.
-void NeedApplication()
-{
-    static int argc = 1;
-    static char name[] = "tessel-bench";
-    static char *argv[] = {name, nullptr};
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    static QApplication application(argc, argv);
-}
 
 // A list of the main window's size, shown.
 class ShownList
@@ -59,7 +49,7 @@ private:
 // lays it out and draws what is visible.
 void BM_ListRefill(benchmark::State &state)
 {
-    NeedApplication();
+    BenchApplication();
     const Registry registry(int(state.range(0)));
     const RegistryListing listing = ListRegistry(registry.path());
     ShownList list;
@@ -166,7 +156,7 @@ private:
 // to the list that shows it.
 void BM_OutsideChange(benchmark::State &state)
 {
-    NeedApplication();
+    BenchApplication();
     const Registry registry(int(state.range(0)));
     const QByteArray original = [&] {
         QFile file(registry.path());
@@ -196,7 +186,7 @@ BENCHMARK(BM_OutsideChange)->Arg(100000)->UseManualTime()->Unit(benchmark::kMill
 // saves it, then the list asks for the registry; timed from that request.
 void BM_OwnSaveRefill(benchmark::State &state)
 {
-    NeedApplication();
+    BenchApplication();
     const Registry registry(int(state.range(0)));
     FollowedChange followed(registry);
     int round = 0;

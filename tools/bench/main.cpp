@@ -28,17 +28,7 @@ BENCHMARK(BM_ListRecords)->Arg(1000)->Arg(10000)->Arg(100000)->Unit(benchmark::k
 // records: one locked read, one parse, one replacement with fsync.
 void BM_SaveRecord(benchmark::State &state)
 {
-    const Registry registry(int(state.range(0)));
-    RecordSave save;
-    save.currentName = RecordName(5000);
-    save.newName = save.currentName;
-    save.privateRule = PrivateOnSave::MarkSavedByNative;
-    int round = 0;
-    for (auto _ : state) {
-        save.values[RecordKey::Priority] = QString::number(100 + round++ % 2);
-        if (!SaveRecord(registry.path(), save))
-            state.SkipWithError("the save was refused");
-    }
+    RunRecordSaves(state, [](const QString &path, const RecordSave &save) { return SaveRecord(path, save); });
 }
 BENCHMARK(BM_SaveRecord)->Arg(10000)->Unit(benchmark::kMillisecond);
 

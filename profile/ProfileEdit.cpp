@@ -178,13 +178,19 @@ WriteResult ProfileEdit::checkEntries(QStringView section, const QList<ProfileEn
     return {};
 }
 
-// A new section goes after the file's last line, which is in its last part
-// that holds lines: that part is rebuilt with it, then split after its own lines.
-WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &entries)
+int ProfileEdit::lastLivePart() const
 {
     int last = int(m_parts.size()) - 1;
     while (last >= 0 && m_parts[std::size_t(last)].bytes.isEmpty())
         --last;
+    return last;
+}
+
+// A new section goes after the file's last line, which is in its last part
+// that holds lines: that part is rebuilt with it, then split after its own lines.
+WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &entries)
+{
+    const int last = lastLivePart();
     const ProfileDocument tail =
         last < 0 ? ProfileDocument(QByteArray(), m_codec.encoding(), m_lineBreak) : parsed(last, m_lineBreak);
     QByteArray joined = tail.withValues(section, entries);
@@ -198,15 +204,21 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
     return {};
 }
 
-WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack)
+WriteResult ProfileEdit::writeEntries(QStringView section, const QList<ProfileEntry> &entries,
+                                      ReadBack readBack, SectionRebuild rebuild)
 {
     if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
         return refused;
     const int part = find(section);
     if (part < 0)
         return append(section, entries);
-    replacePart(part, parsed(part, m_lineBreak).withValues(section, entries));
+    replacePart(part, (parsed(part, m_lineBreak).*rebuild)(section, entries));
     return {};
+}
+
+WriteResult ProfileEdit::setValues(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack)
+{
+    return writeEntries(section, entries, readBack, &ProfileDocument::withValues);
 }
 
 WriteResult ProfileEdit::setValue(QStringView section, const QString &key, const QString &value)
@@ -217,13 +229,7 @@ WriteResult ProfileEdit::setValue(QStringView section, const QString &key, const
 WriteResult ProfileEdit::rewriteSection(QStringView section, const QList<ProfileEntry> &entries,
                                         ReadBack readBack)
 {
-    if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
-        return refused;
-    const int part = find(section);
-    if (part < 0)
-        return append(section, entries);
-    replacePart(part, parsed(part, m_lineBreak).withSectionRewritten(section, entries));
-    return {};
+    return writeEntries(section, entries, readBack, &ProfileDocument::withSectionRewritten);
 }
 
 WriteResult ProfileEdit::removeSection(QStringView section)
@@ -247,9 +253,7 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
         return removeSection(section);
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
-    int last = int(m_parts.size()) - 1;
-    while (last >= 0 && m_parts[std::size_t(last)].bytes.isEmpty())
-        --last;
+    const int last = lastLivePart();
     QByteArray put = *lines;
     if (const int part = find(section); part >= 0) {
         // Only the file's last line may go without a break.

@@ -81,6 +81,13 @@ private:
     WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries,
                              ReadBack readBack) const;
     WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
+    // A section's lines rebuilt with entries, as setValues or rewriteSection
+    // rebuild them.
+    using SectionRebuild = QByteArray (ProfileDocument::*)(QStringView, const QList<ProfileEntry> &) const;
+    WriteResult writeEntries(QStringView section, const QList<ProfileEntry> &entries, ReadBack readBack,
+                             SectionRebuild rebuild);
+    // The last part that holds lines, -1 when none does.
+    int lastLivePart() const;
     void followFirstPart();
     bool endsWithBreak(const QByteArray &bytes) const;
 

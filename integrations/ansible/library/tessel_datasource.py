@@ -161,12 +161,12 @@ def record_diffs(report):
 
 
 def main():
-    spec = dict(RECORD_OPTIONS, name=dict(type='str'),
+    arguments = dict(RECORD_OPTIONS, name=dict(type='str'),
                 records=dict(type='list', elements='dict', options=RECORD_OPTIONS),
                 force=dict(type='bool', default=False),
                 registry=dict(type='path'), catalogue=dict(type='path'), tessel_admin=dict(type='path'))
     single_only = ('name', 'type', 'description', 'connect', 'keys')
-    module = AnsibleModule(argument_spec=spec, supports_check_mode=True,
+    module = AnsibleModule(argument_spec=arguments, supports_check_mode=True,
                            mutually_exclusive=[('records', option) for option in single_only],
                            required_one_of=[('name', 'records')])
     params = module.params

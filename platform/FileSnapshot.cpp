@@ -64,7 +64,7 @@ Result<FileSnapshot, FileError> ReadOpenFile(int fd)
     FileSnapshot snapshot{StampOf(status), {}};
     // The size is a hint: the file may grow or shrink while it is read.
     QByteArray &bytes = snapshot.bytes;
-    bytes.resize(qsizetype(status.st_size) + 1);
+    bytes = QByteArray(qsizetype(status.st_size) + 1, Qt::Uninitialized);
     qsizetype filled = 0;
     for (;;) {
         if (filled > MaxReadableFileSize)

@@ -524,25 +524,6 @@ QByteArray ProfileDocument::withSectionBytes(QStringView section, QByteArray lin
     return spliced({Splice{from, to, std::move(lines)}});
 }
 
-std::pair<qsizetype, qsizetype> ProfileDocument::sectionsAround(qsizetype from, qsizetype to) const
-{
-    const auto startOf = [&](const Section &section) {
-        return section.header >= 0 ? m_lines[section.header].start : 0;
-    };
-    const auto endOf = [&](const Section &section) {
-        return section.end < qsizetype(m_lines.size()) ? m_lines[section.end].start : m_bytes.size();
-    };
-    // Sections are in file order, so both ends are found by halving.
-    const auto first =
-        std::upper_bound(m_sections.begin(), m_sections.end(), from,
-                         [&](qsizetype offset, const Section &section) { return offset < startOf(section); });
-    const auto last =
-        std::upper_bound(m_sections.begin(), m_sections.end(), to,
-                         [&](qsizetype offset, const Section &section) { return offset < endOf(section); });
-    return {first == m_sections.begin() ? 0 : startOf(*std::prev(first)),
-            last == m_sections.end() ? m_bytes.size() : endOf(*last)};
-}
-
 QByteArray ProfileDocument::withSectionRewritten(QStringView section,
                                                  const QList<ProfileEntry> &entries) const
 {

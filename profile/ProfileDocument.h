@@ -115,10 +115,6 @@ public:
     // sectionBytes gives them) in place of the section's lines, else at the
     // end of the file.
     QByteArray withSectionBytes(QStringView section, QByteArray lines) const;
-    // The bytes from..to widened to whole sections: from the line of the
-    // section that holds from (the start of the file for the lines before
-    // the first section) to the first section line after to (or the end).
-    std::pair<qsizetype, qsizetype> sectionsAround(qsizetype from, qsizetype to) const;
     // The bytes of the file with the section's key lines replaced by the
     // entries, written after its section line, which takes the name as given;
     // its comment and blank lines stay. A missing section is written as

@@ -133,6 +133,41 @@ std::optional<QByteArray> ProfileEdit::sectionBytes(QStringView section) const
     return QByteArray(bytes.constData(), bytes.size());
 }
 
+void ProfileEdit::touch(QStringView section)
+{
+    const QString name = ProfileDocument::LookupName(m_codec, section);
+    if (m_touched.contains(name))
+        return;
+    const int part = find(section);
+    m_touched.insert(name,
+                     {section.toString(), part, part < 0 ? QByteArray() : m_parts[std::size_t(part)].bytes});
+}
+
+std::optional<EditedSections> ProfileEdit::editedSections() const
+{
+    if (m_replacedWhole)
+        return std::nullopt;
+    // Parts keep their places: a section is placed where the file had it,
+    // else where the edits added it, after all of the file's.
+    std::vector<std::pair<int, const Touched *>> placed;
+    for (const Touched &touched : m_touched)
+        placed.emplace_back(touched.part >= 0 ? touched.part : int(m_parts.size()) + find(touched.section),
+                            &touched);
+    std::ranges::sort(placed, {}, &std::pair<int, const Touched *>::first);
+    const auto copied = [](const QByteArray &bytes) { return QByteArray(bytes.constData(), bytes.size()); };
+    EditedSections edited{m_codec.encoding(), {}};
+    for (const auto &[place, touched] : placed) {
+        SectionChange change;
+        if (touched->part >= 0)
+            change.before = copied(touched->before);
+        if (const int now = find(touched->section); now >= 0)
+            change.after = copied(m_parts[std::size_t(now)].bytes);
+        if (change.before != change.after)
+            edited.changes.push_back(std::move(change));
+    }
+    return edited;
+}
+
 void ProfileEdit::replacePart(int part, QByteArray bytes)
 {
     m_parts[std::size_t(part)].bytes = std::move(bytes);
@@ -209,6 +244,7 @@ WriteResult ProfileEdit::writeEntries(QStringView section, const QList<ProfileEn
 {
     if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
         return refused;
+    touch(section);
     const int part = find(section);
     if (part < 0)
         return append(section, entries);
@@ -236,6 +272,7 @@ WriteResult ProfileEdit::removeSection(QStringView section)
 {
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
+    touch(section);
     if (const int part = find(section); part >= 0)
         replacePart(part, {});
     return {};
@@ -253,17 +290,23 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
         return removeSection(section);
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
+    // Parts are found by the name of their section line.
+    if (const QStringList names = ProfileDocument(*lines, m_codec.encoding(), {}).sectionNames();
+        names.size() != 1
+        || ProfileDocument::LookupName(m_codec, names.first())
+            != ProfileDocument::LookupName(m_codec, section))
+        return NotWritten(WriteFailure::BadName, {},
+                          QStringLiteral("the lines are not one section of that name"));
+    touch(section);
     const int last = lastLivePart();
     QByteArray put = *lines;
     if (const int part = find(section); part >= 0) {
         // Only the file's last line may go without a break.
-        if (part != last && !put.isEmpty() && !endsWithBreak(put))
+        if (part != last && !endsWithBreak(put))
             put += m_lineBreak;
         replacePart(part, std::move(put));
         return {};
     }
-    if (put.isEmpty())
-        return {};
     if (last >= 0 && !endsWithBreak(m_parts[std::size_t(last)].bytes))
         replacePart(last, m_parts[std::size_t(last)].bytes + m_lineBreak);
     appendPart(ProfileDocument::LookupName(m_codec, section), std::move(put));
@@ -275,6 +318,7 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
 void ProfileEdit::setBytes(QByteArray bytes)
 {
     *this = ProfileEdit(std::move(bytes));
+    m_replacedWhole = true;
 }
 
 WriteResult PreviewProfileEdit(const QString &filePath,
@@ -303,20 +347,25 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
         snapshot = FileSnapshot();
     if (!snapshot)
         return FileWriteFailure(snapshot.error());
-    ProfileEdit edit(snapshot->bytes);
-    if (WriteResult refused = edits(edit); !refused)
-        return refused;
-    const QByteArray edited = edit.bytes();
-    if (edited == snapshot->bytes)
+    FileChange change{snapshot->bytes, {}, {}};
+    {
+        // The edit's parts are let go before the step and the write, which
+        // then hold the file twice, old and new, and little more.
+        ProfileEdit edit(snapshot->bytes);
+        if (WriteResult refused = edits(edit); !refused)
+            return refused;
+        change.after = edit.bytes();
+        change.sections = edit.editedSections();
+    }
+    if (change.after == change.before)
         return {};
     ProfileCache::Shared().forget(path);
     const std::optional<FilePermissions> permissions = PermissionsOf(path);
     if (step) {
-        const ProfileDocument current(snapshot->bytes);
-        if (WriteResult refused = step->prepare(path, current, edited, permissions); !refused)
+        if (WriteResult refused = step->prepare(path, change, permissions); !refused)
             return refused;
     }
-    const auto replaced = ReplaceFileContents(path, edited, permissions);
+    const auto replaced = ReplaceFileContents(path, change.after, permissions);
     if (step)
         step->settle(replaced.has_value());
     if (!replaced)

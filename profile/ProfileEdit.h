@@ -16,6 +16,24 @@
 
 namespace tessel {
 
+// A section that an edit touched: its lines up to the next section as the
+// file had them before the first edit of its name and as the edits leave
+// them, each time the first section of that name, which reads find; nothing
+// on a side where the name is missing.
+struct SectionChange
+{
+    std::optional<QByteArray> before;
+    std::optional<QByteArray> after;
+};
+
+// The sections that the edits of a file touched, in file order (those the
+// file had first, then those added).
+struct EditedSections
+{
+    ProfileCodec::Encoding encoding = ProfileCodec::Encoding::Windows1252;
+    std::vector<SectionChange> changes;
+};
+
 // The edits that one user action makes to one profile file, applied in
 // memory to the file as it was read under its lock. Each edit gives exactly
 // the bytes that the same single write or removal would give on its own; a
@@ -62,10 +80,15 @@ public:
     WriteResult removeSection(QStringView section);
     // Puts a section's lines as another file of the same encoding holds them
     // in place of the section's lines, else at the end of the file; nothing
-    // removes the section.
+    // removes the section. Refused: lines that are not one section of the name.
     WriteResult setSectionBytes(QStringView section, const std::optional<QByteArray> &lines);
     // Replaces the whole file.
     void setBytes(QByteArray bytes);
+
+    // The sections whose reading the edits so far may have changed, so that
+    // what they changed is found without comparing the whole file; nothing
+    // once the whole file was replaced.
+    std::optional<EditedSections> editedSections() const;
 
 private:
     struct Part
@@ -75,6 +98,8 @@ private:
     };
 
     int find(QStringView section) const;
+    // Notes the section as the file has it before its name is first edited.
+    void touch(QStringView section);
     ProfileDocument parsed(int part, const QByteArray &lineBreak) const;
     void replacePart(int part, QByteArray bytes);
     void appendPart(const QString &lookupName, QByteArray bytes);
@@ -99,6 +124,25 @@ private:
     QHash<QString, int> m_firstOfName; // case-folded name -> first part of that name
     int m_firstLive = 0; // the first part that holds lines
     QByteArray m_lineBreak; // the break that new lines take
+    // A name edited, as the file had it before its first edit.
+    struct Touched
+    {
+        QString section; // as the first edit gave it
+        int part = -1; // its first part then, -1 when missing
+        QByteArray before; // that part's bytes
+    };
+    QHash<QString, Touched> m_touched; // by case-folded name
+    bool m_replacedWhole = false;
+};
+
+// What the edits of a file make of it: its bytes as they found them and as
+// they leave them, and the sections they touched, when they did not replace
+// the whole file.
+struct FileChange
+{
+    QByteArray before;
+    QByteArray after;
+    std::optional<EditedSections> sections;
 };
 
 // A step of an edit that runs under the file's lock once the new bytes are
@@ -109,11 +153,9 @@ class ReplacementStep
 {
 public:
     virtual ~ReplacementStep() = default;
-    // filePath is the file itself, through any symbolic links; current is the
-    // file as the edits found it, edited the bytes they leave; permissions are
-    // the file's, none when it is missing.
-    virtual WriteResult prepare(const QString &filePath, const ProfileDocument &current,
-                                const QByteArray &edited,
+    // filePath is the file itself, through any symbolic links; permissions
+    // are the file's, none when it is missing.
+    virtual WriteResult prepare(const QString &filePath, const FileChange &change,
                                 const std::optional<FilePermissions> &permissions) = 0;
     virtual void settle(bool replaced) = 0;
 };

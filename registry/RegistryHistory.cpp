@@ -11,7 +11,6 @@
 #include <QSet>
 
 #include <algorithm>
-#include <cstring>
 
 namespace tessel {
 
@@ -34,6 +33,13 @@ std::optional<QString> ValueOf(const QList<ProfileEntry> &entries, const QString
     }
     return std::nullopt;
 }
+
+// A record as read: its name as its section line spells it and its values.
+struct RecordRead
+{
+    QString name;
+    QList<ProfileEntry> values;
+};
 
 // The keys of a record that only one side has.
 QList<KeyDifference> WholeRecord(const QList<ProfileEntry> &entries, bool isBefore)
@@ -91,84 +97,110 @@ QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const 
     return differences;
 }
 
-// The named sections of a file whose section lines its bytes tell: those
-// of the encodings in which "[", "]" and blanks are single bytes that no
-// other character contains. Lines end at each carriage return and line
-// feed, and a section line is one whose first byte after blanks is "[" and
-// that holds a "]" after it, as the parser reads them; only the names are
-// decoded, so that scanning a large file costs little beside parsing it.
-std::optional<std::vector<ProfileDocument::SectionSpan>> NamedSectionsByBytes(const QByteArray &bytes,
-                                                                              const ProfileCodec &codec)
-{
-    if (codec.unitSize() != 1)
-        return std::nullopt;
-    const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
-    const char *data = bytes.constData();
-    const qsizetype size = bytes.size();
-    std::vector<ProfileDocument::SectionSpan> spans;
-    for (qsizetype start = codec.byteOrderMarkSize(); start < size;) {
-        qsizetype end = start;
-        while (end < size && data[end] != '\n' && data[end] != '\r')
-            ++end;
-        qsizetype first = start;
-        while (first < end && isBlank(data[first]))
-            ++first;
-        if (first < end && data[first] == '[') {
-            qsizetype close = end - 1;
-            while (close > first && data[close] != ']')
-                --close;
-            if (close > first) {
-                if (!spans.empty())
-                    spans.back().to = start;
-                const QString name = codec.decode(QByteArrayView(data + first + 1, close - first - 1));
-                spans.push_back({TrimProfileBlanks(name).toString(), start, size});
-            }
-        }
-        start = end + 1;
-    }
-    return spans;
-}
-
-// One side of a comparison: a file's named sections and, for each name
-// (letter case ignored), the first section of that name, as lookups find it.
+// The named sections of a file, for the encodings in which "[", "]" and
+// blanks are single bytes that no other character contains: where each lies,
+// where its name lies in its section line and the hash of the name as lookups
+// fold it. Lines end at each carriage return and line feed, and a section
+// line is one whose first byte after blanks is "[" and that holds a "]" after
+// it, as the parser reads them. Names are decoded again when they are needed
+// rather than held, so that a large file costs a few bytes a section beside
+// its own.
 class RecordSpans
 {
 public:
-    RecordSpans(const QByteArray &bytes, const ProfileCodec &codec,
-                std::vector<ProfileDocument::SectionSpan> spans)
-        : m_bytes(bytes)
-        , m_codec(codec)
-        , m_spans(std::move(spans))
+    struct Span
     {
-        m_firstByName.reserve(qsizetype(m_spans.size()));
-        for (std::size_t index = 0; index < m_spans.size(); ++index) {
-            QString folded = m_spans[index].name.toCaseFolded();
-            if (!m_firstByName.contains(folded))
-                m_firstByName.insert(std::move(folded), index);
+        // Offsets of 32 bits: no profile file read is above 64 MB.
+        qint32 from = 0;
+        qint32 to = 0;
+        qint32 nameFrom = 0;
+        qint32 nameTo = 0;
+        size_t hash = 0;
+    };
+
+    static std::optional<RecordSpans> Scan(const QByteArray &bytes, const ProfileCodec &codec)
+    {
+        if (codec.unitSize() != 1)
+            return std::nullopt;
+        RecordSpans scanned(bytes, codec);
+        const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+        const char *data = bytes.constData();
+        const qint32 size = qint32(bytes.size());
+        std::vector<Span> &spans = scanned.m_spans;
+        for (qint32 start = qint32(codec.byteOrderMarkSize()); start < size;) {
+            qint32 end = start;
+            while (end < size && data[end] != '\n' && data[end] != '\r')
+                ++end;
+            qint32 first = start;
+            while (first < end && isBlank(data[first]))
+                ++first;
+            if (first < end && data[first] == '[') {
+                qint32 close = end - 1;
+                while (close > first && data[close] != ']')
+                    --close;
+                if (close > first) {
+                    if (!spans.empty())
+                        spans.back().to = start;
+                    Span span{start, size, first + 1, close, 0};
+                    span.hash = qHash(scanned.foldedName(span));
+                    spans.push_back(span);
+                }
+            }
+            start = end + 1;
         }
+        scanned.m_byHash.reserve(spans.size());
+        for (size_t index = 0; index < spans.size(); ++index)
+            scanned.m_byHash.push_back({spans[index].hash, qint32(index)});
+        std::sort(scanned.m_byHash.begin(), scanned.m_byHash.end());
+        return scanned;
     }
 
-    const std::vector<ProfileDocument::SectionSpan> &spans() const { return m_spans; }
-    const ProfileDocument::SectionSpan *find(const QString &foldedName) const
+    const std::vector<Span> &spans() const { return m_spans; }
+    // The name as the section line spells it, blanks removed.
+    QString name(const Span &span) const
     {
-        const auto found = m_firstByName.constFind(foldedName);
-        return found == m_firstByName.cend() ? nullptr : &m_spans[*found];
+        return TrimProfileBlanks(
+                   m_codec.decode(QByteArrayView(m_bytes).sliced(span.nameFrom, span.nameTo - span.nameFrom)))
+            .toString();
     }
-    QByteArrayView bytesOf(const ProfileDocument::SectionSpan &span) const
+    QString foldedName(const Span &span) const { return name(span).toCaseFolded(); }
+    // The first section of the name, as lookups find it.
+    const Span *find(const QString &foldedName, size_t hash) const
+    {
+        for (auto entry = std::lower_bound(m_byHash.begin(), m_byHash.end(), NameHash{hash, 0});
+             entry != m_byHash.end() && entry->hash == hash; ++entry) {
+            if (this->foldedName(m_spans[size_t(entry->span)]) == foldedName)
+                return &m_spans[size_t(entry->span)];
+        }
+        return nullptr;
+    }
+    QByteArrayView bytesOf(const Span &span) const
     {
         return QByteArrayView(m_bytes).sliced(span.from, span.to - span.from);
     }
     // The section's keys with their values as they read, the section parsed alone.
-    QList<ProfileEntry> valuesRead(const ProfileDocument::SectionSpan &span) const
+    QList<ProfileEntry> valuesRead(const Span &span) const
     {
-        return ValuesRead(ProfileDocument(bytesOf(span).toByteArray(), m_codec.encoding(), {}), span.name);
+        return ValuesRead(ProfileDocument(bytesOf(span).toByteArray(), m_codec.encoding(), {}), name(span));
     }
 
 private:
+    RecordSpans(const QByteArray &bytes, const ProfileCodec &codec)
+        : m_bytes(bytes)
+        , m_codec(codec)
+    { }
+
+    struct NameHash
+    {
+        size_t hash;
+        qint32 span;
+        auto operator<=>(const NameHash &) const = default;
+    };
+
     const QByteArray &m_bytes;
     ProfileCodec m_codec;
-    std::vector<ProfileDocument::SectionSpan> m_spans;
-    QHash<QString, std::size_t> m_firstByName;
+    std::vector<Span> m_spans; // in file order
+    std::vector<NameHash> m_byHash; // ordered by hash, then by place in the file
 };
 
 // The records that differ between two files, as CompareEveryRecord finds
@@ -176,51 +208,30 @@ private:
 QList<RecordDifference> CompareSectionSpans(const RecordSpans &before, const RecordSpans &after)
 {
     QList<RecordDifference> differences;
-    QSet<QString> seen;
-    for (const ProfileDocument::SectionSpan &span : before.spans()) {
-        QString folded = span.name.toCaseFolded();
-        if (seen.contains(folded))
-            continue;
-        const ProfileDocument::SectionSpan *now = after.find(folded);
-        seen.insert(std::move(folded));
+    for (const RecordSpans::Span &span : before.spans()) {
+        const QString folded = before.foldedName(span);
+        if (before.find(folded, span.hash) != &span)
+            continue; // an earlier section of the name hides it
+        const RecordSpans::Span *now = after.find(folded, span.hash);
         if (!now) {
-            differences.append(
-                {span.name, RecordDifference::Kind::Removed, WholeRecord(before.valuesRead(span), true)});
+            differences.append({before.name(span), RecordDifference::Kind::Removed,
+                                WholeRecord(before.valuesRead(span), true)});
             continue;
         }
         if (before.bytesOf(span) == after.bytesOf(*now))
             continue;
         if (QList<KeyDifference> keys = ChangedKeys(before.valuesRead(span), after.valuesRead(*now));
             !keys.isEmpty())
-            differences.append({span.name, RecordDifference::Kind::Changed, std::move(keys)});
+            differences.append({before.name(span), RecordDifference::Kind::Changed, std::move(keys)});
     }
-    for (const ProfileDocument::SectionSpan &span : after.spans()) {
-        QString folded = span.name.toCaseFolded();
-        if (seen.contains(folded))
+    for (const RecordSpans::Span &span : after.spans()) {
+        const QString folded = after.foldedName(span);
+        if (after.find(folded, span.hash) != &span || before.find(folded, span.hash))
             continue;
-        seen.insert(std::move(folded));
         differences.append(
-            {span.name, RecordDifference::Kind::Added, WholeRecord(after.valuesRead(span), false)});
+            {after.name(span), RecordDifference::Kind::Added, WholeRecord(after.valuesRead(span), false)});
     }
     return differences;
-}
-
-// How many bytes a and b have in common going in direction (1 forwards
-// from a and b, -1 backwards from them), at most size: a block at a time
-// while the blocks match, as a change is small beside the file.
-qsizetype CommonLength(const char *a, const char *b, qsizetype size, int direction)
-{
-    constexpr qsizetype Block = 4096;
-    qsizetype common = 0;
-    while (common + Block <= size) {
-        const qsizetype offset = direction > 0 ? common : -(common + Block - 1);
-        if (std::memcmp(a + offset, b + offset, Block) != 0)
-            break;
-        common += Block;
-    }
-    while (common < size && a[direction * common] == b[direction * common])
-        ++common;
-    return common;
 }
 
 QString ActionText(const RegistryAction &action, const QList<RecordDifference> &differences)
@@ -246,10 +257,10 @@ public:
         , m_kept(kept)
     { }
 
-    WriteResult prepare(const QString &filePath, const ProfileDocument &current, const QByteArray &edited,
+    WriteResult prepare(const QString &filePath, const FileChange &change,
                         const std::optional<FilePermissions> &permissions) override
     {
-        const QList<RecordDifference> differences = CompareRecords(current, edited);
+        const QList<RecordDifference> differences = CompareRecords(change);
         VersionNote note;
         note.action = ActionText(m_action, differences);
         for (const RecordDifference &difference : differences) {
@@ -259,7 +270,7 @@ public:
                 .append(difference.name);
         }
         m_history.emplace(filePath);
-        Result<VersionNote, FileError> kept = m_history->keep(std::move(note), current.bytes(), permissions);
+        Result<VersionNote, FileError> kept = m_history->keep(std::move(note), change.before, permissions);
         if (!kept)
             return FileWriteFailure(kept.error());
         m_note = std::move(*kept);
@@ -286,43 +297,46 @@ private:
 
 } // namespace
 
-QList<RecordDifference> CompareRecords(const ProfileDocument &before, const QByteArray &after)
-{
-    // Only the sections that hold the bytes between the common start and
-    // the common end of the two files can differ.
-    const QByteArray &old = before.bytes();
-    const qsizetype shorter = std::min(old.size(), after.size());
-    const qsizetype head = CommonLength(old.constData(), after.constData(), shorter, 1);
-    if (head == old.size() && head == after.size())
-        return {};
-    const qsizetype tail = CommonLength(old.constEnd() - 1, after.constEnd() - 1, shorter - head, -1);
-    const auto [from, to] = before.sectionsAround(head, old.size() - tail);
-    // The section line that ends the run in the old file ends it in the new
-    // one too when the byte before it is common to both. A run of most of
-    // the file is compared whole rather than parsed again in parts.
-    if ((to < old.size() && to <= old.size() - tail) || to - from > old.size() / 2)
-        return CompareRecords(old, after);
-    const QByteArray mark = from > 0 ? old.first(before.codec().byteOrderMarkSize()) : QByteArray();
-    const qsizetype growth = after.size() - old.size();
-    return CompareEveryRecord(ProfileDocument(mark + old.sliced(from, to - from)),
-                              ProfileDocument(mark + after.sliced(from, to + growth - from)));
-}
-
 QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after)
 {
     if (before == after)
         return {};
     const ProfileCodec codec = ProfileCodec::ForFile(before);
     if (codec.encoding() == ProfileCodec::ForFile(after).encoding()) {
-        std::optional<std::vector<ProfileDocument::SectionSpan>> oldSpans =
-            NamedSectionsByBytes(before, codec);
-        std::optional<std::vector<ProfileDocument::SectionSpan>> newSpans =
-            NamedSectionsByBytes(after, codec);
+        const std::optional<RecordSpans> oldSpans = RecordSpans::Scan(before, codec);
+        const std::optional<RecordSpans> newSpans = RecordSpans::Scan(after, codec);
         if (oldSpans && newSpans)
-            return CompareSectionSpans(RecordSpans(before, codec, std::move(*oldSpans)),
-                                       RecordSpans(after, codec, std::move(*newSpans)));
+            return CompareSectionSpans(*oldSpans, *newSpans);
     }
     return CompareEveryRecord(ProfileDocument(before), ProfileDocument(after));
+}
+
+QList<RecordDifference> CompareRecords(const FileChange &change)
+{
+    if (!change.sections)
+        return CompareRecords(change.before, change.after);
+    const ProfileCodec::Encoding encoding = change.sections->encoding;
+    const auto read = [&](const std::optional<QByteArray> &lines) -> std::optional<RecordRead> {
+        if (!lines)
+            return std::nullopt;
+        const ProfileDocument section(*lines, encoding, {});
+        const QString name = section.sectionNames().value(0);
+        return RecordRead{name, ValuesRead(section, name)};
+    };
+    QList<RecordDifference> differences;
+    for (const SectionChange &edited : change.sections->changes) {
+        const std::optional<RecordRead> before = read(edited.before);
+        const std::optional<RecordRead> after = read(edited.after);
+        if (!after)
+            differences.append(
+                {before->name, RecordDifference::Kind::Removed, WholeRecord(before->values, true)});
+        else if (!before)
+            differences.append(
+                {after->name, RecordDifference::Kind::Added, WholeRecord(after->values, false)});
+        else if (QList<KeyDifference> keys = ChangedKeys(before->values, after->values); !keys.isEmpty())
+            differences.append({before->name, RecordDifference::Kind::Changed, std::move(keys)});
+    }
+    return differences;
 }
 
 WriteResult EditRegistry(const QString &registryPath, const RegistryAction &action,

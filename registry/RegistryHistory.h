@@ -18,6 +18,7 @@ namespace tessel {
 
 class ProfileDocument;
 class ProfileEdit;
+struct FileChange;
 
 // One key of a record whose value differs: nothing where the key is missing.
 struct KeyDifference
@@ -46,13 +47,14 @@ struct RecordDifference
 
 // The records that differ between two readings of the registry: compared by
 // name, letter case ignored, and by the values their keys read as. Records
-// the bytes show to be alike are not compared at all, so that a change of
-// one record costs little in any registry.
-QList<RecordDifference> CompareRecords(const ProfileDocument &before, const QByteArray &after);
-// The same for two files neither of which is parsed: only the sections
-// whose bytes differ are, which keeps two large files with changes spread
-// through them cheap to compare.
+// the bytes show to be alike are not compared at all, and neither file is
+// parsed whole, so that two large files with changes spread through them stay
+// cheap to compare.
 QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after);
+// The same for a change whose edits tell the sections they touched: only
+// those are compared, so that a change of one record costs little in any
+// registry.
+QList<RecordDifference> CompareRecords(const FileChange &change);
 
 // What a change of the registry does, in words, for its history and for the
 // user: "save Roads", "delete Roads", "restore 12". With countRecords the

@@ -668,6 +668,105 @@ TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBound
     EXPECT_EQ(history.versions()->first().number, newest.number + 1);
 }
 
+// A registry of 300 records with a long one among them and a section that
+// the first of its name hides from reads.
+QByteArray LargeRegistry()
+{
+    QByteArray text = "; sites\r\n";
+    for (int i = 0; i < 300; ++i) {
+        if (i == 150)
+            text += "[Long]\r\nNote=" + QByteArray(9000, 'x') + "\r\n";
+        text += "[Source " + QByteArray::number(i) + "]\r\nType=1\r\nDescription=layer "
+            + QByteArray::number(i) + "\r\n";
+    }
+    return text + "[source 10]\r\nType=9\r\n";
+}
+
+QByteArray AsUtf16(const QByteArray &text)
+{
+    const QString decoded = QString::fromLatin1(text);
+    return "\xFF\xFE" + QByteArray(reinterpret_cast<const char *>(decoded.utf16()), decoded.size() * 2);
+}
+
+// What edits change is found from the sections they touched, and the same
+// from the two files' bytes, which diff compares: records compared as read
+// (the first of a name, blanks aside), in file order, in single-byte and
+// UTF-16 files alike.
+TEST(RecordComparison, FindsEveryRecordTheEditsChangedAndNoOther)
+{
+    const auto set = [](const char *section, const char *key, const QString &value) {
+        return [=](ProfileEdit &edit) {
+            ASSERT_TRUE(edit.setValue(QString::fromLatin1(section), QString::fromLatin1(key), value));
+        };
+    };
+    const auto remove = [](const char *section) {
+        return [=](ProfileEdit &edit) { ASSERT_TRUE(edit.removeSection(QString::fromLatin1(section))); };
+    };
+    const struct
+    {
+        const char *change;
+        std::vector<std::function<void(ProfileEdit &)>> edits;
+        QStringList differences;
+    } changes[] = {
+        {"a value in the middle",
+         {set("Source 150", "Description", u"renamed"_s)},
+         {u"~Source 150: Description"_s}},
+        {"a value written as it was", {set("source 150 ", "Type", u"1"_s)}, {}},
+        {"a record removed", {remove("Source 150")}, {u"-Source 150: Type Description"_s}},
+        {"a record added", {set("Added", "Type", u"2"_s)}, {u"+Added: Type"_s}},
+        {"the first of a name removed: the hidden one shows",
+         {remove("Source 10")},
+         {u"~Source 10: Type Description"_s}},
+        {"a record removed and written again at the end",
+         {remove("Source 5"), set("Source 5", "Type", u"1"_s), set("Source 5", "Description", u"layer 5"_s)},
+         {}},
+        {"keys rewritten",
+         {[](ProfileEdit &edit) {
+             ASSERT_TRUE(edit.rewriteSection(u"Long"_s, {{u"Type"_s, u"3"_s}}));
+         }},
+         {u"~Long: Note Type"_s}},
+        {"records at both ends, the last first",
+         {set("Source 299", "Description", u"last"_s), set("Source 0", "Description", u"first"_s)},
+         {u"~Source 0: Description"_s, u"~Source 299: Description"_s}},
+        {"a section's lines put from another file; those of another name refused",
+         {[](ProfileEdit &edit) {
+             ProfileEdit other = edit;
+             ASSERT_TRUE(other.setValue(u"Source 7"_s, u"Description"_s, u"restored"_s));
+             ASSERT_FALSE(edit.setSectionBytes(u"Source 8"_s, other.sectionBytes(u"Source 7"_s)));
+             ASSERT_TRUE(edit.setSectionBytes(u"Source 7"_s, other.sectionBytes(u"Source 7"_s)));
+         }},
+         {u"~Source 7: Description"_s}},
+        {"the whole file replaced",
+         {[](ProfileEdit &edit) {
+             const QByteArray changed = LargeRegistry().replace("=layer 3\r", "=changed\r");
+             edit.setBytes(edit.codec().unitSize() == 2 ? AsUtf16(changed) : changed);
+         }},
+         {u"~Source 3: Description"_s}},
+    };
+    const auto listed = [](const QList<RecordDifference> &differences) {
+        QStringList found;
+        for (const RecordDifference &difference : differences) {
+            QStringList keys;
+            for (const KeyDifference &key : difference.keys)
+                keys.append(key.key);
+            found.append(u"+~-"_s[int(difference.kind)] + difference.name + u": "_s + keys.join(u' '));
+        }
+        return found;
+    };
+    for (const auto &c : changes) {
+        for (const QByteArray &registry : {LargeRegistry(), AsUtf16(LargeRegistry())}) {
+            SCOPED_TRACE(std::string(c.change) + (registry.startsWith('\xFF') ? " in UTF-16" : ""));
+            ProfileEdit edit(registry);
+            for (const auto &apply : c.edits)
+                apply(edit);
+            const FileChange change{registry, edit.bytes(), edit.editedSections()};
+            EXPECT_EQ(change.sections.has_value(), std::string(c.change) != "the whole file replaced");
+            EXPECT_EQ(listed(CompareRecords(change)), c.differences);
+            EXPECT_EQ(listed(CompareRecords(change.before, change.after)), c.differences);
+        }
+    }
+}
+
 // Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.
 TEST_F(StoreFiles, ConcurrentWritersLoseNoChangeAndReadersSeeNoHalfFile)
 {

@@ -53,10 +53,10 @@ int RunRestore(AdminContext &context)
     QList<RecordChange> changes;
     const auto restore = [&](ProfileEdit &edit) {
         const ProfileEdit before = edit;
-        const ProfileDocument current(edit.bytes());
+        const QByteArray current = edit.bytes();
         if (WriteResult restored = ApplyRestore(edit, old, names); !restored)
             return restored;
-        differences = CompareRecords(current, edit.bytes());
+        differences = CompareRecords(FileChange{current, edit.bytes(), edit.editedSections()});
         changes = RestoreChanges(before, edit, differences, names, call.json);
         return WriteResult();
     };

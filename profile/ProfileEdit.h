@@ -51,6 +51,8 @@ public:
     explicit ProfileEdit(QByteArray bytes);
 
     const ProfileCodec &codec() const { return m_codec; }
+    // The file as the edit started from it, or as setBytes last replaced it.
+    const QByteArray &original() const { return m_original; }
     // The file as the edits so far have left it.
     QByteArray bytes() const;
 

@@ -313,9 +313,12 @@ QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArra
 
 QList<RecordDifference> CompareRecords(const FileChange &change)
 {
-    if (!change.sections)
-        return CompareRecords(change.before, change.after);
-    const ProfileCodec::Encoding encoding = change.sections->encoding;
+    return change.sections ? CompareRecords(*change.sections) : CompareRecords(change.before, change.after);
+}
+
+QList<RecordDifference> CompareRecords(const EditedSections &sections)
+{
+    const ProfileCodec::Encoding encoding = sections.encoding;
     const auto read = [&](const std::optional<QByteArray> &lines) -> std::optional<RecordRead> {
         if (!lines)
             return std::nullopt;
@@ -324,7 +327,7 @@ QList<RecordDifference> CompareRecords(const FileChange &change)
         return RecordRead{name, ValuesRead(section, name)};
     };
     QList<RecordDifference> differences;
-    for (const SectionChange &edited : change.sections->changes) {
+    for (const SectionChange &edited : sections.changes) {
         const std::optional<RecordRead> before = read(edited.before);
         const std::optional<RecordRead> after = read(edited.after);
         if (!after)
@@ -346,12 +349,13 @@ WriteResult EditRegistry(const QString &registryPath, const RegistryAction &acti
     return EditProfile(registryPath, edits, LockedFile::DefaultWait, &keepVersion);
 }
 
-WriteResult ApplyRestore(ProfileEdit &edit, const ProfileDocument &old, const QStringList &names)
+WriteResult ApplyRestore(ProfileEdit &edit, const QByteArray &oldBytes, const QStringList &names)
 {
     if (names.isEmpty()) {
-        edit.setBytes(old.bytes());
+        edit.setBytes(oldBytes);
         return {};
     }
+    const ProfileEdit old(oldBytes);
     if (old.codec().encoding() != edit.codec().encoding())
         return NotWritten(
             WriteFailure::Unencodable, {},

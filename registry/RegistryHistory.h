@@ -16,8 +16,8 @@
 // changes that keep the registry they replace as a version.
 namespace tessel {
 
-class ProfileDocument;
 class ProfileEdit;
+struct EditedSections;
 struct FileChange;
 
 // One key of a record whose value differs: nothing where the key is missing.
@@ -55,6 +55,7 @@ QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArra
 // those are compared, so that a change of one record costs little in any
 // registry.
 QList<RecordDifference> CompareRecords(const FileChange &change);
+QList<RecordDifference> CompareRecords(const EditedSections &sections);
 
 // What a change of the registry does, in words, for its history and for the
 // user: "save Roads", "delete Roads", "restore 12". With countRecords the
@@ -78,7 +79,7 @@ WriteResult EditRegistry(const QString &registryPath, const RegistryAction &acti
 // Within an edit, the records of an older registry: the whole file when
 // names is empty, else each named record as old has it, removed when old
 // lacks it.
-WriteResult ApplyRestore(ProfileEdit &edit, const ProfileDocument &old, const QStringList &names);
+WriteResult ApplyRestore(ProfileEdit &edit, const QByteArray &oldBytes, const QStringList &names);
 
 // The history of the registry at registryPath.
 FileHistory RegistryHistory(const QString &registryPath);

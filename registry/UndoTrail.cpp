@@ -64,10 +64,9 @@ std::optional<VersionNote> UndoTrail::last() const
 WriteResult UndoTrail::undoLast()
 {
     const OwnChange &change = m_changes.last();
-    Result<QByteArray, FileError> bytes = m_history.bytes(change.version.number);
-    if (!bytes)
-        return FileWriteFailure(bytes.error());
-    const ProfileDocument before(std::move(*bytes));
+    const Result<QByteArray, FileError> before = m_history.bytes(change.version.number);
+    if (!before)
+        return FileWriteFailure(before.error());
     const QStringList names = TouchedRecords(change.version);
     VersionNote kept;
     const WriteResult undone = EditRegistry(
@@ -77,7 +76,7 @@ WriteResult UndoTrail::undoLast()
                 if (edit.sectionBytes(name) != change.left.value(name.toCaseFolded()))
                     return WriteResult(NotWritten(WriteFailure::RecordChanged, {}, name));
             }
-            return ApplyRestore(edit, before, names);
+            return ApplyRestore(edit, *before, names);
         },
         &kept);
     if (!undone)

@@ -5,7 +5,6 @@
 
 #include <algorithm>
 
-#include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
 #include "tools/admin/AdminContext.h"
 #include "tools/admin/RecordChanges.h"
@@ -48,15 +47,15 @@ int RunRestore(AdminContext &context)
     std::optional<QByteArray> oldBytes = reader.read(version);
     if (!oldBytes)
         return AdminExit::Refused;
-    const ProfileDocument old(std::move(*oldBytes));
     QList<RecordDifference> differences;
     QList<RecordChange> changes;
+    // The edit is restore's alone: the registry as read is its original.
     const auto restore = [&](ProfileEdit &edit) {
         const ProfileEdit before = edit;
-        const QByteArray current = edit.bytes();
-        if (WriteResult restored = ApplyRestore(edit, old, names); !restored)
+        if (WriteResult restored = ApplyRestore(edit, *oldBytes, names); !restored)
             return restored;
-        differences = CompareRecords(FileChange{current, edit.bytes(), edit.editedSections()});
+        const std::optional<EditedSections> edited = edit.editedSections();
+        differences = edited ? CompareRecords(*edited) : CompareRecords(before.original(), *oldBytes);
         changes = RestoreChanges(before, edit, differences, names, call.json);
         return WriteResult();
     };

@@ -6,6 +6,7 @@
 #include "profile/ProfileNames.h"
 #include "profile/ProfilePaths.h"
 #include "profile/ProfileReading.h"
+#include "registry/OwnChangeLog.h"
 
 #include <QHash>
 #include <QSet>
@@ -40,6 +41,16 @@ struct RecordRead
     QString name;
     QList<ProfileEntry> values;
 };
+
+// The record of a section's lines, parsed alone; nothing without lines.
+std::optional<RecordRead> ReadRecord(const std::optional<QByteArray> &lines, ProfileCodec::Encoding encoding)
+{
+    if (!lines)
+        return std::nullopt;
+    const ProfileDocument section(*lines, encoding, {});
+    const QString name = section.sectionNames().value(0);
+    return RecordRead{name, ValuesRead(section, name)};
+}
 
 // The keys of a record that only one side has.
 QList<KeyDifference> WholeRecord(const QList<ProfileEntry> &entries, bool isBefore)
@@ -234,6 +245,27 @@ QList<RecordDifference> CompareSectionSpans(const RecordSpans &before, const Rec
     return differences;
 }
 
+// The section of each record that the change touched as the change leaves
+// it, by case-folded name, the note naming the records.
+QHash<QString, std::optional<QByteArray>> SectionsLeft(const FileChange &change, const VersionNote &note)
+{
+    QHash<QString, std::optional<QByteArray>> left;
+    if (change.sections) {
+        for (const SectionChange &section : change.sections->changes) {
+            const std::optional<RecordRead> record =
+                ReadRecord(section.after ? section.after : section.before, change.sections->encoding);
+            left.insert(record->name.toCaseFolded(), section.after);
+        }
+        return left;
+    }
+    const ProfileEdit after(change.after);
+    for (const QStringList &names : {note.added, note.changed, note.removed}) {
+        for (const QString &name : names)
+            left.insert(name.toCaseFolded(), after.sectionBytes(name));
+    }
+    return left;
+}
+
 QString ActionText(const RegistryAction &action, const QList<RecordDifference> &differences)
 {
     if (!action.countRecords)
@@ -274,6 +306,8 @@ public:
         if (!kept)
             return FileWriteFailure(kept.error());
         m_note = std::move(*kept);
+        if (OwnChangeLog::Follows(m_history->folder()))
+            m_left = SectionsLeft(change, m_note);
         return {};
     }
 
@@ -284,6 +318,8 @@ public:
             return;
         }
         m_history->prune();
+        if (m_left)
+            OwnChangeLog::Report(m_history->folder(), {m_note, *m_left});
         if (m_kept)
             *m_kept = m_note;
     }
@@ -293,6 +329,8 @@ private:
     VersionNote *m_kept;
     std::optional<FileHistory> m_history;
     VersionNote m_note;
+    // The records as the change leaves them, when a log of this process follows the registry.
+    std::optional<QHash<QString, std::optional<QByteArray>>> m_left;
 };
 
 } // namespace
@@ -318,18 +356,10 @@ QList<RecordDifference> CompareRecords(const FileChange &change)
 
 QList<RecordDifference> CompareRecords(const EditedSections &sections)
 {
-    const ProfileCodec::Encoding encoding = sections.encoding;
-    const auto read = [&](const std::optional<QByteArray> &lines) -> std::optional<RecordRead> {
-        if (!lines)
-            return std::nullopt;
-        const ProfileDocument section(*lines, encoding, {});
-        const QString name = section.sectionNames().value(0);
-        return RecordRead{name, ValuesRead(section, name)};
-    };
     QList<RecordDifference> differences;
     for (const SectionChange &edited : sections.changes) {
-        const std::optional<RecordRead> before = read(edited.before);
-        const std::optional<RecordRead> after = read(edited.after);
+        const std::optional<RecordRead> before = ReadRecord(edited.before, sections.encoding);
+        const std::optional<RecordRead> after = ReadRecord(edited.after, sections.encoding);
         if (!after)
             differences.append(
                 {before->name, RecordDifference::Kind::Removed, WholeRecord(before->values, true)});

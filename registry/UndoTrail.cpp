@@ -1,11 +1,7 @@
 #include "registry/UndoTrail.h"
 
-#include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
-#include "profile/ProfileStore.h"
 #include "registry/RegistryHistory.h"
-
-#include <unistd.h>
 
 namespace tessel {
 
@@ -21,37 +17,12 @@ QStringList TouchedRecords(const VersionNote &version)
 UndoTrail::UndoTrail(QString registryPath)
     : m_registryPath(std::move(registryPath))
     , m_history(RegistryHistory(m_registryPath))
-{
-    if (const Result<QList<VersionNote>, FileError> versions = m_history.versions();
-        versions && !versions->isEmpty())
-        m_seen = versions->first().number;
-}
+    , m_log(m_registryPath)
+{ }
 
 void UndoTrail::takeOwnChanges()
 {
-    const Result<QList<VersionNote>, FileError> versions = m_history.versions();
-    const Result<std::shared_ptr<const ProfileDocument>, FileError> now = ReadProfileDocument(m_registryPath);
-    if (!versions || !now)
-        return;
-    // Newest first: the registry as each change left it is the version after
-    // it, or the registry now for the newest.
-    std::optional<QByteArray> nextBytes;
-    QList<OwnChange> taken;
-    for (const VersionNote &version : *versions) {
-        if (version.number <= m_seen)
-            break;
-        if (version.processId == ::getpid()) {
-            const ProfileDocument left(nextBytes ? *nextBytes : (*now)->bytes());
-            OwnChange change{version, {}};
-            for (const QString &name : TouchedRecords(version))
-                change.left.insert(name.toCaseFolded(), left.sectionBytes(name));
-            taken.prepend(std::move(change));
-        }
-        if (Result<QByteArray, FileError> bytes = m_history.bytes(version.number))
-            nextBytes = std::move(*bytes);
-    }
-    m_seen = versions->isEmpty() ? m_seen : std::max(m_seen, versions->first().number);
-    m_changes += taken;
+    m_changes += m_log.take();
 }
 
 std::optional<VersionNote> UndoTrail::last() const
@@ -81,8 +52,12 @@ WriteResult UndoTrail::undoLast()
         &kept);
     if (!undone)
         return undone;
-    m_seen = std::max(m_seen, kept.number);
     m_changes.removeLast();
+    // The undo is a change of its own, not one to undo.
+    for (OwnChange &change : m_log.take()) {
+        if (change.version.number != kept.number)
+            m_changes.append(std::move(change));
+    }
     return {};
 }
 

@@ -9,14 +9,14 @@
 
 #include "profile/FileHistory.h"
 #include "profile/WriteResult.h"
+#include "registry/OwnChangeLog.h"
 
 namespace tessel {
 
 // The changes that this program made to the registry, newest last, for
-// undoing them one after the other. It knows them by the versions that the
-// program's process kept in the registry's history, and remembers the
-// records as each change left them, so that it never undoes over a change
-// that another program made since.
+// undoing them one after the other. It learns them as their versions are
+// kept, with the records as each change left them, so that it never undoes
+// over a change that another program made since.
 class UndoTrail
 {
 public:
@@ -37,17 +37,9 @@ public:
     WriteResult undoLast();
 
 private:
-    struct OwnChange
-    {
-        VersionNote version;
-        // The section of each record the change touched, by folded name, as
-        // the change left it; nothing for a record it removed.
-        QHash<QString, std::optional<QByteArray>> left;
-    };
-
     QString m_registryPath;
     FileHistory m_history;
-    int m_seen = 0; // the newest version looked at
+    OwnChangeLog m_log;
     QList<OwnChange> m_changes;
 };
 

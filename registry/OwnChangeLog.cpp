@@ -50,8 +50,8 @@ QList<OwnChange> OwnChangeLog::take()
 bool OwnChangeLog::Follows(const QString &historyFolder)
 {
     const QMutexLocker locker(&Live().mutex);
-    return std::ranges::any_of(Live().logs,
-                               [&](const OwnChangeLog *log) { return log->m_historyFolder == historyFolder; });
+    return std::ranges::any_of(
+        Live().logs, [&](const OwnChangeLog *log) { return log->m_historyFolder == historyFolder; });
 }
 
 void OwnChangeLog::Report(const QString &historyFolder, const OwnChange &change)

@@ -725,9 +725,11 @@ TEST(RecordComparison, FindsEveryRecordTheEditsChangedAndNoOther)
              ASSERT_TRUE(edit.rewriteSection(u"Long"_s, {{u"Type"_s, u"3"_s}}));
          }},
          {u"~Long: Note Type"_s}},
-        {"records at both ends, the last first",
-         {set("Source 299", "Description", u"last"_s), set("Source 0", "Description", u"first"_s)},
-         {u"~Source 0: Description"_s, u"~Source 299: Description"_s}},
+        {"records through the file, the last first",
+         {set("Source 299", "Type", u"2"_s), remove("Source 250"), set("Source 200", "Type", u"2"_s),
+          set("Source 100", "Type", u"2"_s), remove("Source 50"), set("Source 0", "Type", u"2"_s)},
+         {u"~Source 0: Type"_s, u"-Source 50: Type Description"_s, u"~Source 100: Type"_s,
+          u"~Source 200: Type"_s, u"-Source 250: Type Description"_s, u"~Source 299: Type"_s}},
         {"a section's lines put from another file; those of another name refused",
          {[](ProfileEdit &edit) {
              ProfileEdit other = edit;

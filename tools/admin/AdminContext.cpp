@@ -134,6 +134,54 @@ QJsonValue JsonValue(QStringView key, const QString &value)
     return number;
 }
 
+QByteArray JsonString(QStringView text)
+{
+    QByteArray json;
+    json.reserve(text.size() + 2);
+    json += '"';
+    qsizetype plain = 0; // where the characters not yet written start
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const char16_t c = text[i].unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text[i + 1].isLowSurrogate()) {
+            ++i;
+            continue;
+        }
+        // A surrogate that is not half of a pair has no UTF-8 form.
+        if (c >= 0x20 && c != u'"' && c != u'\\' && !QChar::isSurrogate(c))
+            continue;
+        json += text.sliced(plain, i - plain).toUtf8();
+        plain = i + 1;
+        switch (c) {
+        case u'"':
+            json += "\\\"";
+            break;
+        case u'\\':
+            json += "\\\\";
+            break;
+        case u'\b':
+            json += "\\b";
+            break;
+        case u'\f':
+            json += "\\f";
+            break;
+        case u'\n':
+            json += "\\n";
+            break;
+        case u'\r':
+            json += "\\r";
+            break;
+        case u'\t':
+            json += "\\t";
+            break;
+        default:
+            json += "\\u" + QByteArray::number(c, 16).rightJustified(4, '0');
+        }
+    }
+    json += text.sliced(plain).toUtf8();
+    json += '"';
+    return json;
+}
+
 QString UnreadableValueMarker(qsizetype length)
 {
     return QStringLiteral("<unreadable: %1 characters>").arg(length);

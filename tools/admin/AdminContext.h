@@ -77,6 +77,10 @@ private:
 // else the text as the registry reads it.
 QJsonValue JsonValue(QStringView key, const QString &value);
 
+// text as a JSON string, written as QJsonDocument writes it: for output too
+// large to build as JSON objects first.
+QByteArray JsonString(QStringView text);
+
 // What list and show print for a value that a read does not give back (one
 // longer than the read buffer reads as empty), instead of an empty one.
 QString UnreadableValueMarker(qsizetype length);

@@ -1,6 +1,4 @@
 #include <QHash>
-#include <QJsonDocument>
-#include <QJsonObject>
 
 #include "profile/NumericText.h"
 #include "registry/SourceCatalogue.h"
@@ -29,12 +27,11 @@ int RunList(AdminContext &context)
         const qint32 type = WholeNumber32(RecordText(registry, record, RecordKey::Type));
         const QString description = ShownValue(record.value(descriptionKey));
         if (context.call.json) {
-            const QJsonObject object{{QStringLiteral("name"), record.name().toString()},
-                                     {QStringLiteral("type"), type},
-                                     {QStringLiteral("typeName"), typeName.value(type)},
-                                     {QStringLiteral("description"), description}};
+            const QByteArray object = "{\"description\":" + JsonString(description)
+                + ",\"name\":" + JsonString(record.name()) + ",\"type\":" + QByteArray::number(type)
+                + ",\"typeName\":" + JsonString(typeName.value(type)) + '}';
             context.write(first ? "\n    " : ",\n    ");
-            context.write(QJsonDocument(object).toJson(QJsonDocument::Compact));
+            context.write(object);
         } else {
             context.write((record.name() % QLatin1Char('\t') % QString::number(type) % QLatin1Char('\t')
                            % typeName.value(type) % QLatin1Char('\t') % description % QLatin1Char('\n'))

@@ -37,12 +37,12 @@ bool FitsReadBuffer(QStringView value)
     return FitsLargestBuffer(value.size(), ValueMargin);
 }
 
-QString StripQuotes(QStringView value)
+QStringView StripQuotes(QStringView value)
 {
     if (value.size() >= 2 && (value.front() == u'"' || value.front() == u'\'')
         && value.back() == value.front())
-        return value.sliced(1, value.size() - 2).toString();
-    return value.toString();
+        return value.sliced(1, value.size() - 2);
+    return value;
 }
 
 QString LookupString(const ProfileDocument &document, QStringView section, QStringView key,
@@ -55,9 +55,9 @@ QString ReadValue(const ProfileDocument &document, const std::optional<QString> 
                   QStringView defaultValue)
 {
     if (value)
-        return LimitedValue(StripQuotes(*value));
+        return LimitedValue(StripQuotes(*value).toString());
     const QString fitted = document.codec().fit(defaultValue.toString());
-    return LimitedValue(StripQuotes(WithoutTrailingBlanks(fitted)));
+    return LimitedValue(StripQuotes(WithoutTrailingBlanks(fitted)).toString());
 }
 
 QString JoinNameList(const QStringList &names)

@@ -27,8 +27,9 @@ inline constexpr qsizetype ReadBufferLimit = 32000;
 // largest buffer and reads as empty.
 bool FitsReadBuffer(QStringView value);
 
-// A value enclosed in a pair of the same quote, double or single, without them.
-QString StripQuotes(QStringView value);
+// A value enclosed in a pair of the same quote, double or single, without
+// them: a view of value.
+QStringView StripQuotes(QStringView value);
 
 // What a read gives for a value found in a document, or for the default
 // when there is none.

@@ -191,7 +191,7 @@ QString ShownValue(const std::optional<QStringView> &stored)
 {
     if (!stored)
         return {};
-    const QString value = StripQuotes(*stored);
+    const QString value = StripQuotes(*stored).toString();
     return FitsReadBuffer(value) ? value : UnreadableValueMarker(value.size());
 }
 

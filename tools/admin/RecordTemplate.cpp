@@ -105,7 +105,7 @@ Result<void> ReadTemplateSections(QByteArrayView bytes, const std::function<bool
                 return Failure{
                     atLine(number, QStringLiteral("a key before the first section belongs to no record"))};
             section->keys.append({TrimProfileBlanks(trimmed.first(equals)).toString(),
-                                  StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1)))});
+                                  StripQuotes(TrimProfileBlanks(trimmed.sliced(equals + 1))).toString()});
         }
         if (end == all.size())
             break;

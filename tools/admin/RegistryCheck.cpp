@@ -95,11 +95,10 @@ private:
         const ProfileDocument &document = m_registry.document();
         const qint32 type = WholeNumber32(RecordText(document, record, RecordKey::Type));
         for (const RecordKeyEntry &entry : RecordKeys) {
-            const QString key = entry.name.toString();
             const std::optional<QStringView> stored = record.value(entry.name);
             if (!stored && entry.key != RecordKey::Connect) {
                 if (entry.key == RecordKey::Type)
-                    addProblem(index, name, key,
+                    addProblem(index, name, entry.name,
                                QStringLiteral("missing; the record reads as type %1").arg(type));
                 continue;
             }
@@ -108,15 +107,15 @@ private:
             if (stored) {
                 if (const WriteResult whole = CheckStoredValue(StripQuotes(*stored), document.codec());
                     !whole) {
-                    addProblem(index, name, key, whole.error().detail);
+                    addProblem(index, name, entry.name, whole.error().detail);
                     continue;
                 }
             }
             const QString text = RecordText(document, record, entry.key);
             if (const Result<void> valid = CheckRecordValue(entry.key, text, type); !valid) {
-                addProblem(index, name, key, valid.error());
+                addProblem(index, name, entry.name, valid.error());
             } else if (entry.key == RecordKey::Type && !isKnownType(type)) {
-                addProblem(index, name, key,
+                addProblem(index, name, entry.name,
                            QStringLiteral("SRCS.INI does not offer type %1, and Tessel has no icon or "
                                           "dialog for it")
                                .arg(type));
@@ -188,9 +187,9 @@ private:
         }
     }
 
-    void addProblem(qsizetype record, const QString &section, const QString &key, const QString &text)
+    void addProblem(qsizetype record, const QString &section, QStringView key, const QString &text)
     {
-        m_problems.append({record, {section, key, text}});
+        m_problems.append({record, {section, key.toString(), text}});
     }
 
     const RegistrySnapshot &m_registry;

@@ -6,7 +6,7 @@
 #include "profile/ProfileCache.h"
 #include "profile/ProfileNames.h"
 #include "profile/ProfilePaths.h"
-#include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "profile/ProfileStore.h"
 
 #include <QDir>

@@ -2,7 +2,7 @@
 
 #include "platform/SafeFile.h"
 #include "profile/ProfileDocument.h"
-#include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "profile/WriteResult.h"
 
 #include <QHash>

@@ -8,19 +8,13 @@ namespace tessel {
 
 namespace {
 
-// A value is cut at the buffer size less one character, a list at the buffer
-// size less two; a text as long as that fills the buffer even when whole.
-constexpr qsizetype ValueMargin = 1;
-constexpr qsizetype ListMargin = 2;
-
-bool FitsLargestBuffer(qsizetype length, qsizetype margin)
-{
-    return length < ReadBufferLimit - margin;
-}
+// A list is cut at the buffer size less two characters; one as long as that
+// fills the buffer even when whole.
+constexpr qsizetype LongestWholeList = ReadBufferLimit - 3;
 
 QString LimitedValue(QString value)
 {
-    return FitsLargestBuffer(value.size(), ValueMargin) ? value : QString();
+    return value.size() <= LongestWholeValue ? value : QString();
 }
 
 QStringView WithoutTrailingBlanks(QStringView text)
@@ -31,11 +25,6 @@ QStringView WithoutTrailingBlanks(QStringView text)
 }
 
 } // namespace
-
-bool FitsReadBuffer(QStringView value)
-{
-    return FitsLargestBuffer(value.size(), ValueMargin);
-}
 
 QStringView StripQuotes(QStringView value)
 {
@@ -67,51 +56,13 @@ QString JoinNameList(const QStringList &names)
     qsizetype length = 0;
     for (const QString &name : names)
         length += name.size() + 1;
-    if (!FitsLargestBuffer(length, ListMargin))
+    if (length > LongestWholeList)
         return {};
     QString list;
     list.reserve(length);
     for (const QString &name : names)
         list.append(name).append(ListSeparator);
     return list;
-}
-
-Result<void> CheckEncodable(const QString &text, const ProfileCodec &codec)
-{
-    const QString lost = codec.lostCharacters(text);
-    if (lost.isEmpty())
-        return {};
-    const QString character = lost.first(lost.front().isHighSurrogate() && lost.size() > 1 ? 2 : 1);
-    return Failure{
-        QStringLiteral("\"%1\" (U+%2) has no code in Windows-1252, the encoding of a profile "
-                       "file without a byte-order mark")
-            .arg(character,
-                 QString::number(character.toUcs4().value(0), 16).toUpper().rightJustified(4, u'0'))};
-}
-
-WriteResult CheckStoredValue(QStringView value, const ProfileCodec &codec, ReadBack readBack)
-{
-    if (HoldsLineBreak(value))
-        return NotWritten(WriteFailure::LineBreak, {},
-                          QStringLiteral("the value holds a NUL or a line break"));
-    if (!FitsReadBuffer(value)) {
-        return NotWritten(
-            WriteFailure::TooLong, {},
-            QStringLiteral("the value is %1 characters long; values of up to %2 characters read back whole")
-                .arg(value.size())
-                .arg(ReadBufferLimit - ValueMargin - 1));
-    }
-    if (const Result<void> encodable = CheckEncodable(value.toString(), codec); !encodable)
-        return NotWritten(WriteFailure::Unencodable, {}, encodable.error());
-    if (readBack == ReadBack::Carried)
-        return {};
-    if (TrimProfileBlanks(value).size() != value.size())
-        return NotWritten(WriteFailure::ChangedOnRead, {},
-                          QStringLiteral("the value begins or ends with a blank, which reading removes"));
-    if (StripQuotes(value).size() != value.size())
-        return NotWritten(WriteFailure::ChangedOnRead, {},
-                          QStringLiteral("the value is enclosed in quotes, which reading removes"));
-    return {};
 }
 
 } // namespace tessel

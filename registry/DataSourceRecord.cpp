@@ -7,6 +7,7 @@
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "profile/ProfileStore.h"
 #include "registry/RecordRules.h"
 #include "registry/RegistryHistory.h"

@@ -4,6 +4,7 @@
 
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "tools/admin/RecordTemplate.h"
 
 #include <QStringDecoder>

@@ -28,6 +28,7 @@
 #include "profile/ProfileDocument.h"
 #include "profile/ProfileEdit.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "profile/ProfileStore.h"
 #include "registry/DldEntities.h"
 #include "registry/RecordRules.h"

@@ -192,7 +192,7 @@ QString ShownValue(const std::optional<QStringView> &stored)
     if (!stored)
         return {};
     const QString value = StripQuotes(*stored).toString();
-    return FitsReadBuffer(value) ? value : UnreadableValueMarker(value.size());
+    return value.size() <= LongestWholeValue ? value : UnreadableValueMarker(value.size());
 }
 
 } // namespace tessel

@@ -3,6 +3,7 @@
 #include "profile/NumericText.h"
 #include "profile/ProfileCodec.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "registry/SourceCatalogue.h"
 #include "tools/admin/AdminCommands.h"
 #include "tools/admin/AdminContext.h"

@@ -12,6 +12,7 @@
 #include "profile/ProfileEdit.h"
 #include "profile/NumericText.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "registry/RecordRules.h"
 #include "registry/RegistryHistory.h"
 #include "registry/SourceCatalogue.h"

@@ -11,6 +11,7 @@
 #include "profile/ProfileCodec.h"
 #include "profile/ProfileNames.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "registry/SourceCatalogue.h"
 #include "platform/FileSnapshot.h"
 #include "tools/common/ProfileFileCheck.h"

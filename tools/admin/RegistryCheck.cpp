@@ -9,6 +9,7 @@
 #include "platform/Windows1252.h"
 #include "profile/NumericText.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "registry/DataSourceRecord.h"
 #include "registry/DldEntities.h"
 #include "tools/admin/RecordTemplate.h"

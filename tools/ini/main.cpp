@@ -3,6 +3,7 @@
 #include "profile/ProfileDocument.h"
 #include "profile/ProfilePaths.h"
 #include "profile/ProfileReading.h"
+#include "profile/StoredValue.h"
 #include "profile/ProfileStore.h"
 #include "tools/common/ProfileFileCheck.h"
 

@@ -71,14 +71,12 @@ ProfileEdit::ProfileEdit(QByteArray bytes)
     m_firstOfName.reserve(qsizetype(scan.spans.size()));
     for (const ProfileDocument::SectionSpan &span : scan.spans) {
         // The parts share the original's bytes, which m_original keeps.
-        QByteArray part = QByteArray::fromRawData(m_original.constData() + span.from, span.to - span.from);
-        if (span.name.isEmpty())
-            m_parts.push_back({std::move(part)});
-        else
-            appendPart(span.name.toCaseFolded(), std::move(part));
+        appendPart(span.name.toCaseFolded(),
+                   QByteArray::fromRawData(m_original.constData() + span.from, span.to - span.from));
     }
-    while (m_firstLive < int(m_parts.size()) && m_parts[std::size_t(m_firstLive)].bytes.isEmpty())
-        ++m_firstLive;
+    m_firstLive = 0;
+    while (m_firstLive >= 0 && m_parts[std::size_t(m_firstLive)].bytes.isEmpty())
+        m_firstLive = m_parts[std::size_t(m_firstLive)].next;
 }
 
 QByteArray ProfileEdit::bytes() const
@@ -89,8 +87,8 @@ QByteArray ProfileEdit::bytes() const
     QByteArray bytes;
     bytes.reserve(size);
     bytes.append(m_mark);
-    for (const Part &part : m_parts)
-        bytes.append(part.bytes);
+    for (int part = 0; part >= 0; part = m_parts[std::size_t(part)].next)
+        bytes.append(m_parts[std::size_t(part)].bytes);
     return bytes;
 }
 
@@ -147,12 +145,20 @@ std::optional<EditedSections> ProfileEdit::editedSections() const
 {
     if (m_replacedWhole)
         return std::nullopt;
-    // Parts keep their places: a section is placed where the file had it,
-    // else where the edits added it, after all of the file's.
+    // A section is placed where the file had it, else where the edits put
+    // it, after all of the file's: the file's parts are numbered in its order.
+    std::vector<int> placeOf(m_parts.size());
+    int place = 0;
+    for (int part = 0; part >= 0; part = m_parts[std::size_t(part)].next)
+        placeOf[std::size_t(part)] = place++;
     std::vector<std::pair<int, const Touched *>> placed;
-    for (const Touched &touched : m_touched)
-        placed.emplace_back(touched.part >= 0 ? touched.part : int(m_parts.size()) + find(touched.section),
+    for (const Touched &touched : m_touched) {
+        const int now = find(touched.section);
+        placed.emplace_back(touched.part >= 0
+                                ? touched.part
+                                : int(m_parts.size()) + (now < 0 ? 0 : placeOf[std::size_t(now)]),
                             &touched);
+    }
     std::ranges::sort(placed, {}, &std::pair<int, const Touched *>::first);
     const auto copied = [](const QByteArray &bytes) { return QByteArray(bytes.constData(), bytes.size()); };
     EditedSections edited{m_codec.encoding(), {}};
@@ -171,14 +177,42 @@ std::optional<EditedSections> ProfileEdit::editedSections() const
 void ProfileEdit::replacePart(int part, QByteArray bytes)
 {
     m_parts[std::size_t(part)].bytes = std::move(bytes);
-    if (part <= m_firstLive)
+    if (part == m_firstLive)
         followFirstPart();
 }
 
 void ProfileEdit::appendPart(const QString &lookupName, QByteArray bytes)
 {
     const int part = int(m_parts.size());
-    m_parts.push_back({std::move(bytes)});
+    m_parts.push_back({std::move(bytes), -1, -1, m_last});
+    if (m_last >= 0)
+        m_parts[std::size_t(m_last)].next = part;
+    m_last = part;
+    nameParts(lookupName, part);
+    if (m_firstLive < 0)
+        followFirstPart();
+}
+
+void ProfileEdit::insertPart(const QString &lookupName, QByteArray bytes, int before)
+{
+    const int part = int(m_parts.size());
+    const int after = m_parts[std::size_t(before)].previous;
+    m_parts.push_back({std::move(bytes), -1, before, after});
+    m_parts[std::size_t(after)].next = part;
+    m_parts[std::size_t(before)].previous = part;
+    nameParts(lookupName, part);
+    if (before == m_firstLive) {
+        m_firstLive = part;
+        followFirstPart();
+    }
+}
+
+// Only a name's first part with lines is ever found, so a new part of the
+// name may follow its others whatever their places.
+void ProfileEdit::nameParts(const QString &lookupName, int part)
+{
+    if (lookupName.isEmpty())
+        return;
     const auto first = m_firstOfName.constFind(lookupName);
     if (first == m_firstOfName.cend()) {
         m_firstOfName.insert(lookupName, part);
@@ -191,14 +225,16 @@ void ProfileEdit::appendPart(const QString &lookupName, QByteArray bytes)
 }
 
 // New lines take the file's first line break, which is in its first part
-// that holds lines (every part but the last ends with one).
+// that holds lines (every part but the last ends with one). Parts before
+// the first with lines stay empty, as only parts with lines are edited.
 void ProfileEdit::followFirstPart()
 {
-    while (m_firstLive < int(m_parts.size()) && m_parts[std::size_t(m_firstLive)].bytes.isEmpty())
-        ++m_firstLive;
-    m_lineBreak = m_firstLive < int(m_parts.size())
-        ? parsed(m_firstLive, {}).lineBreak()
-        : ProfileDocument(QByteArray(), m_codec.encoding(), {}).lineBreak();
+    if (m_firstLive < 0)
+        m_firstLive = 0;
+    while (m_firstLive >= 0 && m_parts[std::size_t(m_firstLive)].bytes.isEmpty())
+        m_firstLive = m_parts[std::size_t(m_firstLive)].next;
+    m_lineBreak = m_firstLive >= 0 ? parsed(m_firstLive, {}).lineBreak()
+                                   : ProfileDocument(QByteArray(), m_codec.encoding(), {}).lineBreak();
 }
 
 WriteResult ProfileEdit::checkEntries(QStringView section, const QList<ProfileEntry> &entries,
@@ -215,9 +251,9 @@ WriteResult ProfileEdit::checkEntries(QStringView section, const QList<ProfileEn
 
 int ProfileEdit::lastLivePart() const
 {
-    int last = int(m_parts.size()) - 1;
+    int last = m_last;
     while (last >= 0 && m_parts[std::size_t(last)].bytes.isEmpty())
-        --last;
+        last = m_parts[std::size_t(last)].previous;
     return last;
 }
 
@@ -234,8 +270,6 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
     if (last >= 0)
         replacePart(last, joined.first(split));
     appendPart(ProfileDocument::LookupName(m_codec, section), joined.sliced(split));
-    if (last < m_firstLive)
-        followFirstPart();
     return {};
 }
 
@@ -284,7 +318,8 @@ bool ProfileEdit::endsWithBreak(const QByteArray &bytes) const
     return bytes.size() >= unit && m_codec.unitAt(bytes, bytes.size() - unit) == u'\n';
 }
 
-WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optional<QByteArray> &lines)
+WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optional<QByteArray> &lines,
+                                         QStringView placeBefore)
 {
     if (!lines)
         return removeSection(section);
@@ -307,12 +342,30 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
         replacePart(part, std::move(put));
         return {};
     }
+    if (const int before = placeBefore.isEmpty() ? -1 : find(placeBefore); before >= 0) {
+        if (!endsWithBreak(put))
+            put += m_lineBreak;
+        insertPart(ProfileDocument::LookupName(m_codec, section), std::move(put), before);
+        return {};
+    }
     if (last >= 0 && !endsWithBreak(m_parts[std::size_t(last)].bytes))
         replacePart(last, m_parts[std::size_t(last)].bytes + m_lineBreak);
     appendPart(ProfileDocument::LookupName(m_codec, section), std::move(put));
-    if (last < m_firstLive)
-        followFirstPart();
     return {};
+}
+
+std::optional<QString> ProfileEdit::nextSectionWhere(QStringView section,
+                                                     const std::function<bool(const QString &)> &wanted) const
+{
+    const int from = find(section);
+    for (int part = from < 0 ? -1 : m_parts[std::size_t(from)].next; part >= 0;
+         part = m_parts[std::size_t(part)].next) {
+        if (m_parts[std::size_t(part)].bytes.isEmpty())
+            continue;
+        if (const QString name = parsed(part, {}).sectionNames().value(0); wanted(name))
+            return name;
+    }
+    return std::nullopt;
 }
 
 void ProfileEdit::setBytes(QByteArray bytes)

@@ -81,9 +81,16 @@ public:
     // Removes the section's line and its keys; a missing section is no change.
     WriteResult removeSection(QStringView section);
     // Puts a section's lines as another file of the same encoding holds them
-    // in place of the section's lines, else at the end of the file; nothing
-    // removes the section. Refused: lines that are not one section of the name.
-    WriteResult setSectionBytes(QStringView section, const std::optional<QByteArray> &lines);
+    // in place of the section's lines; a missing section goes before the
+    // section placeBefore names when there is one, else at the end of the
+    // file. Nothing removes the section. Refused: lines that are not one
+    // section of the name.
+    WriteResult setSectionBytes(QStringView section, const std::optional<QByteArray> &lines,
+                                QStringView placeBefore = {});
+    // The name of the first section after the named one, in file order, that
+    // wanted accepts; nothing when none does or the section is missing.
+    std::optional<QString> nextSectionWhere(QStringView section,
+                                            const std::function<bool(const QString &)> &wanted) const;
     // Replaces the whole file.
     void setBytes(QByteArray bytes);
 
@@ -93,10 +100,14 @@ public:
     std::optional<EditedSections> editedSections() const;
 
 private:
+    // The parts are linked in file order, so that a section can be put back
+    // between two others; the nameless part stays first.
     struct Part
     {
         QByteArray bytes; // whole lines; empty once removed
-        int nextOfName = -1; // the next part of the same name, in file order
+        int nextOfName = -1; // the next part of the same name
+        int next = -1; // the part after it in the file
+        int previous = -1; // the part before it in the file
     };
 
     int find(QStringView section) const;
@@ -105,6 +116,8 @@ private:
     ProfileDocument parsed(int part, const QByteArray &lineBreak) const;
     void replacePart(int part, QByteArray bytes);
     void appendPart(const QString &lookupName, QByteArray bytes);
+    void insertPart(const QString &lookupName, QByteArray bytes, int before);
+    void nameParts(const QString &lookupName, int part);
     WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries,
                              ReadBack readBack) const;
     WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
@@ -124,7 +137,8 @@ private:
     QByteArray m_mark;
     std::vector<Part> m_parts; // the nameless part first, then the sections
     QHash<QString, int> m_firstOfName; // case-folded name -> first part of that name
-    int m_firstLive = 0; // the first part that holds lines
+    int m_firstLive = 0; // the first part that holds lines, -1 when none does
+    int m_last = -1; // the last part in the file
     QByteArray m_lineBreak; // the break that new lines take
     // A name edited, as the file had it before its first edit.
     struct Touched

@@ -391,7 +391,12 @@ WriteResult ApplyRestore(ProfileEdit &edit, const QByteArray &oldBytes, const QS
             WriteFailure::Unencodable, {},
             QStringLiteral("the version is in another encoding than the registry; restore it whole"));
     for (const QString &name : names) {
-        if (WriteResult restored = edit.setSectionBytes(name, old.sectionBytes(name)); !restored)
+        const std::optional<QString> next = edit.hasSection(name)
+            ? std::nullopt
+            : old.nextSectionWhere(name, [&](const QString &later) { return edit.hasSection(later); });
+        if (WriteResult restored =
+                edit.setSectionBytes(name, old.sectionBytes(name), next.value_or(QString()));
+            !restored)
             return restored;
     }
     return {};

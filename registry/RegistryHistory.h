@@ -78,7 +78,8 @@ WriteResult EditRegistry(const QString &registryPath, const RegistryAction &acti
 
 // Within an edit, the records of an older registry: the whole file when
 // names is empty, else each named record as old has it, removed when old
-// lacks it.
+// lacks it. A record the registry lacks goes back where old has it: before
+// the first record after it there that the registry has, else at the end.
 WriteResult ApplyRestore(ProfileEdit &edit, const QByteArray &oldBytes, const QStringList &names);
 
 // The history of the registry at registryPath.

@@ -770,6 +770,24 @@ TEST(RecordComparison, FindsEveryRecordTheEditsChangedAndNoOther)
     }
 }
 
+// A record put back goes before the one named, and later edits follow the
+// file as it now stands: its last part and its first line break.
+TEST(ProfileEditPlacement, ARecordPutBackGoesBeforeTheOneNamedAndLaterEditsFollowTheFile)
+{
+    ProfileEdit edit("; head\r\n[A]\r\nk=1\r\n[B]\r\nk=2\r\n[C]\r\nk=3");
+    ASSERT_TRUE(edit.removeSection(u"A"_s));
+    ASSERT_TRUE(edit.removeSection(u"C"_s));
+    ASSERT_TRUE(edit.setSectionBytes(u"A"_s, QByteArray("[A]\r\nk=1"), u"b"_s));
+    ASSERT_TRUE(edit.setSectionBytes(u"C"_s, QByteArray("[C]\r\nk=3"), u"Gone"_s));
+    ASSERT_TRUE(edit.setValue(u"D"_s, u"k"_s, u"4"_s));
+    EXPECT_EQ(edit.bytes().toStdString(), "; head\r\n[A]\r\nk=1\r\n[B]\r\nk=2\r\n[C]\r\nk=3\r\n[D]\r\nk=4");
+
+    ProfileEdit first("[B]\nk=2\n");
+    ASSERT_TRUE(first.setSectionBytes(u"A"_s, QByteArray("[A]\r\nk=1\r\n"), u"B"_s));
+    ASSERT_TRUE(first.setValue(u"C"_s, u"k"_s, u"3"_s));
+    EXPECT_EQ(first.bytes().toStdString(), "[A]\r\nk=1\r\n[B]\nk=2\n[C]\r\nk=3\r\n");
+}
+
 // Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.
 TEST_F(StoreFiles, ConcurrentWritersLoseNoChangeAndReadersSeeNoHalfFile)
 {

@@ -80,8 +80,9 @@ constexpr AdminCommand Commands[] = {
     {QLatin1StringView("restore"), RunRestore, 1, AnyNumber, "a VERSION and any number of NAMEs", true,
      "restore VERSION [NAME...] [--dry-run] [--format text|json]\n"
      "The registry, or the named records, as they were in VERSION (a named\n"
-     "record VERSION lacks is removed), as one change that is itself kept as a\n"
-     "version; one line a record: added, replaced, removed or unchanged. With\n"
+     "record VERSION lacks is removed, one the registry lacks goes back in its\n"
+     "place), as one change that is itself kept as a version; one line a\n"
+     "record: added, replaced, removed or unchanged. With\n"
      "--dry-run nothing is written and the differences it would make are shown\n"
      "as diff shows them.\n"},
 };

@@ -354,20 +354,6 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
     return {};
 }
 
-std::optional<QString> ProfileEdit::nextSectionWhere(QStringView section,
-                                                     const std::function<bool(const QString &)> &wanted) const
-{
-    const int from = find(section);
-    for (int part = from < 0 ? -1 : m_parts[std::size_t(from)].next; part >= 0;
-         part = m_parts[std::size_t(part)].next) {
-        if (m_parts[std::size_t(part)].bytes.isEmpty())
-            continue;
-        if (const QString name = parsed(part, {}).sectionNames().value(0); wanted(name))
-            return name;
-    }
-    return std::nullopt;
-}
-
 void ProfileEdit::setBytes(QByteArray bytes)
 {
     *this = ProfileEdit(std::move(bytes));

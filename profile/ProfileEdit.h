@@ -87,10 +87,6 @@ public:
     // section of the name.
     WriteResult setSectionBytes(QStringView section, const std::optional<QByteArray> &lines,
                                 QStringView placeBefore = {});
-    // The name of the first section after the named one, in file order, that
-    // wanted accepts; nothing when none does or the section is missing.
-    std::optional<QString> nextSectionWhere(QStringView section,
-                                            const std::function<bool(const QString &)> &wanted) const;
     // Replaces the whole file.
     void setBytes(QByteArray bytes);
 

@@ -385,19 +385,51 @@ WriteResult ApplyRestore(ProfileEdit &edit, const QByteArray &oldBytes, const QS
         edit.setBytes(oldBytes);
         return {};
     }
-    const ProfileEdit old(oldBytes);
-    if (old.codec().encoding() != edit.codec().encoding())
+    const ProfileDocument::SectionScan old = ProfileDocument::ScanSections(oldBytes);
+    if (old.codec.encoding() != edit.codec().encoding())
         return NotWritten(
             WriteFailure::Unencodable, {},
             QStringLiteral("the version is in another encoding than the registry; restore it whole"));
-    for (const QString &name : names) {
-        const std::optional<QString> next = edit.hasSection(name)
-            ? std::nullopt
-            : old.nextSectionWhere(name, [&](const QString &later) { return edit.hasSection(later); });
-        if (WriteResult restored =
-                edit.setSectionBytes(name, old.sectionBytes(name), next.value_or(QString()));
-            !restored)
-            return restored;
+    const auto folded = [&](QStringView name) { return ProfileDocument::LookupName(old.codec, name); };
+    QSet<QString> restoring;
+    for (const QString &name : names)
+        restoring.insert(folded(name));
+    // Each restored record as the version has it (the first of its name),
+    // where it stands there and the record it goes back before when the
+    // registry lacks it: the first after it in the version that the registry
+    // has once the restore is done. One pass from the version's end finds them.
+    struct Restored
+    {
+        const ProfileDocument::SectionSpan *span = nullptr;
+        QString placeBefore;
+    };
+    QHash<QString, Restored> restored;
+    QString next;
+    for (auto span = old.spans.crbegin(); span != old.spans.crend(); ++span) {
+        if (span->name.isEmpty())
+            continue;
+        const QString name = folded(span->name);
+        const bool isRestored = restoring.contains(name);
+        if (isRestored)
+            restored.insert(name, {&*span, next});
+        if (isRestored || edit.hasSection(span->name))
+            next = span->name;
+    }
+    // Put back from the version's last record to its first, so that the one
+    // each goes before is there.
+    QStringList order = names;
+    const auto place = [&](const QString &name) {
+        const Restored found = restored.value(folded(name));
+        return found.span ? found.span->from : -1;
+    };
+    std::ranges::stable_sort(order, std::greater<>(), place);
+    for (const QString &name : std::as_const(order)) {
+        const Restored found = restored.value(folded(name));
+        const std::optional<QByteArray> lines = found.span
+            ? std::optional(oldBytes.sliced(found.span->from, found.span->to - found.span->from))
+            : std::nullopt;
+        if (WriteResult written = edit.setSectionBytes(name, lines, found.placeBefore); !written)
+            return written;
     }
     return {};
 }

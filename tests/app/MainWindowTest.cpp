@@ -429,8 +429,9 @@ TEST_F(MainWindowTest, TheListFollowsWhatOtherProgramsDo)
 
 // Ctrl+Z undoes the window's own changes, newest first, each once the user
 // confirms the question that names it, as one replacement that the host
-// hears of, a deleted record coming back in its place; No leaves it for later. A record that another program
-// changed since is left as it is, and the user is told.
+// hears of, a deleted record coming back in its place; No leaves it for
+// later. A record that another program changed since is left as it is, and
+// the user is told.
 TEST_F(MainWindowTest, CtrlZUndoesTheWindowsOwnChangesNewestFirst)
 {
     writeRegistry("[Roads]\nType=1\n[Rivers]\nType=2\n");

@@ -285,7 +285,7 @@ WriteResult SaveRecord(const QString &registryPath, const RecordSave &save)
 
 WriteResult RemoveRecords(const QString &registryPath, const QStringList &names, const QString &verb)
 {
-    const RegistryAction action{verb + u' ' + names.join(QStringLiteral(", "))};
+    const RegistryAction action{ActionOnRecords(verb, names)};
     return EditRegistry(registryPath, action, [&](ProfileEdit &edit) {
         for (const QString &name : names) {
             if (WriteResult removed = edit.removeSection(name); !removed)

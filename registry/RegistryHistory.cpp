@@ -372,6 +372,15 @@ QList<RecordDifference> CompareRecords(const EditedSections &sections)
     return differences;
 }
 
+QString ActionOnRecords(const QString &verb, const QStringList &names)
+{
+    constexpr qsizetype Named = 3;
+    const QString listed = names.first(std::min(names.size(), Named)).join(QStringLiteral(", "));
+    return names.size() <= Named
+        ? verb % u' ' % listed
+        : QStringLiteral("%1 %2 and %3 more").arg(verb, listed).arg(names.size() - Named);
+}
+
 WriteResult EditRegistry(const QString &registryPath, const RegistryAction &action,
                          const std::function<WriteResult(ProfileEdit &)> &edits, VersionNote *kept)
 {

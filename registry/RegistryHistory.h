@@ -66,6 +66,11 @@ struct RegistryAction
     bool countRecords = false;
 };
 
+// The words of an action on named records: the verb and the names, the
+// first three and how many more when there are more ("remove Roads, Rivers,
+// Lakes and 997 more"), as the version's note lists them all.
+QString ActionOnRecords(const QString &verb, const QStringList &names);
+
 // One change of the registry as one locked replacement (see EditProfile)
 // that first keeps the registry it replaces as a version in its history,
 // with the action and the records added, changed and removed. When the

@@ -131,7 +131,7 @@ QString ActionWords(const ChangeRequest &request, const QList<RecordChange> &cha
         if (change.kind == ChangeKind::Removed)
             removed.append(change.name);
     }
-    return request.action % QLatin1Char(' ') % removed.join(QStringLiteral(", "));
+    return ActionOnRecords(request.action, removed);
 }
 
 } // namespace

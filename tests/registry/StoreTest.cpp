@@ -788,6 +788,29 @@ TEST(ProfileEditPlacement, ARecordPutBackGoesBeforeTheOneNamedAndLaterEditsFollo
     EXPECT_EQ(first.bytes().toStdString(), "[A]\r\nk=1\r\n[B]\nk=2\n[C]\r\nk=3\r\n");
 }
 
+// Where the history folder cannot hold a link to the registry (it is on
+// another file system), each version is a copy of the registry it replaces.
+TEST_F(StoreFiles, AVersionIsACopyWhereItCannotBeALink)
+{
+    QTemporaryDir elsewhere(u"/dev/shm/tessel-history-XXXXXX"_s);
+    struct stat here
+    {
+    }, there{};
+    if (!elsewhere.isValid() || ::stat(QFile::encodeName(m_dir.path()).constData(), &here) != 0
+        || ::stat(QFile::encodeName(elsewhere.path()).constData(), &there) != 0
+        || here.st_dev == there.st_dev)
+        GTEST_SKIP() << "no second file system";
+    const QByteArray registry = "[A]\r\nType=1\r\n[B]\r\nType=2\r\n";
+    const QString file = fileWith(registry);
+    ASSERT_TRUE(QFile::link(elsewhere.path(), file + u".history"_s));
+    ASSERT_TRUE(RemoveRecords(file, {u"A"_s}));
+    ASSERT_TRUE(RemoveRecords(file, {u"B"_s}));
+    const FileHistory history = RegistryHistory(file);
+    EXPECT_EQ(*history.bytes(1), registry);
+    EXPECT_EQ(*history.bytes(2), "[B]\r\nType=2\r\n");
+    EXPECT_EQ(history.versions()->first().removed, QStringList{u"B"_s});
+}
+
 // Two processes write 40 keys each to 2000 records while this one reads: no half file, no lost key.
 TEST_F(StoreFiles, ConcurrentWritersLoseNoChangeAndReadersSeeNoHalfFile)
 {

@@ -59,8 +59,10 @@ public:
     std::vector<SectionSpan> sectionSpans() const;
 
     // The sections of a file, as sectionSpans() gives them, with the file's
-    // encoding and the line break its new lines take. The file is parsed a
-    // piece of whole lines at a time, so that a large one is never held
+    // encoding and the line break its new lines take. A Windows-1252 file is
+    // scanned for its section lines without being parsed, another one parsed
+    // a piece of whole lines at a time (UTF-8 decoding drops a byte-order
+    // mark at the start of a line). Either way a large file is never held
     // parsed all at once.
     struct SectionScan
     {

@@ -116,6 +116,20 @@ void CheckRemoval(const ProfileDocument &before, const Edit &edit)
     }
 }
 
+// The scan that edits start from finds the sections and the line break that
+// the whole parse finds.
+void CheckSectionScan(const ProfileDocument &document)
+{
+    const ProfileDocument::SectionScan scan = ProfileDocument::ScanSections(document.bytes());
+    const std::vector<ProfileDocument::SectionSpan> spans = document.sectionSpans();
+    FUZZ_CHECK(scan.lineBreak == document.lineBreak());
+    FUZZ_CHECK(scan.spans.size() == spans.size());
+    for (std::size_t i = 0; i < std::min(scan.spans.size(), spans.size()); ++i) {
+        FUZZ_CHECK(scan.spans[i].name == spans[i].name);
+        FUZZ_CHECK(scan.spans[i].from == spans[i].from && scan.spans[i].to == spans[i].to);
+    }
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -129,6 +143,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const ProfileDocument before(Bytes(input.ConsumeRemainingBytes<uint8_t>()));
     // Reading never fails, whatever the bytes.
     (void)JoinNameList(before.sectionNames());
+    CheckSectionScan(before);
 
     FuzzedDataProvider picks(choices.data(), choices.size());
     const QString section = PickName(picks, before.sectionNames(), sectionSeed);

@@ -586,22 +586,25 @@ qsizetype NextLineAfter(const QByteArray &bytes, const ProfileCodec &codec, qsiz
     return bytes.size();
 }
 
-// The sections of a Windows-1252 file, a character a byte, found from its
-// bytes as parse() finds them: a line ends at each carriage return and line
-// feed, and a section line is one whose first character after blanks is "["
-// and that holds a "]" after it. Only the names are decoded.
-ProfileDocument::SectionScan ScanWindows1252Sections(const QByteArray &bytes, const ProfileCodec &codec)
+// The line break that new lines of a Windows-1252 file take: its first.
+QByteArray FirstLineBreak(const QByteArray &bytes, const ProfileCodec &codec)
+{
+    const qsizetype end = codec.lineBreakAt(bytes, codec.byteOrderMarkSize());
+    if (end == bytes.size())
+        return codec.encode(u"\r\n");
+    return bytes.sliced(end, bytes[end] == '\r' && end + 1 < bytes.size() && bytes[end + 1] == '\n' ? 2 : 1);
+}
+
+} // namespace
+
+void ProfileDocument::ScanSectionLines(const QByteArray &bytes,
+                                       const std::function<void(const SectionLine &)> &found)
 {
     const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
+    const ProfileCodec codec(ProfileCodec::Encoding::Windows1252);
     const char *data = bytes.constData();
-    const qsizetype size = bytes.size();
-    const qsizetype mark = codec.byteOrderMarkSize();
-    ProfileDocument::SectionScan scan{codec, mark, {}, {{QString(), mark, size}}};
-    for (qsizetype start = mark; start < size;) {
+    for (qsizetype start = 0; start < bytes.size();) {
         const qsizetype end = codec.lineBreakAt(bytes, start);
-        if (scan.lineBreak.isEmpty() && end < size)
-            scan.lineBreak =
-                bytes.sliced(end, data[end] == '\r' && end + 1 < size && data[end + 1] == '\n' ? 2 : 1);
         qsizetype first = start;
         while (first < end && isBlank(data[first]))
             ++first;
@@ -609,32 +612,32 @@ ProfileDocument::SectionScan ScanWindows1252Sections(const QByteArray &bytes, co
         while (close > first && data[close] != ']')
             --close;
         if (first < end && data[first] == '[' && close > first) {
-            qsizetype nameStart = first + 1;
-            qsizetype nameEnd = close;
-            while (nameStart < nameEnd && isBlank(data[nameStart]))
-                ++nameStart;
-            while (nameEnd > nameStart && isBlank(data[nameEnd - 1]))
-                --nameEnd;
-            scan.spans.back().to = start;
-            scan.spans.push_back(
-                {codec.decode(QByteArrayView(data + nameStart, nameEnd - nameStart)), start, size});
+            SectionLine line{start, first + 1, close};
+            while (line.nameFrom < line.nameTo && isBlank(data[line.nameFrom]))
+                ++line.nameFrom;
+            while (line.nameTo > line.nameFrom && isBlank(data[line.nameTo - 1]))
+                --line.nameTo;
+            found(line);
         }
         // The line feed of a carriage return and line feed ends an empty line.
         start = end + 1;
     }
-    if (scan.lineBreak.isEmpty())
-        scan.lineBreak = codec.encode(u"\r\n");
-    return scan;
 }
-
-} // namespace
 
 ProfileDocument::SectionScan ProfileDocument::ScanSections(const QByteArray &bytes)
 {
     constexpr qsizetype PieceSize = 1 << 20;
     const ProfileCodec codec = ProfileCodec::ForFile(bytes);
-    if (codec.encoding() == ProfileCodec::Encoding::Windows1252)
-        return ScanWindows1252Sections(bytes, codec);
+    if (codec.encoding() == ProfileCodec::Encoding::Windows1252) {
+        SectionScan scan{codec, 0, FirstLineBreak(bytes, codec), {{QString(), 0, bytes.size()}}};
+        ScanSectionLines(bytes, [&](const SectionLine &line) {
+            scan.spans.back().to = line.start;
+            scan.spans.push_back(
+                {codec.decode(QByteArrayView(bytes).sliced(line.nameFrom, line.nameTo - line.nameFrom)),
+                 line.start, bytes.size()});
+        });
+        return scan;
+    }
     SectionScan scan{codec, codec.byteOrderMarkSize(), {}, {}};
     qsizetype from = scan.markSize;
     do {

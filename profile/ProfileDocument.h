@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <QStringView>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -60,10 +61,10 @@ public:
 
     // The sections of a file, as sectionSpans() gives them, with the file's
     // encoding and the line break its new lines take. A Windows-1252 file is
-    // scanned for its section lines without being parsed, another one parsed
-    // a piece of whole lines at a time (UTF-8 decoding drops a byte-order
-    // mark at the start of a line). Either way a large file is never held
-    // parsed all at once.
+    // scanned for its section lines (ScanSectionLines) without being parsed,
+    // another one parsed a piece of whole lines at a time (UTF-8 decoding
+    // drops a byte-order mark at the start of a line). Either way a large
+    // file is never held parsed all at once.
     struct SectionScan
     {
         ProfileCodec codec;
@@ -72,6 +73,19 @@ public:
         std::vector<SectionSpan> spans;
     };
     static SectionScan ScanSections(const QByteArray &bytes);
+    // Each section line of a Windows-1252 file (it has no byte-order mark),
+    // in file order, as the parser finds it from the bytes alone: a line ends
+    // at each carriage return and line feed, and a section line is one whose
+    // first character after blanks is "[" and that holds a "]" after it. The
+    // name runs from the "[" to the last "]", blanks removed.
+    struct SectionLine
+    {
+        qsizetype start = 0;
+        qsizetype nameFrom = 0;
+        qsizetype nameTo = 0;
+    };
+    static void ScanSectionLines(const QByteArray &bytes,
+                                 const std::function<void(const SectionLine &)> &found);
     // The name under which a section is looked up in a file of codec's
     // encoding: trimmed, put through its code page and case-folded.
     static QString LookupName(const ProfileCodec &codec, QStringView section);

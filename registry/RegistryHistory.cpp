@@ -108,14 +108,10 @@ QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const 
     return differences;
 }
 
-// The named sections of a file, for the encodings in which "[", "]" and
-// blanks are single bytes that no other character contains: where each lies,
-// where its name lies in its section line and the hash of the name as lookups
-// fold it. Lines end at each carriage return and line feed, and a section
-// line is one whose first byte after blanks is "[" and that holds a "]" after
-// it, as the parser reads them. Names are decoded again when they are needed
-// rather than held, so that a large file costs a few bytes a section beside
-// its own.
+// The named sections of a Windows-1252 file, found from its bytes: where
+// each lies, where its name lies in its section line and the hash of the name
+// as lookups fold it. Names are decoded again when they are needed rather
+// than held, so that a large file costs a few bytes a section beside its own.
 class RecordSpans
 {
 public:
@@ -131,34 +127,18 @@ public:
 
     static std::optional<RecordSpans> Scan(const QByteArray &bytes, const ProfileCodec &codec)
     {
-        if (codec.unitSize() != 1)
+        if (codec.encoding() != ProfileCodec::Encoding::Windows1252)
             return std::nullopt;
         RecordSpans scanned(bytes, codec);
-        const auto isBlank = [](char c) { return c == ' ' || c == '\t' || c == '\v' || c == '\f'; };
-        const char *data = bytes.constData();
-        const qint32 size = qint32(bytes.size());
         std::vector<Span> &spans = scanned.m_spans;
-        for (qint32 start = qint32(codec.byteOrderMarkSize()); start < size;) {
-            qint32 end = start;
-            while (end < size && data[end] != '\n' && data[end] != '\r')
-                ++end;
-            qint32 first = start;
-            while (first < end && isBlank(data[first]))
-                ++first;
-            if (first < end && data[first] == '[') {
-                qint32 close = end - 1;
-                while (close > first && data[close] != ']')
-                    --close;
-                if (close > first) {
-                    if (!spans.empty())
-                        spans.back().to = start;
-                    Span span{start, size, first + 1, close, 0};
-                    span.hash = qHash(scanned.foldedName(span));
-                    spans.push_back(span);
-                }
-            }
-            start = end + 1;
-        }
+        const qint32 size = qint32(bytes.size());
+        ProfileDocument::ScanSectionLines(bytes, [&](const ProfileDocument::SectionLine &line) {
+            if (!spans.empty())
+                spans.back().to = qint32(line.start);
+            Span span{qint32(line.start), size, qint32(line.nameFrom), qint32(line.nameTo), 0};
+            span.hash = qHash(scanned.foldedName(span));
+            spans.push_back(span);
+        });
         scanned.m_byHash.reserve(spans.size());
         for (size_t index = 0; index < spans.size(); ++index)
             scanned.m_byHash.push_back({spans[index].hash, qint32(index)});
@@ -170,9 +150,7 @@ public:
     // The name as the section line spells it, blanks removed.
     QString name(const Span &span) const
     {
-        return TrimProfileBlanks(
-                   m_codec.decode(QByteArrayView(m_bytes).sliced(span.nameFrom, span.nameTo - span.nameFrom)))
-            .toString();
+        return m_codec.decode(QByteArrayView(m_bytes).sliced(span.nameFrom, span.nameTo - span.nameFrom));
     }
     QString foldedName(const Span &span) const { return name(span).toCaseFolded(); }
     // The first section of the name, as lookups find it.

@@ -47,6 +47,8 @@ char16_t ProfileCodec::unitAt(QByteArrayView bytes, qsizetype offset) const
 
 qsizetype ProfileCodec::lineBreakAt(QByteArrayView bytes, qsizetype from) const
 {
+    if (from >= bytes.size())
+        return bytes.size();
     if (unitSize() == 1) {
         const char *begin = bytes.data() + from;
         const char *end = bytes.data() + bytes.size();

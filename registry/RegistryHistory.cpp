@@ -52,17 +52,6 @@ std::optional<RecordRead> ReadRecord(const std::optional<QByteArray> &lines, Pro
     return RecordRead{name, ValuesRead(section, name)};
 }
 
-// The keys of a record that only one side has.
-QList<KeyDifference> WholeRecord(const QList<ProfileEntry> &entries, bool isBefore)
-{
-    QList<KeyDifference> keys;
-    for (const ProfileEntry &entry : entries) {
-        keys.append(isBefore ? KeyDifference{entry.key, entry.value, std::nullopt}
-                             : KeyDifference{entry.key, std::nullopt, entry.value});
-    }
-    return keys;
-}
-
 QList<KeyDifference> ChangedKeys(const QList<ProfileEntry> &before, const QList<ProfileEntry> &after)
 {
     QList<KeyDifference> keys;
@@ -78,34 +67,77 @@ QList<KeyDifference> ChangedKeys(const QList<ProfileEntry> &before, const QList<
     return keys;
 }
 
-// The records that differ between two documents, each record read whole.
-QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const ProfileDocument &after)
+// The records a comparison finds to differ, each with its keys or, as a
+// version's note needs them, its name alone: then the values of a record
+// only one side has are not even read.
+class Differences
 {
-    QList<RecordDifference> differences;
+public:
+    explicit Differences(DifferenceDetail detail)
+        : m_detail(detail)
+    { }
+
+    template<typename ReadValues>
+    void removed(const QString &name, ReadValues values)
+    {
+        m_list.append({name, RecordDifference::Kind::Removed, wholeRecord(values, true)});
+    }
+    template<typename ReadValues>
+    void added(const QString &name, ReadValues values)
+    {
+        m_list.append({name, RecordDifference::Kind::Added, wholeRecord(values, false)});
+    }
+    void changed(const QString &name, const QList<ProfileEntry> &before, const QList<ProfileEntry> &after)
+    {
+        if (QList<KeyDifference> keys = ChangedKeys(before, after); !keys.isEmpty())
+            m_list.append({name, RecordDifference::Kind::Changed,
+                           m_detail == DifferenceDetail::Keys ? std::move(keys) : QList<KeyDifference>()});
+    }
+    QList<RecordDifference> take() { return std::move(m_list); }
+
+private:
+    // The keys of a record that only one side has.
+    template<typename ReadValues>
+    QList<KeyDifference> wholeRecord(ReadValues values, bool isBefore) const
+    {
+        QList<KeyDifference> keys;
+        if (m_detail == DifferenceDetail::Names)
+            return keys;
+        for (const ProfileEntry &entry : values()) {
+            keys.append(isBefore ? KeyDifference{entry.key, entry.value, std::nullopt}
+                                 : KeyDifference{entry.key, std::nullopt, entry.value});
+        }
+        return keys;
+    }
+
+    DifferenceDetail m_detail;
+    QList<RecordDifference> m_list;
+};
+
+// The records that differ between two documents, each record read whole.
+QList<RecordDifference> CompareEveryRecord(const ProfileDocument &before, const ProfileDocument &after,
+                                           DifferenceDetail detail)
+{
+    Differences differences(detail);
     QSet<QString> seen;
     for (const QString &name : before.sectionNames()) {
         if (seen.contains(name.toCaseFolded()))
             continue;
         seen.insert(name.toCaseFolded());
         if (!after.hasSection(name)) {
-            differences.append(
-                {name, RecordDifference::Kind::Removed, WholeRecord(ValuesRead(before, name), true)});
+            differences.removed(name, [&] { return ValuesRead(before, name); });
             continue;
         }
-        if (before.sectionBytes(name) == after.sectionBytes(name))
-            continue;
-        if (QList<KeyDifference> keys = ChangedKeys(ValuesRead(before, name), ValuesRead(after, name));
-            !keys.isEmpty())
-            differences.append({name, RecordDifference::Kind::Changed, std::move(keys)});
+        if (before.sectionBytes(name) != after.sectionBytes(name))
+            differences.changed(name, ValuesRead(before, name), ValuesRead(after, name));
     }
     for (const QString &name : after.sectionNames()) {
         if (seen.contains(name.toCaseFolded()))
             continue;
         seen.insert(name.toCaseFolded());
-        differences.append(
-            {name, RecordDifference::Kind::Added, WholeRecord(ValuesRead(after, name), false)});
+        differences.added(name, [&] { return ValuesRead(after, name); });
     }
-    return differences;
+    return differences.take();
 }
 
 // The named sections of a Windows-1252 file, found from its bytes: where
@@ -194,33 +226,29 @@ private:
 
 // The records that differ between two files, as CompareEveryRecord finds
 // them, with only the sections whose bytes differ parsed.
-QList<RecordDifference> CompareSectionSpans(const RecordSpans &before, const RecordSpans &after)
+QList<RecordDifference> CompareSectionSpans(const RecordSpans &before, const RecordSpans &after,
+                                            DifferenceDetail detail)
 {
-    QList<RecordDifference> differences;
+    Differences differences(detail);
     for (const RecordSpans::Span &span : before.spans()) {
         const QString folded = before.foldedName(span);
         if (before.find(folded, span.hash) != &span)
             continue; // an earlier section of the name hides it
         const RecordSpans::Span *now = after.find(folded, span.hash);
         if (!now) {
-            differences.append({before.name(span), RecordDifference::Kind::Removed,
-                                WholeRecord(before.valuesRead(span), true)});
+            differences.removed(before.name(span), [&] { return before.valuesRead(span); });
             continue;
         }
-        if (before.bytesOf(span) == after.bytesOf(*now))
-            continue;
-        if (QList<KeyDifference> keys = ChangedKeys(before.valuesRead(span), after.valuesRead(*now));
-            !keys.isEmpty())
-            differences.append({before.name(span), RecordDifference::Kind::Changed, std::move(keys)});
+        if (before.bytesOf(span) != after.bytesOf(*now))
+            differences.changed(before.name(span), before.valuesRead(span), after.valuesRead(*now));
     }
     for (const RecordSpans::Span &span : after.spans()) {
         const QString folded = after.foldedName(span);
         if (after.find(folded, span.hash) != &span || before.find(folded, span.hash))
             continue;
-        differences.append(
-            {after.name(span), RecordDifference::Kind::Added, WholeRecord(after.valuesRead(span), false)});
+        differences.added(after.name(span), [&] { return after.valuesRead(span); });
     }
-    return differences;
+    return differences.take();
 }
 
 // The section of each record that the change touched as the change leaves
@@ -270,7 +298,7 @@ public:
     WriteResult prepare(const QString &filePath, const FileChange &change,
                         const std::optional<FilePermissions> &permissions) override
     {
-        const QList<RecordDifference> differences = CompareRecords(change);
+        const QList<RecordDifference> differences = CompareRecords(change, DifferenceDetail::Names);
         VersionNote note;
         note.action = ActionText(m_action, differences);
         for (const RecordDifference &difference : differences) {
@@ -313,7 +341,8 @@ private:
 
 } // namespace
 
-QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after)
+QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after,
+                                       DifferenceDetail detail)
 {
     if (before == after)
         return {};
@@ -322,32 +351,31 @@ QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArra
         const std::optional<RecordSpans> oldSpans = RecordSpans::Scan(before, codec);
         const std::optional<RecordSpans> newSpans = RecordSpans::Scan(after, codec);
         if (oldSpans && newSpans)
-            return CompareSectionSpans(*oldSpans, *newSpans);
+            return CompareSectionSpans(*oldSpans, *newSpans, detail);
     }
-    return CompareEveryRecord(ProfileDocument(before), ProfileDocument(after));
+    return CompareEveryRecord(ProfileDocument(before), ProfileDocument(after), detail);
 }
 
-QList<RecordDifference> CompareRecords(const FileChange &change)
+QList<RecordDifference> CompareRecords(const FileChange &change, DifferenceDetail detail)
 {
-    return change.sections ? CompareRecords(*change.sections) : CompareRecords(change.before, change.after);
+    return change.sections ? CompareRecords(*change.sections, detail)
+                           : CompareRecords(change.before, change.after, detail);
 }
 
-QList<RecordDifference> CompareRecords(const EditedSections &sections)
+QList<RecordDifference> CompareRecords(const EditedSections &sections, DifferenceDetail detail)
 {
-    QList<RecordDifference> differences;
+    Differences differences(detail);
     for (const SectionChange &edited : sections.changes) {
         const std::optional<RecordRead> before = ReadRecord(edited.before, sections.encoding);
         const std::optional<RecordRead> after = ReadRecord(edited.after, sections.encoding);
         if (!after)
-            differences.append(
-                {before->name, RecordDifference::Kind::Removed, WholeRecord(before->values, true)});
+            differences.removed(before->name, [&] { return before->values; });
         else if (!before)
-            differences.append(
-                {after->name, RecordDifference::Kind::Added, WholeRecord(after->values, false)});
-        else if (QList<KeyDifference> keys = ChangedKeys(before->values, after->values); !keys.isEmpty())
-            differences.append({before->name, RecordDifference::Kind::Changed, std::move(keys)});
+            differences.added(after->name, [&] { return after->values; });
+        else
+            differences.changed(before->name, before->values, after->values);
     }
-    return differences;
+    return differences.take();
 }
 
 QString ActionOnRecords(const QString &verb, const QStringList &names)

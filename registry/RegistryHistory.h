@@ -45,17 +45,27 @@ struct RecordDifference
     QList<KeyDifference> keys;
 };
 
+// Whether a comparison gives the keys that differ of each record, or only
+// names the records, as a version's note does.
+enum class DifferenceDetail {
+    Keys,
+    Names
+};
+
 // The records that differ between two readings of the registry: compared by
 // name, letter case ignored, and by the values their keys read as. Records
 // the bytes show to be alike are not compared at all, and neither file is
 // parsed whole, so that two large files with changes spread through them stay
 // cheap to compare.
-QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after);
+QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after,
+                                       DifferenceDetail detail = DifferenceDetail::Keys);
 // The same for a change whose edits tell the sections they touched: only
 // those are compared, so that a change of one record costs little in any
 // registry.
-QList<RecordDifference> CompareRecords(const FileChange &change);
-QList<RecordDifference> CompareRecords(const EditedSections &sections);
+QList<RecordDifference> CompareRecords(const FileChange &change,
+                                       DifferenceDetail detail = DifferenceDetail::Keys);
+QList<RecordDifference> CompareRecords(const EditedSections &sections,
+                                       DifferenceDetail detail = DifferenceDetail::Keys);
 
 // What a change of the registry does, in words, for its history and for the
 // user: "save Roads", "delete Roads", "restore 12". With countRecords the

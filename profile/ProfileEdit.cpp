@@ -67,6 +67,7 @@ ProfileEdit::ProfileEdit(QByteArray bytes)
     m_codec = scan.codec;
     m_lineBreak = std::move(scan.lineBreak);
     m_mark = m_original.first(scan.markSize);
+    m_size = m_mark.size();
     m_parts.reserve(scan.spans.size());
     m_firstOfName.reserve(qsizetype(scan.spans.size()));
     for (const ProfileDocument::SectionSpan &span : scan.spans) {
@@ -81,11 +82,8 @@ ProfileEdit::ProfileEdit(QByteArray bytes)
 
 QByteArray ProfileEdit::bytes() const
 {
-    qsizetype size = m_mark.size();
-    for (const Part &part : m_parts)
-        size += part.bytes.size();
     QByteArray bytes;
-    bytes.reserve(size);
+    bytes.reserve(m_size);
     bytes.append(m_mark);
     for (int part = 0; part >= 0; part = m_parts[std::size_t(part)].next)
         bytes.append(m_parts[std::size_t(part)].bytes);
@@ -176,6 +174,7 @@ std::optional<EditedSections> ProfileEdit::editedSections() const
 
 void ProfileEdit::replacePart(int part, QByteArray bytes)
 {
+    m_size += bytes.size() - m_parts[std::size_t(part)].bytes.size();
     m_parts[std::size_t(part)].bytes = std::move(bytes);
     if (part == m_firstLive)
         followFirstPart();
@@ -184,6 +183,7 @@ void ProfileEdit::replacePart(int part, QByteArray bytes)
 void ProfileEdit::appendPart(const QString &lookupName, QByteArray bytes)
 {
     const int part = int(m_parts.size());
+    m_size += bytes.size();
     m_parts.push_back({std::move(bytes), -1, -1, m_last});
     if (m_last >= 0)
         m_parts[std::size_t(m_last)].next = part;
@@ -197,6 +197,7 @@ void ProfileEdit::insertPart(const QString &lookupName, QByteArray bytes, int be
 {
     const int part = int(m_parts.size());
     const int after = m_parts[std::size_t(before)].previous;
+    m_size += bytes.size();
     m_parts.push_back({std::move(bytes), -1, before, after});
     m_parts[std::size_t(after)].next = part;
     m_parts[std::size_t(before)].previous = part;
@@ -360,6 +361,16 @@ void ProfileEdit::setBytes(QByteArray bytes)
     m_replacedWhole = true;
 }
 
+WriteResult CheckEditedSize(const ProfileEdit &edit)
+{
+    if (edit.size() <= MaxReadableFileSize)
+        return {};
+    return NotWritten(WriteFailure::SystemError, {},
+                      QStringLiteral("the file would grow past the %1 MB a profile file may have, and "
+                                     "nothing could read it back")
+                          .arg(MaxReadableFileSize / (1024 * 1024)));
+}
+
 WriteResult PreviewProfileEdit(const QString &filePath,
                                const std::function<WriteResult(ProfileEdit &)> &edits)
 {
@@ -367,7 +378,9 @@ WriteResult PreviewProfileEdit(const QString &filePath,
     if (!read)
         return FileWriteFailure(read.error());
     ProfileEdit preview((*read)->bytes());
-    return edits(preview);
+    if (WriteResult refused = edits(preview); !refused)
+        return refused;
+    return CheckEditedSize(preview);
 }
 
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
@@ -393,6 +406,8 @@ WriteResult EditProfile(const QString &filePath, const std::function<WriteResult
         ProfileEdit edit(snapshot->bytes);
         if (WriteResult refused = edits(edit); !refused)
             return refused;
+        if (WriteResult tooLarge = CheckEditedSize(edit); !tooLarge)
+            return tooLarge;
         change.after = edit.bytes();
         change.sections = edit.editedSections();
     }

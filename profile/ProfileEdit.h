@@ -53,8 +53,9 @@ public:
     const ProfileCodec &codec() const { return m_codec; }
     // The file as the edit started from it, or as setBytes last replaced it.
     const QByteArray &original() const { return m_original; }
-    // The file as the edits so far have left it.
+    // The file as the edits so far have left it, and its size.
     QByteArray bytes() const;
+    qsizetype size() const { return m_size; }
 
     // Whether a section of this name exists (letter case ignored).
     bool hasSection(QStringView section) const;
@@ -135,6 +136,7 @@ private:
     QHash<QString, int> m_firstOfName; // case-folded name -> first part of that name
     int m_firstLive = 0; // the first part that holds lines, -1 when none does
     int m_last = -1; // the last part in the file
+    qsizetype m_size = 0; // of the mark and every part
     QByteArray m_lineBreak; // the break that new lines take
     // A name edited, as the file had it before its first edit.
     struct Touched
@@ -181,6 +183,10 @@ public:
 WriteResult EditProfile(const QString &filePath, const std::function<WriteResult(ProfileEdit &)> &edits,
                         std::chrono::milliseconds lockWait = LockedFile::DefaultWait,
                         ReplacementStep *step = nullptr);
+
+// Refused when the edits make the file larger than any profile file is read
+// (MaxReadableFileSize), as nothing could read it back.
+WriteResult CheckEditedSize(const ProfileEdit &edit);
 
 // The write failure that a failed file operation means.
 WriteResult FileWriteFailure(const FileError &error);

@@ -20,6 +20,7 @@
 #include <sys/stat.h>
 
 #include "platform/FileDescriptor.h"
+#include "platform/FileSnapshot.h"
 #include "platform/SafeFile.h"
 #include "platform/TerminationSignals.h"
 #include "registry/DataSourceRecord.h"
@@ -478,6 +479,15 @@ TEST_F(StoreFiles, AWriteThatFailsLeavesTheFileAsItWasAndSaysWhy)
               QStringList({u"TEST.INI"_s, u"TEST.INI.lock"_s}))
         << "left behind";
     EXPECT_TRUE(WriteProfileString(u"A"_s, u"k"_s, QString(31998, u'v'), file));
+
+    // A file just short of the largest that is read would grow past it.
+    QByteArray nearLimit = "[A]\r\nk=v\r\n;";
+    nearLimit += QByteArray(MaxReadableFileSize - nearLimit.size() - 2, 'x') + "\r\n";
+    const QString large = fileWith(nearLimit, u"LARGE.INI"_s);
+    const WriteResult grown = WriteProfileString(u"A"_s, u"k"_s, u"vv"_s, large);
+    ASSERT_FALSE(grown);
+    EXPECT_EQ(grown.error().failure, WriteFailure::SystemError);
+    EXPECT_EQ(QFileInfo(large).size(), MaxReadableFileSize);
 }
 
 TEST_F(StoreFiles, AReplacedFileKeepsItsModeAndLinksAndAnUnchangedOneIsNotReplaced)

@@ -230,6 +230,9 @@ int ApplyChanges(AdminContext &context, const ChangeRequest &request)
             }
             changes.append(
                 CompareStates(record.name, std::move(before), StateOf(edit, record.name, call.json)));
+            // A registry past the largest that can be read ends the import here.
+            if (WriteResult tooLarge = CheckEditedSize(edit); !tooLarge)
+                return tooLarge;
         }
         for (const QString &name : request.removals) {
             RecordState before = StateOf(edit, name, call.json);

@@ -40,10 +40,10 @@ struct EditedSections
 // refused edit changes nothing and is reported, and the caller then abandons
 // the whole change.
 //
-// The file is parsed once, a piece at a time, to find its sections; they are
-// then held as separate parts, indexed by name, so that an edit parses and
-// rebuilds only the section it touches and any number of edits cost the
-// file's size once.
+// The file's sections are found once (ProfileDocument::ScanSections); they
+// are then held as separate parts, linked in file order and indexed by name,
+// so that an edit parses and rebuilds only the section it touches and any
+// number of edits cost the file's size once.
 class ProfileEdit
 {
 public:

@@ -6,6 +6,7 @@
 #include <QMutexLocker>
 
 #include <algorithm>
+#include <utility>
 #include <vector>
 
 namespace tessel {

@@ -41,7 +41,7 @@ struct RecordDifference
     QString name;
     Kind kind = Kind::Changed;
     // Every key of an added or removed record; the keys that differ of a
-    // changed one.
+    // changed one; none where only names were asked for.
     QList<KeyDifference> keys;
 };
 
@@ -54,9 +54,9 @@ enum class DifferenceDetail {
 
 // The records that differ between two readings of the registry: compared by
 // name, letter case ignored, and by the values their keys read as. Records
-// the bytes show to be alike are not compared at all, and neither file is
-// parsed whole, so that two large files with changes spread through them stay
-// cheap to compare.
+// the bytes show to be alike are not compared at all, and Windows-1252 files
+// are not parsed whole, so that two large files with changes spread through
+// them stay cheap to compare.
 QList<RecordDifference> CompareRecords(const QByteArray &before, const QByteArray &after,
                                        DifferenceDetail detail = DifferenceDetail::Keys);
 // The same for a change whose edits tell the sections they touched: only

@@ -591,9 +591,7 @@ TEST_F(StoreFiles, AFileSizeLimitFailsAToolsWriteAsAFullDisk)
 // Each kind of change keeps the registry it replaces as a version with the
 // action and the records it added, changed and removed, compared as read (a
 // record only moved or respelt in blanks is no change); a change that changes
-// nothing keeps none; the 51st version drops the oldest. Records are compared
-// by the bytes that differ only, so a change in the middle or at either end
-// of the file must be found as well as one that spans it.
+// nothing keeps none; the 51st version drops the oldest.
 TEST_F(StoreFiles, EveryChangeKeepsTheRegistryItReplacesAsAVersionWithinTheBounds)
 {
     const QString file =

@@ -51,15 +51,14 @@ int RunExport(AdminContext &context)
         }
     }
     // Everything is checked before the first byte is written.
-    std::vector<SectionView> exported;
     QStringList problems;
-    for (const SectionView &record : records) {
+    std::erase_if(records, [&](const SectionView &record) {
         const qint32 type = WholeNumber32(RecordText(registry, record, RecordKey::Type));
         if (!ConfigDialogOfType(type) || type == SourceType::Odbc) {
             context.err << QStringLiteral("Skipped %1: records of type %2 are not registered by Tessel.\n")
                                .arg(record.name())
                                .arg(type);
-            continue;
+            return true;
         }
         for (const RecordKeyEntry &entry : RecordKeys) {
             const std::optional<QStringView> stored = record.value(entry.name);
@@ -69,8 +68,8 @@ int RunExport(AdminContext &context)
                 problems.append(
                     QStringLiteral("[%1] %2: %3").arg(record.name(), entry.name, whole.error().detail));
         }
-        exported.push_back(record);
-    }
+        return false;
+    });
     if (!problems.isEmpty()) {
         context.err << QStringLiteral("Nothing was exported: these values would not read back as "
                                       "they are stored:\n");
@@ -80,7 +79,7 @@ int RunExport(AdminContext &context)
     }
     if (codec.encoding() == ProfileCodec::Encoding::Utf8)
         context.write("\xEF\xBB\xBF");
-    for (const SectionView &record : exported)
+    for (const SectionView &record : records)
         context.write(codec.encode(TemplateSection(record)));
     return AdminExit::Done;
 }

@@ -92,10 +92,15 @@ QByteArray ProfileEdit::bytes() const
 
 int ProfileEdit::find(QStringView section) const
 {
-    const QString name = ProfileDocument::LookupName(m_codec, section);
-    if (name.isEmpty())
+    return findName(ProfileDocument::LookupName(m_codec, section));
+}
+
+int ProfileEdit::findName(const QString &lookupName) const
+{
+    if (lookupName.isEmpty())
         return -1;
-    for (int part = m_firstOfName.value(name, -1); part >= 0; part = m_parts[std::size_t(part)].nextOfName) {
+    for (int part = m_firstOfName.value(lookupName, -1); part >= 0;
+         part = m_parts[std::size_t(part)].nextOfName) {
         if (!m_parts[std::size_t(part)].bytes.isEmpty())
             return part;
     }
@@ -129,14 +134,12 @@ std::optional<QByteArray> ProfileEdit::sectionBytes(QStringView section) const
     return QByteArray(bytes.constData(), bytes.size());
 }
 
-void ProfileEdit::touch(QStringView section)
+int ProfileEdit::touch(const QString &lookupName)
 {
-    const QString name = ProfileDocument::LookupName(m_codec, section);
-    if (m_touched.contains(name))
-        return;
-    const int part = find(section);
-    m_touched.insert(name,
-                     {section.toString(), part, part < 0 ? QByteArray() : m_parts[std::size_t(part)].bytes});
+    const int part = findName(lookupName);
+    if (!m_touched.contains(lookupName))
+        m_touched.insert(lookupName, {part, part < 0 ? QByteArray() : m_parts[std::size_t(part)].bytes});
+    return part;
 }
 
 std::optional<EditedSections> ProfileEdit::editedSections() const
@@ -149,22 +152,29 @@ std::optional<EditedSections> ProfileEdit::editedSections() const
     int place = 0;
     for (int part = 0; part >= 0; part = m_parts[std::size_t(part)].next)
         placeOf[std::size_t(part)] = place++;
-    std::vector<std::pair<int, const Touched *>> placed;
-    for (const Touched &touched : m_touched) {
-        const int now = find(touched.section);
-        placed.emplace_back(touched.part >= 0
-                                ? touched.part
-                                : int(m_parts.size()) + (now < 0 ? 0 : placeOf[std::size_t(now)]),
-                            &touched);
+    // Each touched name with the part it has now, placed.
+    struct Placed
+    {
+        int place;
+        const Touched *touched;
+        int now;
+    };
+    std::vector<Placed> placed;
+    for (auto touched = m_touched.cbegin(); touched != m_touched.cend(); ++touched) {
+        const int now = findName(touched.key());
+        placed.push_back({touched->part >= 0
+                              ? touched->part
+                              : int(m_parts.size()) + (now < 0 ? 0 : placeOf[std::size_t(now)]),
+                          &touched.value(), now});
     }
-    std::ranges::sort(placed, {}, &std::pair<int, const Touched *>::first);
+    std::ranges::sort(placed, {}, &Placed::place);
     const auto copied = [](const QByteArray &bytes) { return QByteArray(bytes.constData(), bytes.size()); };
     EditedSections edited{m_codec.encoding(), {}};
-    for (const auto &[place, touched] : placed) {
+    for (const auto &[place, touched, now] : placed) {
         SectionChange change;
         if (touched->part >= 0)
             change.before = copied(touched->before);
-        if (const int now = find(touched->section); now >= 0)
+        if (now >= 0)
             change.after = copied(m_parts[std::size_t(now)].bytes);
         if (change.before != change.after)
             edited.changes.push_back(std::move(change));
@@ -260,7 +270,8 @@ int ProfileEdit::lastLivePart() const
 
 // A new section goes after the file's last line, which is in its last part
 // that holds lines: that part is rebuilt with it, then split after its own lines.
-WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &entries)
+WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &entries,
+                                const QString &lookupName)
 {
     const int last = lastLivePart();
     const ProfileDocument tail =
@@ -270,7 +281,7 @@ WriteResult ProfileEdit::append(QStringView section, const QList<ProfileEntry> &
         ProfileDocument(joined, m_codec.encoding(), m_lineBreak).sectionSpans().back().from;
     if (last >= 0)
         replacePart(last, joined.first(split));
-    appendPart(ProfileDocument::LookupName(m_codec, section), joined.sliced(split));
+    appendPart(lookupName, joined.sliced(split));
     return {};
 }
 
@@ -279,10 +290,10 @@ WriteResult ProfileEdit::writeEntries(QStringView section, const QList<ProfileEn
 {
     if (WriteResult refused = checkEntries(section, entries, readBack); !refused)
         return refused;
-    touch(section);
-    const int part = find(section);
+    const QString lookupName = ProfileDocument::LookupName(m_codec, section);
+    const int part = touch(lookupName);
     if (part < 0)
-        return append(section, entries);
+        return append(section, entries, lookupName);
     replacePart(part, (parsed(part, m_lineBreak).*rebuild)(section, entries));
     return {};
 }
@@ -307,8 +318,7 @@ WriteResult ProfileEdit::removeSection(QStringView section)
 {
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
-    touch(section);
-    if (const int part = find(section); part >= 0)
+    if (const int part = touch(ProfileDocument::LookupName(m_codec, section)); part >= 0)
         replacePart(part, {});
     return {};
 }
@@ -326,17 +336,16 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
         return removeSection(section);
     if (const Result<void> name = CheckSectionName(section); !name)
         return NotWritten(WriteFailure::BadName, {}, name.error());
+    const QString lookupName = ProfileDocument::LookupName(m_codec, section);
     // Parts are found by the name of their section line.
     if (const QStringList names = ProfileDocument(*lines, m_codec.encoding(), {}).sectionNames();
-        names.size() != 1
-        || ProfileDocument::LookupName(m_codec, names.first())
-            != ProfileDocument::LookupName(m_codec, section))
+        names.size() != 1 || ProfileDocument::LookupName(m_codec, names.first()) != lookupName)
         return NotWritten(WriteFailure::BadName, {},
                           QStringLiteral("the lines are not one section of that name"));
-    touch(section);
+    const int part = touch(lookupName);
     const int last = lastLivePart();
     QByteArray put = *lines;
-    if (const int part = find(section); part >= 0) {
+    if (part >= 0) {
         // Only the file's last line may go without a break.
         if (part != last && !endsWithBreak(put))
             put += m_lineBreak;
@@ -346,12 +355,12 @@ WriteResult ProfileEdit::setSectionBytes(QStringView section, const std::optiona
     if (const int before = placeBefore.isEmpty() ? -1 : find(placeBefore); before >= 0) {
         if (!endsWithBreak(put))
             put += m_lineBreak;
-        insertPart(ProfileDocument::LookupName(m_codec, section), std::move(put), before);
+        insertPart(lookupName, std::move(put), before);
         return {};
     }
     if (last >= 0 && !endsWithBreak(m_parts[std::size_t(last)].bytes))
         replacePart(last, m_parts[std::size_t(last)].bytes + m_lineBreak);
-    appendPart(ProfileDocument::LookupName(m_codec, section), std::move(put));
+    appendPart(lookupName, std::move(put));
     return {};
 }
 

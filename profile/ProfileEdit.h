@@ -108,8 +108,10 @@ private:
     };
 
     int find(QStringView section) const;
-    // Notes the section as the file has it before its name is first edited.
-    void touch(QStringView section);
+    int findName(const QString &lookupName) const;
+    // Notes the section as the file has it before its name is first edited,
+    // and gives its part now.
+    int touch(const QString &lookupName);
     ProfileDocument parsed(int part, const QByteArray &lineBreak) const;
     void replacePart(int part, QByteArray bytes);
     void appendPart(const QString &lookupName, QByteArray bytes);
@@ -117,7 +119,7 @@ private:
     void nameParts(const QString &lookupName, int part);
     WriteResult checkEntries(QStringView section, const QList<ProfileEntry> &entries,
                              ReadBack readBack) const;
-    WriteResult append(QStringView section, const QList<ProfileEntry> &entries);
+    WriteResult append(QStringView section, const QList<ProfileEntry> &entries, const QString &lookupName);
     // A section's lines rebuilt with entries, as setValues or rewriteSection
     // rebuild them.
     using SectionRebuild = QByteArray (ProfileDocument::*)(QStringView, const QList<ProfileEntry> &) const;
@@ -141,7 +143,6 @@ private:
     // A name edited, as the file had it before its first edit.
     struct Touched
     {
-        QString section; // as the first edit gave it
         int part = -1; // its first part then, -1 when missing
         QByteArray before; // that part's bytes
     };

@@ -35,21 +35,30 @@ std::optional<QString> ValueOf(const QList<ProfileEntry> &entries, const QString
     return std::nullopt;
 }
 
-// A record as read: its name as its section line spells it and its values.
-struct RecordRead
+// A record as read from its section's lines, parsed alone: its name as its
+// section line spells it, and its values when asked for.
+class RecordRead
 {
-    QString name;
-    QList<ProfileEntry> values;
+public:
+    RecordRead(const QByteArray &lines, ProfileCodec::Encoding encoding)
+        : m_section(lines, encoding, {})
+        , m_name(m_section.sectionNames().value(0))
+    { }
+
+    const QString &name() const { return m_name; }
+    QList<ProfileEntry> values() const { return ValuesRead(m_section, m_name); }
+
+private:
+    ProfileDocument m_section;
+    QString m_name;
 };
 
-// The record of a section's lines, parsed alone; nothing without lines.
+// The record of a section's lines; nothing without lines.
 std::optional<RecordRead> ReadRecord(const std::optional<QByteArray> &lines, ProfileCodec::Encoding encoding)
 {
     if (!lines)
         return std::nullopt;
-    const ProfileDocument section(*lines, encoding, {});
-    const QString name = section.sectionNames().value(0);
-    return RecordRead{name, ValuesRead(section, name)};
+    return RecordRead(*lines, encoding);
 }
 
 QList<KeyDifference> ChangedKeys(const QList<ProfileEntry> &before, const QList<ProfileEntry> &after)
@@ -260,7 +269,7 @@ QHash<QString, std::optional<QByteArray>> SectionsLeft(const FileChange &change,
         for (const SectionChange &section : change.sections->changes) {
             const std::optional<RecordRead> record =
                 ReadRecord(section.after ? section.after : section.before, change.sections->encoding);
-            left.insert(record->name.toCaseFolded(), section.after);
+            left.insert(record->name().toCaseFolded(), section.after);
         }
         return left;
     }
@@ -369,11 +378,11 @@ QList<RecordDifference> CompareRecords(const EditedSections &sections, Differenc
         const std::optional<RecordRead> before = ReadRecord(edited.before, sections.encoding);
         const std::optional<RecordRead> after = ReadRecord(edited.after, sections.encoding);
         if (!after)
-            differences.removed(before->name, [&] { return before->values; });
+            differences.removed(before->name(), [&] { return before->values(); });
         else if (!before)
-            differences.added(after->name, [&] { return after->values; });
+            differences.added(after->name(), [&] { return after->values(); });
         else
-            differences.changed(before->name, before->values, after->values);
+            differences.changed(before->name(), before->values(), after->values());
     }
     return differences.take();
 }

@@ -2,6 +2,8 @@
 #include <QSet>
 #include <QTextStream>
 
+#include <deque>
+
 #include "profile/ProfileStore.h"
 #include "tools/admin/AdminCommands.h"
 #include "tools/admin/AdminContext.h"
@@ -18,12 +20,14 @@ constexpr qsizetype MaxListedFailures = 100;
 
 // The template's records, checked for the registry's encoding as they are
 // read, or nothing once why they are refused has been said.
-std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const QByteArray &bytes,
-                                                  const QString &source)
+std::optional<std::deque<CheckedRecord>> CheckTemplate(AdminContext &context, const QByteArray &bytes,
+                                                       const QString &source)
 {
     const ProfileCodec registryCodec = CodecOfFile(context.registry);
     const TemplateCheck check = context.call.update ? TemplateCheck::GivenKeys : TemplateCheck::WholeRecord;
-    QList<CheckedRecord> records;
+    // A deque grows without moving what it holds: a large template's records
+    // are never held twice.
+    std::deque<CheckedRecord> records;
     QStringList failures;
     QSet<QString> seen; // case-folded names
     const Result<void> read = ReadTemplateSections(bytes, [&](TemplateSection &&section) {
@@ -34,7 +38,7 @@ std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const Q
             failures.append(QStringLiteral("[%1]: the name is given twice in the file").arg(section.name));
         } else {
             seen.insert(record->name.toCaseFolded());
-            records.append(std::move(*record));
+            records.push_back(std::move(*record));
         }
         return failures.size() < MaxListedFailures;
     });
@@ -43,7 +47,7 @@ std::optional<QList<CheckedRecord>> CheckTemplate(AdminContext &context, const Q
         return std::nullopt;
     }
     // A template may be empty when the import only removes records.
-    if (failures.isEmpty() && records.isEmpty() && context.call.removals.isEmpty()) {
+    if (failures.isEmpty() && records.empty() && context.call.removals.isEmpty()) {
         context.err << QStringLiteral("Nothing was registered from %1: the file holds no section, so it "
                                       "registers nothing\n")
                            .arg(source);
@@ -73,15 +77,19 @@ int RunImport(AdminContext &context)
     const bool fromInput = operand == QLatin1String("-");
     const QString path = fromInput ? operand : QFileInfo(operand).absoluteFilePath();
     const QString source = fromInput ? QStringLiteral("the standard input") : path;
-    const Result<QByteArray> bytes = ReadTemplateBytes(path);
-    if (!bytes) {
-        context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, bytes.error());
-        return AdminExit::Refused;
+    std::optional<std::deque<CheckedRecord>> records;
+    {
+        // The template's bytes are let go once its records are checked.
+        const Result<QByteArray> bytes = ReadTemplateBytes(path);
+        if (!bytes) {
+            context.err << QStringLiteral("Nothing was registered from %1: %2\n").arg(source, bytes.error());
+            return AdminExit::Refused;
+        }
+        records = CheckTemplate(context, *bytes, source);
     }
-    std::optional<QList<CheckedRecord>> records = CheckTemplate(context, *bytes, source);
     if (!records)
         return AdminExit::Refused;
-    const qsizetype count = records->size();
+    const qsizetype count = qsizetype(records->size());
     const QString action = QStringLiteral("import ") + (fromInput ? operand : QFileInfo(path).fileName());
     const int exit = ApplyChanges(context,
                                   {std::move(*records), context.call.removals,

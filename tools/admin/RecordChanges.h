@@ -5,6 +5,7 @@
 #include <QString>
 #include <QStringList>
 
+#include <deque>
 #include <optional>
 #include <utility>
 
@@ -56,7 +57,7 @@ QByteArray ChangesJson(const QList<RecordChange> &changes);
 // The records one import or remove registers and removes, in this order.
 struct ChangeRequest
 {
-    QList<CheckedRecord> records; // template order
+    std::deque<CheckedRecord> records; // template order
     QStringList removals;
     QString outcome; // "Nothing was registered", said on refusal
     QString source; // the template, as messages name it

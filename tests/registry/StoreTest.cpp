@@ -794,6 +794,19 @@ TEST(ProfileEditPlacement, ARecordPutBackGoesBeforeTheOneNamedAndLaterEditsFollo
     ASSERT_TRUE(first.setSectionBytes(u"A"_s, QByteArray("[A]\r\nk=1\r\n"), u"B"_s));
     ASSERT_TRUE(first.setValue(u"C"_s, u"k"_s, u"3"_s));
     EXPECT_EQ(first.bytes().toStdString(), "[A]\r\nk=1\r\n[B]\nk=2\n[C]\r\nk=3\r\n");
+
+    ProfileEdit rewritten("[A]\nk=1\n[B]\nk=2\n");
+    ASSERT_TRUE(rewritten.setValue(u"A"_s, u"k"_s, u"9"_s));
+    ASSERT_TRUE(rewritten.setValue(u"C"_s, u"k"_s, u"3"_s));
+    EXPECT_EQ(rewritten.bytes().toStdString(), "[A]\nk=9\n[B]\nk=2\n[C]\nk=3\n");
+
+    // A UTF-16 file is read a piece of lines (1 MB) at a time: a section
+    // whose lines run on past a piece is still one section.
+    const QByteArray wide =
+        AsUtf16("[A]\r\nk=1\r\n" + QByteArray(";c\r\n").repeated(140000) + "[B]\r\nk=2\r\n");
+    ProfileEdit pieces(wide);
+    ASSERT_TRUE(pieces.removeSection(u"A"_s));
+    EXPECT_EQ(pieces.bytes(), AsUtf16("[B]\r\nk=2\r\n"));
 }
 
 // Where the history folder cannot hold a link to the registry (it is on
